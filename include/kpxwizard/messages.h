@@ -33,6 +33,9 @@ std::shared_ptr<MessageSink> currentMessageSink();
 std::string GetResText(int32_t n);
 // The same text with the k-th "^" replaced by values[k] trimmed of spaces ("" when missing).
 std::string GetResText(int32_t n, const std::vector<std::string>& values);
+// `text` with the k-th "^" replaced by values[k] trimmed of spaces ("" when values has no k-th
+// entry); unchanged when it has no "^" or values is empty.
+std::string substituteCarets(std::string_view text, const std::vector<std::string>& values);
 // The text of number n in an explicit language, without reading the wizard.
 std::string GetResText(int32_t n, enKpxLanguage language);
 

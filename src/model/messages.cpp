@@ -51,18 +51,21 @@ std::string GetResText(int32_t n) {
 }
 
 std::string GetResText(int32_t n, const std::vector<std::string>& values) {
-  std::string text = GetResText(n);
-  if (values.empty() || text.find('^') == std::string::npos) return text;
+  return substituteCarets(GetResText(n), values);
+}
+
+std::string substituteCarets(std::string_view text, const std::vector<std::string>& values) {
+  if (values.empty() || text.find('^') == std::string_view::npos) return std::string(text);
   std::string out;
   size_t start = 0;
   size_t k = 0;
-  for (size_t caret = text.find('^'); caret != std::string::npos;
+  for (size_t caret = text.find('^'); caret != std::string_view::npos;
        caret = text.find('^', start), ++k) {
-    out.append(text, start, caret - start);
+    out.append(text.substr(start, caret - start));
     if (k < values.size()) out += trimSpaces(values[k]);
     start = caret + 1;
   }
-  out.append(text, start, std::string::npos);
+  out.append(text.substr(start));
   return out;
 }
 

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include "kpxwizard/transformations.h"
+#include "kpxwizard/wizard.h"
+#include "support/recording_sink.h"
+
+using namespace kpx;
+
+namespace {
+
+TEST(Column, NewColumnHasItsDefaults) {
+  clsColumn c;
+  EXPECT_EQ(c.Name(), "");
+  EXPECT_EQ(c.Size(), 0);
+  EXPECT_EQ(c.DataType(), 0);
+  EXPECT_FALSE(c.Nullable());
+  auto shared = std::make_shared<clsColumn>();
+  EXPECT_EQ(shared->Column(), shared);
+}
+
+TEST(Transformation, NewTransformationCopiesAndHasEmptyColumnLists) {
+  clsTransformation t;
+  EXPECT_EQ(t.TransformationType(), kpxCopyColumn);
+  EXPECT_EQ(t.ConstantValue(), "");
+  EXPECT_EQ(t.TransformationScript(), "");
+  EXPECT_EQ(t.SourceFields()->Count(), 0);
+  EXPECT_EQ(t.DestinationFields()->Count(), 0);
+  EXPECT_NE(t.SourceFields(), t.DestinationFields());
+}
+
+void expectAutomationError(auto&& call, int32_t number, const std::string& source,
+                           const std::string& description) {
+  try {
+    call();
+    FAIL() << "no error raised";
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.number(), number);
+    EXPECT_EQ(e.source(), source);
+    EXPECT_EQ(e.description(), description);
+  }
+}
+
+// Both collections follow one pattern; run the same checks on each.
+template <typename Collection>
+class KeyedCollectionTest : public ::testing::Test {};
+using Collections = ::testing::Types<clsColumns, clsTransformations>;
+TYPED_TEST_SUITE(KeyedCollectionTest, Collections);
+
+template <typename C>
+const char* className() {
+  return std::is_same_v<C, clsColumns> ? "clsColumns" : "clsTransformations";
+}
+
+TYPED_TEST(KeyedCollectionTest, KeysIgnoreCaseAndMustBeUnique) {
+  TypeParam c;
+  auto code = c.Add("Code");
+  EXPECT_EQ(c.Item("CODE"), code);
+  EXPECT_EQ(c.Item("code"), code);
+  EXPECT_THROW(c.Add("code"), AutomationError);
+  EXPECT_EQ(c.Count(), 1);
+  auto accented = c.Add("Città");
+  EXPECT_EQ(c.Item("CITTÀ"), accented);
+}
+
+TYPED_TEST(KeyedCollectionTest, PositionsRunFromOneInInsertionOrder) {
+  TypeParam c;
+  auto a = c.Add("a");
+  auto b = c.Add("b");
+  EXPECT_EQ(c.Item(1), a);
+  EXPECT_EQ(c.Item(2), b);
+  expectAutomationError([&] { c.Item(3); }, -2147221503, className<TypeParam>(),
+                        "Item <3> not found !");
+  expectAutomationError([&] { c.Item(0); }, -2147221503, className<TypeParam>(),
+                        "Item <0> not found !");
+  expectAutomationError([&] { c.Item("  ID "); }, -2147221503, className<TypeParam>(),
+                        "Item <ID> not found !");
+  expectAutomationError([&] { c.Item(""); }, -2147221503, className<TypeParam>(),
+                        "Item <> not found !");
+}
+
+TYPED_TEST(KeyedCollectionTest, ItemReturnsTheStoredObject) {
+  TypeParam c;
+  c.Add("x");
+  c.Item("x")->setName("renamed");
+  EXPECT_EQ(c.Item(1)->Name(), "renamed");
+}
+
+TYPED_TEST(KeyedCollectionTest, ExistItemNeedsAKeyAndANamedMember) {
+  TypeParam c;
+  EXPECT_FALSE(c.ExistItem(""));
+  c.Add("k");
+  EXPECT_TRUE(c.ExistItem("K"));
+  EXPECT_FALSE(c.ExistItem("other"));
+  c.Item("k")->setName("");
+  EXPECT_FALSE(c.ExistItem("k"));
+}
+
+TYPED_TEST(KeyedCollectionTest, RemoveByPositionOrKey) {
+  TypeParam c;
+  c.Add("a");
+  c.Add("b");
+  c.Add("c");
+  c.Remove("B");
+  c.Remove(1);
+  ASSERT_EQ(c.Count(), 1);
+  EXPECT_EQ(c.Item(1)->Name(), "c");
+  EXPECT_THROW(c.Remove("missing"), AutomationError);
+  EXPECT_THROW(c.Remove(5), AutomationError);
+  EXPECT_EQ(c.Count(), 1);
+}
+
+TYPED_TEST(KeyedCollectionTest, EnumerationVisitsMembersInOrder) {
+  TypeParam c;
+  for (auto name : {"z", "a", "m"}) c.Add(name);
+  std::string seen;
+  for (const auto& item : c) seen += item->Name();
+  EXPECT_EQ(seen, "zam");
+}
+
+TEST(Columns, AddColumnReadsTheNameOnce) {
+  clsColumns c;
+  auto col = std::make_shared<clsColumn>();
+  col->setName("First");
+  c.AddColumn(col);
+  col->setName("Second");
+  EXPECT_EQ(c.Item("first"), col);
+  EXPECT_THROW(c.Item("second"), AutomationError);
+  auto dup = std::make_shared<clsColumn>();
+  dup->setName("FIRST");
+  EXPECT_THROW(c.AddColumn(dup), AutomationError);
+}
+
+TEST(Transformations, ResetEmptiesButHeldMembersLiveOn) {
+  clsTransformations t;
+  auto held = t.Add("a");
+  t.Add("b");
+  t.Reset();
+  EXPECT_EQ(t.Count(), 0);
+  held->setConstantValue("still here");
+  EXPECT_EQ(held->ConstantValue(), "still here");
+  t.Add("a");  // the old key is free again
+}
+
+class CloneTest : public ::testing::Test {
+ protected:
+  void SetUp() override { wizard = cKPXWizard::create(); }
+  void TearDown() override {
+    if (wizard) wizard->CloseWizard();
+  }
+  clsTransformations& source() { return *wizard->Transformations(); }
+  std::shared_ptr<cKPXWizard> wizard;
+};
+
+TEST_F(CloneTest, EmptyCollectionKeepsItsName) {
+  wizard->Transformations()->setName("mapping");
+  auto copy = wizard->Transformations()->Clone();
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->Name(), "mapping");
+  EXPECT_EQ(copy->Count(), 0);
+}
+
+TEST_F(CloneTest, CopiesDeeplyAndIndependently) {
+  auto& source = *wizard->Transformations();
+  auto t = source.Add("Total");
+  t->setTransformationType(kpxConstantColumn);
+  t->setConstantValue("42");
+  t->setTransformationScript("script");
+  auto d = t->DestinationFields()->Add("Total");
+  d->setSize(10);
+  d->setDataType(3);
+  d->setNullable(true);
+  t->SourceFields()->Add("Amount")->setSize(8);
+
+  auto copy = source.Clone();
+  ASSERT_NE(copy, nullptr);
+  auto c = copy->Item("total");
+  EXPECT_NE(c, t);
+  EXPECT_EQ(c->TransformationType(), kpxConstantColumn);
+  EXPECT_EQ(c->ConstantValue(), "42");
+  EXPECT_EQ(c->TransformationScript(), "script");
+  auto cd = c->DestinationFields()->Item("Total");
+  EXPECT_EQ(cd->Size(), 10);
+  EXPECT_EQ(cd->DataType(), 3);
+  EXPECT_TRUE(cd->Nullable());
+  EXPECT_EQ(c->SourceFields()->Item(1)->Size(), 8);
+
+  cd->setSize(99);
+  EXPECT_EQ(d->Size(), 10);
+}
+
+TEST_F(CloneTest, MemberWhoseKeyDiffersFromItsNameFailsWithTheReport) {
+  test::ScopedRecordingSink sink;
+  source().Add("key")->setName("other");
+  EXPECT_EQ(source().Clone(), nullptr);
+  ASSERT_EQ(sink->boxes.size(), 1u);
+  EXPECT_NE(sink->boxes[0].text.find("Located in : Clone [clsTransformations] "),
+            std::string::npos);
+  EXPECT_NE(sink->boxes[0].text.find("Item <other> not found !"), std::string::npos);
+}
+
+}  // namespace
