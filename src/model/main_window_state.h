@@ -1,15 +1,43 @@
-// The flags through which the wizard windows and the headless operations exchange results.
-// Core-side, so it can be read without a display.
+// The state through which the wizard windows, the column builder and the table creator
+// exchange results. Core-side, so it can be read and written without a display.
 #pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kpxwizard/transformations.h"
 
 namespace kpx {
 
 struct MainWindowState {
-  // A new destination table has been asked for (set through CreatedDestinationTable).
+  // 0: the Mapping step has not been entered; 1: the grid defines a table to create;
+  // 2: the grid maps onto the existing destination columns.
+  int32_t CreateTable = 0;
+  bool ConnectionUnchanged = false;
+  bool SourcePicked = false;
+  bool DestinationPicked = false;
+  bool SourceUnchanged = false;
+  bool DestinationUnchanged = false;
+  // The new destination table's name already exists in the destination.
+  bool DestinationTableExists = false;
+  bool PickerCancelled = false;
+  bool SourceTableButtonEnabled = false;
+  bool DestinationTableButtonEnabled = false;
+  // The working copy of the transformations while the Mapping step is shown.
+  std::shared_ptr<clsTransformations> WorkingTransformations;
+  bool MappingVisited = false;
+
+  // Module-wide: a new destination table has been asked for.
   bool NewTableRequested = false;
+  // Module-wide: SQL Server names offered by the connection dialog.
+  std::vector<std::string> SqlServerNames;
 };
 
-// The process-wide instance.
+// The process-wide instance, created on first use.
 MainWindowState& mainWindowState();
+// Starts a new main window object: every window member back to its initial value (the
+// module-wide values are kept).
+void resetMainWindowMembers();
 
 }  // namespace kpx

@@ -1,0 +1,14 @@
+// Path helpers that accept both Windows-style and Linux paths.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace kpx {
+
+// Appends "\" to a Windows-style path (one with "\" and no "/"), "/" to any other, unless
+// it already ends in a separator; an empty path becomes "/".
+std::string withTrailingSeparator(std::string_view path);
+// Everything before the last "/" or "\" (empty when there is none).
+std::string parentFolder(std::string_view path);
+
+}  // namespace kpx
