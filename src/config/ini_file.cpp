@@ -43,6 +43,16 @@ std::optional<Entry> entryOf(std::string_view line) {
 
 bool sameName(std::string_view a, std::string_view b) { return foldCase(a) == foldCase(b); }
 
+// The whole file as UTF-8, whatever of the known encodings it is in.
+std::string decodeWhole(std::string_view bytes) {
+  data::TextEncoding encoding = data::detectTextEncoding(bytes);
+  data::TextDecoder decoder(encoding);
+  std::string text;
+  decoder.decode(bytes.substr(data::byteOrderMarkLength(encoding)), text);
+  decoder.finish(text);
+  return text;
+}
+
 std::string_view firstLine(std::string_view text) {
   return text.substr(0, text.find_first_of("\r\n"));
 }
@@ -77,7 +87,7 @@ IniFile IniFile::load(const std::filesystem::path& path) {
   if (!in) return IniFile{};
   std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   bool hadUtf8Mark = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-  IniFile file = parse(data::text::decodeText(bytes));
+  IniFile file = parse(decodeWhole(bytes));
   file.m_byteOrderMark = hadUtf8Mark;
   return file;
 }

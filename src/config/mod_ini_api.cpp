@@ -66,7 +66,8 @@ bool SectionExists(const std::string& file, const std::string& section) {
     return false;
   }
   const std::string header = "[" + section + "]";
-  for (const std::string& line : IniFile::load(file).lines())
+  const IniFile ini = IniFile::load(file);
+  for (const std::string& line : ini.lines())
     if (line == header) return true;
   return false;
 }

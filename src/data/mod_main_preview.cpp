@@ -1,9 +1,10 @@
 // The text-file preview: the first rows of a text file, split at its row delimiter.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 
 #include "data/mod_main.h"
 #include "data/text/text_decoding.h"
@@ -19,13 +20,27 @@ constexpr int32_t kErrFileNotFound = 53;
 constexpr int32_t kErrPathFileAccess = 75;
 constexpr int32_t kErrSubscriptOutOfRange = 9;
 
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+// An open file descriptor, closed when it goes.
+class FileHandle {
+ public:
+  explicit FileHandle(int fd) : m_fd(fd) {}
+  ~FileHandle() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  int fd() const { return m_fd; }
+
+ private:
+  int m_fd;
+};
 
 // Reads physical lines (ended by CR LF, LF or CR) as raw bytes, chunk by chunk, in the code
 // units of the file's encoding, so that nothing past the lines asked for is decoded or kept.
+// Plain reads return what is there, so a pipe that has sent its lines is not waited on.
 class PhysicalLineReader {
  public:
-  PhysicalLineReader(std::FILE* file, const std::string& path) : m_file(file), m_path(path) {
+  PhysicalLineReader(int fd, const std::string& path) : m_fd(fd), m_path(path) {
     fill();
     m_encoding = data::detectTextEncoding(std::string_view(m_buffer));
     m_pos = data::byteOrderMarkLength(m_encoding);
@@ -71,11 +86,14 @@ class PhysicalLineReader {
 
   bool fill() {
     char chunk[kChunk];
-    size_t got = std::fread(chunk, 1, sizeof chunk, m_file);
-    if (got == 0 && std::ferror(m_file))
+    ssize_t got;
+    do {
+      got = ::read(m_fd, chunk, sizeof chunk);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
       throw AutomationError(kErrPathFileAccess, "kpxwizard",
                             "Cannot read the text file '" + m_path + "': " + std::strerror(errno));
-    m_buffer.append(chunk, got);
+    m_buffer.append(chunk, static_cast<size_t>(got));
     return got > 0;
   }
 
@@ -86,7 +104,7 @@ class PhysicalLineReader {
     return byte(i);
   }
 
-  std::FILE* m_file;
+  int m_fd;
   const std::string& m_path;
   std::string m_buffer;
   size_t m_pos = 0;
@@ -94,9 +112,9 @@ class PhysicalLineReader {
   data::TextEncoding m_encoding = data::TextEncoding::Utf8;
 };
 
-FilePtr openForReading(const std::string& path) {
-  FilePtr file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (file) return file;
+int openForReading(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) return fd;
   int error = errno;
   std::error_code ec;
   if (!std::filesystem::exists(path, ec))
@@ -108,8 +126,8 @@ FilePtr openForReading(const std::string& path) {
 // The first lines of the file decoded to UTF-8. Without a byte-order mark the lines read
 // decide between UTF-8 and Windows-1252.
 std::vector<std::string> readFirstLines(const std::string& path, size_t count) {
-  FilePtr file = openForReading(path);
-  PhysicalLineReader reader(file.get(), path);
+  FileHandle file(openForReading(path));
+  PhysicalLineReader reader(file.fd(), path);
   std::vector<std::string> raw;
   std::string line;
   while (raw.size() < count && reader.next(line)) raw.push_back(line);

@@ -162,17 +162,17 @@ TEST_F(QueryModule, ExtractTableNameMatchesTheLongFormWithoutTouchingState) {
 TEST_F(QueryModule, BuildQuerySpaceByKind) {
   auto& st = modMain::state();
   const std::string query = "SELECT a FROM [Sheet1$] WHERE b = 'x'";
-  for (int32_t kind : {CONN_EXCEL, CONN_EXCEL3, CONN_EXCEL4, CONN_EXCEL5}) {
+  for (int32_t kind : {3, 8, 9, 10}) {
     st.strQuerySpace.clear();
     modMain::BuildQuerySpace(query, "SHEET1$", kind);
     EXPECT_EQ(st.strQuerySpace, "SELECT A FROM `SHEET1$` WHERE B = 'X'") << kind;
   }
-  for (int32_t kind : {CONN_ACCESS, CONN_SQLServer, CONN_HTML_SOURCE}) {
+  for (int32_t kind : {1, 2, 5}) {
     st.strQuerySpace.clear();
     modMain::BuildQuerySpace(query, "SHEET1$", kind);
     EXPECT_EQ(st.strQuerySpace, query) << kind;
   }
-  for (int32_t kind : {CONN_TEXTFILE, CONN_dBASE, CONN_PARADOX, 0}) {
+  for (int32_t kind : {4, 6, 7, 0, 11}) {
     st.strQuerySpace = kPreviousQuerySpace;
     modMain::BuildQuerySpace(query, "SHEET1$", kind);
     EXPECT_EQ(st.strQuerySpace, kPreviousQuerySpace) << kind;
