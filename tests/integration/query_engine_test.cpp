@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <tuple>
+
 #include "data/providers/html/html_source.h"
+#include "data/providers/memory/memory_provider.h"
+#include "support/command_output.h"
 #include "data/query/query_engine.h"
 #include "support/rows_as_text.h"
 
@@ -129,6 +134,62 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"TwoStatements", "SELECT 1; SELECT 2", "one statement"},
                       FailureCase{"Empty", "  ", "no statement"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kpx::data
+
+namespace kpx::data {
+namespace {
+
+TEST(MemoryQuery, GroupsAndFiltersTextWithoutCase) {
+  auto db = std::make_shared<MemoryDatabase>();
+  MemoryTable& sales = db->addTable("Sales", {{"Region", adVarWChar, 20, adColNullable},
+                                             {"Amount", adInteger, 0, adColNullable},
+                                             {"Day", adDate, 0, adColNullable}});
+  const std::vector<std::tuple<const char*, int64_t, int>> rows{
+      {"north", 10, 1}, {"North", 5, 2}, {"SOUTH", 7, 3}, {"south", 1, 4}, {"\u00c9st", 2, 5}, {"\u00e9st", 3, 6}};
+  for (const auto& [region, amount, day] : rows)
+    sales.rows.push_back({StoredValue(Value::fromString(region)), StoredValue(Value::fromInt(amount)),
+                          StoredValue(Value::fromDate(oleDateFromParts(2024, 3, day)))});
+  MemoryDataSource source(db);
+  auto grouped = runQueryOver(source, "SELECT COUNT(*), SUM(Amount), MAX(Day) FROM sales GROUP BY Region ORDER BY Region");
+  EXPECT_EQ(rowsOf(*grouped), (Rows{{"2", "15", "2024-03-02"}, {"2", "8", "2024-03-04"}, {"2", "5", "2024-03-06"}}));
+  auto filtered = runQueryOver(source, "SELECT Region, Amount, Day FROM SALES WHERE region = 'NORTH' ORDER BY Amount DESC");
+  EXPECT_EQ(rowsOf(*filtered), (Rows{{"north", "10", "2024-03-01"}, {"North", "5", "2024-03-02"}}));
+  EXPECT_EQ(filtered->columns()[1].type, adInteger);
+  EXPECT_EQ(filtered->columns()[2].type, adDate);
+}
+
+TEST(HtmlQuery, RunsThroughTheJetProviderAsOpenDatabaseCallsIt) {
+  auto source = openDataSource(ConnectionProperties::parse(
+      "Data Source=" + kCatalogue + ";Extended Properties=HTML Import;User ID=Provider=Microsoft.jet.OLEDB.4.0;"));
+  EXPECT_EQ(source->tables().front().name, "Products");
+  auto reader = source->openQuery("SELECT COUNT(*) FROM PRODUCTS WHERE [IN STOCK]");
+  EXPECT_EQ(rowsOf(*reader), (Rows{{"2"}}));
+}
+
+// The same query over an Access file, once through mdbtools and our engine and once by the
+// sqlite3 program over what mdb-export printed for that table.
+TEST(AccessQuery, MatchesSqliteOverMdbExport) {
+  const std::string shared = KPX_SHARED_TESTDATA;
+  const std::string mdb = shared + "/access/jackcess__testV1997.mdb";
+  const std::string csv = shared + "/expected/jackcess__testV1997.mdb.mdb-export.Table1.csv";
+  if (!std::filesystem::exists(mdb) || !std::filesystem::exists(csv))
+    GTEST_SKIP() << "the shared test data folder " << shared << " is not there";
+  auto source = openDataSource(ConnectionProperties::parse("Data Source=" + mdb + ";Provider=Microsoft.Jet.OLEDB.4.0"));
+  auto reader = source->openQuery("SELECT a, B, D FROM table1 WHERE b LIKE 'HIJ%' OR D = 0 ORDER BY A DESC");
+  std::string ours;
+  for (const auto& row : rowsOf(*reader)) ours += row[0] + "," + row[1] + "," + row[2] + "\n";
+  int exitCode = -1;
+  const std::string theirs = test::commandOutput(
+      "sqlite3 -csv :memory: -cmd " + test::shellQuote(".import --csv " + csv + " t") +
+          " \"SELECT A, B, CAST(D AS INTEGER) FROM t WHERE B LIKE 'HIJ%' OR CAST(D AS INTEGER) = 0 ORDER BY A DESC\"",
+      &exitCode);
+  ASSERT_EQ(exitCode, 0);
+  EXPECT_EQ(ours, theirs);
+  EXPECT_EQ(ours.empty(), false);
+  EXPECT_EQ(reader->columns()[2].type, source->columns("Table1")[3].type);
+}
 
 }  // namespace
 }  // namespace kpx::data
