@@ -41,6 +41,9 @@ class CompoundReader {
     h.skip(4);
     uint32_t difat = h.u32();
     uint32_t difatCount = h.u32();
+    // No table can have more sectors than the file has; this also ends looping chains.
+    const size_t sectorsInFile = file.size() / m_sector;
+    if (fatCount > sectorsInFile || difatCount > sectorsInFile) damaged("its allocation table is larger than the file");
     std::vector<uint32_t> fatSectors;
     for (int i = 0; i < 109; ++i) fatSectors.push_back(h.u32());
     for (uint32_t n = 0; n < difatCount && difat < kDifatSector; ++n) {
