@@ -193,3 +193,35 @@ TEST(AccessQuery, MatchesSqliteOverMdbExport) {
 
 }  // namespace
 }  // namespace kpx::data
+
+namespace kpx::data {
+namespace {
+
+// A query over an .xls sheet, checked against the sqlite3 program running it over
+// LibreOffice's CSV of the same sheet (both take the first row as the column names; of the
+// two columns named "1", sqlite3 calls the first "1_1" where the query engine keeps "1").
+TEST(ExcelQuery, MatchesSqliteOverLibreOfficeCsv) {
+  const std::string shared = KPX_SHARED_TESTDATA;
+  const std::string xls = shared + "/excel/edr__Test_num_double_date_bool_string.xls";
+  const std::string csv = shared + "/expected/edr__Test_num_double_date_bool_string.xls.lo.Sheet1.csv";
+  if (!std::filesystem::exists(xls) || !std::filesystem::exists(csv))
+    GTEST_SKIP() << "the shared test data folder " << shared << " is not there";
+  auto source = openDataSource(ConnectionProperties::parse(
+      "Persist Security Info=False;Data Source=" + xls + ";Extended Properties=Excel 8.0Provider=Microsoft.jet.OLEDB.4.0;"));
+  auto reader = source->openQuery(
+      "SELECT COUNT(*), SUM(`1`), MAX(`1.02`) FROM `SHEET1$` WHERE `1.02` > 10 AND [next value is null] IS NULL");
+  std::string ours;
+  for (const auto& row : rowsOf(*reader)) ours += row[0] + "," + row[1] + "," + row[2] + "\n";
+  int exitCode = -1;
+  const std::string theirs = test::commandOutput(
+      "sqlite3 -csv :memory: -cmd " + test::shellQuote(".import --csv " + csv + " t") +
+          " \"SELECT COUNT(*), printf('%.15g', SUM(CAST(\\\"1_1\\\" AS REAL))),"
+          " printf('%.15g', MAX(CAST(\\\"1.02\\\" AS REAL))) FROM t"
+          " WHERE CAST(\\\"1.02\\\" AS REAL) > 10 AND \\\"next value is null\\\" = ''\"",
+      &exitCode);
+  ASSERT_EQ(exitCode, 0);
+  EXPECT_EQ(ours, theirs);
+}
+
+}  // namespace
+}  // namespace kpx::data

@@ -8,6 +8,7 @@
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/sheet_table.h"
 #include "data/providers/excel/workbook_file.h"
+#include "data/query/query_engine.h"
 
 namespace kpx::data::excel {
 namespace {
@@ -215,6 +216,9 @@ class ExcelSource : public DataSource {
   std::unique_ptr<RowReader> openTable(const std::string& table) override {
     return openSheetReader(m_state, m_state->sheet(table), m_state->header);
   }
+
+  // Queries run over the sheets' rows in SQLite, `SHEET1$` and [Sheet1$] alike.
+  std::unique_ptr<RowReader> openQuery(const std::string& sql) override { return runQueryOver(*this, sql); }
 
   void execute(const std::string& sql) override {
     size_t start = sql.find_first_not_of(" \t\r\n");
