@@ -115,3 +115,21 @@ TEST(HtmlSource, ErrorsNameTheFileAndTable) {
 
 }  // namespace
 }  // namespace kpx::data
+
+namespace kpx::data {
+namespace {
+
+class HtmlEncoding : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(HtmlEncoding, PagesNotInUtf8ReadTheSame) {
+  auto source = openPage(std::string(KPX_TEST_DATA) + "/html/" + GetParam());
+  ASSERT_EQ(source->tables().size(), 1u);
+  EXPECT_EQ(source->tables()[0].name, "Citt\u00e0");
+  EXPECT_EQ(readAll(*source->openTable("CITT\u00c0")), (std::vector<std::vector<std::string>>{{"Caff\u00e8 \u20ac", "d:1.5"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Html, HtmlEncoding, ::testing::Values("windows1252.html", "utf16le.html"),
+                         [](const auto& info) { return std::string(info.param).substr(0, std::string(info.param).find('.')); });
+
+}  // namespace
+}  // namespace kpx::data

@@ -10,6 +10,7 @@
 #include "data/providers/html/html_tables.h"
 #include "data/providers/text_compare.h"
 #include "data/query/query_engine.h"
+#include "data/text/text_decoding.h"
 
 namespace kpx::data {
 namespace {
@@ -86,6 +87,18 @@ class HtmlSource : public DataSource {
   std::vector<Table> m_tables;
 };
 
+// Pages come as UTF-8 (with or without BOM), UTF-16 with BOM or, when the bytes are not
+// UTF-8, Windows-1252 (what Latin-1 pages are in practice); gumbo wants UTF-8.
+std::string decodePage(const std::string& bytes) {
+  const TextEncoding encoding = detectTextEncoding(bytes);
+  if (encoding == TextEncoding::Utf8) return bytes;
+  TextDecoder decoder(encoding);
+  std::string text;
+  decoder.decode(std::string_view(bytes).substr(byteOrderMarkLength(encoding)), text);
+  decoder.finish(text);
+  return text;
+}
+
 std::string readWholeFile(const std::string& path) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec))
@@ -97,7 +110,7 @@ std::string readWholeFile(const std::string& path) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   if (in.bad()) throw DataError("Cannot read the HTML file \"" + path + "\".");
-  return std::move(bytes).str();
+  return decodePage(std::move(bytes).str());
 }
 
 }  // namespace

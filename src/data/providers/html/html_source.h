@@ -7,7 +7,8 @@
 namespace kpx::data {
 
 // Opens the HTML file named by "Data Source" ("Extended Properties=HTML Import"; "User ID" is
-// not needed). The page is read once, here; its tables are named as parseHtmlTables names them,
+// not needed). The page is read once, here, as UTF-8, UTF-16 with its BOM or, when its bytes
+// are not UTF-8, Windows-1252; its tables are named as parseHtmlTables names them,
 // their first row gives the column names (an empty one gives F1, F2… by position) and the
 // columns are typed by the every-row rule of typeColumns. Queries run over the tables through
 // runQueryOver; writing is refused with a DataError. Throws DataError naming the file when it
