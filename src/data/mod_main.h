@@ -1,0 +1,80 @@
+// Query text analysis, the text-file preview rows and the code-and-name look-ups shared by
+// the schema reader, the package builder and the windows.
+//
+// The query analysis does not parse SQL: it takes a SELECT text apart with a few word and
+// keyword searches, enough to learn the table it reads and the columns it selects.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kpx::modMain {
+
+// The module-wide state, one instance for the component.
+struct State {
+  // Select list of the last successful ExtractNameFields: upper-cased names without enclosing
+  // square brackets, in ascending order by character code; {"*"} for SELECT *.
+  std::vector<std::string> colSelectedFields;
+  // True when the last analysed query had WHERE, GROUP BY or ORDER BY after its table; reset
+  // only by a successful short-form analysis. Callers of BuildQuerySpace also set it.
+  bool bQueryHasClauses = false;
+  // The query text the package reads the source through (see BuildQuerySpace).
+  std::string strQuerySpace;
+  // The first rows of a text file, filled by CreatePreview.
+  std::array<std::string, 5> arrPreviewRows;
+};
+
+// The module's state.
+State& state();
+// Puts the state back to its initial values (for tests).
+void resetState();
+
+// Takes a SELECT text apart: returns the upper-cased table name, or "" when the text does not
+// have the expected shape (or an error was reported). On success replaces colSelectedFields;
+// may set bQueryHasClauses (a four-word query clears it).
+std::string ExtractNameFields(std::string_view query);
+
+// The table name the query reads, as ExtractNameFields finds it, without touching the state.
+std::string ExtractTableName(std::string_view query);
+
+// The text without one enclosing pair of square brackets.
+std::string RemoveBrackets(std::string_view text);
+
+// Sets strQuerySpace to the text the package should run for `query` on a source of `kind`:
+// for Excel kinds the upper-cased query with square brackets turned into back-quotes and the
+// table name back-quoted; for Access, SQL Server and HTML the query unchanged; other kinds
+// leave it as it was. A table name that is absent from the upper-cased text, or starts it, is
+// reported with the standard error report and leaves strQuerySpace as it was.
+void BuildQuerySpace(std::string_view query, std::string_view table, int32_t kind);
+
+// The file name of `path` without folders and without its extension (from the first ".").
+// A name without "." is reported with the standard error report and gives "".
+std::string TakeNameTable(std::string_view path);
+
+// Display name of a connection kind ("ACCESS", "SQL SERVER", ...), "" for unknown kinds.
+std::string NameConnection(int32_t kind);
+
+// The characters of a row delimiter given by its internal name ("{CR}{LF}", "Virgola", ...,
+// compared exactly) or by its row-delimiter code (0 to 6, also as decimal text); "" otherwise.
+std::string DelimiterText(std::string_view value);
+std::string DelimiterText(int32_t code);
+
+// True when every character is a decimal digit; true for "".
+bool IsDigitsOnly(std::string_view text);
+
+// Empties the five preview rows.
+void ClearPreview();
+
+// Loads the first rows of the text file `path` into arrPreviewRows (without clearing it):
+// reads at most five physical lines (ended by CR LF, LF or CR; decoded from UTF-8, UTF-16
+// with BOM or Windows-1252), joins them with CR LF and splits the text at the row delimiter
+// (`delimiter` as for DelimiterText). The pieces from `firstRowFlag` on (piece 1 when it is -1)
+// fill the rows, five at most. Returns 1 when done or when `path` is empty, -2 when the
+// delimiter does not occur (also for an empty file). A file that cannot be read throws
+// AutomationError (53 for a missing file, 75 otherwise) naming the file; a flag below -1
+// throws AutomationError 9.
+int16_t CreatePreview(const std::string& path, std::string_view delimiter, int16_t firstRowFlag);
+
+}  // namespace kpx::modMain

@@ -1,0 +1,345 @@
+#include "data/providers/value.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace kpx::data {
+namespace {
+
+// Days from 1970-01-01 to a civil date (proleptic Gregorian), after H. Hinnant's algorithm.
+int64_t daysFromCivil(int64_t y, int m, int d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+void civilFromDays(int64_t z, int& y, int& m, int& d) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
+
+// 1899-12-30, day 0 of OLE Automation dates, counted from 1970-01-01.
+constexpr int64_t kOleEpoch = -25569;
+
+bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int daysInMonth(int y, int m) {
+  static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && isLeap(y) ? 29 : days[m - 1];
+}
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool iequals(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+void appendPadded(std::string& out, int value, int width) {
+  char buf[16];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value < 0 ? -value : value);
+  if (value < 0) out.push_back('-');
+  for (int n = static_cast<int>(end - buf); n < width; ++n) out.push_back('0');
+  out.append(buf, end);
+}
+
+// Appends sign, integer part and fractional digits of an exact decimal with the fractional
+// part's trailing zeros (and a then bare point) dropped.
+void appendExactDigits(std::string_view digits, std::string& out) {
+  const size_t point = digits.find('.');
+  if (point != std::string_view::npos) {
+    size_t end = digits.size();
+    while (end > point + 1 && digits[end - 1] == '0') --end;
+    if (end == point + 1) end = point;
+    digits = digits.substr(0, end);
+  }
+  // "-0" and "-0.000" are plain zero.
+  if (digits.size() >= 2 && digits[0] == '-' && digits.find_first_not_of("0", 1) == std::string_view::npos) {
+    digits.remove_prefix(1);
+  }
+  out.append(digits);
+}
+
+void appendCurrency(int64_t scaled, std::string& out) {
+  const bool negative = scaled < 0;
+  // Unsigned arithmetic keeps the most negative value exact.
+  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+  const uint64_t whole = magnitude / 10000;
+  uint64_t fraction = magnitude % 10000;
+  if (negative) out.push_back('-');
+  char buf[24];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, whole);
+  out.append(buf, end);
+  if (fraction != 0) {
+    char frac[4];
+    for (int i = 3; i >= 0; --i) {
+      frac[i] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    int len = 4;
+    while (frac[len - 1] == '0') --len;
+    out.push_back('.');
+    out.append(frac, len);
+  }
+}
+
+void appendDate(double oleDate, std::string& out) {
+  int y, mo, d, h, mi, s;
+  oleDateToParts(oleDate, y, mo, d, h, mi, s);
+  appendPadded(out, y, 4);
+  out.push_back('-');
+  appendPadded(out, mo, 2);
+  out.push_back('-');
+  appendPadded(out, d, 2);
+  if (h != 0 || mi != 0 || s != 0) {
+    out.push_back(' ');
+    appendPadded(out, h, 2);
+    out.push_back(':');
+    appendPadded(out, mi, 2);
+    out.push_back(':');
+    appendPadded(out, s, 2);
+  }
+}
+
+// Reads exactly `width` digits (width 0: one or more) starting at `pos`.
+bool readNumber(std::string_view s, size_t& pos, size_t minDigits, size_t maxDigits, int& out) {
+  size_t n = 0;
+  int64_t v = 0;
+  while (pos + n < s.size() && n < maxDigits && s[pos + n] >= '0' && s[pos + n] <= '9') {
+    v = v * 10 + (s[pos + n] - '0');
+    ++n;
+  }
+  if (n < minDigits) return false;
+  pos += n;
+  out = static_cast<int>(v);
+  return true;
+}
+
+// Parses "HH:MM[:SS[.fff]]" from `pos` to the end of `s`.
+bool parseTime(std::string_view s, size_t pos, int& h, int& mi, double& sec) {
+  int whole = 0;
+  if (!readNumber(s, pos, 1, 2, h) || pos >= s.size() || s[pos] != ':') return false;
+  ++pos;
+  if (!readNumber(s, pos, 2, 2, mi)) return false;
+  sec = 0;
+  if (pos < s.size() && s[pos] == ':') {
+    ++pos;
+    if (!readNumber(s, pos, 2, 2, whole)) return false;
+    sec = whole;
+    if (pos < s.size() && (s[pos] == '.' || s[pos] == ',')) {
+      ++pos;
+      double scale = 0.1;
+      size_t start = pos;
+      while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9') {
+        sec += (s[pos] - '0') * scale;
+        scale /= 10;
+        ++pos;
+      }
+      if (pos == start) return false;
+    }
+  }
+  if (pos < s.size() && s[pos] == 'Z') ++pos;
+  return pos == s.size() && h <= 23 && mi <= 59 && whole <= 59;
+}
+
+}  // namespace
+
+double oleDateFromParts(int year, int month, int day, int hour, int minute, double second) {
+  const double days = static_cast<double>(daysFromCivil(year, month, day) - kOleEpoch);
+  const double time = (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+  // Before the epoch the day counts down while the time fraction still counts forward.
+  return days < 0 ? days - time : days + time;
+}
+
+void oleDateToParts(double oleDate, int& year, int& month, int& day, int& hour, int& minute,
+                    int& second) {
+  if (!std::isfinite(oleDate) || std::fabs(oleDate) > 3.0e6) oleDate = 0;
+  double dayPart = std::trunc(oleDate);
+  int64_t seconds = std::llround(std::fabs(oleDate - dayPart) * 86400.0);
+  int64_t days = static_cast<int64_t>(dayPart);
+  if (seconds >= 86400) {
+    seconds -= 86400;
+    ++days;
+  }
+  civilFromDays(days + kOleEpoch, year, month, day);
+  hour = static_cast<int>(seconds / 3600);
+  minute = static_cast<int>(seconds / 60 % 60);
+  second = static_cast<int>(seconds % 60);
+}
+
+void appendText(const Value& v, std::string& out) {
+  char buf[32];
+  switch (v.kind) {
+    case ValueKind::Null:
+      return;
+    case ValueKind::Boolean:
+      out.push_back(v.boolean ? '1' : '0');
+      return;
+    case ValueKind::Integer: {
+      auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v.integer);
+      out.append(buf, end);
+      return;
+    }
+    case ValueKind::Double: {
+      auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v.real);
+      out.append(buf, end);
+      return;
+    }
+    case ValueKind::Currency:
+      appendCurrency(v.currency, out);
+      return;
+    case ValueKind::Decimal:
+      appendExactDigits(v.text, out);
+      return;
+    case ValueKind::Date:
+      appendDate(v.real, out);
+      return;
+    case ValueKind::String:
+    case ValueKind::Guid:
+      out.append(v.text);
+      return;
+    case ValueKind::Binary: {
+      static constexpr char hex[] = "0123456789ABCDEF";
+      for (unsigned char c : v.text) {
+        out.push_back(hex[c >> 4]);
+        out.push_back(hex[c & 15]);
+      }
+      return;
+    }
+  }
+}
+
+std::string toText(const Value& v) {
+  std::string out;
+  appendText(v, out);
+  return out;
+}
+
+bool parseInteger(std::string_view text, int64_t& out) {
+  text = trim(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool parseDouble(std::string_view text, double& out) {
+  text = trim(text);
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (!text.empty() && text.front() == '-') return false;
+  }
+  if (text.empty()) return false;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out,
+                                   std::chars_format::general);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool parseCurrency(std::string_view text, int64_t& scaled) {
+  text = trim(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return false;
+  if (text.find_first_of("eE") != std::string_view::npos) {
+    // Exponent forms go through a double, which is exact enough at four decimals.
+    double d;
+    if (text.front() == '-' || !parseDouble(text, d)) return false;
+    const double x = std::nearbyint(d * 10000.0);
+    if (!(std::fabs(x) < 9.2e18)) return false;
+    scaled = static_cast<int64_t>(negative ? -x : x);
+    return true;
+  }
+  constexpr uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+  uint64_t magnitude = 0;
+  size_t i = 0, intDigits = 0, fracDigits = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++intDigits) {
+    if (magnitude > (limit - 9) / 10) return false;
+    magnitude = magnitude * 10 + static_cast<uint64_t>(text[i] - '0');
+  }
+  if (magnitude > limit / 10000) return false;
+  magnitude *= 10000;
+  uint64_t scale = 1000;
+  int roundDigit = -1;
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++fracDigits) {
+      if (scale > 0) {
+        magnitude += static_cast<uint64_t>(text[i] - '0') * scale;
+        scale /= 10;
+      } else if (roundDigit < 0) {
+        roundDigit = text[i] - '0';
+      }
+    }
+  }
+  if (i != text.size() || intDigits + fracDigits == 0) return false;
+  if (roundDigit >= 5) ++magnitude;  // half away from zero on the fifth decimal
+  if (magnitude > limit) return false;
+  scaled = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+  return true;
+}
+
+bool parseBoolean(std::string_view text, bool& out) {
+  text = trim(text);
+  if (text == "1" || text == "-1" || iequals(text, "true")) {
+    out = true;
+    return true;
+  }
+  if (text == "0" || iequals(text, "false")) {
+    out = false;
+    return true;
+  }
+  return false;
+}
+
+bool parseDate(std::string_view text, double& oleDate) {
+  text = trim(text);
+  size_t pos = 0;
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+  double sec = 0;
+  if (text.size() >= 3 && (text[1] == ':' || text[2] == ':')) {
+    // A time of day alone is a time on day 0, as Jet stores it.
+    if (!parseTime(text, 0, h, mi, sec)) return false;
+    oleDate = oleDateFromParts(1899, 12, 30, h, mi, sec);
+    return true;
+  }
+  if (!readNumber(text, pos, 4, 4, y) || pos >= text.size() || text[pos] != '-') return false;
+  ++pos;
+  if (!readNumber(text, pos, 1, 2, mo) || pos >= text.size() || text[pos] != '-') return false;
+  ++pos;
+  if (!readNumber(text, pos, 1, 2, d)) return false;
+  if (mo < 1 || mo > 12 || d < 1 || d > daysInMonth(y, mo) || y < 100) return false;
+  if (pos < text.size()) {
+    if (text[pos] != ' ' && text[pos] != 'T') return false;
+    ++pos;
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    if (!parseTime(text, pos, h, mi, sec)) return false;
+  }
+  oleDate = oleDateFromParts(y, mo, d, h, mi, sec);
+  return true;
+}
+
+}  // namespace kpx::data

@@ -1,0 +1,65 @@
+// Text-file encodings and their decoding to UTF-8, in chunks, so that a reader never holds
+// a whole file. A file is UTF-8 (with or without its BOM), UTF-16 little or big endian
+// (with its BOM), or, when its bytes are not valid UTF-8, Windows-1252.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kpx::data {
+
+enum class TextEncoding : uint8_t {
+  Utf8,         // no BOM; turns into Windows-1252 at the first byte that is not UTF-8
+  Utf8Bom,      // EF BB BF; bytes that are not UTF-8 become U+FFFD
+  Utf16LE,      // FF FE
+  Utf16BE,      // FE FF
+  Windows1252,  // known not to be UTF-8
+};
+
+// The encoding of a file whose first bytes are `head` (any prefix; the longer, the surer):
+// a BOM decides; otherwise Windows1252 when `head` holds a byte sequence that is not UTF-8
+// (a sequence cut by the end of `head` does not count), else Utf8.
+TextEncoding detectTextEncoding(std::string_view head);
+
+// Number of bytes of the byte-order mark that starts a file in `encoding` (0 for none).
+size_t byteOrderMarkLength(TextEncoding encoding);
+
+// Name for messages: "UTF-8", "UTF-16LE", "Windows-1252"…
+const char* textEncodingName(TextEncoding encoding);
+
+// Decodes a byte stream to UTF-8 chunk by chunk. Bytes of a character cut by the end of a
+// chunk are kept for the next call. Feed it the bytes after the BOM.
+class TextDecoder {
+ public:
+  explicit TextDecoder(TextEncoding encoding) : m_encoding(encoding) {}
+
+  // Appends the UTF-8 text of `bytes` to `out`.
+  void decode(std::string_view bytes, std::string& out);
+  // Ends the stream: a character left incomplete is appended as U+FFFD.
+  void finish(std::string& out);
+  // The encoding now in use: a Utf8 decoder reports Windows1252 once it has switched.
+  TextEncoding encoding() const { return m_encoding; }
+
+ private:
+  void decodeUtf8(std::string_view bytes, std::string& out);
+  void decodeUtf16(std::string_view bytes, std::string& out);
+
+  TextEncoding m_encoding;
+  unsigned char m_pending[4] = {};  // bytes of a character cut by the end of the last chunk
+  size_t m_pendingCount = 0;
+  uint32_t m_highSurrogate = 0;     // UTF-16 lead surrogate waiting for its trail
+};
+
+// The text of a file prefix (as read for a preview): the encoding detected from `bytes`,
+// the BOM dropped, and a character cut by the end of `bytes` dropped too.
+std::string decodeTextPrefix(std::string_view bytes);
+
+// Reads at most `maxBytes` from the start of the file at `path` and decodes them with
+// decodeTextPrefix. Throws std::runtime_error naming the file when it cannot be read.
+std::string readTextFilePrefix(const std::string& path, size_t maxBytes);
+
+// Appends the UTF-8 form of code point `cp` (U+FFFD for a surrogate or a value past U+10FFFF).
+void appendUtf8(uint32_t cp, std::string& out);
+
+}  // namespace kpx::data
