@@ -22,7 +22,7 @@ inline constexpr KPX_HRESULT DISP_E_OVERFLOW = static_cast<int32_t>(0x8002000A);
 inline constexpr KPX_HRESULT DISP_E_BADPARAMCOUNT = static_cast<int32_t>(0x8002000E);
 inline constexpr KPX_HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<int32_t>(0x80040111);
 inline constexpr KPX_HRESULT REGDB_E_CLASSNOTREG = static_cast<int32_t>(0x80040154);
-inline constexpr KPX_HRESULT SELFREG_E_TYPELIB = static_cast<int32_t>(0x80040200);
+inline constexpr KPX_HRESULT SELFREG_E_CLASS = static_cast<int32_t>(0x80040201);
 inline constexpr KPX_HRESULT CONNECT_E_NOCONNECTION = static_cast<int32_t>(0x80040200);
 
 // The dispatch identifier of a collection's enumerator.
