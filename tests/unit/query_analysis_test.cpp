@@ -28,7 +28,8 @@ struct QueryCase {
                            // nullptr when there is no table to rewrite for
 };
 
-class QueryAnalysis : public ::testing::TestWithParam<QueryCase> {
+// A current wizard (for the error report's title) and a fresh module state.
+class QueryModule : public ::testing::Test {
  protected:
   void SetUp() override {
     wizard = cKPXWizard::create();
@@ -37,6 +38,8 @@ class QueryAnalysis : public ::testing::TestWithParam<QueryCase> {
   void TearDown() override { wizard->CloseWizard(); }
   std::shared_ptr<cKPXWizard> wizard;
 };
+
+class QueryAnalysis : public QueryModule, public ::testing::WithParamInterface<QueryCase> {};
 
 TEST_P(QueryAnalysis, TableSelectListClauseFlagAndExcelText) {
   const QueryCase& c = GetParam();
@@ -136,16 +139,6 @@ INSTANTIATE_TEST_SUITE_P(Queries, QueryAnalysis, ::testing::Values(
               "<previous>"}),
     [](const ::testing::TestParamInfo<QueryCase>& info) { return std::string(info.param.name); });
 // clang-format on
-
-class QueryModule : public ::testing::Test {
- protected:
-  void SetUp() override {
-    wizard = cKPXWizard::create();
-    modMain::resetState();
-  }
-  void TearDown() override { wizard->CloseWizard(); }
-  std::shared_ptr<cKPXWizard> wizard;
-};
 
 TEST_F(QueryModule, ExtractTableNameMatchesTheLongFormWithoutTouchingState) {
   modMain::state().colSelectedFields = kPreviousFields;

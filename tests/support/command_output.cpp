@@ -1,0 +1,32 @@
+#include "support/command_output.h"
+
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace kpx::test {
+
+std::string commandOutput(const std::string& command, int* exitCode) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) {
+    if (exitCode) *exitCode = -1;
+    return out;
+  }
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  const int status = pclose(pipe);
+  if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return out;
+}
+
+std::string shellQuote(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') out += "'\\''";
+    else out += c;
+  }
+  return out + "'";
+}
+
+}  // namespace kpx::test

@@ -1,0 +1,13 @@
+// Runs a shell command for tests that check our files with independent programs.
+#pragma once
+#include <string>
+
+namespace kpx::test {
+
+// Standard output of `command` run through /bin/sh; `exitCode` receives its exit status.
+std::string commandOutput(const std::string& command, int* exitCode = nullptr);
+
+// `text` quoted for the shell.
+std::string shellQuote(const std::string& text);
+
+}  // namespace kpx::test
