@@ -6,6 +6,7 @@
 
 #include "kpxwizard/keyed_collection.h"
 #include "model/automation/strings.h"
+#include "model/vb_strings.h"
 
 namespace kpx::automation {
 namespace {
@@ -31,16 +32,10 @@ KPX_VARIANT readThrough(const KPX_VARIANT& v) {
   return out;
 }
 
-std::string trimBlanks(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
 // A string as a host's conversion reads it: a whole number (rounded from a decimal one),
 // or True/False.
 int64_t numberFromText(const std::string& raw) {
-  std::string text = trimBlanks(raw);
+  std::string text = vb::Trim(raw);
   std::string folded = foldCase(text);
   if (folded == "TRUE") return -1;
   if (folded == "FALSE") return 0;

@@ -7,64 +7,21 @@
 #include <new>
 
 #include "model/automation/hresults.h"
+#include "model/vb_strings.h"
 
 namespace kpx::automation {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Decodes one code point of `text` at `pos`, advancing `pos`; malformed input gives U+FFFD
-// and advances by one byte so that decoding always makes progress.
-char32_t decodeUtf8(std::string_view text, size_t& pos) {
-  auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  unsigned char lead = byte(pos);
-  int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2
-              : (lead & 0xF8) == 0xF0 ? 3 : -1;
-  if (extra < 0 || pos + extra >= text.size()) {
-    ++pos;
-    return kReplacement;
-  }
-  char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
-  for (int i = 1; i <= extra; ++i) {
-    unsigned char next = byte(pos + i);
-    if ((next & 0xC0) != 0x80) {
-      ++pos;
-      return kReplacement;
-    }
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-  if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++pos;
-    return kReplacement;
-  }
-  pos += extra + 1;
-  return cp;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
+bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 std::u16string toUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
-  for (size_t pos = 0; pos < utf8.size();) {
-    char32_t cp = decodeUtf8(utf8, pos);
+  // Bytes that are not UTF-8 come back from decode as surrogate escapes: a host gets U+FFFD.
+  for (char32_t cp : vb::decode(utf8)) {
+    if (isSurrogate(cp)) cp = kReplacement;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out += static_cast<char16_t>(0xD800 | (cp >> 10));
@@ -105,10 +62,10 @@ std::string toUtf8(KPX_BSTR s) {
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+    } else if (isSurrogate(cp)) {
       cp = kReplacement;
     }
-    appendUtf8(out, cp);
+    vb::appendUtf8(cp, out);
   }
   return out;
 }
