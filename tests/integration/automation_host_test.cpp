@@ -14,7 +14,6 @@ TEST(AutomationHost, PythonHostBuildsConnectionStringCatchesErrorAndEnumerates) 
   ASSERT_TRUE(std::filesystem::exists(library)) << library << " has not been built";
   std::string environment;
 #ifdef KPX_ASAN_RUNTIME
-  // An instrumented library loaded into python3 needs the sanitizer runtime loaded first.
   environment = "LD_PRELOAD=" + shellQuote(KPX_ASAN_RUNTIME) + " ASAN_OPTIONS=detect_leaks=0 ";
 #endif
   int exitCode = -1;
