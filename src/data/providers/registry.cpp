@@ -1,6 +1,8 @@
 // Every provider the component offers, registered in code in one place.
 #include <string_view>
 
+#include "data/providers/excel/excel_source.h"
+#include "data/providers/html/html_source.h"
 #include "data/providers/jet/jet_provider.h"
 #include "data/providers/memory/memory_provider.h"
 #include "data/providers/provider.h"
@@ -13,6 +15,8 @@ namespace {
 std::vector<std::unique_ptr<Provider>> makeProviders() {
   std::vector<std::unique_ptr<Provider>> providers;
   auto jet = std::make_unique<JetProvider>();
+  jet->setExcelOpener(excel::openExcelWorkbook);
+  jet->setHtmlOpener(openHtmlSource);
   providers.push_back(std::move(jet));
   providers.push_back(std::make_unique<MemoryProvider>());
   return providers;

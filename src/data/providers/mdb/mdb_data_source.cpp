@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "data/providers/text_compare.h"
+#include "data/query/query_engine.h"
 
 namespace kpx::data {
 namespace {
@@ -243,6 +244,9 @@ class AccessDatabase : public DataSource {
     const std::string what = "table '" + table + "' of '" + m_path + "'";
     return std::make_unique<MdbReader>(std::move(mdb), std::move(def), what);
   }
+
+  // mdbtools has no SQL worth the name: queries run over the tables' rows in SQLite.
+  std::unique_ptr<RowReader> openQuery(const std::string& sql) override { return runQueryOver(*this, sql); }
 
   void execute(const std::string&) override { throw DataError(kReadOnly); }
   std::unique_ptr<RowWriter> openWriter(const std::string&, const std::vector<std::string>&) override {

@@ -1,0 +1,302 @@
+#include "data/providers/excel/excel_source.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cmath>
+
+#include "data/providers/excel/number_format.h"
+#include "data/providers/excel/sheet_table.h"
+#include "data/providers/excel/workbook_file.h"
+#include "data/query/query_engine.h"
+
+namespace kpx::data::excel {
+namespace {
+
+constexpr size_t kMaxCellText = 32767;
+
+std::string upper(std::string s) {
+  for (char& c : s) c = char(std::toupper(uint8_t(c)));
+  return s;
+}
+
+// "`Sheet1$`", "[Sheet1]", "'My sheet$'" → the sheet's own name.
+std::string sheetNameOf(std::string table) {
+  if (table.size() >= 2 && ((table.front() == '`' && table.back() == '`') ||
+                            (table.front() == '[' && table.back() == ']') ||
+                            (table.front() == '\'' && table.back() == '\'') ||
+                            (table.front() == '"' && table.back() == '"')))
+    table = table.substr(1, table.size() - 2);
+  if (!table.empty() && table.back() == '$') table.pop_back();
+  return table;
+}
+
+struct CreateTable {
+  std::string name;
+  std::vector<std::string> columns;
+};
+
+// Lets SQLite read the statement on a scratch in-memory database, so that every quoting and
+// type-name form it accepts is understood, and takes the table's name and columns back.
+CreateTable parseCreateTable(const std::string& sql) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open(":memory:", &db) != SQLITE_OK) {
+    sqlite3_close(db);
+    throw DataError("CREATE TABLE cannot be checked: SQLite could not open a scratch database");
+  }
+  std::unique_ptr<sqlite3, decltype(&sqlite3_close)> guard(db, sqlite3_close);
+  char* error = nullptr;
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    std::string why = error ? error : "unknown error";
+    sqlite3_free(error);
+    throw DataError("Syntax error in CREATE TABLE statement (" + why + "): " + sql);
+  }
+  CreateTable result;
+  int tables = 0;
+  sqlite3_exec(
+      db, "SELECT name FROM sqlite_master WHERE type = 'table'",
+      [](void* out, int, char** values, char**) {
+        static_cast<CreateTable*>(out)->name = values[0] ? values[0] : "";
+        return 0;
+      },
+      &result, nullptr);
+  sqlite3_stmt* count = nullptr;
+  sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &count, nullptr);
+  if (count && sqlite3_step(count) == SQLITE_ROW) tables = sqlite3_column_int(count, 0);
+  sqlite3_finalize(count);
+  if (tables != 1 || result.name.empty()) throw DataError("Expected exactly one CREATE TABLE statement: " + sql);
+  sqlite3_stmt* info = nullptr;
+  sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &info, nullptr);
+  sqlite3_bind_text(info, 1, result.name.c_str(), -1, SQLITE_TRANSIENT);
+  while (info && sqlite3_step(info) == SQLITE_ROW)
+    result.columns.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(info, 0)));
+  sqlite3_finalize(info);
+  return result;
+}
+
+// The table named after DELETE FROM, for the refusal message.
+std::string deleteTarget(const std::string& sql) {
+  std::string u = upper(sql);
+  size_t from = u.find("FROM");
+  if (from == std::string::npos) return {};
+  size_t start = sql.find_first_not_of(" \t\r\n", from + 4);
+  if (start == std::string::npos) return {};
+  size_t end = start + 1;
+  char open = sql[start];
+  char close = open == '`' ? '`' : open == '[' ? ']' : open == '"' ? '"' : open == '\'' ? '\'' : 0;
+  if (close) {
+    end = sql.find(close, start + 1);
+    end = end == std::string::npos ? sql.size() : end + 1;
+  } else {
+    end = sql.find_first_of(" \t\r\n;", start);
+    if (end == std::string::npos) end = sql.size();
+  }
+  return sheetNameOf(sql.substr(start, end - start));
+}
+
+struct State {
+  std::string path;
+  WorkbookFormat format;
+  bool exists = false;
+  bool header = true;
+  Workbook book;
+
+  void save() {
+    saveWorkbook(book, path, format);
+    exists = true;
+  }
+  Sheet& sheet(const std::string& table) {
+    if (!exists) throw DataError("Excel workbook '" + path + "' does not exist.");
+    Sheet* s = book.find(sheetNameOf(table));
+    if (!s) throw DataError("The Microsoft Jet database engine could not find the object '" + table +
+                            "' in workbook '" + path + "'. Make sure the object exists and that you spell its name and the path name correctly.");
+    return *s;
+  }
+};
+
+class ExcelWriter : public RowWriter {
+ public:
+  ExcelWriter(std::shared_ptr<State> state, Sheet& sheet, std::vector<uint32_t> positions)
+      : m_state(std::move(state)), m_sheet(sheet), m_positions(std::move(positions)),
+        m_originalRows(sheet.rows.size()), m_first(sheet.usedRows()), m_next(m_first),
+        m_limits(limitsOf(m_state->format)) {}
+  ~ExcelWriter() override {
+    if (!m_finished) rollback();
+  }
+
+  void writeRow(const Value* values, size_t count) override {
+    if (m_finished) throw DataError("The writer on sheet '" + m_sheet.name + "' is already finished");
+    if (m_next >= m_limits.rows)
+      throw RowError("Row " + std::to_string(m_next + 1) + " does not fit in sheet '" + m_sheet.name + "': " +
+                     (m_state->format == WorkbookFormat::Xls ? "an Excel 97-2003 sheet holds 65,536 rows"
+                                                             : "an Excel sheet holds 1,048,576 rows"));
+    std::vector<Cell> cells;
+    cells.reserve(count);
+    for (size_t i = 0; i < count && i < m_positions.size(); ++i) cells.push_back(toCell(values[i], i));
+    for (size_t i = 0; i < cells.size(); ++i)
+      if (!cells[i].empty()) m_sheet.set(uint32_t(m_next), m_positions[i], std::move(cells[i]));
+    ++m_next;
+  }
+
+  void commit() override {
+    if (m_finished) return;
+    try {
+      m_state->save();
+    } catch (...) {
+      rollback();
+      throw;
+    }
+    m_finished = true;
+  }
+
+  void rollback() override {
+    if (m_finished) return;
+    // Rows from the first appended one on were empty before this writer filled them.
+    for (size_t r = m_first; r < m_sheet.rows.size(); ++r) m_sheet.rows[r].clear();
+    m_sheet.rows.resize(std::max(m_originalRows, m_first));
+    m_finished = true;
+  }
+
+ private:
+  Cell toCell(const Value& v, size_t i) {
+    const std::string& column = m_sheet.rows.empty() || m_positions[i] >= m_sheet.rows[0].size()
+                                    ? m_sheet.name
+                                    : m_sheet.rows[0][m_positions[i]].text;
+    switch (v.kind) {
+      case ValueKind::Null: return {};
+      case ValueKind::Boolean: return Cell::ofBoolean(v.boolean);
+      case ValueKind::Integer:
+        if (std::llabs(v.integer) <= (int64_t(1) << 53)) return Cell::ofNumber(double(v.integer));
+        return Cell::ofText(toText(v));  // a double would change it
+      case ValueKind::Double:
+        if (!std::isfinite(v.real)) throw RowError("Column '" + column + "': a spreadsheet cell cannot hold " + toText(v), column, toText(v));
+        return Cell::ofNumber(v.real);
+      case ValueKind::Currency: return Cell::ofCurrency(double(v.currency) / 10000);
+      case ValueKind::Date: return Cell::ofDate(v.real);
+      case ValueKind::Decimal: {
+        double d;
+        if (parseDouble(v.text, d) && toText(Value::fromDouble(d)) == toText(v)) return Cell::ofNumber(d);
+        return Cell::ofText(toText(v));
+      }
+      default: {
+        std::string text = toText(v);
+        if (codePoints(text) > kMaxCellText)
+          throw RowError("Column '" + column + "': a cell holds at most 32,767 characters, the value has " +
+                             std::to_string(codePoints(text)),
+                         column, text.substr(0, 50));
+        return Cell::ofText(std::move(text));
+      }
+    }
+  }
+
+  std::shared_ptr<State> m_state;
+  Sheet& m_sheet;
+  std::vector<uint32_t> m_positions;
+  size_t m_originalRows;
+  size_t m_first;
+  size_t m_next;
+  SheetLimits m_limits;
+  bool m_finished = false;
+};
+
+class ExcelSource : public DataSource {
+ public:
+  explicit ExcelSource(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+
+  std::vector<TableInfo> tables() override {
+    std::vector<TableInfo> out;
+    for (const Sheet& s : m_state->book.sheets) out.push_back({s.name + "$", "TABLE"});
+    return out;
+  }
+
+  std::vector<ColumnInfo> columns(const std::string& table) override {
+    return sheetColumns(m_state->sheet(table), m_state->header);
+  }
+
+  std::unique_ptr<RowReader> openTable(const std::string& table) override {
+    return openSheetReader(m_state, m_state->sheet(table), m_state->header);
+  }
+
+  // Queries run over the sheets' rows in SQLite, `SHEET1$` and [Sheet1$] alike.
+  std::unique_ptr<RowReader> openQuery(const std::string& sql) override { return runQueryOver(*this, sql); }
+
+  void execute(const std::string& sql) override {
+    size_t start = sql.find_first_not_of(" \t\r\n");
+    std::string verb = upper(sql.substr(start == std::string::npos ? 0 : start, 6));
+    if (verb == "DELETE")
+      throw DataError("Deleting data in a linked table is not supported by this ISAM. (table '" + deleteTarget(sql) +
+                      "' in Excel workbook '" + m_state->path + "')");
+    if (verb != "CREATE")
+      throw DataError("An Excel workbook runs only CREATE TABLE statements; '" + m_state->path + "' cannot run: " + sql);
+    createSheet(parseCreateTable(sql));
+  }
+
+  std::unique_ptr<RowWriter> openWriter(const std::string& table, const std::vector<std::string>& columns) override {
+    Sheet& sheet = m_state->sheet(table);
+    std::vector<uint32_t> positions;
+    const std::vector<Cell> none;
+    const auto& head = sheet.rows.empty() ? none : sheet.rows[0];
+    for (const std::string& name : columns) {
+      uint32_t found = UINT32_MAX;
+      for (uint32_t c = 0; c < head.size() && found == UINT32_MAX; ++c)
+        if (head[c].kind == CellKind::Text && sameName(head[c].text, name)) found = c;
+      if (found == UINT32_MAX) {
+        // A sheet without header names its columns F1, F2…
+        if (name.size() > 1 && (name[0] == 'F' || name[0] == 'f') && name.find_first_not_of("0123456789", 1) == std::string::npos) {
+          unsigned long n = std::stoul(name.substr(1));
+          if (n >= 1 && n <= limitsOf(m_state->format).columns) found = uint32_t(n - 1);
+        }
+      }
+      if (found == UINT32_MAX)
+        throw DataError("Column '" + name + "' does not exist in sheet '" + sheet.name + "' of workbook '" + m_state->path + "'");
+      positions.push_back(found);
+    }
+    return std::make_unique<ExcelWriter>(m_state, sheet, std::move(positions));
+  }
+
+ private:
+  void createSheet(const CreateTable& def) {
+    std::string name = sheetNameOf(def.name);
+    if (name.empty() || codePoints(name) > 31 || name.find_first_of("[]:*?/\\") != std::string::npos)
+      throw DataError("'" + name + "' cannot name a sheet: a sheet name has 1 to 31 characters and none of [ ] : * ? / \\");
+    if (m_state->book.find(name)) throw DataError("Table '" + name + "' already exists.");
+    SheetLimits limits = limitsOf(m_state->format);
+    if (def.columns.size() > limits.columns)
+      throw DataError("Table '" + name + "' has " + std::to_string(def.columns.size()) + " columns; a sheet of '" +
+                      m_state->path + "' holds at most " + std::to_string(limits.columns));
+    Sheet sheet{name, {}};
+    for (uint32_t c = 0; c < def.columns.size(); ++c) sheet.set(0, c, Cell::ofText(def.columns[c]));
+    m_state->book.sheets.push_back(std::move(sheet));
+    try {
+      m_state->save();
+    } catch (...) {
+      m_state->book.sheets.pop_back();
+      throw;
+    }
+  }
+
+  std::shared_ptr<State> m_state;
+};
+
+}  // namespace
+
+std::unique_ptr<DataSource> openExcelWorkbook(const ConnectionProperties& properties) {
+  auto state = std::make_shared<State>();
+  state->path = properties.value("Data Source");
+  if (state->path.empty()) throw DataError("The Excel connection names no workbook (\"Data Source\" is empty)");
+  state->format = formatForName(state->path);
+  std::string extended = upper(properties.value("Extended Properties"));
+  std::string compact;
+  for (char c : extended)
+    if (c != ' ') compact += c;
+  state->header = compact.find("HDR=NO") == std::string::npos;
+  struct stat st{};
+  if (::stat(state->path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) throw DataError("'" + state->path + "' is a folder, not an Excel workbook");
+    state->book = loadWorkbook(state->path);
+    state->exists = true;
+  }
+  return std::make_unique<ExcelSource>(std::move(state));
+}
+
+}  // namespace kpx::data::excel

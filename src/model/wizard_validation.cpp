@@ -1,0 +1,115 @@
+// The checks a connection passes before the wizard accepts it as Source or Destination.
+#include <filesystem>
+
+#include "data/mod_database.h"
+#include "data/mod_main.h"
+#include "kpxwizard/messages.h"
+#include "kpxwizard/wizard.h"
+
+namespace kpx {
+namespace {
+
+bool refuse(int32_t message) {
+  ShowMessage(GetResText(message), vbExclamation);
+  return false;
+}
+
+bool isDatabaseKind(int32_t kind) {
+  return kind == CONN_ACCESS || kind == CONN_SQLServer || kind == CONN_EXCEL ||
+         kind == CONN_HTML_SOURCE || kind == CONN_EXCEL3 || kind == CONN_EXCEL4 ||
+         kind == CONN_EXCEL5;
+}
+
+}  // namespace
+
+void cKPXWizard::setSource(std::shared_ptr<clsConnection> connection) {
+  m_source.reset();
+  if (!connection) throw AutomationError(kErrItemNotFound, m_appName, "Parametri Connessione Non Corretti");
+  connection->setMode(kpxSource);
+  connection->setCreatedDestinationTable(false);
+  if (!ControlConnection(*connection))
+    throw AutomationError(kErrItemNotFound, m_appName, "Parametri Connessione Non Corretti");
+  m_source = connection;
+  if (m_destination && !m_destination->Database().empty() &&
+      m_destination->Database() == connection->Database())
+    throw AutomationError(kErrSameConnections, m_appName, "Attenzione:connessioni uguali !");
+}
+
+void cKPXWizard::setDestination(std::shared_ptr<clsConnection> connection) {
+  m_destination.reset();
+  if (!connection) throw AutomationError(kErrItemNotFound, m_appName, "Parametri Connessione Non Corretti");
+  if (connection->CreatedDestinationTable() && (!m_source || m_source->Database().empty()))
+    throw AutomationError(
+        kErrConnectionNotSet, m_appName,
+        "Attenzione: per creare una nuova tabella la connessione di origine deve essere settata");
+  connection->setMode(kpxDestination);
+  if (!ControlConnection(*connection))
+    throw AutomationError(kErrItemNotFound, m_appName, "Parametri Connessione Non Corretti");
+  m_destination = connection;
+  if (m_source && !m_source->Database().empty() &&
+      m_source->Database() == connection->Database())
+    throw AutomationError(kErrSameConnections, m_appName, "Attenzione:connessioni uguali !");
+}
+
+bool cKPXWizard::ControlConnection(clsConnection& c) {
+  int32_t kind = c.ConType();
+  if (kind != CONN_TEXTFILE && !isDatabaseKind(kind)) return refuse(538);
+
+  if (kind == CONN_TEXTFILE) {
+    if (c.Database().empty() || c.ProviderString().empty() || c.RowDelimiter() < 0 ||
+        c.FormatFile() < 1 || c.id() < 1 || c.ModeText() < 1)
+      return refuse(536);
+    c.CreateConnectionString();
+    if (c.id() == 1) {
+      modMain::ClearPreview();
+      int16_t found = -2;
+      try {
+        found = modMain::CreatePreview(c.Database(), std::to_string(c.RowDelimiter()), c.FirstRow());
+      } catch (...) {
+        found = -2;
+      }
+      if (found != 1) return refuse(522);
+      if (c.FormatFile() == kpxDelimitedFile && !c.ColumnNames().empty()) return refuse(536);
+      if (c.FormatFile() == kpxFixedFile && (c.ColumnNames().empty() || c.ColumnLengths().empty()))
+        return refuse(536);
+      if (!modDatabase::OpenDatabase(c)) return refuse(537);
+    }
+    c.setTableName(c.Database());
+    c.setTableType(kpxTypeTable);
+    return true;
+  }
+
+  if (c.CreatedDestinationTable()) {
+    if (c.TableName().empty()) {
+      if (!m_source || m_source->Database().empty()) return refuse(539);
+      c.setTableName(m_source->TableType() == kpxTypeTable ? m_source->TableName() : "Risultati");
+    }
+    c.CreateConnectionString();
+    return true;
+  }
+
+  if (c.TableName().empty() || c.Database().empty() || c.ProviderString().empty() ||
+      c.ModeText() < 1 || c.id() < 1)
+    return refuse(536);
+  c.CreateConnectionString();
+  if (!modDatabase::OpenDatabase(c)) return refuse(537);
+
+  std::string table = c.TableName();
+  if (c.TableType() == kpxTypeQuery) {
+    table = modMain::ExtractNameFields(c.TableName());
+    if (!modDatabase::TableExists(table)) return refuse(502);
+    for (const auto& field : modMain::state().colSelectedFields)
+      if (field != "*" && !modDatabase::ColumnExists(field, table)) return refuse(516);
+    // A sheet name, or WHERE / GROUP BY / ORDER BY found by the analysis, means the package
+    // must read through the prepared statement rather than by table name.
+    if (table.find('$') != std::string::npos || modMain::state().bQueryHasClauses) {
+      modMain::BuildQuerySpace(c.TableName(), table, kind);
+      modMain::state().bQueryHasClauses = true;
+    }
+    return true;
+  }
+  if (!modDatabase::TableExists(table)) return refuse(502);
+  return true;
+}
+
+}  // namespace kpx

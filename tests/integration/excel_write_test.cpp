@@ -1,0 +1,208 @@
+// Writing workbooks: CREATE TABLE makes a sheet (and the workbook), rows are appended, the
+// file is replaced whole at commit; LibreOffice reads every result back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "data/providers/excel/excel_source.h"
+#include "support/libreoffice_csv.h"
+
+namespace kpx::data {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string fileBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+class ExcelWrite : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    m_dir = fs::temp_directory_path() / ("kpx-excel-write-" + std::string(GetParam() + 1) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir);
+    m_path = (m_dir / (std::string("book") + GetParam())).string();
+  }
+  void TearDown() override { fs::remove_all(m_dir); }
+  std::unique_ptr<DataSource> open() {
+    return excel::openExcelWorkbook(ConnectionProperties::parse("Data Source=" + m_path + ";Extended Properties=Excel 8.0;"));
+  }
+  fs::path m_dir;
+  std::string m_path;
+};
+
+TEST_P(ExcelWrite, CreateTableMakesTheWorkbookAndRowsReadBackInLibreOffice) {
+  auto source = open();
+  ASSERT_FALSE(fs::exists(m_path));
+  source->execute("CREATE TABLE `Orders` (`Code` VarChar (50) ,\r\n`Amount` Double ,\r\n`Price` Currency ,\r\n"
+                  "`When` Datetime ,\r\n`Paid` Bit ,\r\n`Note` LongText \r\n)");
+  ASSERT_TRUE(fs::exists(m_path));
+  auto writer = source->openWriter("Orders", {"Code", "Amount", "Price", "When", "Paid", "Note"});
+  std::string longNote(300, 'x');
+  longNote += "àè€";
+  const std::vector<std::vector<Value>> rows = {
+      {Value::fromString("A-1"), Value::fromDouble(12.5), Value::fromCurrency(123450), Value::fromDate(oleDateFromParts(2024, 2, 29)),
+       Value::fromBool(true), Value::fromString("first, with a comma")},
+      {Value::fromString("B-2"), Value::fromInt(-7), Value::fromCurrency(-5), Value::fromDate(oleDateFromParts(1999, 12, 31, 23, 59, 58)),
+       Value::fromBool(false), Value::fromString(longNote)},
+      {Value::fromString("C-3"), Value::null(), Value::null(), Value::null(), Value::null(), Value::null()},
+  };
+  for (const auto& r : rows) writer->writeRow(r.data(), r.size());
+  writer->commit();
+
+  // Our own reader first: types from the values.
+  auto again = open();
+  ASSERT_EQ(again->tables().size(), 1u);
+  EXPECT_EQ(again->tables()[0].name, "Orders$");
+  auto columns = again->columns("Orders$");
+  ASSERT_EQ(columns.size(), 6u);
+  EXPECT_EQ(columns[1].type, adDouble);
+  EXPECT_EQ(columns[2].type, adCurrency);
+  EXPECT_EQ(columns[3].type, adDate);
+  EXPECT_EQ(columns[4].type, adBoolean);
+  EXPECT_EQ(columns[5].type, adLongVarWChar);
+  auto reader = again->openTable("Orders$");
+  for (const auto& r : rows) {
+    ASSERT_TRUE(reader->next());
+    for (size_t c = 0; c < r.size(); ++c) EXPECT_EQ(toText(reader->field(c)), toText(r[c])) << columns[c].name;
+  }
+  EXPECT_FALSE(reader->next());
+
+  // LibreOffice, independently.
+  auto sheets = test::libreOfficeSheets(m_path, (m_dir / "csv").string());
+  if (sheets.empty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  ASSERT_EQ(sheets.count("Orders"), 1u);
+  // LibreOffice exports raw values; it shows a BIFF8 boolean cell as the number it holds.
+  const bool xls = std::string(GetParam()) == ".xls";
+  const test::CsvRows expected = {
+      {"Code", "Amount", "Price", "When", "Paid", "Note"},
+      {"A-1", "12.5", "12.345", "2024-02-29", xls ? "1" : "TRUE", "first, with a comma"},
+      {"B-2", "-7", "-0.0005", "1999-12-31 23:59:58", xls ? "0" : "FALSE", longNote},
+      {"C-3", "", "", "", "", ""},
+  };
+  test::CsvRows got = sheets["Orders"];
+  for (auto& r : got) r.resize(6);
+  EXPECT_EQ(got, expected);
+}
+
+TEST_P(ExcelWrite, AppendingKeepsOtherSheetsAndEarlierRows) {
+  auto source = open();
+  source->execute("CREATE TABLE `First` (`A` Long )");
+  source->execute("CREATE TABLE `Second` (`Name` VarChar (20) , `N` Double )");
+  auto first = source->openWriter("First$", {"A"});
+  Value one = Value::fromInt(1);
+  first->writeRow(&one, 1);
+  first->commit();
+  for (int round = 0; round < 2; ++round) {
+    auto fresh = open();  // each run rereads the workbook, as a new connection does
+    auto writer = fresh->openWriter("second", {"N", "Name"});
+    Value row[2] = {Value::fromDouble(round + 0.5), Value::fromString(round ? "two" : "one")};
+    writer->writeRow(row, 2);
+    writer->commit();
+  }
+  auto sheets = test::libreOfficeSheets(m_path, (m_dir / "csv").string());
+  if (sheets.empty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  EXPECT_EQ(sheets["First"], (test::CsvRows{{"A"}, {"1"}}));
+  EXPECT_EQ(sheets["Second"], (test::CsvRows{{"Name", "N"}, {"one", "0.5"}, {"two", "1.5"}}));
+}
+
+TEST_P(ExcelWrite, RollbackAndFailedRunsLeaveTheWorkbookAsItWas) {
+  auto source = open();
+  source->execute("CREATE TABLE `T` (`A` VarChar (10) )");
+  const std::string before = fileBytes(m_path);
+  {
+    auto writer = source->openWriter("T", {"A"});
+    Value v = Value::fromString("gone");
+    writer->writeRow(&v, 1);
+    writer->rollback();
+  }
+  {
+    auto writer = source->openWriter("T", {"A"});
+    Value v = Value::fromString("gone too");
+    writer->writeRow(&v, 1);
+  }  // destroyed unfinished
+  EXPECT_EQ(fileBytes(m_path), before);
+  auto reader = open()->openTable("T$");
+  EXPECT_FALSE(reader->next());
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1) << "no temporary file left";
+}
+
+TEST_P(ExcelWrite, RowsPastTheSheetLimitAreRowErrors) {
+  auto source = open();
+  source->execute("CREATE TABLE `Big` (`N` Double )");
+  auto writer = source->openWriter("Big", {"N"});
+  const bool xls = std::string(GetParam()) == ".xls";
+  const int limit = xls ? 65536 : 1048576;
+  for (int i = 1; i < limit; ++i) {  // the header takes the first row
+    Value v = Value::fromInt(i);
+    writer->writeRow(&v, 1);
+  }
+  Value v = Value::fromInt(limit);
+  EXPECT_THROW(writer->writeRow(&v, 1), RowError);
+  EXPECT_THROW(writer->writeRow(&v, 1), RowError) << "the writer stays usable and keeps refusing";
+  if (xls) {
+    writer->commit();
+    auto reader = open()->openTable("Big$");
+    int n = 0;
+    while (reader->next()) ++n;
+    EXPECT_EQ(n, limit - 1);
+  }
+}
+
+TEST_P(ExcelWrite, DeleteIsRefusedNamingTheTable) {
+  auto source = open();
+  source->execute("CREATE TABLE `Orders` (`A` Double )");
+  try {
+    source->execute("delete from `Orders`");
+    FAIL() << "DELETE ran";
+  } catch (const DataError& e) {
+    EXPECT_NE(std::string(e.what()).find("Deleting data in a linked table is not supported by this ISAM."), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("'Orders'"), std::string::npos) << e.what();
+  }
+}
+
+TEST_P(ExcelWrite, BadStatementsAreDataErrors) {
+  auto source = open();
+  EXPECT_THROW(source->execute("CREATE TABLE `T` (`A` VarChar (10) "), DataError);  // no closing parenthesis
+  EXPECT_THROW(source->execute("UPDATE T SET A = 1"), DataError);
+  EXPECT_FALSE(fs::exists(m_path));
+  source->execute("CREATE TABLE `T` (`A` VarChar (10) )");
+  try {
+    source->execute("CREATE TABLE `t` (`B` Double )");
+    FAIL() << "a second sheet T was made";
+  } catch (const DataError& e) {
+    EXPECT_STREQ(e.what(), "Table 't' already exists.");
+  }
+  EXPECT_THROW(source->openWriter("T", {"Missing"}), DataError);
+  EXPECT_THROW(source->openWriter("Nowhere", {"A"}), DataError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Excel, ExcelWrite, ::testing::Values(".xls", ".xlsx"),
+                         [](const auto& info) { return std::string(info.param + 1); });
+
+TEST(ExcelWriteFormat, A97WorkbookStaysBiff8AfterAppending) {
+  const fs::path dir = fs::temp_directory_path() / "kpx-excel-keep-format";
+  fs::create_directories(dir);
+  const fs::path copy = dir / "people.xls";
+  fs::copy_file(fs::path(KPX_TEST_DATA) / "excel" / "people_97.xls", copy, fs::copy_options::overwrite_existing);
+  auto source = excel::openExcelWorkbook(ConnectionProperties::parse("Data Source=" + copy.string() + ";Extended Properties=Excel 5.0;"));
+  auto writer = source->openWriter("people$", {"Name", "Amount"});
+  Value row[2] = {Value::fromString("Elena"), Value::fromDouble(2.25)};
+  writer->writeRow(row, 2);
+  writer->commit();
+  EXPECT_EQ(fileBytes(copy).substr(0, 4), "\xD0\xCF\x11\xE0");
+  auto reader = excel::openExcelWorkbook(ConnectionProperties::parse("Data Source=" + copy.string()))->openTable("people$");
+  int n = 0;
+  std::string last;
+  while (reader->next()) ++n, last = toText(reader->field(0)) + "/" + toText(reader->field(1)) + "/" + toText(reader->field(2));
+  EXPECT_EQ(n, 5);
+  EXPECT_EQ(last, "Elena/2.25/");
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kpx::data

@@ -1,0 +1,114 @@
+// The pieces under the Excel provider: number-format classes, the compound file and the
+// BIFF8 writer read back by the BIFF reader.
+#include <gtest/gtest.h>
+
+#include "data/providers/excel/biff_reader.h"
+#include "data/providers/excel/biff_writer.h"
+#include "data/providers/excel/compound_file.h"
+#include "data/providers/excel/number_format.h"
+
+namespace kpx::data::excel {
+namespace {
+
+struct FormatCase {
+  const char* code;
+  NumberClass expected;
+};
+
+class FormatClass : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(FormatClass, FollowsTheSymbolsOutsideQuotesAndBrackets) {
+  EXPECT_EQ(classifyFormat(GetParam().code), GetParam().expected) << GetParam().code;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Excel, FormatClass,
+    ::testing::Values(FormatCase{"General", NumberClass::Plain}, FormatCase{"0.00%", NumberClass::Plain},
+                      FormatCase{"yyyy-mm-dd", NumberClass::Date}, FormatCase{"d/m/yy h:mm", NumberClass::Date},
+                      FormatCase{"[h]:mm:ss", NumberClass::Date}, FormatCase{"dddd", NumberClass::Date},
+                      FormatCase{"[Red]0.00", NumberClass::Plain}, FormatCase{"\"days\" 0", NumberClass::Plain},
+                      FormatCase{"0\\d", NumberClass::Plain}, FormatCase{"#,##0.00 [$\xE2\x82\xAC-410]", NumberClass::Currency},
+                      FormatCase{"\"$\"#,##0.00_);(\"$\"#,##0.00)", NumberClass::Currency},
+                      FormatCase{"0.00E+00", NumberClass::Plain}, FormatCase{"0;[Red]-0;\"zero\"", NumberClass::Plain}));
+
+TEST(ExcelFormat, BuiltInDateFormatsAreDates) {
+  for (uint32_t id = 14; id <= 22; ++id) EXPECT_EQ(classifyBuiltInFormat(id), NumberClass::Date) << id;
+  EXPECT_EQ(classifyBuiltInFormat(0), NumberClass::Plain);
+  EXPECT_EQ(classifyBuiltInFormat(10), NumberClass::Plain);
+  EXPECT_EQ(classifyBuiltInFormat(7), NumberClass::Currency);
+  EXPECT_EQ(numberCell(0, NumberClass::Date, true).number, 1462);
+}
+
+TEST(ExcelFormat, TextRoundTripsThroughUtf16) {
+  const std::string text = "plain àè€ \xF0\x9F\x98\x80";
+  EXPECT_EQ(fromUtf16Le(toUtf16Le(text)), text);
+  EXPECT_EQ(fromWindows1252("\x80\xE0"), "\xE2\x82\xAC\xC3\xA0");
+  EXPECT_EQ(codePoints(text), 11u);
+}
+
+TEST(CompoundFile, StreamsOfEverySizeReadBack) {
+  // Sizes below the mini-stream cutoff, across sector boundaries, and past the 109 FAT
+  // sectors the header can list (which needs DIFAT sectors).
+  for (size_t size : {size_t(10), size_t(4096), size_t(70001), size_t(8 * 1024 * 1024)}) {
+    std::string data(size, '\0');
+    for (size_t i = 0; i < size; ++i) data[i] = char(i * 7 + i / 513);
+    std::string file = writeCompoundFile("Workbook", data);
+    ASSERT_TRUE(isCompoundFile(file));
+    auto back = readCompoundStream(file, {"workbook"});
+    ASSERT_TRUE(back.has_value()) << size;
+    EXPECT_EQ(back->substr(0, size), data) << size;
+    EXPECT_FALSE(readCompoundStream(file, {"Book"}).has_value());
+  }
+}
+
+TEST(CompoundFile, BrokenChainsAreErrorsNotCrashes) {
+  std::string file = writeCompoundFile("Workbook", std::string(20000, 'a'));
+  std::string looped = file;
+  // The FAT follows the 40 data sectors and the directory; make sector 3 point to itself.
+  size_t fatStart = (40 + 1 + 1) * 512;
+  looped[fatStart + 12] = 3;
+  looped[fatStart + 13] = looped[fatStart + 14] = looped[fatStart + 15] = 0;
+  EXPECT_THROW(readCompoundStream(looped, {"Workbook"}), std::runtime_error);
+  EXPECT_THROW(readCompoundStream(file.substr(0, 300), {"Workbook"}), std::runtime_error);
+}
+
+TEST(BiffWriter, EveryKindOfCellReadsBack) {
+  Workbook book;
+  Sheet sheet{"Données", {}};
+  sheet.set(0, 0, Cell::ofText("Name"));
+  sheet.set(1, 0, Cell::ofText("àè€"));
+  sheet.set(1, 1, Cell::ofNumber(-12.75));
+  sheet.set(1, 2, Cell::ofCurrency(3.5));
+  sheet.set(1, 3, Cell::ofDate(45000.25));
+  sheet.set(1, 4, Cell::ofBoolean(true));
+  sheet.set(3, 255, Cell::ofText("last column"));
+  // Enough long strings to split the shared string table over many CONTINUE records,
+  // several strings cut in the middle of their characters.
+  for (uint32_t r = 4; r < 60; ++r) sheet.set(r, 0, Cell::ofText(std::string(1000 + r, char('a' + r % 26)) + "€"));
+  book.sheets.push_back(sheet);
+  book.sheets.push_back(Sheet{"Empty", {}});
+  Workbook back = readXls(writeXls(book), "unused");
+  ASSERT_EQ(back.sheets.size(), 2u);
+  EXPECT_EQ(back.sheets[0].name, "Données");
+  EXPECT_EQ(back.sheets[1].name, "Empty");
+  const Sheet& got = back.sheets[0];
+  ASSERT_EQ(got.rows.size(), sheet.rows.size());
+  for (size_t r = 0; r < sheet.rows.size(); ++r) {
+    ASSERT_EQ(got.rows[r].size(), sheet.rows[r].size()) << "row " << r;
+    for (size_t c = 0; c < sheet.rows[r].size(); ++c) {
+      EXPECT_EQ(got.rows[r][c].kind, sheet.rows[r][c].kind) << r << "," << c;
+      EXPECT_EQ(got.rows[r][c].number, sheet.rows[r][c].number) << r << "," << c;
+      EXPECT_EQ(got.rows[r][c].text, sheet.rows[r][c].text) << r << "," << c;
+    }
+  }
+}
+
+TEST(BiffReader, NonWorkbooksAreErrors) {
+  EXPECT_FALSE(looksLikeXls("PK\x03\x04"));
+  EXPECT_THROW(readXls("hello world", "x"), std::runtime_error);
+  // A BIFF3 BOF whose next record claims more bytes than the file has.
+  EXPECT_THROW(readXls(std::string("\x09\x02\x06\x00\x00\x00\x10\x00\x00\x00\x03\x02\xFF\x00", 14), "x"), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace kpx::data::excel

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include "data/providers/html/cell_types.h"
+#include "data/providers/html/html_tables.h"
+
+namespace kpx::data::html {
+namespace {
+
+using Row = std::vector<std::optional<std::string>>;
+
+std::vector<Row> rowsOf(const std::string& tableBody) {
+  auto tables = parseHtmlTables("<table>" + tableBody + "</table>");
+  if (tables.size() != 1) ADD_FAILURE() << "expected one table, got " << tables.size();
+  return tables.empty() ? std::vector<Row>{} : tables.front().rows;
+}
+
+struct CellTextCase {
+  const char* name;
+  const char* html;
+  const char* text;
+};
+
+class CellText : public ::testing::TestWithParam<CellTextCase> {};
+
+TEST_P(CellText, ReadsAsABrowserShowsIt) {
+  const auto rows = rowsOf(std::string("<tr><td>") + GetParam().html + "</td></tr>");
+  ASSERT_EQ(rows.size(), 1u);
+  ASSERT_EQ(rows[0].size(), 1u);
+  if (*GetParam().text == '\0') {
+    EXPECT_FALSE(rows[0][0].has_value()) << *rows[0][0];
+  } else {
+    EXPECT_EQ(rows[0][0].value_or("<null>"), GetParam().text);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Html, CellText,
+    ::testing::Values(
+        CellTextCase{"Entities", "Caf&eacute; &amp; &lt;b&gt; &#8364;&#x41;", "Caf\u00e9 & <b> \u20acA"},
+        CellTextCase{"BlanksCollapse", "  a \t\n  b  ", "a b"},
+        CellTextCase{"NonBreakingSpaceIsABlank", "a&nbsp;&nbsp;b&nbsp;", "a b"},
+        CellTextCase{"OnlyNonBreakingSpaceIsEmpty", "&nbsp;", ""},
+        CellTextCase{"BreakIsALineFeed", "one <br> two<br/>three", "one\ntwo\nthree"},
+        CellTextCase{"TwoBreaksKeepAnEmptyLine", "a<br><br>b", "a\n\nb"},
+        CellTextCase{"TrailingBreakDropped", "a<br>", "a"},
+        CellTextCase{"InlineMarkupIsPlainText", "<b>bold</b> and <a href='x'>link</a><span>ed</span>", "bold and linked"},
+        CellTextCase{"ParagraphsOnLinesOfTheirOwn", "<p>first</p><p>second</p>tail", "first\nsecond\ntail"},
+        CellTextCase{"ListItems", "<ul><li>x</li><li>y</li></ul>", "x\ny"},
+        CellTextCase{"PreformattedKept", "<pre>a  b\n c</pre>", "a  b\n c"},
+        CellTextCase{"ScriptsAndCommentsDropped", "a<script>var x=1;</script><!-- no -->b<style>p{}</style>", "ab"},
+        CellTextCase{"EmptyCellIsNull", "   ", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HtmlSpans, ColspanAndRowspanFillEveryCoveredCell) {
+  const auto rows = rowsOf(
+      "<tr><td>a</td><td>b</td><td>c</td></tr>"
+      "<tr><td rowspan=2 colspan=2>X</td><td>1</td></tr>"
+      "<tr><td>2</td></tr>"
+      "<tr><td>p</td><td colspan=2>Q</td></tr>");
+  const std::vector<Row> expected{{"a", "b", "c"}, {"X", "X", "1"}, {"X", "X", "2"}, {"p", "Q", "Q"}};
+  EXPECT_EQ(rows, expected);
+}
+
+TEST(HtmlSpans, RowspanStopsAtTheLastRowAndZeroMeansToTheEnd) {
+  const auto rows = rowsOf(
+      "<tr><td rowspan=0>z</td><td rowspan=99>r</td><td>1</td></tr>"
+      "<tr><td>2</td></tr><tr><td>3</td></tr>");
+  const std::vector<Row> expected{{"z", "r", "1"}, {"z", "r", "2"}, {"z", "r", "3"}};
+  EXPECT_EQ(rows, expected);
+}
+
+TEST(HtmlSpans, RowspanInAMiddleColumnShiftsLaterCells) {
+  const auto rows = rowsOf(
+      "<tr><td>a</td><td rowspan=2>M</td><td>c</td></tr>"
+      "<tr><td>d</td><td>f</td></tr>");
+  const std::vector<Row> expected{{"a", "M", "c"}, {"d", "M", "f"}};
+  EXPECT_EQ(rows, expected);
+}
+
+TEST(HtmlSpans, ShortRowsArePaddedWithNulls) {
+  const auto rows = rowsOf("<tr><td>a</td><td>b</td></tr><tr><td>c</td></tr><tr></tr>");
+  const std::vector<Row> expected{{"a", "b"}, {"c", std::nullopt}, {std::nullopt, std::nullopt}};
+  EXPECT_EQ(rows, expected);
+}
+
+TEST(HtmlSpans, BadSpanValuesReadAsABrowserReadsThem) {
+  const auto rows = rowsOf("<tr><td colspan='x'>a</td><td colspan=' 2abc'>b</td><td colspan=0>c</td></tr>");
+  const std::vector<Row> expected{{"a", "b", "b", "c"}};
+  EXPECT_EQ(rows, expected);
+}
+
+TEST(HtmlSpans, HugeColspanIsCut) {
+  const auto rows = rowsOf("<tr><td colspan=1000>a</td><td colspan=1000>b</td><td colspan=1000>c</td></tr>");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].size(), kMaxTableColumns);
+  EXPECT_EQ(rows[0].back(), "b");
+}
+
+TEST(HtmlNames, CaptionOrPositionAndNestedTablesFollowTheirParent) {
+  const auto tables = parseHtmlTables(
+      "<table><caption> Sales <b>2024</b></caption><tr><td>a</td></tr></table>"
+      "<table><tr><td>x<table><tr><td>in</td></tr></table>y</td></tr></table>"
+      "<table></table>"
+      "<table><caption>SALES 2024</caption><tr><td>dup</td></tr></table>"
+      "<table><caption>Table6</caption><tr><td>t</td></tr></table>"
+      "<table><tr><td>last</td></tr></table>");
+  std::vector<std::string> names;
+  for (const auto& t : tables) names.push_back(t.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Sales 2024", "Table2", "Table3", "Table5", "Table6", "Table7"}));
+  EXPECT_EQ(tables[1].rows, (std::vector<Row>{{"x\ny"}}));  // the nested table is not in the cell
+  EXPECT_EQ(tables[2].rows, (std::vector<Row>{{"in"}}));
+}
+
+TEST(HtmlNames, TextOutsideTablesGivesNoTable) {
+  EXPECT_TRUE(parseHtmlTables("").empty());
+  EXPECT_TRUE(parseHtmlTables("<p>no tables</p><tr><td>stray</td></tr>").empty());
+}
+
+struct ClassifyCase {
+  const char* text;
+  CellType type;
+};
+
+class CellClassification : public ::testing::TestWithParam<ClassifyCase> {};
+
+TEST_P(CellClassification, OnlyUnambiguousFormsConvert) {
+  EXPECT_EQ(classifyCell(GetParam().text), GetParam().type) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Html, CellClassification,
+    ::testing::Values(
+        ClassifyCase{"0", CellType::Number}, ClassifyCase{"-12", CellType::Number},
+        ClassifyCase{"+3.25", CellType::Number}, ClassifyCase{"0.001", CellType::Number},
+        ClassifyCase{"123456789012345", CellType::Number},
+        ClassifyCase{"1234567890123456", CellType::Text},  // a double would change it
+        ClassifyCase{"01234", CellType::Text}, ClassifyCase{"1,234.5", CellType::Text},
+        ClassifyCase{"1.234,5", CellType::Text}, ClassifyCase{"1e5", CellType::Text},
+        ClassifyCase{".5", CellType::Text}, ClassifyCase{"5.", CellType::Text},
+        ClassifyCase{" 5", CellType::Text}, ClassifyCase{"-", CellType::Text},
+        ClassifyCase{"$12.50", CellType::Currency}, ClassifyCase{"-$3", CellType::Currency},
+        ClassifyCase{"$ -1.25", CellType::Currency}, ClassifyCase{"12.5 \u20ac", CellType::Currency},
+        ClassifyCase{"\u00a37", CellType::Currency}, ClassifyCase{"$1.23456", CellType::Text},
+        ClassifyCase{"-$-3", CellType::Text}, ClassifyCase{"$1,000", CellType::Text},
+        ClassifyCase{"12,50 \u20ac", CellType::Text}, ClassifyCase{"$", CellType::Text},
+        ClassifyCase{"2024-02-29", CellType::Date}, ClassifyCase{"2023-02-29", CellType::Text},
+        ClassifyCase{"2024-12-31 23:59", CellType::Date}, ClassifyCase{"2024-01-15T17:45:10", CellType::Date},
+        ClassifyCase{"2024-13-01", CellType::Text}, ClassifyCase{"2024-1-5", CellType::Text},
+        ClassifyCase{"2024-01-01 24:00", CellType::Text}, ClassifyCase{"31/12/2024", CellType::Text},
+        ClassifyCase{"True", CellType::Boolean}, ClassifyCase{"FALSE", CellType::Boolean},
+        ClassifyCase{"yes", CellType::Text}, ClassifyCase{"-1", CellType::Number}));
+
+TEST(CellTyping, EveryRowDecidesAndEmptyCellsAreNulls) {
+  const std::vector<Row> cells{{"h1", "h2", "h3", "h4"},
+                               {"1", "$1", "x", std::nullopt},
+                               {std::nullopt, "$2.5", "2", std::nullopt},
+                               {"2.5", "3", "True", std::nullopt}};
+  const TypedRows typed = typeColumns({"N", "C", "T", "E"}, cells, 1);
+  ASSERT_EQ(typed.columns.size(), 4u);
+  EXPECT_EQ(typed.columns[0].type, adDouble);
+  EXPECT_EQ(typed.columns[1].type, adVarWChar);  // one plain number among currency
+  EXPECT_EQ(typed.columns[2].type, adVarWChar);
+  EXPECT_EQ(typed.columns[3].type, adVarWChar);
+  EXPECT_EQ(typed.columns[3].size, 255);
+  ASSERT_EQ(typed.rows.size(), 3u);
+  EXPECT_EQ(typed.rows[0][0].view().kind, ValueKind::Double);
+  EXPECT_EQ(typed.rows[0][0].view().real, 1.0);
+  EXPECT_TRUE(typed.rows[1][0].view().isNull());
+  EXPECT_EQ(typed.rows[2][0].view().real, 2.5);
+  EXPECT_EQ(typed.rows[1][1].view().text, "$2.5");  // text keeps what the page says
+}
+
+}  // namespace
+}  // namespace kpx::data::html

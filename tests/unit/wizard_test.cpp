@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "data/mod_database.h"
+#include "data/mod_main.h"
+#include "kpxwizard/wizard.h"
+#include "support/recording_sink.h"
+
+using namespace kpx;
+namespace fs = std::filesystem;
+
+namespace {
+
+class WizardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wizard = cKPXWizard::create();
+    dir = fs::temp_directory_path() / ("kpx_wizard_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    wizard->CloseWizard();
+    modDatabase::resetState();
+    modMain::resetState();
+    fs::remove_all(dir);
+  }
+
+  // A SQLite database made by the sqlite3 program.
+  std::string makeDatabase(const std::string& name, const std::string& sql) {
+    std::string path = (dir / name).string();
+    std::string command = "sqlite3 '" + path + "' \"" + sql + "\"";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return path;
+  }
+
+  std::shared_ptr<clsConnection> access(const std::string& path, const std::string& table,
+                                        int32_t type = kpxTypeTable) {
+    auto c = std::make_shared<clsConnection>();
+    c->setProvider(CONN_ACCESS);
+    c->setDatabase(path);
+    c->setTableName(table);
+    c->setTableType(type);
+    return c;
+  }
+
+  std::string writeFile(const std::string& name, const std::string& content) {
+    std::string path = (dir / name).string();
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+
+  void expectError(auto&& call, int32_t number, const std::string& description) {
+    try {
+      call();
+      FAIL() << "no error";
+    } catch (const AutomationError& e) {
+      EXPECT_EQ(e.number(), number);
+      EXPECT_EQ(e.source(), wizard->AppName());
+      EXPECT_EQ(e.description(), description);
+    }
+  }
+
+  std::shared_ptr<cKPXWizard> wizard;
+  fs::path dir;
+};
+
+TEST_F(WizardTest, NewWizardHasItsDefaults) {
+  EXPECT_EQ(wizard->AppName(), "KPX WIZARD IO");
+  EXPECT_EQ(wizard->Language(), 0);
+  ASSERT_FALSE(wizard->LogFilePath().empty());
+  EXPECT_EQ(wizard->LogFilePath().back(), '/');
+  EXPECT_TRUE(fs::is_directory(wizard->LogFilePath()));
+  EXPECT_EQ(wizard->Transformations()->Count(), 0);
+  EXPECT_EQ(wizard->Source()->ConType(), 0);
+  EXPECT_EQ(wizard->Destination()->Database(), "");
+  EXPECT_FALSE(wizard->ExecutedMapping());
+  EXPECT_EQ(wizard->CountCorrectImport(), 0);
+  EXPECT_EQ(oWizard(), wizard);
+}
+
+TEST_F(WizardTest, LogFilePathGetsTheSeparatorOfItsStyle) {
+  for (auto [given, stored] : {std::pair{"C:\\logs", "C:\\logs\\"}, {"C:\\logs\\", "C:\\logs\\"},
+                               {"/var/log/kpx", "/var/log/kpx/"}, {"/tmp/", "/tmp/"}, {"", "/"},
+                               {"logs", "logs/"}}) {
+    wizard->setLogFilePath(given);
+    EXPECT_EQ(wizard->LogFilePath(), stored) << given;
+  }
+}
+
+TEST_F(WizardTest, LocksNeedASetConnection) {
+  const std::string source = "Attenzione:impossibile assegnare LockSource=true per la Connessione non ancora settata";
+  expectError([&] { wizard->setLockSource(true); }, -2147221501, source);
+  EXPECT_FALSE(wizard->LockSource());
+  expectError([&] { wizard->setLockDestination(true); }, -2147221501,
+              "Attenzione:impossibile assegnare LockDestination=True per la Connessione non ancora settata");
+  EXPECT_TRUE(wizard->LockDestination());
+  wizard->setLockDestination(false);
+  EXPECT_FALSE(wizard->LockDestination());
+}
+
+struct RejectCase {
+  const char* name;
+  int32_t kind;
+  int32_t message;
+};
+
+class SourceRejected : public WizardTest, public ::testing::WithParamInterface<RejectCase> {};
+
+TEST_P(SourceRejected, ShowsTheMessageAndEmptiesSource) {
+  test::ScopedRecordingSink sink;
+  auto c = std::make_shared<clsConnection>();
+  c->setProvider(GetParam().kind);
+  c->setDatabase((dir / "missing.db").string());
+  expectError([&] { wizard->setSource(c); }, -2147221503, "Parametri Connessione Non Corretti");
+  EXPECT_EQ(wizard->Source(), nullptr);
+  ASSERT_EQ(sink->boxes.size(), 1u);
+  EXPECT_EQ(sink->boxes[0].text, GetResText(GetParam().message));
+  EXPECT_EQ(sink->boxes[0].style, 48);
+  EXPECT_EQ(c->Mode(), kpxSource);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SourceRejected,
+                         ::testing::Values(RejectCase{"Dbase", CONN_dBASE, 538},
+                                           RejectCase{"Paradox", CONN_PARADOX, 538},
+                                           RejectCase{"Unknown", 11, 538},
+                                           RejectCase{"NoKind", 0, 538},
+                                           RejectCase{"AccessWithoutTable", CONN_ACCESS, 536},
+                                           RejectCase{"TextWithoutLayout", CONN_TEXTFILE, 536}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(WizardTest, SourceTableMustExist) {
+  test::ScopedRecordingSink sink;
+  auto db = makeDatabase("a.db", "CREATE TABLE Customers(Id INTEGER, Name TEXT);");
+  expectError([&] { wizard->setSource(access(db, "Orders")); }, -2147221503,
+              "Parametri Connessione Non Corretti");
+  EXPECT_EQ(sink->boxes.at(0).text, "Table name doesn't present into the database");
+  wizard->setSource(access(db, "customers"));
+  EXPECT_EQ(wizard->Source()->TableName(), "customers");
+  EXPECT_EQ(wizard->Source()->ConnectionString(),
+            "Persist Security Info=True;Data Source=" + db + ";User ID=");
+}
+
+TEST_F(WizardTest, MissingDatabaseFileCannotBeOpened) {
+  test::ScopedRecordingSink sink;
+  expectError([&] { wizard->setSource(access((dir / "none.db").string(), "T")); }, -2147221503,
+              "Parametri Connessione Non Corretti");
+  ASSERT_GE(sink->boxes.size(), 2u);  // the error report, then message 537
+  EXPECT_EQ(sink->boxes.back().text, "Database opening is not succeed !");
+  EXPECT_FALSE(fs::exists(dir / "none.db"));
+}
+
+TEST_F(WizardTest, QueryFieldsMustExistInTheTable) {
+  test::ScopedRecordingSink sink;
+  auto db = makeDatabase("q.db", "CREATE TABLE T(A INTEGER, B TEXT);");
+  wizard->setSource(access(db, "SELECT B, A FROM T", kpxTypeQuery));
+  EXPECT_EQ(modMain::state().colSelectedFields, (std::vector<std::string>{"A", "B"}));
+  expectError([&] { wizard->setSource(access(db, "SELECT C FROM T", kpxTypeQuery)); },
+              -2147221503, "Parametri Connessione Non Corretti");
+  EXPECT_EQ(sink->boxes.back().text, "Attention: field table doesn't exist !");
+}
+
+TEST_F(WizardTest, SameDatabaseOnBothSidesIsRefusedAfterAssignment) {
+  auto db = makeDatabase("s.db", "CREATE TABLE A(x INTEGER); CREATE TABLE B(x INTEGER);");
+  wizard->setSource(access(db, "A"));
+  auto destination = access(db, "B");
+  expectError([&] { wizard->setDestination(destination); }, -2147221502,
+              "Attenzione:connessioni uguali !");
+  EXPECT_EQ(wizard->Destination(), destination);
+  EXPECT_EQ(destination->id(), 2);
+  EXPECT_EQ(destination->ModeText(), 3);
+}
+
+TEST_F(WizardTest, NewDestinationTableNeedsASourceAndTakesItsName) {
+  auto target = access((dir / "new.db").string(), "");
+  target->setCreatedDestinationTable(true);
+  expectError([&] { wizard->setDestination(target); }, -2147221501,
+              "Attenzione: per creare una nuova tabella la connessione di origine deve essere settata");
+  EXPECT_EQ(wizard->Destination(), nullptr);
+
+  auto db = makeDatabase("src.db", "CREATE TABLE Customers(Id INTEGER);");
+  wizard->setSource(access(db, "Customers"));
+  wizard->setDestination(target);
+  EXPECT_EQ(target->TableName(), "Customers");
+  EXPECT_FALSE(fs::exists(dir / "new.db"));  // a table to be created is not opened
+
+  auto fromQuery = access((dir / "other.db").string(), "");
+  fromQuery->setCreatedDestinationTable(true);
+  wizard->setSource(access(db, "SELECT Id FROM Customers", kpxTypeQuery));
+  wizard->setDestination(fromQuery);
+  EXPECT_EQ(fromQuery->TableName(), "Risultati");
+}
+
+std::shared_ptr<clsConnection> textSource(const std::string& path, int32_t rowDelimiter) {
+  auto c = std::make_shared<clsConnection>();
+  c->setProvider(CONN_TEXTFILE);
+  c->setDatabase(path);
+  c->setFormatFile(kpxDelimitedFile);
+  c->setRowDelimiter(rowDelimiter);
+  c->setColumnDelimiter(",");
+  c->setFirstRow(-1);
+  return c;
+}
+
+TEST_F(WizardTest, TextSourceNeedsItsRowDelimiterInTheFile) {
+  test::ScopedRecordingSink sink;
+  auto path = writeFile("in.csv", "Id,Name\r\n1,Anna\r\n");
+  expectError([&] { wizard->setSource(textSource(path, kpxSemicolon)); }, -2147221503,
+              "Parametri Connessione Non Corretti");
+  EXPECT_EQ(sink->boxes.back().text, "Row delimitator is not present! ");
+  auto ok = textSource(path, kpxCRLF);
+  wizard->setSource(ok);
+  EXPECT_EQ(ok->TableName(), path);
+  EXPECT_EQ(ok->TableType(), kpxTypeTable);
+}
+
+TEST_F(WizardTest, DelimitedTextSourceMustNotHaveColumnNames) {
+  test::ScopedRecordingSink sink;
+  auto path = writeFile("in.csv", "Id,Name\r\n1,Anna\r\n");
+  auto c = textSource(path, kpxCRLF);
+  c->setColumnNames("Id,Name");
+  expectError([&] { wizard->setSource(c); }, -2147221503, "Parametri Connessione Non Corretti");
+  EXPECT_EQ(sink->boxes.back().text, "Attention: selected criteria are not corrected !");
+}
+
+TEST_F(WizardTest, TextDestinationSkipsTheFileChecks) {
+  auto c = textSource((dir / "out.csv").string(), kpxCRLF);
+  wizard->setDestination(c);
+  EXPECT_EQ(c->TableName(), (dir / "out.csv").string());
+  EXPECT_EQ(c->ConnectionString().substr(0, 12), "Data Source=");
+}
+
+}  // namespace
