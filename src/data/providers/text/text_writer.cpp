@@ -14,6 +14,7 @@ namespace kpx::data {
 namespace {
 
 constexpr size_t kFlushSize = 256 * 1024;
+constexpr size_t kNoColumn = static_cast<size_t>(-1);
 
 size_t countCharacters(std::string_view s) {
   size_t n = 0;
@@ -39,24 +40,7 @@ TextRowWriter::TextRowWriter(const TextFormat& format, const std::vector<std::st
     throw DataError("The text file " + m_format.path +
                     " is open for reading only (Mode=1); rows cannot be written to it.");
   }
-  if (m_format.fixedWidth) {
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-      // A width belongs to the column of the same name in "Column Names", else to the
-      // column at the same position.
-      size_t at = i;
-      for (size_t k = 0; k < m_format.names.size(); ++k) {
-        if (equalsIgnoringCase(m_format.names[k], m_columns[i])) {
-          at = k;
-          break;
-        }
-      }
-      if (at >= m_format.widths.size()) {
-        throw DataError("The text file " + m_format.path + " is fixed width but gives no width for the column " +
-                        quotedName(m_columns[i]) + "; set one in \"Column Lengths\".");
-      }
-      m_widths.push_back(m_format.widths[at]);
-    }
-  }
+  if (m_format.fixedWidth) planFixedLayout();
 
   size_t slash = m_format.path.find_last_of('/');
   std::string folder = slash == std::string::npos ? "." : m_format.path.substr(0, slash);
@@ -71,13 +55,12 @@ TextRowWriter::TextRowWriter(const TextFormat& format, const std::vector<std::st
 
   if (!m_format.firstRowNames) return;
   try {
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-      if (m_format.fixedWidth) {
-        appendFixedField(m_columns[i], i, true);
-      } else {
-        if (i > 0) m_row += m_format.columnDelimiter;
-        appendDelimitedField(m_columns[i], true, m_columns[i]);
-      }
+    for (size_t i = 0; i < m_columns.size() && !m_format.fixedWidth; ++i) {
+      if (i > 0) m_row += m_format.columnDelimiter;
+      appendDelimitedField(m_columns[i], true, m_columns[i]);
+    }
+    for (size_t slot = 0; slot < m_widths.size(); ++slot) {
+      appendFixedField(m_slotNames[slot], slot, true);
     }
   } catch (const RowError& e) {
     rollback();
@@ -132,9 +115,39 @@ void TextRowWriter::appendDelimitedField(std::string_view text, bool textValue,
   m_row += q;
 }
 
-void TextRowWriter::appendFixedField(std::string_view text, size_t i, bool header) {
-  const std::string& column = m_columns[i];
-  size_t width = static_cast<size_t>(m_widths[i]);
+void TextRowWriter::planFixedLayout() {
+  // When "Column Names" names every column written, the file keeps that layout (fields the
+  // writer does not fill stay blank); otherwise widths go to the columns by position.
+  bool byName = !m_format.names.empty();
+  std::vector<size_t> slotOf(m_columns.size());
+  for (size_t i = 0; i < m_columns.size() && byName; ++i) {
+    byName = false;
+    for (size_t k = 0; k < m_format.names.size() && k < m_format.widths.size(); ++k) {
+      if (equalsIgnoringCase(m_format.names[k], m_columns[i])) {
+        slotOf[i] = k;
+        byName = true;
+        break;
+      }
+    }
+  }
+  size_t slots = byName ? m_format.widths.size() : m_columns.size();
+  m_columnAt.assign(slots, kNoColumn);
+  for (size_t slot = 0; slot < slots; ++slot) {
+    if (slot >= m_format.widths.size()) {
+      throw DataError("The text file " + m_format.path +
+                      " is fixed width but gives no width for the column " +
+                      quotedName(m_columns[slot]) + "; set one in \"Column Lengths\".");
+    }
+    m_widths.push_back(m_format.widths[slot]);
+    m_slotNames.push_back(byName ? (slot < m_format.names.size() ? m_format.names[slot] : std::string())
+                                 : m_columns[slot]);
+  }
+  for (size_t i = 0; i < m_columns.size(); ++i) m_columnAt[byName ? slotOf[i] : i] = i;
+}
+
+void TextRowWriter::appendFixedField(std::string_view text, size_t slot, bool header) {
+  const std::string& column = m_slotNames[slot];
+  size_t width = static_cast<size_t>(m_widths[slot]);
   size_t characters = countCharacters(text);
   bool lineBreak = text.find('\n') != std::string_view::npos ||
                    text.find(m_format.rowDelimiter) != std::string_view::npos;
@@ -162,16 +175,19 @@ void TextRowWriter::writeRow(const Value* values, size_t count) {
                    " values for " + std::to_string(m_columns.size()) + " columns.");
   }
   m_row.clear();
-  for (size_t i = 0; i < count; ++i) {
+  if (m_format.fixedWidth) {
+    for (size_t slot = 0; slot < m_widths.size(); ++slot) {
+      m_text.clear();
+      if (m_columnAt[slot] != kNoColumn) appendText(values[m_columnAt[slot]], m_text);
+      appendFixedField(m_text, slot, false);
+    }
+  }
+  for (size_t i = 0; i < count && !m_format.fixedWidth; ++i) {
     m_text.clear();
     appendText(values[i], m_text);
-    if (m_format.fixedWidth) {
-      appendFixedField(m_text, i, false);
-    } else {
-      if (i > 0) m_row += m_format.columnDelimiter;
-      if (!values[i].isNull()) {
-        appendDelimitedField(m_text, values[i].kind == ValueKind::String, m_columns[i]);
-      }
+    if (i > 0) m_row += m_format.columnDelimiter;
+    if (!values[i].isNull()) {
+      appendDelimitedField(m_text, values[i].kind == ValueKind::String, m_columns[i]);
     }
   }
   m_out += m_row;

@@ -34,13 +34,18 @@ class TextRowWriter : public RowWriter {
 
  private:
   void appendDelimitedField(std::string_view text, bool textValue, const std::string& column);
-  void appendFixedField(std::string_view text, size_t i, bool header);
+  void planFixedLayout();
+  void appendFixedField(std::string_view text, size_t slot, bool header);
   void flush();
   void checkOpen() const;
 
   TextFormat m_format;
   std::vector<std::string> m_columns;
-  std::vector<int> m_widths;   // fixed width: the width of each column, in writer order
+  // Fixed width: per field of the file, its width, its name and the writer column that
+  // fills it (npos: none, left blank).
+  std::vector<int> m_widths;
+  std::vector<std::string> m_slotNames;
+  std::vector<size_t> m_columnAt;
   std::string m_tempPath;
   int m_fd = -1;
   std::string m_out;           // rows waiting to be written to m_fd

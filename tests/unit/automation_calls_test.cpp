@@ -1,0 +1,292 @@
+// Calls through the dispatch interface: how failures reach the host, how argument types are
+// coerced, the default member, enumeration, events and message boxes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "kpxwizard/messages.h"
+#include "kpxwizard/wizard.h"
+#include "support/automation_client.h"
+#include "support/recording_sink.h"
+
+namespace kpx::test {
+namespace {
+
+constexpr int32_t kMemberNotFound = static_cast<int32_t>(0x80020003);
+constexpr int32_t kTypeMismatch = static_cast<int32_t>(0x80020005);
+constexpr int32_t kUnknownName = static_cast<int32_t>(0x80020006);
+constexpr int32_t kException = static_cast<int32_t>(0x80020009);
+constexpr int32_t kOverflow = static_cast<int32_t>(0x8002000A);
+constexpr int32_t kBadParamCount = static_cast<int32_t>(0x8002000E);
+
+class AutomationCalls : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (auto w = oWizard()) w->CloseWizard();
+  }
+  // A collection holding members named after `keys`, in that order.
+  Handle transformationsWith(const std::vector<std::string>& keys) {
+    Handle list = create("KPXWizardIO.clsTransformations");
+    for (const auto& k : keys) EXPECT_EQ(call(list.get(), "Add", argList(Var(k))).hr, 0);
+    return list;
+  }
+  std::string nameOf(KPX_OBJECT* item) { return get(item, "Name").result.text(); }
+
+  ScopedRecordingSink m_sink;
+};
+
+TEST_F(AutomationCalls, MissingItemIsAnExceptionWithNumberSourceAndDescription) {
+  Handle list = transformationsWith({"A"});
+  Outcome out = call(list.get(), "Item", argList(Var("  X ")));
+  EXPECT_EQ(out.hr, kException);
+  EXPECT_EQ(out.scode, -2147221503);
+  EXPECT_EQ(out.source, "clsTransformations");
+  EXPECT_EQ(out.description, "Item <X> not found !");
+  EXPECT_EQ(out.result.v.vt, KPX_VT_EMPTY);
+
+  Outcome byPosition = call(list.get(), "Item", argList(Var(int32_t{2})));
+  EXPECT_EQ(byPosition.scode, -2147221503);
+  EXPECT_EQ(byPosition.description, "Item <2> not found !");
+
+  Handle connection = create("KPXWizardIO.clsConnection");
+  Outcome columnsOut = get(connection.get(), "Columns");
+  Handle columns = Handle::from(columnsOut.result);
+  Outcome column = call(columns.get(), "Item", argList(Var()));
+  EXPECT_EQ(column.source, "clsColumns");
+  EXPECT_EQ(column.description, "Item <> not found !");
+}
+
+TEST_F(AutomationCalls, DuplicateKeyAndMissingRemoveReachTheHostAsExceptions) {
+  Handle list = transformationsWith({"Code"});
+  EXPECT_EQ(call(list.get(), "Add", argList(Var("CODE"))).hr, kException);
+  EXPECT_EQ(call(list.get(), "Remove", argList(Var("nothing"))).hr, kException);
+  EXPECT_EQ(get(list.get(), "Count").result.v.u.lVal, 1);
+}
+
+TEST_F(AutomationCalls, LockRuleFailureCarriesTheWizardsAppName) {
+  Handle wizard = create("KPXWizardIO.cKPXWizard");
+  ASSERT_EQ(put(wizard.get(), "AppName", Var("Host App")), 0);
+  Outcome out = invoke(wizard.get(), "LockDestination", KPX_DISPATCH_PROPERTYPUT,
+                       argList(Var(true)));
+  EXPECT_EQ(out.hr, kException);
+  EXPECT_EQ(out.scode, -2147221501);
+  EXPECT_EQ(out.source, "Host App");
+  EXPECT_EQ(get(wizard.get(), "LockDestination").result.v.u.boolVal, -1);
+}
+
+TEST_F(AutomationCalls, WrongCountKindIdOrNameIsRefused) {
+  Handle c = create("KPXWizardIO.clsConnection");
+  EXPECT_EQ(invoke(c.get(), "Server", KPX_DISPATCH_PROPERTYPUT).hr, kBadParamCount);
+  EXPECT_EQ(get(c.get(), "Server", argList(Var("x"))).hr, kBadParamCount);
+  EXPECT_EQ(call(c.get(), "CreateConnectionString", argList(Var("x"))).hr, kBadParamCount);
+  // A read-only property has no put, a method no put, a value property no put-by-reference.
+  EXPECT_EQ(put(c.get(), "id", Var(int16_t{1})), kMemberNotFound);
+  EXPECT_EQ(put(c.get(), "ResetConnection", Var(int16_t{1})), kMemberNotFound);
+  EXPECT_EQ(invoke(c.get(), "Server", KPX_DISPATCH_PROPERTYPUTREF, argList(Var("S"))).hr,
+            kMemberNotFound);
+  EXPECT_EQ(invokeId(c.get(), 0x12345, KPX_DISPATCH_PROPERTYGET).hr, kMemberNotFound);
+  int32_t id = 0;
+  EXPECT_EQ(kpxGetIDsOfNames(c.get(), "NoSuchMember", &id), kUnknownName);
+  // Combined flags, as script hosts send them, reach a get and a method alike.
+  constexpr uint16_t kBoth = KPX_DISPATCH_METHOD | KPX_DISPATCH_PROPERTYGET;
+  EXPECT_EQ(invoke(c.get(), "Server", kBoth).hr, 0);
+  EXPECT_EQ(invoke(c.get(), "CreateConnectionString", kBoth).hr, 0);
+}
+
+TEST_F(AutomationCalls, ArgumentsAreCoercedAsAHostWouldExpect) {
+  Handle c = create("KPXWizardIO.clsConnection");
+  EXPECT_EQ(put(c.get(), "SkipRows", Var(int32_t{12})), 0);  // 32-bit into 16-bit
+  EXPECT_EQ(get(c.get(), "SkipRows").result.v.u.iVal, 12);
+  EXPECT_EQ(put(c.get(), "SkipRows", Var(" 7 ")), 0);  // numeric text
+  EXPECT_EQ(get(c.get(), "SkipRows").result.v.u.iVal, 7);
+  EXPECT_EQ(put(c.get(), "SkipRows", Var(int32_t{40000})), kOverflow);
+  EXPECT_EQ(put(c.get(), "SkipRows", Var("seven")), kTypeMismatch);
+  EXPECT_EQ(put(c.get(), "CreatedDestinationTable", Var(int32_t{1})), 0);  // non-zero is true
+  EXPECT_EQ(get(c.get(), "CreatedDestinationTable").result.v.u.boolVal, -1);
+  EXPECT_EQ(put(c.get(), "CreatedDestinationTable", Var("False")), 0);
+  EXPECT_EQ(get(c.get(), "CreatedDestinationTable").result.v.u.boolVal, 0);
+  EXPECT_EQ(put(c.get(), "Server", Var(int16_t{42})), 0);  // a number as text
+  EXPECT_EQ(get(c.get(), "Server").result.text(), "42");
+  EXPECT_EQ(put(c.get(), "Server", Var(true)), 0);
+  EXPECT_EQ(get(c.get(), "Server").result.text(), "True");
+  Handle other = create("KPXWizardIO.clsConnection");
+  EXPECT_EQ(put(c.get(), "Server", Var(other.get())), kTypeMismatch);
+
+  // By reference, as a host passes its variables.
+  int32_t kind = 4;
+  Var byRef;
+  byRef.v.vt = KPX_VT_I4 | KPX_VT_BYREF;
+  byRef.v.u.plVal = &kind;
+  EXPECT_EQ(put(c.get(), "Provider", std::move(byRef)), 0);
+  EXPECT_EQ(get(c.get(), "ProviderString").result.text(), "DTSFlatFile");
+}
+
+TEST_F(AutomationCalls, ObjectArgumentsMustBeOfTheRightClass) {
+  Handle wizard = create("KPXWizardIO.cKPXWizard");
+  Handle transformation = create("KPXWizardIO.clsTransformation");
+  EXPECT_EQ(putRef(wizard.get(), "Transformations", transformation.get()), kTypeMismatch);
+  EXPECT_EQ(putRef(wizard.get(), "Transformations", nullptr), kTypeMismatch);
+  EXPECT_EQ(invoke(wizard.get(), "Transformations", KPX_DISPATCH_PROPERTYPUTREF,
+                   argList(Var("text"))).hr,
+            kTypeMismatch);
+}
+
+TEST_F(AutomationCalls, DefaultMemberIsItemByPositionOrKey) {
+  Handle list = transformationsWith({"First", "Second"});
+  Outcome byName = call(list.get(), "Item", argList(Var("second")));
+  Outcome byDefault = invokeId(list.get(), 0, KPX_DISPATCH_PROPERTYGET, argList(Var("SECOND")));
+  Outcome byPosition = invokeId(list.get(), 0, KPX_DISPATCH_METHOD, argList(Var(int16_t{2})));
+  ASSERT_EQ(byName.hr, 0);
+  EXPECT_EQ(byDefault.result.v.u.pdispVal, byName.result.v.u.pdispVal);
+  EXPECT_EQ(byPosition.result.v.u.pdispVal, byName.result.v.u.pdispVal);
+  EXPECT_EQ(nameOf(byName.result.v.u.pdispVal), "Second");
+}
+
+TEST_F(AutomationCalls, EnumeratorVisitsMembersInCollectionOrder) {
+  Handle list = transformationsWith({"C", "A", "B"});
+  ASSERT_EQ(call(list.get(), "Remove", argList(Var(int32_t{2}))).hr, 0);
+  ASSERT_EQ(call(list.get(), "Add", argList(Var("D"))).hr, 0);
+  Outcome newEnum = invokeId(list.get(), -4, KPX_DISPATCH_METHOD | KPX_DISPATCH_PROPERTYGET);
+  ASSERT_EQ(newEnum.result.v.vt, KPX_VT_UNKNOWN);
+  EXPECT_EQ(dispidOf(list.get(), "_NewEnum"), -4);
+  Handle walker = Handle::from(newEnum.result);
+
+  std::vector<std::string> seen;
+  Var item;
+  while (kpxEnumNext(walker.get(), &item.v) == 0) {
+    EXPECT_EQ(item.v.vt, KPX_VT_DISPATCH);
+    seen.push_back(nameOf(item.v.u.pdispVal));
+    kpxVariantClear(&item.v);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"C", "B", "D"}));
+  EXPECT_EQ(kpxEnumNext(walker.get(), &item.v), 1);
+  EXPECT_EQ(item.v.vt, KPX_VT_EMPTY);
+  EXPECT_NE(kpxEnumNext(list.get(), &item.v), 0);  // a collection is not an enumerator
+}
+
+TEST_F(AutomationCalls, SameObjectComesBackAsTheSameHandle) {
+  Handle list = transformationsWith({"A"});
+  Outcome first = call(list.get(), "Item", argList(Var("A")));
+  Outcome again = call(list.get(), "Item", argList(Var(int32_t{1})));
+  EXPECT_EQ(first.result.v.u.pdispVal, again.result.v.u.pdispVal);
+  // Each result holds its own reference: releasing one leaves the other usable.
+  kpxVariantClear(&first.result.v);
+  EXPECT_EQ(nameOf(again.result.v.u.pdispVal), "A");
+}
+
+struct EventLog {
+  std::vector<int32_t> dispids;
+  std::vector<std::vector<std::string>> texts;
+  std::vector<int32_t> numbers;
+  bool cancel = false;
+};
+
+void recordEvent(void* context, int32_t dispid, uint32_t nargs, KPX_VARIANT* args) {
+  auto* log = static_cast<EventLog*>(context);
+  log->dispids.push_back(dispid);
+  std::vector<std::string> texts;
+  for (uint32_t k = 0; k < nargs; ++k) {
+    if (args[k].vt == KPX_VT_BSTR) {
+      char* s = kpxBstrToUTF8(args[k].u.bstrVal);
+      texts.emplace_back(s);
+      kpxFree(s);
+    } else if (args[k].vt == KPX_VT_I4) {
+      log->numbers.push_back(args[k].u.lVal);
+    } else if (args[k].vt == (KPX_VT_BOOL | KPX_VT_BYREF) && log->cancel) {
+      *args[k].u.pboolVal = -1;
+    }
+  }
+  log->texts.push_back(texts);
+}
+
+TEST_F(AutomationCalls, EventsReachTheCallbackAndTheHostCanCancel) {
+  Handle wizard = create("KPXWizardIO.cKPXWizard");
+  auto model = oWizard();
+  EventLog log;
+  uint32_t cookie = 0;
+  ASSERT_EQ(kpxAdvise(wizard.get(), recordEvent, &log, &cookie), 0);
+
+  model->raiseOnStart("Step1");
+  model->raiseOnProgress("Step1", "rows", 50, 1000, 0);
+  bool cancel = false;
+  model->raiseOnQueryCancel("Step1", cancel);
+  EXPECT_FALSE(cancel);
+  log.cancel = true;
+  model->raiseOnQueryCancel("Step1", cancel);
+  EXPECT_TRUE(cancel);
+  model->raiseOnFinish("Step1");
+
+  EXPECT_EQ(log.dispids, (std::vector<int32_t>{1, 2, 4, 4, 3}));
+  EXPECT_EQ(log.texts[1], (std::vector<std::string>{"Step1", "rows"}));
+  EXPECT_EQ(log.numbers, (std::vector<int32_t>{50, 1000, 0}));
+
+  EXPECT_EQ(kpxUnadvise(wizard.get(), cookie), 0);
+  model->raiseOnStart("Step2");
+  EXPECT_EQ(log.dispids.size(), 5u);
+
+  Handle connection = create("KPXWizardIO.clsConnection");
+  EXPECT_NE(kpxAdvise(connection.get(), recordEvent, &log, &cookie), 0);
+}
+
+struct BoxLog {
+  std::vector<std::string> texts;
+  std::vector<int32_t> styles;
+  std::vector<std::string> titles;
+  int32_t answer = 6;
+};
+
+int32_t answerBox(void* context, const char* text, int32_t style, const char* title) {
+  auto* log = static_cast<BoxLog*>(context);
+  log->texts.emplace_back(text);
+  log->styles.push_back(style);
+  log->titles.emplace_back(title);
+  return log->answer;
+}
+
+TEST_F(AutomationCalls, MessageHandlerAnswersEveryBoxUntilRemoved) {
+  Handle wizard = create("KPXWizardIO.cKPXWizard");
+  ASSERT_EQ(put(wizard.get(), "AppName", Var("Importa è")), 0);
+  BoxLog log;
+  kpxSetMessageHandler(answerBox, &log);
+  EXPECT_EQ(ShowMessage("Continuare?", vbQuestionYesNo), vbYes);
+  // A trapped failure inside a method shows the standard error report through the handler.
+  EXPECT_EQ(call(wizard.get(), "ActivateWizard").result.v.u.boolVal, 0);
+  kpxSetMessageHandler(nullptr, nullptr);
+  EXPECT_EQ(ShowMessage("after", vbExclamation), vbOK);
+
+  ASSERT_EQ(log.texts.size(), 2u);
+  EXPECT_EQ(log.texts[0], "Continuare?");
+  EXPECT_EQ(log.styles, (std::vector<int32_t>{36, 16}));
+  EXPECT_EQ(log.titles[0], "Importa è");
+  EXPECT_NE(log.texts[1].find("Located in : ActivateWizard [cKPXWizard] "), std::string::npos);
+}
+
+TEST(AutomationStrings, CountedStringsRoundTripUnicode) {
+  const char* text = "Perché 𝄞 €";
+  KPX_BSTR s = kpxSysAllocStringUTF8(text);
+  EXPECT_EQ(kpxSysStringLen(s), 11u);  // the clef takes two code units
+  uint32_t bytes = 0;
+  std::memcpy(&bytes, reinterpret_cast<char*>(s) - 4, 4);
+  EXPECT_EQ(bytes, 22u);
+  EXPECT_EQ(s[11], 0);
+  char* back = kpxBstrToUTF8(s);
+  EXPECT_STREQ(back, text);
+  kpxFree(back);
+  kpxSysFreeString(s);
+
+  KPX_BSTR broken = kpxSysAllocStringUTF8("a\xff" "b\xe2\x82");
+  char* repaired = kpxBstrToUTF8(broken);
+  EXPECT_STREQ(repaired, "a\xef\xbf\xbd" "b\xef\xbf\xbd\xef\xbf\xbd");
+  kpxFree(repaired);
+  kpxSysFreeString(broken);
+
+  EXPECT_EQ(kpxSysStringLen(nullptr), 0u);
+  char* empty = kpxBstrToUTF8(nullptr);
+  EXPECT_STREQ(empty, "");
+  kpxFree(empty);
+}
+
+}  // namespace
+}  // namespace kpx::test
