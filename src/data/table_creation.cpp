@@ -14,10 +14,16 @@ namespace {
 constexpr const char* kModule = "modDatabase";
 constexpr const char* kCrLf = "\r\n";
 
-std::shared_ptr<cKPXWizard> currentWizard() {
+// The current wizard's Source or Destination; error 91 when there is none (no wizard, or a
+// connection refused by its put).
+std::shared_ptr<clsConnection> wizardConnection(int32_t role) {
   auto wizard = oWizard();
-  if (!wizard) throw AutomationError(91, "kpxwizard", "Object variable not set: no wizard object exists");
-  return wizard;
+  auto connection = !wizard ? nullptr : role == kpxSource ? wizard->Source() : wizard->Destination();
+  if (!connection)
+    throw AutomationError(91, "kpxwizard",
+                          std::string("Object variable not set: the wizard has no ") +
+                              (role == kpxSource ? "Source" : "Destination") + " connection");
+  return connection;
 }
 
 // How the statement is written for one kind of destination.
@@ -39,7 +45,7 @@ ScriptForm scriptFormOf(int32_t kind) {
 void GenerateStructureArray(const clsConnection& dest) {
   auto& structure = state().arrDestinationStructure;
   try {
-    auto columns = currentWizard()->Source()->Columns();
+    auto columns = wizardConnection(kpxSource)->Columns();
     structure.assign(static_cast<size_t>(columns->Count()), StructureRow{});
     const bool sqlServer = dest.ConType() == CONN_SQLServer;
     size_t row = 0;
@@ -81,7 +87,7 @@ int16_t FillTextDestinationColumns(const StructureArray& arr, clsConnection& con
     if (conn.FormatFile() == kpxFixedFile)
       for (const auto& r : arr)
         if (r[2] == "0" || r[2].empty()) return 2;
-    auto destination = currentWizard()->Destination()->Columns();
+    auto destination = wizardConnection(kpxDestination)->Columns();
     for (const auto& r : arr) {
       auto column = destination->Add(r[0]);
       column->setDataType(TypeCodeFromName(r[1]));
@@ -99,7 +105,7 @@ int16_t FillTextDestinationColumns(const StructureArray& arr, clsConnection& con
 std::string GenerateScriptCreate(const StructureArray& arr) {
   std::string script;
   try {
-    auto destination = currentWizard()->Destination();
+    auto destination = wizardConnection(kpxDestination);
     const ScriptForm form = scriptFormOf(destination->ConType());
     script = std::string("CREATE TABLE ") + form.open + destination->TableName() + form.close + " (" + kCrLf;
     for (size_t i = 0; i < arr.size(); ++i) {

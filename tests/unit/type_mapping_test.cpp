@@ -162,6 +162,17 @@ TEST_F(CreateTableText, BadSizeIsReportedAndKeepsTheLinesBuiltSoFar) {
   EXPECT_NE(sink->boxes[0].text.find("Located in : GenerateScriptCreate [modDatabase] "), std::string::npos);
 }
 
+TEST_F(CreateTableText, RefusedDestinationIsReportedNotDereferenced) {
+  test::ScopedRecordingSink sink;
+  auto dBase = std::make_shared<clsConnection>();
+  dBase->setProvider(CONN_dBASE);
+  EXPECT_THROW(wizard->setDestination(dBase), AutomationError);
+  ASSERT_EQ(wizard->Destination(), nullptr);
+  EXPECT_EQ(GenerateScriptCreate(rows), "");
+  ASSERT_EQ(sink->boxes.size(), 2u);  // message 538, then the report
+  EXPECT_NE(sink->boxes[1].text.find("the wizard has no Destination connection"), std::string::npos);
+}
+
 class StructureArrays : public CreateTableText {
  protected:
   void addSourceColumn(const std::string& name, int32_t type, int32_t size, bool nullable) {
