@@ -1,0 +1,207 @@
+#include <filesystem>
+#include <ostream>
+
+#include "cli/catalog_tables.h"
+#include "cli/column_pairing.h"
+#include "cli/commands.h"
+#include "cli/file_connection.h"
+#include "cli/help_text.h"
+#include "cli/replace_rows.h"
+#include "cli/session.h"
+#include "cli/transfer_run.h"
+#include "data/mod_database.h"
+#include "data/mod_main.h"
+#include "kpxwizard/automation_error.h"
+
+namespace kpx::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kKnownEndings = ".csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb";
+
+OptionSpec copyOptions() {
+  OptionSpec spec;
+  spec.withValue = {"--from-table", "--query", "--to-table", "--delimiter", "--qualifier", "--fixed", "--save"};
+  spec.flags = {"--create", "--replace", "--header", "--no-header", "--by-name"};
+  addSessionOptions(spec);
+  return spec;
+}
+
+FileKind kindOf(const std::string& path, const std::string& role) {
+  FileKind kind = detectFileKind(path);
+  if (kind.conType == 0)
+    throw CliError("kpxwizard copy: cannot tell what kind of file the " + role + " '" + path +
+                   "' is; give it one of the endings " + kKnownEndings);
+  return kind;
+}
+
+TextLayout layoutFrom(const ParsedArguments& args) {
+  if (args.has("--header") && args.has("--no-header"))
+    throw CliError("kpxwizard copy: give either --header or --no-header, not both");
+  TextLayout layout;
+  if (args.hasValue("--delimiter")) layout.delimiter = parseDelimiter(args.value("--delimiter"));
+  if (args.hasValue("--qualifier")) layout.qualifier = parseQualifier(args.value("--qualifier"));
+  layout.header = !args.has("--no-header");
+  if (args.hasValue("--fixed")) layout.widths = parseWidths(args.value("--fixed"));
+  return layout;
+}
+
+// Assigns a connection to the wizard; a refused one ends the command with the reason shown.
+void assign(Session& session, const std::shared_ptr<clsConnection>& connection, bool asSource,
+            const std::string& path) {
+  try {
+    if (asSource) session.wizard().setSource(connection);
+    else session.wizard().setDestination(connection);
+  } catch (const AutomationError& e) {
+    const std::string reason = session.reasonShown();
+    throw CliError("kpxwizard copy: the " + std::string(asSource ? "source" : "destination") + " '" + path +
+                   "' cannot be used: " + (reason.empty() ? e.description() : reason));
+  }
+}
+
+// The name a new destination table takes when --to-table is not given: the source table's
+// (a worksheet's without its "$"), the text file's name, or "Risultati" for a query.
+std::string newTableName(const clsConnection& source) {
+  if (source.TableType() == kpxTypeQuery) return "Risultati";
+  if (source.ConType() == CONN_TEXTFILE) return modMain::TakeNameTable(source.Database());
+  std::string name = source.TableName();
+  if (name.size() > 1 && name.back() == '$') name.pop_back();
+  return name;
+}
+
+std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArguments& args, const TextLayout& layout) {
+  const std::string path = args.positional[0];
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec))
+    throw CliError("kpxwizard copy: the source file '" + path + "' does not exist; check the path");
+  const FileKind kind = kindOf(path, "source");
+  if (kind.conType == CONN_TEXTFILE) {
+    if (args.hasValue("--query") || args.hasValue("--from-table"))
+      throw CliError("kpxwizard copy: the text file '" + path + "' is read whole; --query and --from-table need a database, workbook or HTML source");
+    auto source = makeFileConnection(path, kind, kpxSource, layout);
+    assign(session, source, true, path);
+    return source;
+  }
+  if (args.hasValue("--query") && args.hasValue("--from-table"))
+    throw CliError("kpxwizard copy: give either --from-table or --query, not both");
+  std::shared_ptr<clsConnection> source;
+  if (args.hasValue("--query")) {
+    source = makeFileConnection(path, kind, kpxSource, layout, args.value("--query"), kpxTypeQuery);
+  } else {
+    auto probe = makeFileConnection(path, kind, kpxSource, layout);
+    const std::string table = chooseTable(listTables(*probe, kind), args.value("--from-table"), path, "--from-table");
+    source = makeFileConnection(path, kind, kpxSource, layout, table);
+  }
+  assign(session, source, true, path);
+  return source;
+}
+
+std::shared_ptr<clsConnection> prepareDestination(Session& session, const ParsedArguments& args,
+                                                  const TextLayout& layout) {
+  const std::string path = args.positional[1];
+  const FileKind kind = kindOf(path, "destination");
+  const bool create = args.has("--create");
+  if (kind.conType == CONN_HTML_SOURCE)
+    throw CliError("kpxwizard copy: an HTML page can only be read; choose a .db, .xlsx, .xls or .csv destination instead of '" + path + "'");
+  if (kind.accessFile)
+    throw CliError("kpxwizard copy: Access files are read-only here, so '" + path +
+                   "' cannot be written; copy into a SQLite database (.db) instead");
+  std::error_code ec;
+  const bool exists = fs::exists(path, ec);
+  if (kind.conType != CONN_TEXTFILE && !exists) {
+    if (!create)
+      throw CliError("kpxwizard copy: the destination '" + path + "' does not exist; add --create to make it with a new table");
+    if (kind.conType == CONN_ACCESS) {
+      modDatabase::CreaDataBase(path);
+      if (!fs::exists(path, ec)) throw CliError("kpxwizard copy: cannot create the SQLite database '" + path + "' (see the message above)");
+      session.out() << "Created the SQLite database " << path << std::endl;
+    }
+  }
+  if (kind.conType == CONN_TEXTFILE) {
+    auto destination = makeFileConnection(path, kind, kpxDestination, layout);
+    assign(session, destination, false, path);
+    return destination;
+  }
+  std::string table;
+  if (create) {
+    table = args.hasValue("--to-table") ? args.value("--to-table") : newTableName(*session.wizard().Source());
+  } else {
+    auto probe = makeFileConnection(path, kind, kpxDestination, layout);
+    table = chooseTable(listTables(*probe, kind), args.value("--to-table"), path, "--to-table");
+  }
+  auto destination = makeFileConnection(path, kind, kpxDestination, layout, table);
+  destination->setCreatedDestinationTable(create);
+  assign(session, destination, false, path);
+  return destination;
+}
+
+// Reads both column lists (creating the destination table first when asked).
+void readColumns(Session& session, clsConnection& source, clsConnection& destination) {
+  cKPXWizard& wizard = session.wizard();
+  const auto fail = [&](const std::string& what) {
+    const std::string reason = session.reasonShown();
+    throw CliError("kpxwizard copy: cannot read the columns of " + what + (reason.empty() ? "" : ": " + reason));
+  };
+  modDatabase::ClearColumns(source);
+  if (source.TableType() == kpxTypeQuery) modMain::ExtractNameFields(source.TableName());
+  if (!modDatabase::OpenDatabase(source)) fail("the source '" + source.Database() + "'");
+  if (source.ConType() != CONN_TEXTFILE && !modDatabase::CreateSetColumn(source))
+    fail("the source '" + source.Database() + "'");
+  if (destination.ConType() == CONN_TEXTFILE) {
+    copySourceColumnsToDestination(wizard);
+    return;
+  }
+  modDatabase::ClearColumns(destination);
+  if (destination.CreatedDestinationTable()) {
+    if (wizard.BuildColumns(wizard.Source(), wizard.Destination()) != 1 || destination.Columns()->Count() == 0)
+      fail("the new table '" + destination.TableName() + "' in '" + destination.Database() + "'");
+    return;
+  }
+  if (!modDatabase::OpenDatabase(destination) || !modDatabase::CreateSetColumn(destination))
+    fail("the table '" + destination.TableName() + "' in '" + destination.Database() + "'");
+}
+
+}  // namespace
+
+int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const ParsedArguments parsed = parseArguments(args, copyOptions(), "copy");
+  if (parsed.has("--help")) {
+    out << kCopyHelp;
+    return kExitSuccess;
+  }
+  if (parsed.positional.size() != 2)
+    throw CliError("kpxwizard copy: give a source and a destination, as in 'kpxwizard copy customers.csv shop.db --create' (kpxwizard copy --help)");
+  const TextLayout layout = layoutFrom(parsed);
+
+  Session session(out, err, parsed);
+  cKPXWizard& wizard = session.wizard();
+  auto source = prepareSource(session, parsed, layout);
+  auto destination = prepareDestination(session, parsed, layout);
+  wizard.setReplaceDestinationRows(parsed.has("--replace"));
+  readColumns(session, *source, *destination);
+
+  if (pairColumns(wizard, parsed.has("--by-name"), destination->FormatFile() == kpxFixedFile ? layout.widths : std::vector<int>{}) == 0)
+    throw CliError(std::string("kpxwizard copy: no column of the source matches a column of the destination") +
+                   (parsed.has("--by-name") ? "; without --by-name columns are paired by position" : ""));
+  if (parsed.has("--replace") && destination->ConType() != CONN_TEXTFILE && !deleteDestinationRows(wizard))
+    throw CliError("kpxwizard copy: cannot delete the rows of '" + destination->TableName() + "' in '" +
+                   destination->Database() + "'" + (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
+
+  const int status = runTransfer(session);
+  if (!parsed.hasValue("--save")) return status;
+  const std::string config = parsed.value("--save");
+  if (status == kExitFailure) {
+    err << "kpxwizard copy: the configuration was not saved to '" << config << "' because the transfer failed" << std::endl;
+    return status;
+  }
+  // The table exists now: running the saved transfer appends to it.
+  destination->setCreatedDestinationTable(false);
+  if (!wizard.SaveIntoINIFile(config))
+    throw CliError("kpxwizard copy: cannot save the configuration to '" + config + "'" +
+                   (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
+  out << "Saved the configuration to " << config << "; repeat the transfer with: kpxwizard run " << config << std::endl;
+  return status;
+}
+
+}  // namespace kpx::cli

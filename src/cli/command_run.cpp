@@ -1,0 +1,72 @@
+#include <filesystem>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/file_kind.h"
+#include "cli/help_text.h"
+#include "cli/session.h"
+#include "cli/transfer_run.h"
+#include "config/mod_ini_api.h"
+#include "data/mod_database.h"
+
+namespace kpx::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A configuration that asks for a new table in a SQLite database that does not exist yet:
+// the database is made first, as the connection dialog's New button would.
+void createMissingDestinationDatabase(const std::string& config, std::ostream& out) {
+  using modINIApi::ReadINIKey;
+  const std::string kind = ReadINIKey(config, "DESTINATION", "TypeConnection", "");
+  const std::string created = ReadINIKey(config, "DESTINATION", "CreatedDestinationTable", "");
+  const std::string database = ReadINIKey(config, "DESTINATION", "Database", "");
+  if (kind != "1" || database.empty() || !(created == "True" || created == "-1" || created == "true")) return;
+  std::error_code ec;
+  if (fs::exists(database, ec) || detectFileKind(database).accessFile) return;
+  const fs::path folder = fs::path(database).parent_path();
+  if (!folder.empty()) fs::create_directories(folder, ec);
+  modDatabase::CreaDataBase(database);
+  if (fs::exists(database, ec)) out << "Created the SQLite database " << database << std::endl;
+}
+
+}  // namespace
+
+int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  OptionSpec spec;
+  addSessionOptions(spec);
+  const ParsedArguments parsed = parseArguments(args, spec, "run");
+  if (parsed.has("--help")) {
+    out << kRunHelp;
+    return kExitSuccess;
+  }
+  if (parsed.positional.size() != 1)
+    throw CliError("kpxwizard run: give one configuration file, as in 'kpxwizard run CONFIG.ini' (kpxwizard run --help)");
+  const std::string config = parsed.positional[0];
+  std::error_code ec;
+  if (!fs::is_regular_file(config, ec))
+    throw CliError("kpxwizard run: the configuration file '" + config +
+                   "' does not exist; save one with 'kpxwizard copy … --save " + config + "' or the wizard");
+
+  Session session(out, err, parsed);
+  cKPXWizard& wizard = session.wizard();
+  const int32_t language = wizard.Language();
+  createMissingDestinationDatabase(config, out);
+  if (!wizard.LoadFromINIFile(config)) {
+    const std::string reason = session.reasonShown();
+    throw CliError("kpxwizard run: cannot load the configuration '" + config + "'" +
+                   (reason.empty() ? "" : ": " + reason));
+  }
+  // The command line's language wins over the file's.
+  if (parsed.hasValue("--lang")) wizard.setLanguage(language);
+  for (const auto& [role, connection] : {std::pair{"source", wizard.Source()}, std::pair{"destination", wizard.Destination()}}) {
+    if (connection && !connection->Database().empty() && connection->ConType() > 0) continue;
+    const std::string reason = session.reasonShown();
+    throw CliError("kpxwizard run: the " + std::string(role) + " in '" + config + "' is not valid" +
+                   (reason.empty() ? std::string(" (its section is missing or empty)") : ": " + reason) +
+                   "; check its Database, TypeConnection and TableName");
+  }
+  return runTransfer(session);
+}
+
+}  // namespace kpx::cli

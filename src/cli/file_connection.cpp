@@ -1,0 +1,139 @@
+#include "cli/file_connection.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "cli/arguments.h"
+
+namespace kpx::cli {
+namespace {
+
+std::string firstBytes(const std::string& path, size_t count) {
+  std::ifstream in(path, std::ios::binary);
+  std::string head(count, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(count));
+  head.resize(static_cast<size_t>(in.gcount()));
+  return head;
+}
+
+int32_t rowDelimiterOf(const std::string& head) {
+  if (head.find("\r\n") != std::string::npos) return kpxCRLF;
+  if (head.find('\n') != std::string::npos) return kpxLF;
+  if (head.find('\r') != std::string::npos) return kpxCR;
+  return kpxCRLF;
+}
+
+std::string firstLine(const std::string& head) {
+  std::string line = head.substr(0, head.find_first_of("\r\n"));
+  if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+  return line;
+}
+
+// The delimiter that occurs most often in the first line; "," when none does.
+std::string guessDelimiter(const std::string& line, char fallback) {
+  char best = fallback;
+  long most = std::count(line.begin(), line.end(), fallback);
+  for (char c : {',', ';', '\t', '|'}) {
+    long n = std::count(line.begin(), line.end(), c);
+    if (n > most) best = c, most = n;
+  }
+  return std::string(1, best);
+}
+
+std::string trimmed(const std::string& s) {
+  size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+std::string joinWidths(const std::vector<int>& widths) {
+  std::string text;
+  for (int w : widths) text += (text.empty() ? "" : ",") + std::to_string(w);
+  return text;
+}
+
+// Names of a fixed-width file: the first line cut at the widths, or Col001, Col002…
+std::string fixedColumnNames(const std::string& line, const std::vector<int>& widths, bool header) {
+  std::string names;
+  size_t at = 0;
+  for (size_t i = 0; i < widths.size(); ++i) {
+    std::string name;
+    if (header && at < line.size()) name = trimmed(line.substr(at, static_cast<size_t>(widths[i])));
+    at += static_cast<size_t>(widths[i]);
+    if (name.empty()) {
+      std::string number = std::to_string(i + 1);
+      name = "Col" + std::string(number.size() < 3 ? 3 - number.size() : 0, '0') + number;
+    }
+    names += (names.empty() ? "" : ",") + name;
+  }
+  return names;
+}
+
+}  // namespace
+
+std::string parseDelimiter(const std::string& text) {
+  std::string lower = text;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (lower == "tab" || lower == "\\t" || text == "\t") return "\t";
+  if (text.size() == 1) return text;
+  throw CliError("kpxwizard: the delimiter '" + text + "' is not one character; use e.g. --delimiter ';' or --delimiter tab");
+}
+
+std::string parseQualifier(const std::string& text) {
+  if (text.empty() || text == "none") return "";
+  if (text.size() == 1) return text;
+  throw CliError("kpxwizard: the qualifier '" + text + "' is not one character; use e.g. --qualifier \"'\" or --qualifier none");
+}
+
+std::vector<int> parseWidths(const std::string& text) {
+  std::vector<int> widths;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t comma = text.find(',', start);
+    std::string part = trimmed(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    bool digits = !part.empty() && part.size() <= 6 &&
+                  std::all_of(part.begin(), part.end(), [](unsigned char c) { return std::isdigit(c); });
+    if (!digits || std::stoi(part) == 0)
+      throw CliError("kpxwizard: the width '" + part + "' in --fixed " + text +
+                     " is not a positive number; give the widths as --fixed 10,20,5");
+    widths.push_back(std::stoi(part));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return widths;
+}
+
+std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const FileKind& kind, int32_t mode,
+                                                  const TextLayout& layout, const std::string& table,
+                                                  int32_t tableType) {
+  auto c = std::make_shared<clsConnection>();
+  c->setProvider(kind.conType);
+  c->setDatabase(path);
+  c->setMode(mode);
+  if (kind.conType != CONN_TEXTFILE) {
+    c->setTableName(table);
+    c->setTableType(tableType);
+    return c;
+  }
+  const std::string head = firstBytes(path, 64 * 1024);
+  const std::string line = firstLine(head);
+  c->setTableName(path);
+  c->setTableType(kpxTypeTable);
+  c->setRowDelimiter(rowDelimiterOf(head));
+  c->setFirstRow(layout.header ? -1 : 0);
+  c->setTextQualifier(layout.qualifier);
+  if (layout.widths.empty()) {
+    c->setFormatFile(kpxDelimitedFile);
+    c->setColumnDelimiter(!layout.delimiter.empty() ? layout.delimiter
+                          : kind.defaultDelimiter == '\t' || head.empty()
+                              ? std::string(1, kind.defaultDelimiter)
+                              : guessDelimiter(line, kind.defaultDelimiter));
+  } else {
+    c->setFormatFile(kpxFixedFile);
+    c->setColumnLengths(joinWidths(layout.widths));
+    if (mode == kpxSource) c->setColumnNames(fixedColumnNames(line, layout.widths, layout.header));
+  }
+  return c;
+}
+
+}  // namespace kpx::cli

@@ -1,0 +1,102 @@
+#include "cli/help_text.h"
+
+namespace kpx::cli {
+
+const char* const kProgramHelp = R"(Usage: kpxwizard COMMAND [OPTIONS]
+
+Copies data between SQLite and Access databases, Excel workbooks (.xls, .xlsx), delimited and
+fixed-width text files and HTML tables, and repeats transfers saved as configuration files.
+
+Commands:
+  copy SOURCE DESTINATION   copy a table, sheet or query from one file into another
+  run CONFIG.ini            run a saved transfer
+  inspect PATH|CONFIG.ini   list the tables, views and columns of a data source
+
+Run 'kpxwizard COMMAND --help' for the options of a command.
+
+Examples:
+  kpxwizard copy customers.csv shop.db --create
+  kpxwizard inspect shop.db --json
+  kpxwizard run examples/customers.ini
+
+Exit status: 0 success, 1 some rows were rejected (see the error log), 2 failure.
+)";
+
+const char* const kRunHelp = R"(Usage: kpxwizard run CONFIG.ini [--yes|--no] [--lang it|en] [--log-dir DIR]
+
+Loads a saved configuration (the layout the wizard's Save button writes), runs the transfer,
+shows its progress and prints how many rows were read, written and rejected.
+
+Options:
+  --yes, --no     answer the questions the transfer asks (default: No); for instance whether
+                  to open the error log when rows were rejected
+  --lang it|en    language of the messages (default: the configuration's LANGUAGE)
+  --log-dir DIR   folder of the error log KPXWIZARD_ERROR.txt (default: the program's folder)
+
+Paths in the configuration are taken as they stand: a relative path is relative to the
+working directory. When the configuration asks for a new table in a SQLite database that does
+not exist yet, the database is created first.
+
+Examples:
+  kpxwizard run examples/customers.ini
+  kpxwizard run nightly.ini --log-dir /var/log/kpx --lang it
+
+Exit status: 0 every row was written, 1 some rows were rejected, 2 the configuration is not
+valid or the transfer failed (the message says why).
+)";
+
+const char* const kCopyHelp = R"(Usage: kpxwizard copy SOURCE DESTINATION [OPTIONS]
+
+Copies the rows of a table, sheet or query of SOURCE into a table of DESTINATION. The kind
+of each file comes from its content, then from its name: .csv .txt .tsv text, .xls .xlsx
+Excel, .htm .html HTML (source only), .db .sqlite .sqlite3 SQLite, .mdb .accdb Access
+(read-only here).
+
+Options:
+  --from-table NAME  source table or sheet (default: the only one there is)
+  --query SQL        read the rows of a SELECT instead of a table
+  --to-table NAME    destination table (default: the only one there is; with --create the
+                     source table's name, the text file's name, or "Risultati" for a query)
+  --create           create the destination table (and the SQLite database or the workbook
+                     when the file does not exist yet)
+  --replace          delete the destination table's rows before copying
+  --by-name          pair columns with the same name (ignoring case) instead of by position
+  --delimiter C      column delimiter of text files: one character or "tab" (default: tab for
+                     .tsv, else guessed from the first line, else ",")
+  --qualifier C      text qualifier of text files (default: "; "none" for none)
+  --header, --no-header  whether the first line of a text file holds the column names
+                     (default: --header)
+  --fixed WIDTHS     text files are fixed-width with these column widths, e.g. 10,25,8
+  --save CONFIG.ini  also save the transfer so that 'kpxwizard run CONFIG.ini' repeats it
+                     (it then appends to the table created now)
+  --yes, --no, --lang it|en, --log-dir DIR   as for 'kpxwizard run'
+
+Examples:
+  kpxwizard copy customers.csv shop.db --create --to-table Customers
+  kpxwizard copy shop.db customers.csv --from-table Customers
+  kpxwizard copy book.xlsx shop.db --from-table Sheet1 --to-table Orders --by-name --replace
+  kpxwizard copy shop.db rich.tsv --query "SELECT Name, Balance FROM Customers WHERE Balance > 100"
+  kpxwizard copy people.txt shop.db --create --fixed 5,20,3 --save people.ini
+)";
+
+const char* const kInspectHelp = R"(Usage: kpxwizard inspect PATH|CONFIG.ini [--json] [text options]
+
+Lists the tables and views of a data source with their columns: name, type code and type
+name, size and whether the column accepts nulls. Given a configuration file, it lists its
+source and its destination.
+
+Options:
+  --json             print {"kind": ..., "tables": [{"name": ..., "type": "TABLE"|"VIEW",
+                     "columns": [{"name": ..., "type": code, "typeName": ..., "size": n,
+                     "nullable": true|false}]}]} (for a configuration: {"source": ...,
+                     "destination": ...})
+  --delimiter C, --qualifier C, --header, --no-header, --fixed WIDTHS
+                     how to read a text file, as for 'kpxwizard copy'
+
+Examples:
+  kpxwizard inspect shop.db
+  kpxwizard inspect book.xls --json | python3 -m json.tool
+  kpxwizard inspect examples/customers.ini
+)";
+
+}  // namespace kpx::cli

@@ -1,0 +1,25 @@
+// Runs the wizard's transfer with the progress display and prints the summary: rows read,
+// written and rejected, the time taken and where the error log is.
+#pragma once
+#include "cli/session.h"
+
+namespace kpx::cli {
+
+// Counts of one run. Written rows are measured on the destination before and after the run;
+// rejected rows are those the run appended to the error log.
+struct TransferSummary {
+  bool completed = false;
+  int64_t written = 0;
+  int64_t rejected = 0;
+  double seconds = 0;
+  std::string errorLog;
+};
+
+// The path of the error log file of `wizard`.
+std::string errorLogPath(const cKPXWizard& wizard);
+
+// Executes the session's wizard and prints the summary to the session's output. Returns the
+// exit status: 0 all rows written, 1 rows were rejected, 2 the run failed (with the reason).
+int runTransfer(Session& session);
+
+}  // namespace kpx::cli
