@@ -1,0 +1,119 @@
+// kpxwizard inspect: tables, views and columns of real files, as text and as JSON that
+// Python's json module parses.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "support/command_output.h"
+#include "support/kpxwizard_program.h"
+
+namespace fs = std::filesystem;
+using kpx::test::commandOutput;
+using kpx::test::runKpxwizard;
+using kpx::test::shellQuote;
+
+namespace {
+
+class Inspect : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("kpx_cli_inspect_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    db = (dir / "shop.db").string();
+    const std::string sql =
+        "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), Balance Currency);"
+        "CREATE TABLE Odd(\"say \"\"hi\"\"\" Double, \"back\\slash\" Bit, \"città\" LongText);"
+        "CREATE VIEW Rich AS SELECT Id, Name FROM Customers;";
+    ASSERT_EQ(std::system(("sqlite3 " + shellQuote(db) + " " + shellQuote(sql)).c_str()), 0);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // Runs a Python expression over the JSON that `inspect --json` printed for `path`.
+  std::string pythonOverJson(const std::string& path, const std::string& expression) {
+    auto run = runKpxwizard("inspect " + shellQuote(path) + " --json");
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::ofstream(dir / "out.json", std::ios::binary) << run.out;
+    return commandOutput("python3 -c " +
+                         shellQuote("import json,sys; d=json.load(open(sys.argv[1], encoding='utf-8')); print(" +
+                                    expression + ")") +
+                         " " + shellQuote((dir / "out.json").string()));
+  }
+
+  fs::path dir;
+  std::string db;
+};
+
+TEST_F(Inspect, ListsTablesViewsAndColumnsOfASqliteDatabase) {
+  auto run = runKpxwizard("inspect " + shellQuote(db));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("SQLite database, 3 tables"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("TABLE Customers"), std::string::npos);
+  EXPECT_NE(run.out.find("VIEW Rich"), std::string::npos);
+  EXPECT_NE(run.out.find("  Id          3  Long            0  no\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("  Name      202  VarChar        50  yes\n"), std::string::npos) << run.out;
+}
+
+TEST_F(Inspect, JsonParsesAndCarriesTheSchemaReadersColumns) {
+  EXPECT_EQ(pythonOverJson(db, "d['kind'], [(t['name'], t['type']) for t in d['tables']]"),
+            "SQLite database [('Customers', 'TABLE'), ('Odd', 'TABLE'), ('Rich', 'VIEW')]\n");
+  EXPECT_EQ(pythonOverJson(db, "[(c['name'], c['type'], c['typeName'], c['size'], c['nullable']) for c in "
+                               "d['tables'][0]['columns']]"),
+            "[('Id', 3, 'Long', 0, False), ('Name', 202, 'VarChar', 50, True), ('Balance', 6, 'Currency', 0, True)]\n");
+}
+
+TEST_F(Inspect, JsonEscapesQuotesBackslashesAndKeepsUnicode) {
+  EXPECT_EQ(pythonOverJson(db, "[c['name'] for c in d['tables'][1]['columns']] == ['say \"hi\"', 'back\\\\slash', 'città']"),
+            "True\n");
+}
+
+TEST_F(Inspect, TellsTheKindByContentBeforeTheName) {
+  fs::copy_file(db, dir / "disguised.txt");
+  EXPECT_EQ(pythonOverJson((dir / "disguised.txt").string(), "d['kind'], d['connectionType'], len(d['tables'])"),
+            "SQLite database 1 3\n");
+}
+
+TEST_F(Inspect, TextFileIsOneTableOfVarCharColumns) {
+  std::ofstream(dir / "people.tsv") << "Id\tFull Name\tAge\n1\tAnna\t30\n";
+  EXPECT_EQ(pythonOverJson((dir / "people.tsv").string(),
+                           "d['kind'], [(t['name'], [(c['name'], c['type'], c['size']) for c in t['columns']]) for t in d['tables']]"),
+            "text file [('people.tsv', [('Id', 200, 255), ('Full Name', 200, 255), ('Age', 200, 255)])]\n");
+}
+
+TEST_F(Inspect, ExcelWorkbookListsItsSheets) {
+  const std::string book = std::string(KPX_TEST_DATA) + "/excel/people_97.xls";
+  const std::string result = pythonOverJson(book, "d['kind'], [t['name'] for t in d['tables']], "
+                                                  "[c['name'] for c in d['tables'][0]['columns']]");
+  EXPECT_EQ(result.rfind("Excel workbook ['", 0), 0u) << result;
+  EXPECT_NE(result.find("$"), std::string::npos) << result;
+}
+
+TEST_F(Inspect, ConfigurationShowsItsSourceAndDestination) {
+  std::ofstream(dir / "people.csv") << "Id,Name\n1,Anna\n";
+  std::ofstream(dir / "copy.ini") << "[SOURCE]\nTypeConnection=4\nProvider=DTSFlatFile\nDatabase=" << (dir / "people.csv").string()
+                                  << "\nMode=1\nId=1\nModeText=1\nTableName=x\nTableType=2\nCreatedDestinationTable=False\n"
+                                     "DelimiterColumn=,\nDelimiterRow=6\nFirstRow=-1\nTypeTextFile=1\nSkipRows=0\nTextQualifier=\"\n"
+                                     "LockSource=False\n[DESTINATION]\nTypeConnection=1\nProvider=Microsoft.Jet.OLEDB.4.0\nDatabase="
+                                  << db << "\nMode=2\nId=2\nModeText=3\nTableName=Customers\nTableType=2\n"
+                                           "CreatedDestinationTable=False\nDelimiterRow=0\nFirstRow=0\nTypeTextFile=0\nSkipRows=0\nLockDestination=False\n";
+  EXPECT_EQ(pythonOverJson((dir / "copy.ini").string(),
+                           "d['source']['kind'], [c['name'] for c in d['source']['tables'][0]['columns']], "
+                           "d['destination']['kind'], len(d['destination']['tables'])"),
+            "text file ['Id', 'Name'] SQLite database 3\n");
+  auto text = runKpxwizard("inspect " + shellQuote((dir / "copy.ini").string()));
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("Source "), std::string::npos);
+  EXPECT_NE(text.out.find("Destination "), std::string::npos);
+}
+
+TEST_F(Inspect, DatabaseThatWillNotOpenIsAFailure) {
+  std::ofstream(dir / "broken.db") << "this is not a database";
+  auto run = runKpxwizard("inspect " + shellQuote((dir / "broken.db").string()));
+  // Plain text with a database's name is read as what its name says; it does not open.
+  EXPECT_EQ(run.status, 2) << run.out;
+  EXPECT_NE(run.err.find("broken.db"), std::string::npos) << run.err;
+}
+
+}  // namespace
