@@ -43,6 +43,12 @@ Session::~Session() {
   m_wizard->CloseWizard();
 }
 
-std::string Session::reasonShown() const { return m_sink->lastProblem(); }
+std::string Session::reasonShown() const {
+  // An error report ends with the description; its first lines are already on the screen.
+  std::string text = m_sink->lastProblem();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  const size_t lineStart = text.find_last_of('\n');
+  return lineStart == std::string::npos ? text : text.substr(lineStart + 1);
+}
 
 }  // namespace kpx::cli

@@ -31,8 +31,8 @@ class Session {
   std::ostream& out() { return m_out; }
   std::ostream& err() { return m_err; }
 
-  // The last problem a message box reported, as a sentence to append after "because" ("" when
-  // none was shown).
+  // The last line of the last problem a message box reported (for an error report, its
+  // description); "" when none was shown.
   std::string reasonShown() const;
 
  private:

@@ -69,8 +69,7 @@ int runTransfer(Session& session) {
 
   if (!summary.completed) {
     const std::string reason = session.reasonShown();
-    session.err() << "kpxwizard: the transfer failed" << (reason.empty() ? "" : ": " + reason)
-                  << "\nNothing was written; check the source and destination named in the messages above." << std::endl;
+    session.err() << "kpxwizard: the transfer failed" << (reason.empty() ? "" : ": " + reason) << std::endl;
     return kExitFailure;
   }
   if (summary.rejected > 0) {

@@ -1,0 +1,71 @@
+// kpxwizard run on saved configurations: the sample transfer, the language of its messages
+// and configurations that are no longer valid.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "kpxwizard/messages.h"
+#include "support/command_output.h"
+#include "support/kpxwizard_program.h"
+
+namespace fs = std::filesystem;
+using kpx::test::commandOutput;
+using kpx::test::runKpxwizard;
+using kpx::test::shellQuote;
+
+namespace {
+
+// A copy of the repository's examples folder, so that the configuration's relative paths
+// resolve as they do from the repository root.
+class RunSample : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("kpx_cli_run_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "examples");
+    for (const char* name : {"customers.csv", "customers.ini"})
+      fs::copy_file(fs::path(KPX_SOURCE_DIR) / "examples" / name, dir / "examples" / name);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  std::string sql(const std::string& statement) {
+    return commandOutput("sqlite3 " + shellQuote((dir / "examples/out/customers.db").string()) + " " + shellQuote(statement));
+  }
+  fs::path dir;
+};
+
+TEST_F(RunSample, CopiesTheCustomersIntoANewSqliteDatabase) {
+  auto run = runKpxwizard("run examples/customers.ini --log-dir .", dir.string());
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("Created the SQLite database examples/out/customers.db"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Rows read:     40\nRows written:  40\nRows rejected: 0\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find(kpx::GetResText(504, kpx::kpxLanguageEnglish)), std::string::npos) << run.err;
+  EXPECT_EQ(sql("SELECT COUNT(*), COUNT(DISTINCT Country) FROM Customers"), "40|18\n");
+  EXPECT_EQ(sql("SELECT Company, City, Joined, CreditLimit FROM Customers WHERE CustomerID = '1035'"),
+            "Hungry Coyote Import Store, Ltd.|Elgin|2019-09-27|2600.00\n");
+}
+
+TEST_F(RunSample, SpeaksItalianWhenAsked) {
+  auto run = runKpxwizard("run examples/customers.ini --lang it --log-dir .", dir.string());
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.err.find(kpx::GetResText(504, kpx::kpxLanguageItalian)), std::string::npos) << run.err;
+}
+
+TEST_F(RunSample, MissingSourceFileMakesTheConfigurationInvalid) {
+  fs::remove(dir / "examples/customers.csv");
+  auto run = runKpxwizard("run examples/customers.ini --log-dir .", dir.string());
+  EXPECT_EQ(run.status, 2) << run.out;
+  EXPECT_NE(run.err.find("cannot load the configuration 'examples/customers.ini'"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(kpx::GetResText(541, kpx::kpxLanguageEnglish)), std::string::npos) << run.err;
+}
+
+TEST_F(RunSample, ConfigurationWithoutConnectionsIsInvalid) {
+  std::ofstream(dir / "empty.ini") << "[LANGUAGE]\nLanguage=0\n";
+  auto run = runKpxwizard("run empty.ini", dir.string());
+  EXPECT_EQ(run.status, 2) << run.out;
+  EXPECT_NE(run.err.find("the source in 'empty.ini' is not valid"), std::string::npos) << run.err;
+}
+
+}  // namespace
