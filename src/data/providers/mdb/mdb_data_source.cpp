@@ -207,8 +207,13 @@ class MdbReader : public RowReader {
       case MDB_REPID:
         setText(i, mdb_uuid_to_string(buf, start), ValueKind::Guid);
         return;
-      default:
+      case MDB_TEXT:
+      case MDB_MEMO:
         setText(i, mdb_col_to_string(mdb, mdb->pg_buf, start, col.col_type, len), ValueKind::String);
+        return;
+      default:
+        // A type mdbtools cannot decode (only met in damaged files) reads as null.
+        m_values[i] = Value::null();
         return;
     }
   }
