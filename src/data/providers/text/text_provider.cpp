@@ -1,0 +1,115 @@
+#include "data/providers/text/text_provider.h"
+
+#include <sys/stat.h>
+
+#include "data/providers/text/text_reader.h"
+#include "data/providers/text/text_writer.h"
+#include "data/providers/text_compare.h"
+
+namespace kpx::data {
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Reads a keyword (case ignored) followed by blanks at `pos`.
+bool takeWord(std::string_view sql, size_t& pos, std::string_view word) {
+  if (sql.size() - pos < word.size() || !equalsIgnoringCase(sql.substr(pos, word.size()), word)) {
+    return false;
+  }
+  size_t after = pos + word.size();
+  if (after < sql.size() && !isSpace(sql[after]) && word != "*") return false;
+  pos = after;
+  while (pos < sql.size() && isSpace(sql[pos])) ++pos;
+  return true;
+}
+
+// The table name that ends a statement: [name], `name` or name, then an optional ";".
+bool takeTableName(std::string_view sql, size_t pos, std::string& name) {
+  while (!sql.empty() && (isSpace(sql.back()) || sql.back() == ';')) sql.remove_suffix(1);
+  if (pos >= sql.size()) return false;
+  std::string_view rest = sql.substr(pos);
+  if ((rest.front() == '[' && rest.back() == ']') || (rest.front() == '`' && rest.back() == '`')) {
+    if (rest.size() < 2) return false;
+    rest = rest.substr(1, rest.size() - 2);
+  }
+  name = std::string(rest);
+  return !name.empty();
+}
+
+}  // namespace
+
+bool TextDataSource::fileExists() const {
+  struct stat st {};
+  return ::stat(m_format.path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void TextDataSource::checkTable(const std::string& table) const {
+  std::string own = m_format.tableName();
+  std::string hashed = own;
+  if (size_t dot = hashed.rfind('.'); dot != std::string::npos) hashed[dot] = '#';
+  if (equalsIgnoringCase(table, own) || equalsIgnoringCase(table, hashed)) return;
+  throw DataError("The text file " + m_format.path + " holds the one table [" + own +
+                  "]; there is no table [" + table + "].");
+}
+
+std::vector<TableInfo> TextDataSource::tables() {
+  if (!fileExists()) return {};
+  return {{m_format.tableName(), "TABLE"}};
+}
+
+std::vector<ColumnInfo> TextDataSource::columns(const std::string& table) {
+  checkTable(table);
+  return TextRowReader(m_format).columns();
+}
+
+std::unique_ptr<RowReader> TextDataSource::openTable(const std::string& table) {
+  checkTable(table);
+  return std::make_unique<TextRowReader>(m_format);
+}
+
+std::unique_ptr<RowReader> TextDataSource::openQuery(const std::string& sql) {
+  size_t pos = 0;
+  while (pos < sql.size() && isSpace(sql[pos])) ++pos;
+  std::string table;
+  if (takeWord(sql, pos, "SELECT") && takeWord(sql, pos, "*") && takeWord(sql, pos, "FROM") &&
+      takeTableName(sql, pos, table)) {
+    return openTable(table);
+  }
+  throw DataError("The text file provider reads a whole file only (SELECT * FROM [" +
+                  m_format.tableName() + "]); the query \"" + sql +
+                  "\" must be run by the SQL engine over the file's rows.");
+}
+
+void TextDataSource::execute(const std::string& sql) {
+  size_t pos = 0;
+  while (pos < sql.size() && isSpace(sql[pos])) ++pos;
+  std::string table;
+  if (!(takeWord(sql, pos, "DELETE") && takeWord(sql, pos, "FROM"))) {
+    throw DataError("The text file provider runs no SQL statement but DELETE FROM [" +
+                    m_format.tableName() + "]: \"" + sql + "\".");
+  }
+  // "delete from " with no table is what the wizard sends for a text destination.
+  if (!takeTableName(sql, pos, table)) table = m_format.tableName();
+  checkTable(table);
+  if (!fileExists()) return;
+  std::vector<std::string> names;
+  for (const ColumnInfo& column : columns(table)) names.push_back(column.name);
+  openWriter(table, names)->commit();
+}
+
+std::unique_ptr<RowWriter> TextDataSource::openWriter(const std::string& table,
+                                                      const std::vector<std::string>& columns) {
+  checkTable(table);
+  return std::make_unique<TextRowWriter>(m_format, columns);
+}
+
+std::unique_ptr<DataSource> TextProvider::open(const ConnectionProperties& properties) {
+  TextFormat format = TextFormat::fromProperties(properties);
+  auto source = std::make_unique<TextDataSource>(std::move(format));
+  if (source->format().readOnly && source->tables().empty()) {
+    throw DataError("The text file " + source->format().path + " does not exist.");
+  }
+  return source;
+}
+
+}  // namespace kpx::data

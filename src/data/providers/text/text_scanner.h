@@ -1,0 +1,95 @@
+// Splits a text file into rows and fields as it reads it, through a buffer whose size
+// depends on the longest row and not on the file. Field texts are views into that buffer;
+// doubled qualifiers are undone in place, so no field costs an allocation.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/providers/text/text_format.h"
+#include "data/text/text_decoding.h"
+
+namespace kpx::data {
+
+class TextScanner {
+ public:
+  // Opens the file of `format`; throws DataError naming it when it cannot be opened.
+  explicit TextScanner(const TextFormat& format);
+  ~TextScanner();
+  TextScanner(const TextScanner&) = delete;
+  TextScanner& operator=(const TextScanner&) = delete;
+
+  // Passes over `count` rows as the row delimiter cuts them, ignoring qualifiers (skipped
+  // rows are titles and notes, where a stray quote must not swallow the data).
+  void skipRows(int count);
+
+  // Reads the next row of a delimited file into its fields, honouring the qualifier: a
+  // field that starts with it may hold delimiters, row delimiters and doubled qualifiers.
+  // Rows with no character at all are passed over. False at the end of the file. Throws
+  // DataError for a qualified field that the file ends inside.
+  bool nextRecord();
+  // Reads the next row without looking inside it (fixed-width files); empty rows are passed
+  // over. False at the end of the file.
+  bool nextLine();
+
+  // Fields of the current row (nextLine gives one field: the whole row).
+  size_t fieldCount() const { return m_fields.size(); }
+  std::string_view field(size_t i) const {
+    return {m_buffer.data() + m_fields[i].start, m_fields[i].length};
+  }
+  // True when field i was written between qualifiers (so empty means "", not null).
+  bool quoted(size_t i) const { return m_fields[i].quoted; }
+
+  // Line of the file where the current row starts, from 1, counting skipped rows and the
+  // header, and the row delimiters inside qualified fields.
+  int64_t line() const { return m_line; }
+  const std::string& path() const { return m_path; }
+  // Bytes of the file read so far and its size.
+  int64_t bytesRead() const { return m_bytesRead; }
+  int64_t fileSize() const { return m_fileSize; }
+  // The encoding the file is being read in (a UTF-8 file turns into Windows-1252 at the
+  // first byte that is not UTF-8).
+  TextEncoding encoding() const { return m_decoder.encoding(); }
+
+ private:
+  struct Span {
+    size_t start;
+    size_t length;
+    bool quoted;
+  };
+  enum class Scan { Done, NeedMore, End };
+
+  Scan scanRecord(size_t& next, int64_t& breaks);
+  Scan scanLine(size_t& next, size_t& contentEnd);
+  // Length of the row delimiter at `p`, 0 when there is none, or npos when the buffer ends
+  // before that can be known.
+  size_t rowDelimiterAt(size_t p) const;
+  size_t columnDelimiterAt(size_t p) const;
+  bool matchesAt(size_t p, const std::string& s) const;
+  // Drops the text before the current position and appends at least `atLeast` more decoded
+  // bytes (or what is left). False when the file has nothing more.
+  bool fill(size_t atLeast);
+  void unquoteInPlace(Span& span);
+
+  std::string m_path;
+  std::string m_rowDelimiter;
+  std::string m_columnDelimiter;
+  std::string m_qualifier;
+  bool m_crlf;                   // the row delimiter is CR LF, so a lone LF ends a row too
+  bool m_special[256] = {};      // bytes that may start a column or row delimiter
+  int m_fd = -1;
+  TextDecoder m_decoder{TextEncoding::Utf8};
+  bool m_started = false;        // the BOM has been looked at
+  bool m_eof = false;            // the whole file is in m_buffer
+  std::string m_buffer;          // decoded text; m_begin is where unread text starts
+  size_t m_begin = 0;
+  std::vector<char> m_raw;       // one read() worth of file bytes
+  std::vector<Span> m_fields;
+  int64_t m_line = 1;
+  int64_t m_nextLine = 1;
+  int64_t m_bytesRead = 0;
+  int64_t m_fileSize = 0;
+};
+
+}  // namespace kpx::data

@@ -1,0 +1,241 @@
+#include "data/providers/text/text_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "data/providers/text_compare.h"
+
+namespace kpx::data {
+namespace {
+
+constexpr size_t kFlushSize = 256 * 1024;
+constexpr size_t kNoColumn = static_cast<size_t>(-1);
+
+size_t countCharacters(std::string_view s) {
+  size_t n = 0;
+  for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+std::string quotedName(const std::string& name) { return "\"" + name + "\""; }
+
+mode_t newFileMode(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+TextRowWriter::TextRowWriter(const TextFormat& format, const std::vector<std::string>& columns)
+    : m_format(format), m_columns(columns) {
+  if (m_format.readOnly) {
+    throw DataError("The text file " + m_format.path +
+                    " is open for reading only (Mode=1); rows cannot be written to it.");
+  }
+  if (m_format.fixedWidth) planFixedLayout();
+
+  size_t slash = m_format.path.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : m_format.path.substr(0, slash);
+  std::string base = slash == std::string::npos ? m_format.path : m_format.path.substr(slash + 1);
+  m_tempPath = folder + "/." + base + ".XXXXXX";
+  m_fd = ::mkstemp(m_tempPath.data());
+  if (m_fd < 0) {
+    throw DataError("Cannot write the text file " + m_format.path + ": " + std::strerror(errno) +
+                    " (a temporary file in its folder could not be made).");
+  }
+  ::fchmod(m_fd, newFileMode(m_format.path));
+
+  if (!m_format.firstRowNames) return;
+  try {
+    for (size_t i = 0; i < m_columns.size() && !m_format.fixedWidth; ++i) {
+      if (i > 0) m_row += m_format.columnDelimiter;
+      appendDelimitedField(m_columns[i], true, m_columns[i]);
+    }
+    for (size_t slot = 0; slot < m_widths.size(); ++slot) {
+      appendFixedField(m_slotNames[slot], slot, true);
+    }
+  } catch (const RowError& e) {
+    rollback();
+    throw DataError(std::string(e.what()) + " (in the header row)");
+  } catch (...) {
+    rollback();
+    throw;
+  }
+  m_out += m_row;
+  m_out += m_format.rowDelimiter;
+  m_row.clear();
+}
+
+TextRowWriter::~TextRowWriter() {
+  if (m_fd >= 0) rollback();
+}
+
+void TextRowWriter::checkOpen() const {
+  if (m_fd < 0) throw DataError("The writer of the text file " + m_format.path + " is finished.");
+}
+
+void TextRowWriter::appendDelimitedField(std::string_view text, bool textValue,
+                                         const std::string& column) {
+  const std::string& q = m_format.qualifier;
+  bool lineBreak = m_format.rowDelimiter == "\r\n" ? text.find('\n') != std::string_view::npos
+                                                   : text.find(m_format.rowDelimiter) != std::string_view::npos;
+  bool delimiter = lineBreak || text.find(m_format.columnDelimiter) != std::string_view::npos;
+  if (q.empty()) {
+    if (delimiter) {
+      throw RowError(m_format.path + ": row " + std::to_string(m_rows + 1) + ": the value of column " +
+                         quotedName(column) + " holds the " +
+                         (lineBreak ? "row delimiter" : "column delimiter") +
+                         " and the file has no text qualifier to enclose it.",
+                     column, std::string(text));
+    }
+    m_row += text;
+    return;
+  }
+  if (!textValue && !delimiter && text.find(q) == std::string_view::npos) {
+    m_row += text;
+    return;
+  }
+  m_row += q;
+  for (size_t start = 0;;) {
+    size_t at = text.find(q, start);
+    m_row += text.substr(start, at - start);
+    if (at == std::string_view::npos) break;
+    m_row += q;
+    m_row += q;
+    start = at + q.size();
+  }
+  m_row += q;
+}
+
+void TextRowWriter::planFixedLayout() {
+  // When "Column Names" names every column written, the file keeps that layout (fields the
+  // writer does not fill stay blank); otherwise widths go to the columns by position.
+  bool byName = !m_format.names.empty();
+  std::vector<size_t> slotOf(m_columns.size());
+  for (size_t i = 0; i < m_columns.size() && byName; ++i) {
+    byName = false;
+    for (size_t k = 0; k < m_format.names.size() && k < m_format.widths.size(); ++k) {
+      if (equalsIgnoringCase(m_format.names[k], m_columns[i])) {
+        slotOf[i] = k;
+        byName = true;
+        break;
+      }
+    }
+  }
+  size_t slots = byName ? m_format.widths.size() : m_columns.size();
+  m_columnAt.assign(slots, kNoColumn);
+  for (size_t slot = 0; slot < slots; ++slot) {
+    if (slot >= m_format.widths.size()) {
+      throw DataError("The text file " + m_format.path +
+                      " is fixed width but gives no width for the column " +
+                      quotedName(m_columns[slot]) + "; set one in \"Column Lengths\".");
+    }
+    m_widths.push_back(m_format.widths[slot]);
+    m_slotNames.push_back(byName ? (slot < m_format.names.size() ? m_format.names[slot] : std::string())
+                                 : m_columns[slot]);
+  }
+  for (size_t i = 0; i < m_columns.size(); ++i) m_columnAt[byName ? slotOf[i] : i] = i;
+}
+
+void TextRowWriter::appendFixedField(std::string_view text, size_t slot, bool header) {
+  const std::string& column = m_slotNames[slot];
+  size_t width = static_cast<size_t>(m_widths[slot]);
+  size_t characters = countCharacters(text);
+  bool lineBreak = text.find('\n') != std::string_view::npos ||
+                   text.find(m_format.rowDelimiter) != std::string_view::npos;
+  if (characters > width || lineBreak) {
+    std::string reason = lineBreak ? " holds a line break, which a fixed-width row cannot hold."
+                                   : " is " + std::to_string(characters) +
+                                         " characters long, more than the width of " +
+                                         std::to_string(width) + " its column has.";
+    if (header) {
+      throw DataError("The text file " + m_format.path + ": the column name " + quotedName(column) + reason +
+                      " Widen the column in \"Column Lengths\".");
+    }
+    throw RowError(m_format.path + ": row " + std::to_string(m_rows + 1) + ": the value of column " +
+                       quotedName(column) + reason,
+                   column, std::string(text));
+  }
+  m_row += text;
+  m_row.append(width - characters, ' ');
+}
+
+void TextRowWriter::writeRow(const Value* values, size_t count) {
+  checkOpen();
+  if (count != m_columns.size()) {
+    throw RowError(m_format.path + ": row " + std::to_string(m_rows + 1) + ": " + std::to_string(count) +
+                   " values for " + std::to_string(m_columns.size()) + " columns.");
+  }
+  m_row.clear();
+  if (m_format.fixedWidth) {
+    for (size_t slot = 0; slot < m_widths.size(); ++slot) {
+      m_text.clear();
+      if (m_columnAt[slot] != kNoColumn) appendText(values[m_columnAt[slot]], m_text);
+      appendFixedField(m_text, slot, false);
+    }
+  }
+  for (size_t i = 0; i < count && !m_format.fixedWidth; ++i) {
+    m_text.clear();
+    appendText(values[i], m_text);
+    if (i > 0) m_row += m_format.columnDelimiter;
+    if (!values[i].isNull()) {
+      appendDelimitedField(m_text, values[i].kind == ValueKind::String, m_columns[i]);
+    }
+  }
+  m_out += m_row;
+  m_out += m_format.rowDelimiter;
+  ++m_rows;
+  if (m_out.size() >= kFlushSize) flush();
+}
+
+void TextRowWriter::flush() {
+  const char* p = m_out.data();
+  size_t left = m_out.size();
+  while (left > 0) {
+    ssize_t n = ::write(m_fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw DataError("Cannot write the text file " + m_format.path + ": " + std::strerror(errno) + ".");
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  m_out.clear();
+}
+
+void TextRowWriter::commit() {
+  checkOpen();
+  try {
+    flush();
+    if (::fsync(m_fd) != 0 || ::close(m_fd) != 0) {
+      m_fd = -1;
+      throw DataError("Cannot write the text file " + m_format.path + ": " + std::strerror(errno) + ".");
+    }
+    m_fd = -1;
+    if (::rename(m_tempPath.c_str(), m_format.path.c_str()) != 0) {
+      throw DataError("Cannot replace the text file " + m_format.path + ": " + std::strerror(errno) + ".");
+    }
+  } catch (...) {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    ::unlink(m_tempPath.c_str());
+    throw;
+  }
+}
+
+void TextRowWriter::rollback() {
+  if (m_fd < 0) return;
+  ::close(m_fd);
+  m_fd = -1;
+  ::unlink(m_tempPath.c_str());
+}
+
+}  // namespace kpx::data
