@@ -82,7 +82,8 @@ TEST_F(PumpText, DelimitedFileIntoSqlite) {
                                 "Id,Name,Price,Day\r\n"
                                 "1,\"Smith, Ann\",2.5,2024-01-31\r\n"
                                 "2,\"say \"\"hi\"\"\",10,2024-02-01 08:30:00\r\n"
-                                "3,,,\r\n");
+                                "3,,,\r\n"
+                                "4,leap,1,2023-02-29\r\n");
   sqlite3("CREATE TABLE Dest (Id Long, Name VarChar(50), Price Double, Day Datetime)");
   test::RecordingEvents events;
   auto package = test::makePumpPackage(textFile(csv, 1, false, "", ""), database(2), "in.csv", "Dest");
@@ -93,7 +94,8 @@ TEST_F(PumpText, DelimitedFileIntoSqlite) {
             "1,\"Smith, Ann\",2.5,real,2024-01-31\n"
             "2,\"say \"\"hi\"\"\",10.0,real,\"2024-02-01 08:30:00\"\n"
             "3,,,null,\n");
-  EXPECT_EQ(events.errors, 0);
+  ASSERT_EQ(events.errors, 1) << "2023 has no 29 February";
+  EXPECT_NE(events.log[1].find("Row 4: The value '2023-02-29'"), std::string::npos) << events.log[1];
 }
 
 TEST_F(PumpText, FixedWidthFileIntoSqliteWithAConstant) {

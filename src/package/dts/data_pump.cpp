@@ -41,7 +41,17 @@ class PumpRun {
     const PumpPlan plan = compilePumpPlan(m_pump, m_reader->columns(), destination);
     m_writer = destination.openWriter(m_pump.DestinationObjectName, plan.destinationColumns);
 
+    // Constants are set once; per row only the copied columns change.
     std::vector<data::Value> row(plan.slots.size());
+    std::vector<std::pair<size_t, size_t>> copies;  // (destination slot, source ordinal)
+    for (size_t i = 0; i < plan.slots.size(); ++i) {
+      if (plan.slots[i].source >= 0) {
+        copies.emplace_back(i, static_cast<size_t>(plan.slots[i].source));
+      } else {
+        row[i] = plan.slots[i].constant.view();
+      }
+    }
+    m_untilProgress = m_pump.ProgressRowCount;
     int64_t sinceCommit = 0;
     for (;;) {
       bool more;
@@ -57,10 +67,7 @@ class PumpRun {
       ++m_rowNumber;
       if (m_pump.FirstRow > 0 && m_rowNumber < m_pump.FirstRow) continue;
       if (m_pump.LastRow > 0 && m_rowNumber > m_pump.LastRow) break;
-      for (size_t i = 0; i < row.size(); ++i) {
-        const PumpSlot& slot = plan.slots[i];
-        row[i] = slot.source >= 0 ? m_reader->field(static_cast<size_t>(slot.source)) : slot.constant.view();
-      }
+      for (const auto& [slot, ordinal] : copies) row[slot] = m_reader->field(ordinal);
       try {
         m_writer->writeRow(row.data(), row.size());
         if (m_pump.InsertCommitSize > 0 && ++sinceCommit == m_pump.InsertCommitSize) {
@@ -82,7 +89,9 @@ class PumpRun {
   // Progress and the question whether to cancel, every ProgressRowCount rows.
   void afterRow() {
     ++m_processed;
-    if (m_pump.ProgressRowCount <= 0 || m_processed % m_pump.ProgressRowCount != 0 || !m_run.events) return;
+    if (--m_untilProgress != 0) return;
+    m_untilProgress = m_pump.ProgressRowCount;
+    if (m_pump.ProgressRowCount <= 0 || !m_run.events) return;
     const data::ReadProgress progress = m_reader->progress();
     int32_t percent = 0;
     if (progress.total > 0) {
@@ -144,6 +153,7 @@ class PumpRun {
   int64_t m_rowNumber = 0;  // source rows met, failed ones included
   int64_t m_processed = 0;  // rows that went through the pump
   int64_t m_errors = 0;
+  int64_t m_untilProgress = 0;  // rows left before the next progress event
 };
 
 }  // namespace
