@@ -76,6 +76,8 @@ bool TextScanner::fill(size_t atLeast) {
 }
 
 bool TextScanner::matchesAt(size_t p, const std::string& s) const {
+  // One-character delimiters and qualifiers are the rule: no call to compare for them.
+  if (s.size() == 1) return p < m_buffer.size() && m_buffer[p] == s[0];
   return m_buffer.size() - p >= s.size() && m_buffer.compare(p, s.size(), s) == 0;
 }
 
@@ -94,6 +96,7 @@ size_t TextScanner::rowDelimiterAt(size_t p) const {
 
 size_t TextScanner::columnDelimiterAt(size_t p) const {
   if (m_buffer[p] != m_columnDelimiter[0]) return 0;
+  if (m_columnDelimiter.size() == 1) return 1;
   if (m_buffer.size() - p < m_columnDelimiter.size() && !m_eof) return kUnknown;
   return matchesAt(p, m_columnDelimiter) ? m_columnDelimiter.size() : 0;
 }
