@@ -74,6 +74,15 @@ class clsConnection {
 
   // Builds the connection string for the current state, stores it and returns it.
   std::string CreateConnectionString();
+  // Loads the connection from section "SOURCE" or "DESTINATION" of the configuration file
+  // `strFileIni`; `strSectionKeys` is the section's key list (ReadINISectionKeys): nothing is
+  // loaded when it is empty or the section is another. Values are stored as they stand,
+  // except that the column and row delimiters and FirstRow go through the puts of the
+  // current wizard's connection of that role, the password is decoded, and LockSource /
+  // LockDestination are put on the wizard. A value that does not convert to its number or
+  // boolean raises error 13 naming the key and the file.
+  void LetPropertyClass(const std::string& Section, const std::string& strSectionKeys,
+                        const std::string& strFileIni);
   // Returns to the cleared state (ConType -1, ProviderString "-1", …); keeps Name,
   // ConnectionString, NumberColumns and Columns.
   void ResetConnection();

@@ -89,7 +89,11 @@ class cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
   bool Mapping();
   // Builds and runs the transfer and reports its outcome.
   bool Execute();
+  // Replaces the configuration from an INI file. False after message 541/542 when a stored
+  // source or destination file is missing, or after the standard error report.
   bool LoadFromINIFile(const std::string& strFileIni);
+  // Writes the configuration to an INI file (created when missing). False when a
+  // transformation holds a "§" (message 543/544), or after the standard error report.
   bool SaveIntoINIFile(const std::string& strFileIni);
   // Drops the component's own reference (oWizard()).
   void CloseWizard();
@@ -97,6 +101,9 @@ class cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
   // Validates a connection before a Source or Destination put accepts it; shows the
   // message that says why it is refused.
   bool ControlConnection(clsConnection& connection);
+  // The same checks for a connection loaded from a configuration file; a table missing from
+  // the data source gives message 540 instead of 502.
+  bool ControlConnectionInFileINI(clsConnection& connection);
 
   // Event subscription; the cookie identifies the subscription for unadvise.
   uint32_t advise(std::shared_ptr<WizardEventSink> sink);
@@ -110,6 +117,8 @@ class cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
 
  private:
   cKPXWizard();
+  // ControlConnection with the message to show when the table is not in the data source.
+  bool checkConnection(clsConnection& connection, int32_t missingTableMessage);
 
   std::string m_appName = "KPX WIZARD IO";
   std::shared_ptr<clsConnection> m_source = std::make_shared<clsConnection>();

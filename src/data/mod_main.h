@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "kpxwizard/connection.h"
+
 namespace kpx::modMain {
 
 // The module-wide state, one instance for the component.
@@ -76,5 +78,13 @@ void ClearPreview();
 // AutomationError (53 for a missing file, 75 otherwise) naming the file; a flag below -1
 // throws AutomationError 9.
 int16_t CreatePreview(const std::string& path, std::string_view delimiter, int16_t firstRowFlag);
+
+// Prepares a transfer into a new destination table: describes it in arrDestinationStructure
+// from the source's columns (read again unless the source is a text file), names it (the
+// destination's TableName; else the source table's or text file's name; "Risultati" for a
+// query), records in the main window state whether that table already exists, and makes
+// `dest` a table connection with that name. False when the source columns cannot be read, or
+// after the standard error report.
+bool ProcessCreate(clsConnection& src, clsConnection& dest);
 
 }  // namespace kpx::modMain

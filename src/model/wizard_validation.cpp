@@ -51,7 +51,11 @@ void cKPXWizard::setDestination(std::shared_ptr<clsConnection> connection) {
     throw AutomationError(kErrSameConnections, m_appName, "Attenzione:connessioni uguali !");
 }
 
-bool cKPXWizard::ControlConnection(clsConnection& c) {
+bool cKPXWizard::ControlConnection(clsConnection& c) { return checkConnection(c, 502); }
+
+bool cKPXWizard::ControlConnectionInFileINI(clsConnection& c) { return checkConnection(c, 540); }
+
+bool cKPXWizard::checkConnection(clsConnection& c, int32_t missingTableMessage) {
   int32_t kind = c.ConType();
   if (kind != CONN_TEXTFILE && !isDatabaseKind(kind)) return refuse(538);
 
@@ -97,7 +101,7 @@ bool cKPXWizard::ControlConnection(clsConnection& c) {
   std::string table = c.TableName();
   if (c.TableType() == kpxTypeQuery) {
     table = modMain::ExtractNameFields(c.TableName());
-    if (!modDatabase::TableExists(table)) return refuse(502);
+    if (!modDatabase::TableExists(table)) return refuse(missingTableMessage);
     for (const auto& field : modMain::state().colSelectedFields)
       if (field != "*" && !modDatabase::ColumnExists(field, table)) return refuse(516);
     // A sheet name, or WHERE / GROUP BY / ORDER BY found by the analysis, means the package
@@ -108,7 +112,7 @@ bool cKPXWizard::ControlConnection(clsConnection& c) {
     }
     return true;
   }
-  if (!modDatabase::TableExists(table)) return refuse(502);
+  if (!modDatabase::TableExists(table)) return refuse(missingTableMessage);
   return true;
 }
 

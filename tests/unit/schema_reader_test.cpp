@@ -7,6 +7,7 @@
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "kpxwizard/wizard.h"
+#include "support/columns_as_text.h"
 #include "support/recording_sink.h"
 
 using namespace kpx;
@@ -45,13 +46,6 @@ class SchemaReader : public ::testing::Test {
     return c;
   }
 
-  std::string columnsOf(const clsConnection& c) {
-    std::string out;
-    for (const auto& col : *c.Columns())
-      out += col->Name() + ":" + std::to_string(col->DataType()) + "/" + std::to_string(col->Size()) +
-             (col->Nullable() ? "n" : "") + " ";
-    return out;
-  }
 
   std::shared_ptr<cKPXWizard> wizard;
   fs::path dir;
@@ -76,7 +70,7 @@ TEST_F(SchemaReader, TableColumnsCarryJetTypeCodes) {
   auto c = connection(CONN_ACCESS, "customers");
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   ASSERT_TRUE(modDatabase::CreateSetColumn(c));
-  EXPECT_EQ(columnsOf(c), "Id:3/0 Name:202/50n Notes:203/0n Balance:6/0n Born:7/0n Active:11/0n ");
+  EXPECT_EQ(test::columnsAsText(c), "Id:3/0 Name:202/50n Notes:203/0n Balance:6/0n Born:7/0n Active:11/0n ");
   EXPECT_EQ(c.NumberColumns(), 6);
 }
 
@@ -86,7 +80,7 @@ TEST_F(SchemaReader, QueryColumnsComeInSortedSelectOrder) {
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   c.setNumberColumns(42);
   ASSERT_TRUE(modDatabase::CreateSetColumn(c));
-  EXPECT_EQ(columnsOf(c), "Balance:6/0n Name:202/50n ");
+  EXPECT_EQ(test::columnsAsText(c), "Balance:6/0n Name:202/50n ");
   EXPECT_EQ(c.NumberColumns(), 42);
 }
 
@@ -180,14 +174,14 @@ class TextFileColumns : public SchemaReader {
 TEST_F(TextFileColumns, QualifiersAroundHeaderNamesAreStripped) {
   auto c = textFile("\"Id\",\"Full Name\",Age\r\n1,\"Anna\",30\r\n", -1, "\"");
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
-  EXPECT_EQ(columnsOf(c), "Id:200/255n Full Name:200/255n Age:200/255n ");
+  EXPECT_EQ(test::columnsAsText(c), "Id:200/255n Full Name:200/255n Age:200/255n ");
   EXPECT_EQ(c.NumberColumns(), 3);
 }
 
 TEST_F(TextFileColumns, WithoutNamesInTheFirstRowColumnsAreNumbered) {
   auto c = textFile("1,Anna\r\n2,Bruno\r\n", 0, "");
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
-  EXPECT_EQ(columnsOf(c), "Col001:200/255n Col002:200/255n ");
+  EXPECT_EQ(test::columnsAsText(c), "Col001:200/255n Col002:200/255n ");
 }
 
 TEST(SchemaReaderHelpers, AttributesToNullable) {

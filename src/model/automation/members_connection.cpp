@@ -8,12 +8,8 @@ const DispatchTable<clsConnection>& connectionMembers() {
   static const DispatchTable<clsConnection> table = [] {
     using C = clsConnection;
     DispatchTable<C> t;
-    // Loading a connection from a configuration file belongs to the configuration code; until
-    // that is linked in, the call reaches the host as an automation error.
-    addMethod<C>(t, "LetPropertyClass", 0x60030019, 3, [](C&, Call& c) {
-      for (uint32_t k = 0; k < 3; ++k) c.arg<std::string>(k);
-      throw AutomationError(kErrUnspecified, "clsConnection",
-                            "LetPropertyClass is not available in this build");
+    addMethod<C>(t, "LetPropertyClass", 0x60030019, 3, [](C& self, Call& c) {
+      self.LetPropertyClass(c.arg<std::string>(0), c.arg<std::string>(1), c.arg<std::string>(2));
     });
     addProperty(t, "Mode", 0x68030018, &C::Mode, &C::setMode);
     addProperty(t, "CreatedDestinationTable", 0x68030017, &C::CreatedDestinationTable,

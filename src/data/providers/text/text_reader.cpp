@@ -36,7 +36,8 @@ std::string defaultColumnName(size_t index) {
   return name;
 }
 
-TextRowReader::TextRowReader(const TextFormat& format) : m_format(format), m_scanner(format) {
+TextRowReader::TextRowReader(const TextFormat& format, size_t readSize)
+    : m_format(format), m_scanner(format, readSize) {
   m_scanner.skipRows(m_format.skipRows);
   if (m_format.fixedWidth) {
     readFixedHeader();

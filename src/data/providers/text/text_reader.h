@@ -25,7 +25,9 @@ namespace kpx::data {
 class TextRowReader : public RowReader {
  public:
   // Opens the file and reads as far as its columns are known. Throws DataError.
-  explicit TextRowReader(const TextFormat& format);
+  // `readSize`: see TextScanner.
+  explicit TextRowReader(const TextFormat& format,
+                         size_t readSize = TextScanner::kDefaultReadSize);
 
   const std::vector<ColumnInfo>& columns() const override { return m_columns; }
   bool next() override;

@@ -12,18 +12,17 @@
 namespace kpx::data {
 namespace {
 
-constexpr size_t kReadSize = 64 * 1024;
 constexpr size_t kUnknown = std::string::npos;
 
 }  // namespace
 
-TextScanner::TextScanner(const TextFormat& format)
+TextScanner::TextScanner(const TextFormat& format, size_t readSize)
     : m_path(format.path),
       m_rowDelimiter(format.rowDelimiter),
       m_columnDelimiter(format.columnDelimiter),
       m_qualifier(format.qualifier),
       m_crlf(format.rowDelimiter == "\r\n"),
-      m_raw(kReadSize) {
+      m_raw(std::max<size_t>(readSize, 1)) {
   m_special[static_cast<unsigned char>(m_rowDelimiter[0])] = true;
   m_special[static_cast<unsigned char>(m_columnDelimiter[0])] = true;
   if (m_crlf) m_special[static_cast<unsigned char>('\n')] = true;
@@ -57,20 +56,24 @@ bool TextScanner::fill(size_t atLeast) {
       if (errno == EINTR) continue;
       throw DataError("Cannot read the text file " + m_path + ": " + std::strerror(errno) + ".");
     }
+    m_bytesRead += n;
+    std::string_view bytes(m_raw.data(), static_cast<size_t>(n));
+    if (!m_started) {
+      // The encoding is decided once the first read holds a whole BOM, or the file ends.
+      m_head.append(bytes);
+      if (n > 0 && m_head.size() < 4) continue;
+      TextEncoding encoding = detectTextEncoding(m_head);
+      m_decoder = TextDecoder(encoding);
+      bytes = m_head;
+      bytes.remove_prefix(std::min(bytes.size(), byteOrderMarkLength(encoding)));
+      m_started = true;
+    }
+    m_decoder.decode(bytes, m_buffer);
     if (n == 0) {
       m_decoder.finish(m_buffer);
       m_eof = true;
       break;
     }
-    m_bytesRead += n;
-    std::string_view bytes(m_raw.data(), static_cast<size_t>(n));
-    if (!m_started) {
-      TextEncoding encoding = detectTextEncoding(bytes);
-      m_decoder = TextDecoder(encoding);
-      bytes.remove_prefix(std::min(bytes.size(), byteOrderMarkLength(encoding)));
-      m_started = true;
-    }
-    m_decoder.decode(bytes, m_buffer);
   }
   return m_buffer.size() > before;
 }
@@ -90,6 +93,7 @@ size_t TextScanner::rowDelimiterAt(size_t p) const {
     return m_buffer[p + 1] == '\n' ? 2 : 0;
   }
   if (c != m_rowDelimiter[0]) return 0;
+  if (m_rowDelimiter.size() == 1) return 1;
   if (m_buffer.size() - p < m_rowDelimiter.size() && !m_eof) return kUnknown;
   return matchesAt(p, m_rowDelimiter) ? m_rowDelimiter.size() : 0;
 }
@@ -120,11 +124,11 @@ TextScanner::Scan TextScanner::scanRecord(size_t& next, int64_t& breaks) {
     const int64_t fieldLine = m_nextLine + breaks;  // where an unclosed qualifier opened
     if (quoted) p += qs;
     while (true) {
-      if (!inside) {
-        while (p < end && !m_special[static_cast<unsigned char>(b[p])] &&
-               !(quoted && b[p] == m_qualifier[0])) {
-          ++p;
-        }
+      if (!quoted) {
+        while (p < end && !m_special[static_cast<unsigned char>(b[p])]) ++p;
+      } else {
+        const char q0 = m_qualifier[0];
+        while (p < end && b[p] != q0 && !m_special[static_cast<unsigned char>(b[p])]) ++p;
       }
       if (p >= end) {
         if (!m_eof) return Scan::NeedMore;
@@ -221,7 +225,7 @@ bool TextScanner::nextRecord() {
     int64_t breaks = 0;
     Scan scan = scanRecord(next, breaks);
     if (scan == Scan::NeedMore) {
-      fill(std::max(kReadSize, m_buffer.size() - m_begin));
+      fill(std::max(m_raw.size(), m_buffer.size() - m_begin));
       continue;
     }
     if (scan == Scan::End) {
@@ -267,7 +271,7 @@ bool TextScanner::nextLine() {
     size_t next = 0, contentEnd = 0;
     Scan scan = scanLine(next, contentEnd);
     if (scan == Scan::NeedMore) {
-      fill(std::max(kReadSize, m_buffer.size() - m_begin));
+      fill(std::max(m_raw.size(), m_buffer.size() - m_begin));
       continue;
     }
     m_fields.clear();
@@ -286,7 +290,7 @@ void TextScanner::skipRows(int count) {
     size_t next = 0, contentEnd = 0;
     Scan scan = scanLine(next, contentEnd);
     if (scan == Scan::NeedMore) {
-      fill(std::max(kReadSize, m_buffer.size() - m_begin));
+      fill(std::max(m_raw.size(), m_buffer.size() - m_begin));
       --i;
       continue;
     }

@@ -14,8 +14,11 @@ namespace kpx::data {
 
 class TextScanner {
  public:
-  // Opens the file of `format`; throws DataError naming it when it cannot be opened.
-  explicit TextScanner(const TextFormat& format);
+  static constexpr size_t kDefaultReadSize = 64 * 1024;
+
+  // Opens the file of `format`, to be read `readSize` bytes at a time (tests make it tiny
+  // to cut rows everywhere); throws DataError naming the file when it cannot be opened.
+  explicit TextScanner(const TextFormat& format, size_t readSize = kDefaultReadSize);
   ~TextScanner();
   TextScanner(const TextScanner&) = delete;
   TextScanner& operator=(const TextScanner&) = delete;
@@ -81,6 +84,7 @@ class TextScanner {
   int m_fd = -1;
   TextDecoder m_decoder{TextEncoding::Utf8};
   bool m_started = false;        // the BOM has been looked at
+  std::string m_head;            // the first bytes, until the encoding is decided
   bool m_eof = false;            // the whole file is in m_buffer
   std::string m_buffer;          // decoded text; m_begin is where unread text starts
   size_t m_begin = 0;

@@ -1,0 +1,459 @@
+// Saving and loading wizard configurations with real data sources: SQLite databases made by
+// the sqlite3 program, CSV and fixed-width files, an Excel workbook and an HTML page. Saved
+// files are compared byte for byte with the golden files in tests/data/config, where @DIR@
+// stands for the folder holding the data files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "config/configuration_file.h"
+#include "config/mod_ini_api.h"
+#include "data/mod_database.h"
+#include "data/mod_main.h"
+#include "kpxwizard/wizard.h"
+#include "model/main_window_state.h"
+#include "support/command_output.h"
+#include "support/recording_sink.h"
+
+using namespace kpx;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+class ConfigurationFile : public ::testing::Test {
+ public:
+  void SetUp() override {
+    recording.emplace();
+    sink = &**recording;
+    wizard = cKPXWizard::create();
+    dir = fs::temp_directory_path() / ("kpx_config_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    shop = sqlite("shop.db",
+                  "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), City VarChar(30));"
+                  "INSERT INTO Customers VALUES (1, 'Anna', 'Roma');");
+    target = sqlite("target.db", "CREATE TABLE Clients(Code Long, FullName VarChar(50), Town VarChar(30));");
+    file = (dir / "wizard.ini").string();
+  }
+  void TearDown() override {
+    if (oWizard()) oWizard()->CloseWizard();
+    modDatabase::resetState();
+    modMain::resetState();
+    resetMainWindowMembers();
+    mainWindowState().NewTableRequested = false;
+    recording.reset();
+    fs::remove_all(dir);
+  }
+
+  std::string sqlite(const std::string& name, const std::string& sql) {
+    std::string path = (dir / name).string();
+    int rc = 0;
+    test::commandOutput("sqlite3 " + test::shellQuote(path) + " " + test::shellQuote(sql), &rc);
+    EXPECT_EQ(rc, 0) << sql;
+    return path;
+  }
+  std::string writeData(const std::string& name, const std::string& content) {
+    std::string path = (dir / name).string();
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+  std::string copyFixture(const std::string& relative, const std::string& name) {
+    fs::copy_file(fs::path(KPX_TEST_DATA) / relative, dir / name, fs::copy_options::overwrite_existing);
+    return (dir / name).string();
+  }
+  // The golden file with @DIR@ replaced by this run's data folder.
+  std::string golden(const std::string& name) {
+    return replaceAll(readFile(fs::path(KPX_TEST_DATA) / "config" / name), "@DIR@", dir.string());
+  }
+
+  static std::shared_ptr<clsConnection> database(int32_t kind, const std::string& path, const std::string& table,
+                                                 int32_t type = kpxTypeTable) {
+    auto c = std::make_shared<clsConnection>();
+    c->setProvider(kind);
+    c->setDatabase(path);
+    c->setTableName(table);
+    c->setTableType(type);
+    return c;
+  }
+  static std::shared_ptr<clsConnection> textFile(const std::string& path, int32_t format, int32_t rowDelimiter,
+                                                 const std::string& columnDelimiter) {
+    auto c = std::make_shared<clsConnection>();
+    c->setProvider(CONN_TEXTFILE);
+    c->setDatabase(path);
+    c->setFormatFile(format);
+    c->setRowDelimiter(rowDelimiter);
+    c->setColumnDelimiter(columnDelimiter);
+    return c;
+  }
+
+  static std::shared_ptr<clsColumn> column(clsConnection& c, const std::string& name) {
+    if (c.Columns()->ExistItem(name)) return c.Columns()->Item(name);
+    auto col = c.Columns()->Add(name);
+    col->setName(name);
+    return col;
+  }
+  void addCopy(const std::string& name, const std::string& from, const std::string& to) {
+    auto t = wizard->Transformations()->Add(name);
+    t->setTransformationType(kpxCopyColumn);
+    t->SourceFields()->AddColumn(column(*wizard->Source(), from));
+    t->DestinationFields()->AddColumn(column(*wizard->Destination(), to));
+  }
+  void addConstant(const std::string& name, const std::string& value, const std::string& to) {
+    auto t = wizard->Transformations()->Add(name);
+    t->setTransformationType(kpxConstantColumn);
+    t->setConstantValue(value);
+    t->DestinationFields()->AddColumn(column(*wizard->Destination(), to));
+  }
+
+  std::optional<test::ScopedRecordingSink> recording;
+  RecordingMessageSink* sink = nullptr;
+  std::shared_ptr<cKPXWizard> wizard;
+  fs::path dir;
+  std::string shop, target, file;
+};
+
+// --- One saved file per kind of connection ---
+
+struct Scenario {
+  const char* golden;
+  void (*setUp)(ConfigurationFile&);
+};
+
+class SavedConfiguration : public ConfigurationFile, public ::testing::WithParamInterface<Scenario> {};
+
+const Scenario kScenarios[] = {
+    {"access.ini",
+     [](ConfigurationFile& f) {
+       auto src = f.database(CONN_ACCESS, f.shop, "Customers");
+       src->setUser("admin");
+       src->setPassword("s3cret=[x] ");
+       f.wizard->setSource(src);
+       f.wizard->setDestination(f.database(CONN_ACCESS, f.target, "Clients"));
+       f.wizard->setLanguage(kpxLanguageItalian);
+       f.wizard->setAskCloseConfirmation(true);
+       f.wizard->setLockSource(true);
+       f.wizard->setLockDestination(true);
+       f.addCopy("Code", "Id", "Code");
+       f.addCopy("Full name", "Name", "FullName");
+       f.addConstant("Town", "Città = Roma; 100%", "Town");
+     }},
+    {"sqlserver.ini",
+     [](ConfigurationFile& f) {
+       f.wizard->setSource(f.database(CONN_ACCESS, f.shop, "SELECT Name, Id FROM Customers WHERE Id > 1", kpxTypeQuery));
+       auto dest = f.database(CONN_SQLServer, "Sales", "Copia");
+       dest->setServer("DBSRV01");
+       dest->setUser("sa");
+       dest->setPassword("p@ss w0rd");
+       dest->setCreatedDestinationTable(true);
+       f.wizard->setDestination(dest);
+       f.wizard->setAutoCloseWizard(true);
+       f.addCopy("Id", "Id", "Id");
+       f.addCopy("Name", "Name", "Name");
+     }},
+    {"excel.ini",
+     [](ConfigurationFile& f) {
+       f.wizard->setSource(f.database(CONN_EXCEL, f.copyFixture("excel/people_2007.xlsx", "people.xlsx"), "people$"));
+       f.wizard->setDestination(f.database(CONN_EXCEL5, f.copyFixture("excel/people_97.xls", "out.xls"), "people$"));
+       f.addCopy("Name", "Name", "Name");
+       f.addConstant("Note", "", "Note");
+     }},
+    {"delimited.ini",
+     [](ConfigurationFile& f) {
+       auto src = f.textFile(f.writeData("people.csv", "\"Id\";\"Name\"\r\n1;\"Anna\"\r\n"), kpxDelimitedFile, kpxCRLF, ";");
+       src->setFirstRow(-1);
+       src->setTextQualifier("\"");
+       f.wizard->setSource(src);
+       auto dest = f.textFile(f.writeData("out.txt", ""), kpxDelimitedFile, kpxLF, "tab");
+       dest->setSkipRows(2);
+       f.wizard->setDestination(dest);
+       f.addCopy("Id", "Id", "Id");
+       f.addConstant("Fixed", "it's \"quoted\"", "Name");
+     }},
+    {"fixed.ini",
+     [](ConfigurationFile& f) {
+       auto src = f.textFile(f.writeData("fixed.txt", "0001Anna      \r\n0002Bruno     \r\n"), kpxFixedFile, kpxCRLF, "");
+       src->setColumnNames("Code,Name");
+       src->setColumnLengths("4,10");
+       src->setFirstRow(0);
+       f.wizard->setSource(src);
+       f.wizard->setDestination(f.database(CONN_ACCESS, f.target, "Clients"));
+       f.addCopy("Code", "Code", "Code");
+       f.addCopy("Name", "Name", "FullName");
+     }},
+    {"html.ini",
+     [](ConfigurationFile& f) {
+       f.wizard->setSource(f.database(CONN_HTML_SOURCE, f.copyFixture("html/catalogue.html", "catalogue.html"), "Products"));
+       auto dest = f.database(CONN_ACCESS, f.target, "Products");
+       dest->setCreatedDestinationTable(true);
+       f.wizard->setDestination(dest);
+       f.wizard->setLockDestination(true);
+       f.addCopy("Code", "Code", "Code");
+       f.addConstant("Price", "0", "Price");
+     }},
+};
+
+TEST_P(SavedConfiguration, WritesTheExpectedFile) {
+  GetParam().setUp(*this);
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+  EXPECT_EQ(readFile(file), golden(GetParam().golden));
+}
+
+// The columns BuildColumns would read for the loaded connections: those of the saved wizard.
+void copyColumnLists(const cKPXWizard& from, cKPXWizard& to) {
+  for (auto [a, b] : {std::pair(from.Source(), to.Source()), std::pair(from.Destination(), to.Destination())}) {
+    modDatabase::ClearColumns(*b);
+    for (const auto& col : *a->Columns()) ConfigurationFile::column(*b, col->Name());
+  }
+}
+
+TEST_P(SavedConfiguration, LoadingAndSavingAgainGivesTheSameFile) {
+  GetParam().setUp(*this);
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+  auto saved = wizard;
+  auto loaded = cKPXWizard::create();
+  ASSERT_TRUE(loaded->LoadFromINIFile(file));
+  if (loaded->Transformations()->Count() == 0) {
+    // Column building is not in this build: rebuild the transformations from the same lists.
+    copyColumnLists(*saved, *loaded);
+    ASSERT_TRUE(config::loadTransformations(*loaded, file));
+  }
+  std::string again = (dir / "again.ini").string();
+  ASSERT_TRUE(loaded->SaveIntoINIFile(again));
+  EXPECT_EQ(readFile(again), readFile(file));
+  EXPECT_EQ(loaded->Source()->ConnectionString(), saved->Source()->ConnectionString());
+  EXPECT_EQ(loaded->Destination()->Password(), saved->Destination()->Password());
+  EXPECT_EQ(loaded->Destination()->ColumnDelimiter(), saved->Destination()->ColumnDelimiter());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, SavedConfiguration, ::testing::ValuesIn(kScenarios), [](const auto& info) {
+  std::string name = info.param.golden;
+  return name.substr(0, name.find('.'));
+});
+
+// --- Rules of the saved layout ---
+
+TEST_F(ConfigurationFile, DestinationTableThatNoLongerExistsIsNotKept) {
+  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
+  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  sqlite("target.db", "DROP TABLE Clients;");
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+  EXPECT_EQ(modINIApi::ReadINIKey(file, "DESTINATION", "TableName", "?"), "?");
+  EXPECT_EQ(modINIApi::ReadINIKey(file, "DESTINATION", "TableType", "?"), "0");
+  EXPECT_EQ(modINIApi::ReadINIKey(file, "SOURCE", "TableName", "?"), "Customers");
+}
+
+TEST_F(ConfigurationFile, SavingWithoutTransformationsRemovesTheirSection) {
+  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
+  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  addCopy("Code", "Id", "Code");
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+  ASSERT_TRUE(modINIApi::SectionExists(file, "TRANSFORMATIONS"));
+  wizard->Transformations()->Reset();
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+  EXPECT_FALSE(modINIApi::SectionExists(file, "TRANSFORMATIONS"));
+  EXPECT_TRUE(sink->boxes.empty());
+}
+
+TEST_F(ConfigurationFile, TransformationsOfOtherTypesAreSkippedWithTheirNumber) {
+  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
+  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  addCopy("A", "Id", "Code");
+  wizard->Transformations()->Add("Odd")->setTransformationType(7);
+  addCopy("Total", "Name", "FullName");
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+  EXPECT_EQ(modINIApi::ReadINISectionKeys(file, "TRANSFORMATIONS"), std::string("TRANSFORMATION1\0TRANSFORMATION3\0", 32));
+  EXPECT_EQ(modINIApi::ReadINIKey(file, "TRANSFORMATIONS", "TRANSFORMATION3", ""), "3§Total§§0§Name§FullName");
+}
+
+struct Refusal {
+  const char* label;
+  const char* name;
+  int32_t type;
+  const char* constant;
+  const char* from;
+  const char* to;
+  int32_t message;
+};
+
+class SeparatorRefusal : public ConfigurationFile, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(SeparatorRefusal, KeepsTheOldTransformationsAndSaysWhy) {
+  const Refusal& r = GetParam();
+  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
+  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  addCopy("Old", "Id", "Code");
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+  wizard->setLanguage(kpxLanguageItalian);
+  if (r.type == kpxCopyColumn) {
+    auto t = wizard->Transformations()->Add(r.name);
+    t->setConstantValue(r.constant);
+    t->SourceFields()->AddColumn(column(*wizard->Source(), r.from));
+    t->DestinationFields()->AddColumn(column(*wizard->Destination(), r.to));
+  } else {
+    addConstant(r.name, r.constant, r.to);
+  }
+  if (r.message == 0) {
+    EXPECT_TRUE(wizard->SaveIntoINIFile(file));
+    EXPECT_TRUE(sink->boxes.empty());
+    return;
+  }
+  EXPECT_FALSE(wizard->SaveIntoINIFile(file));
+  ASSERT_EQ(sink->boxes.size(), 1u);
+  EXPECT_EQ(sink->boxes[0].text, GetResText(r.message));
+  EXPECT_EQ(sink->boxes[0].style, vbExclamation);
+  EXPECT_EQ(sink->boxes[0].title, "KPX WIZARD IO");
+  EXPECT_EQ(modINIApi::ReadINIKey(file, "LANGUAGE", "Language", ""), "1");  // written before the check
+  EXPECT_EQ(modINIApi::ReadINISectionKeys(file, "TRANSFORMATIONS"), std::string("TRANSFORMATION1\0", 16));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InNamesOrConstants, SeparatorRefusal,
+    ::testing::Values(Refusal{"CopySource", "A", kpxCopyColumn, "", "Na§me", "FullName", 544},
+                      Refusal{"CopyDestination", "A", kpxCopyColumn, "", "Name", "Full§Name", 544},
+                      Refusal{"CopyConstant", "A", kpxCopyColumn, "§", "Name", "FullName", 544},
+                      Refusal{"ConstantValue", "A", kpxConstantColumn, "a§b", "", "Town", 543},
+                      Refusal{"ConstantDestination", "A", kpxConstantColumn, "x", "", "To§wn", 543},
+                      Refusal{"TransformationNameIsNotChecked", "Na§me", kpxConstantColumn, "x", "", "Town", 0}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// --- Loading ---
+
+TEST_F(ConfigurationFile, MissingDatabaseFilesEndTheLoad) {
+  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
+  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+
+  fs::rename(target, target + ".moved");
+  EXPECT_FALSE(cKPXWizard::create()->LoadFromINIFile(file));
+  ASSERT_EQ(sink->boxes.size(), 1u);
+  EXPECT_EQ(sink->boxes[0].text, GetResText(542));
+  EXPECT_EQ(oWizard()->Destination()->ConType(), -1);
+  EXPECT_EQ(oWizard()->Source()->Database(), shop);
+
+  fs::rename(shop, shop + ".moved");
+  EXPECT_FALSE(cKPXWizard::create()->LoadFromINIFile(file));
+  ASSERT_EQ(sink->boxes.size(), 2u);
+  EXPECT_EQ(sink->boxes[1].text, GetResText(541));
+  EXPECT_EQ(oWizard()->Source()->ProviderString(), "-1");
+}
+
+TEST_F(ConfigurationFile, MissingConfigurationFileResetsTheTransformations) {
+  addConstant("X", "1", "Town");
+  std::string missing = (dir / "none.ini").string();
+  EXPECT_TRUE(wizard->LoadFromINIFile(missing));
+  EXPECT_EQ(wizard->Transformations()->Count(), 0);
+  ASSERT_EQ(sink->boxes.size(), 1u);
+  EXPECT_EQ(sink->boxes[0].text, missing + " not found.");
+}
+
+TEST_F(ConfigurationFile, TableGoneFromTheDatabaseGivesMessage540AndResetsTheConnection) {
+  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
+  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+  sqlite("shop.db", "ALTER TABLE Customers RENAME TO People;");
+  auto loaded = cKPXWizard::create();
+  EXPECT_TRUE(loaded->LoadFromINIFile(file));
+  ASSERT_FALSE(sink->boxes.empty());
+  EXPECT_EQ(sink->boxes[0].text, "Attention: table's name from INI File doesn't exist !");
+  EXPECT_EQ(loaded->Source()->ConType(), -1);
+  EXPECT_EQ(loaded->Source()->ConnectionString(), "");
+  EXPECT_EQ(loaded->Destination()->TableName(), "Clients");
+}
+
+TEST_F(ConfigurationFile, AFalseLockSourceDoesNotClearASetLock) {
+  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
+  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));  // both locks False
+  wizard->setLockSource(true);
+  wizard->setLockDestination(true);
+  ASSERT_TRUE(wizard->LoadFromINIFile(file));
+  EXPECT_TRUE(wizard->LockSource());
+  EXPECT_FALSE(wizard->LockDestination());
+}
+
+TEST_F(ConfigurationFile, ANumberThatIsNotOneStopsTheLoadNamingTheKey) {
+  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
+  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+  modINIApi::WriteINIKey(file, "SOURCE", "TypeConnection", "Access");
+  EXPECT_FALSE(wizard->LoadFromINIFile(file));
+  ASSERT_EQ(sink->boxes.size(), 1u);
+  const std::string& box = sink->boxes[0].text;
+  EXPECT_NE(box.find("Error Number : 13"), std::string::npos) << box;
+  EXPECT_NE(box.find("\"Access\""), std::string::npos) << box;
+  EXPECT_NE(box.find("key TypeConnection of section [SOURCE] in " + file), std::string::npos) << box;
+  EXPECT_NE(box.find("LoadFromINIFile [cKPXWizard]"), std::string::npos) << box;
+}
+
+// A file as the original component wrote it: Windows-1252, CR LF, keys in their order.
+TEST_F(ConfigurationFile, LoadsAFileInTheOriginalLayout) {
+  std::string original = replaceAll(readFile(fs::path(KPX_TEST_DATA) / "config" / "original_layout.ini"), "@DIR@", dir.string());
+  ASSERT_NE(original.find("\r\n"), std::string::npos);
+  ASSERT_NE(original.find('\xA7'), std::string::npos);
+  writeData("wizard.ini", original);
+  writeData("people.txt", "\"Id\"\t\"Nome\"\r\n1\t\"Anna\"\r\n");
+  ASSERT_TRUE(wizard->LoadFromINIFile(file));
+  EXPECT_EQ(wizard->Language(), kpxLanguageItalian);
+  EXPECT_TRUE(wizard->AskCloseConfirmation());
+  EXPECT_FALSE(wizard->AutoCloseWizard());
+  EXPECT_TRUE(wizard->LockSource());
+  auto src = wizard->Source();
+  EXPECT_EQ(src->ConType(), CONN_TEXTFILE);
+  EXPECT_EQ(src->ColumnDelimiter(), "\t");
+  EXPECT_EQ(src->RowDelimiter(), kpxCRLF);
+  EXPECT_EQ(src->FirstRow(), -1);
+  EXPECT_EQ(src->TextQualifier(), "\"");
+  EXPECT_EQ(src->TableName(), src->Database());
+  auto dest = wizard->Destination();
+  EXPECT_EQ(dest->TableName(), "Clients");
+  EXPECT_EQ(dest->id(), 2);
+  EXPECT_EQ(dest->ModeText(), 3);
+
+  // The columns come from the data sources, as column building reads them.
+  ASSERT_TRUE(modDatabase::OpenDatabase(*dest));
+  ASSERT_TRUE(modDatabase::CreateSetColumn(*dest));
+  ASSERT_TRUE(modDatabase::OpenDatabase(*src));
+  wizard->Transformations()->Reset();
+  const size_t boxesBefore = sink->boxes.size();
+  ASSERT_TRUE(config::loadTransformations(*wizard, file));
+  EXPECT_EQ(sink->boxes.size(), boxesBefore);
+  auto& t = *wizard->Transformations();
+  ASSERT_EQ(t.Count(), 3);  // the five-field value is skipped without a message
+  EXPECT_EQ(t.Item(1)->Name(), "Codice");
+  EXPECT_EQ(t.Item(1)->SourceFields()->Item(1), src->Columns()->Item("Id"));
+  EXPECT_EQ(t.Item(1)->DestinationFields()->Item(1), dest->Columns()->Item("Code"));
+  EXPECT_EQ(t.Item(3)->TransformationType(), kpxConstantColumn);
+  EXPECT_EQ(t.Item(3)->ConstantValue(), "Città");
+  EXPECT_EQ(t.Item(3)->SourceFields()->Count(), 0);
+}
+
+TEST_F(ConfigurationFile, ATransformationOnAMissingColumnDiscardsThemAll) {
+  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
+  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  addCopy("Code", "Id", "Code");
+  addCopy("Gone", "Name", "Removed");
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+  wizard->Transformations()->Reset();
+  modDatabase::ClearColumns(*wizard->Destination());
+  column(*wizard->Destination(), "Code");
+  EXPECT_FALSE(config::loadTransformations(*wizard, file));
+  ASSERT_EQ(sink->boxes.size(), 1u);
+  EXPECT_EQ(sink->boxes[0].text, GetResText(547));
+}
+
+}  // namespace
