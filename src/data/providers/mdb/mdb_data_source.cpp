@@ -121,8 +121,15 @@ class MdbReader : public RowReader {
   const std::vector<ColumnInfo>& columns() const override { return m_columns; }
 
   bool next() override {
-    if (m_done || !mdb_fetch_row(m_table.get())) {
+    if (m_done) return false;
+    if (!mdb_fetch_row(m_table.get())) {
       m_done = true;
+      // mdbtools ends a table quietly at a page it cannot read; the row count kept in the
+      // table's definition tells a damaged file from a complete one.
+      if (m_rows < static_cast<int64_t>(m_table->num_rows)) {
+        throw DataError("Reading " + m_what + " stopped after row " + std::to_string(m_rows) + " of " +
+                        std::to_string(m_table->num_rows) + ": the file is damaged or truncated");
+      }
       return false;
     }
     ++m_rows;
@@ -201,8 +208,13 @@ class MdbReader : public RowReader {
       case MDB_REPID:
         setText(i, mdb_uuid_to_string(buf, start), ValueKind::Guid);
         return;
-      default:
+      case MDB_TEXT:
+      case MDB_MEMO:
         setText(i, mdb_col_to_string(mdb, mdb->pg_buf, start, col.col_type, len), ValueKind::String);
+        return;
+      default:
+        // A type mdbtools cannot decode (only met in damaged files) reads as null.
+        m_values[i] = Value::null();
         return;
     }
   }

@@ -79,6 +79,7 @@ bool TextScanner::fill(size_t atLeast) {
 }
 
 bool TextScanner::matchesAt(size_t p, const std::string& s) const {
+  // One-character delimiters and qualifiers are the rule: no call to compare for them.
   if (s.size() == 1) return p < m_buffer.size() && m_buffer[p] == s[0];
   return m_buffer.size() - p >= s.size() && m_buffer.compare(p, s.size(), s) == 0;
 }

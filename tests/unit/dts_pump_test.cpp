@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "data/providers/memory/memory_provider.h"
+#include "data/providers/value_conversion.h"
+#include "package/dts/package.h"
+#include "support/pump_package.h"
+
+using namespace kpx;
+using namespace kpx::dts;
+using data::ColumnInfo;
+using data::StoredValue;
+using data::Value;
+
+namespace {
+
+// Source "Orders" (Id, Name, Qty as text) in one in-memory database, destination "Copy"
+// (Code, Name, Qty as a non-null integer, Id) in another; a Qty of "bad" cannot be written.
+class DtsPump : public testing::Test {
+ protected:
+  void SetUp() override {
+    data::MemoryProvider::reset();
+    source = data::MemoryProvider::database("source");
+    target = data::MemoryProvider::database("target");
+    source->addTable("Orders", {{"Id", data::adInteger, 0, 0},
+                                {"Name", data::adVarWChar, 50, data::adColNullable},
+                                {"Qty", data::adVarWChar, 10, data::adColNullable}});
+    target->addTable("Copy", {{"Code", data::adVarWChar, 10, data::adColNullable},
+                              {"Name", data::adVarWChar, 50, data::adColNullable},
+                              {"Qty", data::adInteger, 0, 0},
+                              {"Id", data::adInteger, 0, data::adColNullable}});
+    exceptionFile = testing::TempDir() + "dts_pump_" +
+                    testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+    std::filesystem::remove(exceptionFile);
+    package = test::makePumpPackage(test::makeConnection(data::MemoryProvider::kName, "source", 1),
+                                    test::makeConnection(data::MemoryProvider::kName, "target", 2), "Orders",
+                                    "Copy", exceptionFile);
+    auto& pump = test::pumpOf(*package);
+    test::addCopy(pump, "tra1Id", "Id", "Id");
+    test::addCopy(pump, "tra2Name", "NAME", "Name");
+    test::addCopy(pump, "tra3Qty", "Qty", "Qty");
+    test::addConstant(pump, "tra4", "Code", "K7");
+  }
+
+  // Rows 1..count, Name "N<i>", Qty "<i>" or "bad" where `bad(i)`.
+  template <class Bad>
+  void fillSource(int count, Bad bad) {
+    auto& rows = source->findTable("Orders")->rows;
+    for (int i = 1; i <= count; ++i) {
+      const std::string name = "N" + std::to_string(i);
+      const std::string qty = bad(i) ? "bad" : std::to_string(i);
+      rows.push_back({StoredValue(Value::fromInt(i)), StoredValue(Value::fromString(name)),
+                      StoredValue(Value::fromString(qty))});
+    }
+  }
+  void fillSource(int count) {
+    fillSource(count, [](int) { return false; });
+  }
+
+  std::vector<std::string> targetRows() {
+    std::vector<std::string> out;
+    for (const auto& row : target->findTable("Copy")->rows) {
+      std::string line;
+      for (size_t i = 0; i < row.size(); ++i) {
+        if (i) line += "|";
+        data::appendText(row[i].view(), line);
+      }
+      out.push_back(line);
+    }
+    return out;
+  }
+
+  // What the destination says of a Qty of "bad".
+  static std::string badQtyDescription() {
+    std::string scratch;
+    try {
+      data::convertForColumn(Value::fromString("bad"), ColumnInfo{"Qty", data::adInteger, 0, 0}, scratch);
+    } catch (const data::RowError& e) {
+      return e.what();
+    }
+    return "(converted)";
+  }
+
+  // Runs the package, expecting the pump step to fail; returns its error.
+  StepErrorInfo failedRun(test::RecordingEvents& events) {
+    EXPECT_THROW(package->Execute(&events), DtsError);
+    package->UnInitialize();
+    const Step& step = *package->Steps.Item(1);
+    EXPECT_EQ(step.ExecutionStatus, DTSStepExecStat_Completed);
+    EXPECT_EQ(step.ExecutionResult, DTSStepExecResult_Failure);
+    return step.GetExecutionErrorInfo();
+  }
+
+  std::shared_ptr<data::MemoryDatabase> source, target;
+  std::unique_ptr<Package> package;
+  std::string exceptionFile;
+};
+
+TEST_F(DtsPump, CopiesByNameAndFillsConstants) {
+  fillSource(3);
+  package->Execute();
+  package->UnInitialize();
+  EXPECT_EQ(targetRows(), (std::vector<std::string>{"K7|N1|1|1", "K7|N2|2|2", "K7|N3|3|3"}));
+  EXPECT_FALSE(std::filesystem::exists(exceptionFile)) << "a clean run writes no exception file";
+}
+
+TEST_F(DtsPump, ReportsProgressEveryThousandRowsAndAsksToCancel) {
+  fillSource(2500);
+  test::RecordingEvents events;
+  package->Execute(&events);
+  const std::string step = "TrasformationStep_Execute";
+  EXPECT_EQ(events.log, (std::vector<std::string>{"start " + step, "progress " + step + " 40% 1000/0",
+                                                  "cancel? " + step, "progress " + step + " 80% 2000/0",
+                                                  "cancel? " + step, "finish " + step}));
+  EXPECT_EQ(target->findTable("Copy")->rows.size(), 2500u);
+}
+
+TEST_F(DtsPump, CancelAtTheThirdQuestionRollsBack) {
+  fillSource(5000);
+  target->findTable("Copy")->rows.push_back(
+      {StoredValue(Value::fromString("old")), StoredValue(), StoredValue(Value::fromInt(0)), StoredValue()});
+  test::RecordingEvents events;
+  events.cancelAtQuery = 3;
+  const StepErrorInfo error = failedRun(events);
+  EXPECT_EQ(error.ErrorCode, kErrCancelled);
+  EXPECT_EQ(error.Description,
+            "The run was cancelled after 3000 rows (data pump 'TrasformationTask_Execute'); nothing was written to 'Copy'");
+  EXPECT_EQ(targetRows(), std::vector<std::string>{"old||0|"}) << "the row already there stays, alone";
+  EXPECT_EQ(events.log.back(), "finish TrasformationStep_Execute");
+}
+
+TEST_F(DtsPump, FiftyBadRowsAreSkippedAndWrittenToTheExceptionFile) {
+  fillSource(2000, [](int i) { return i % 40 == 0; });
+  test::RecordingEvents events;
+  package->Execute(&events);
+  package->UnInitialize();
+  EXPECT_EQ(target->findTable("Copy")->rows.size(), 1950u);
+  EXPECT_EQ(events.errors, 50);
+  EXPECT_EQ(events.log[1], "error TrasformationStep_Execute " + std::to_string(kErrRowFailed) + " Row 40: " +
+                               badQtyDescription());
+
+  const auto lines = test::crlfLines(exceptionFile);
+  ASSERT_EQ(lines.size(), 51u);
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d Package 'KPX Wizard IO', step 'TrasformationStep_Execute')")))
+      << lines[0];
+  for (int k = 1; k <= 50; ++k) {
+    const std::string i = std::to_string(40 * k);
+    EXPECT_EQ(lines[static_cast<size_t>(k)], "Row " + i + ": " + badQtyDescription() + "|" + i + "|N" + i + "|bad");
+  }
+}
+
+TEST_F(DtsPump, PastTheErrorLimitTheRunRollsBackAndTheFileKeepsGrowing) {
+  fillSource(3000, [](int i) { return i % 20 == 0; });
+  test::RecordingEvents events;
+  const StepErrorInfo error = failedRun(events);
+  EXPECT_EQ(error.ErrorCode, kErrTooManyRowErrors);
+  EXPECT_EQ(error.Source, kSourceDataPump);
+  EXPECT_EQ(error.Description,
+            "The number of failing rows exceeds the maximum of 100 (data pump 'TrasformationTask_Execute'); nothing "
+            "was written to 'Copy'");
+  EXPECT_TRUE(target->findTable("Copy")->rows.empty());
+  EXPECT_EQ(events.errors, 101);
+
+  auto lines = test::crlfLines(exceptionFile);
+  ASSERT_EQ(lines.size(), 1u + 101u + 1u);
+  EXPECT_EQ(lines[101], "Row 2020: " + badQtyDescription() + "|2020|N2020|bad");
+  EXPECT_EQ(lines[102], "The run failed and its open transaction was rolled back: " + error.Description);
+
+  // A second run appends below the first.
+  EXPECT_THROW(package->Execute(), DtsError);
+  lines = test::crlfLines(exceptionFile);
+  ASSERT_EQ(lines.size(), 2u * 103u);
+  EXPECT_NE(lines[103].find(" Package 'KPX Wizard IO', step 'TrasformationStep_Execute'"), std::string::npos);
+}
+
+TEST_F(DtsPump, QuotedConstantFailsTheRunNamingTheTransformation) {
+  fillSource(3);
+  test::addConstant(test::pumpOf(*package), "tra5", "Name", "5\" inch");
+  test::pumpOf(*package).Transformations.Remove("tra2Name");
+  test::RecordingEvents events;
+  const StepErrorInfo error = failedRun(events);
+  EXPECT_EQ(error.ErrorCode, kErrStepFailed);
+  EXPECT_EQ(error.Description.rfind("The script of transformation 'tra5' cannot be run: line 2: ", 0), 0u)
+      << error.Description;
+  EXPECT_TRUE(target->findTable("Copy")->rows.empty());
+  EXPECT_EQ(events.errors, 0) << "a run that cannot start has no failed rows";
+}
+
+struct PlanFailure {
+  const char* name;
+  void (*change)(DataPumpTask&);
+  const char* description;
+};
+
+class DtsPumpPlan : public DtsPump, public testing::WithParamInterface<PlanFailure> {};
+
+TEST_P(DtsPumpPlan, FailsBeforeAnyRow) {
+  fillSource(3);
+  GetParam().change(test::pumpOf(*package));
+  test::RecordingEvents events;
+  EXPECT_EQ(failedRun(events).Description, GetParam().description);
+  EXPECT_TRUE(target->findTable("Copy")->rows.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plans, DtsPumpPlan,
+    testing::Values(
+        PlanFailure{"MissingSourceColumn", [](DataPumpTask& p) { test::addCopy(p, "tra9", "Price", "Code"); },
+                    "The source of data pump 'TrasformationTask_Execute' has no column 'Price' (transformation 'tra9')"},
+        PlanFailure{"ColumnFilledTwice", [](DataPumpTask& p) { test::addCopy(p, "tra9", "Name", "code"); },
+                    "The destination column 'code' is filled twice (transformation 'tra9')"},
+        PlanFailure{"NoTransformations", [](DataPumpTask& p) { p.Transformations.Clear(); },
+                    "The data pump 'TrasformationTask_Execute' has no transformations: no column of table 'Copy' "
+                    "would be filled"},
+        PlanFailure{"MissingDestinationColumn", [](DataPumpTask& p) { test::addCopy(p, "tra9", "Name", "Nome"); },
+                    "The table 'Copy' has no column 'Nome'"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DtsPump, CopyWithoutColumnsPairsEveryColumnByPosition) {
+  fillSource(2);
+  auto& pump = test::pumpOf(*package);
+  pump.Transformations.Clear();
+  pump.Transformations.Add(pump.Transformations.New(kCopyTransformationClass));
+  package->Execute();
+  EXPECT_EQ(targetRows(), (std::vector<std::string>{"1|N1|1|", "2|N2|2|"}));
+}
+
+}  // namespace
