@@ -14,6 +14,9 @@
 namespace kpx {
 
 class cKPXWizard;
+class clsPackage;
+class clsTask;
+class TaskEventSink;
 
 // The outgoing events of a running transfer. Handlers run on the thread that called Execute.
 class WizardEventSink {
@@ -119,6 +122,12 @@ class cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
   cKPXWizard();
   // ControlConnection with the message to show when the table is not in the data source.
   bool checkConnection(clsConnection& connection, int32_t missingTableMessage);
+  // Fills the columns where needed and pairs them by position into copy transformations,
+  // unless Transformations already holds any.
+  bool SetTransformationsFromColumns(const std::shared_ptr<clsConnection>& src,
+                                     const std::shared_ptr<clsConnection>& dst);
+  // A fresh builder whose events reach this wizard's subscribers.
+  std::shared_ptr<clsTask> newTask();
 
   std::string m_appName = "KPX WIZARD IO";
   std::shared_ptr<clsConnection> m_source = std::make_shared<clsConnection>();
@@ -134,6 +143,9 @@ class cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
   bool m_lockDestination = false;
   bool m_executedMapping = false;
   std::vector<std::pair<uint32_t, std::shared_ptr<WizardEventSink>>> m_sinks;
+  std::shared_ptr<clsPackage> m_package;
+  std::shared_ptr<TaskEventSink> m_taskRelay;
+  std::shared_ptr<clsTask> m_cTask;
   uint32_t m_nextCookie = 1;
 };
 

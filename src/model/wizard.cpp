@@ -7,6 +7,8 @@
 #include "kpxwizard/messages.h"
 #include "model/main_window_state.h"
 #include "model/paths.h"
+#include "package/cls_package.h"
+#include "package/dts/package.h"
 
 namespace kpx {
 namespace {
@@ -55,6 +57,10 @@ cKPXWizard::~cKPXWizard() = default;
 
 std::shared_ptr<cKPXWizard> cKPXWizard::create() {
   std::shared_ptr<cKPXWizard> wizard(new cKPXWizard());
+  if (!oPackage()) oPackage() = std::make_shared<dts::Package>();
+  wizard->m_package = std::make_shared<clsPackage>();
+  wizard->m_package->setPackageName("KPX Wizard IO");
+  wizard->m_package->CreatePackage(oPackage());
   currentWizard() = wizard;
   return wizard;
 }

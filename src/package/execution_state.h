@@ -1,0 +1,31 @@
+// What the runs of the process have reported: the error events counted since the last
+// completed Execute, the last error description, the last package failure text; and the
+// helpers that build that failure text.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace kpx {
+namespace dts {
+class Package;
+}
+class ckpx_Error;
+
+struct ExecutionState {
+  int16_t nPackageErrors = 0;
+  std::string strLastPackageError;
+  std::string strPackageFailure;
+};
+ExecutionState& executionState();
+
+// "x" + hexadecimal + ",  " + decimal for codes within ±65535; otherwise
+// "x" + hexadecimal + ",  x" + hexadecimal with the low 16 bits cleared + " + " + low 16 bits.
+std::string FormatErrorNumber(int32_t code);
+// For each completed step whose result is failure: CR LF, "Step <name> fallito, errore: ",
+// the formatted code, CR LF, the description, CR LF.
+std::string CollectStepErrors(const dts::Package& package);
+// "Package fallito ! Errore: <number>\r\n<description>\r\n" + the failed steps; stored in
+// strPackageFailure.
+std::string buildPackageFailure(const ckpx_Error& error, const dts::Package* package);
+
+}  // namespace kpx
