@@ -3,6 +3,7 @@
 
 #include "cli/catalog_tables.h"
 #include "cli/column_pairing.h"
+#include "cli/column_reading.h"
 #include "cli/commands.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
@@ -136,32 +137,6 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
   return destination;
 }
 
-// Reads both column lists (creating the destination table first when asked).
-void readColumns(Session& session, clsConnection& source, clsConnection& destination) {
-  cKPXWizard& wizard = session.wizard();
-  const auto fail = [&](const std::string& what) {
-    const std::string reason = session.reasonShown();
-    throw CliError("kpxwizard copy: cannot read the columns of " + what + (reason.empty() ? "" : ": " + reason));
-  };
-  modDatabase::ClearColumns(source);
-  if (source.TableType() == kpxTypeQuery) modMain::ExtractNameFields(source.TableName());
-  if (!modDatabase::OpenDatabase(source)) fail("the source '" + source.Database() + "'");
-  if (source.ConType() != CONN_TEXTFILE && !modDatabase::CreateSetColumn(source))
-    fail("the source '" + source.Database() + "'");
-  if (destination.ConType() == CONN_TEXTFILE) {
-    copySourceColumnsToDestination(wizard);
-    return;
-  }
-  modDatabase::ClearColumns(destination);
-  if (destination.CreatedDestinationTable()) {
-    if (wizard.BuildColumns(wizard.Source(), wizard.Destination()) != 1 || destination.Columns()->Count() == 0)
-      fail("the new table '" + destination.TableName() + "' in '" + destination.Database() + "'");
-    return;
-  }
-  if (!modDatabase::OpenDatabase(destination) || !modDatabase::CreateSetColumn(destination))
-    fail("the table '" + destination.TableName() + "' in '" + destination.Database() + "'");
-}
-
 }  // namespace
 
 int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -179,7 +154,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   auto source = prepareSource(session, parsed, layout);
   auto destination = prepareDestination(session, parsed, layout);
   wizard.setReplaceDestinationRows(parsed.has("--replace"));
-  readColumns(session, *source, *destination);
+  readColumns(session);
 
   if (pairColumns(wizard, parsed.has("--by-name"), destination->FormatFile() == kpxFixedFile ? layout.widths : std::vector<int>{}) == 0)
     throw CliError(std::string("kpxwizard copy: no column of the source matches a column of the destination") +

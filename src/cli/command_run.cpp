@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/column_reading.h"
 #include "cli/commands.h"
 #include "cli/file_kind.h"
 #include "cli/help_text.h"
@@ -65,6 +66,13 @@ int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ost
     throw CliError("kpxwizard run: the " + std::string(role) + " in '" + config + "' is not valid" +
                    (reason.empty() ? std::string(" (its section is missing or empty)") : ": " + reason) +
                    "; check its Database, TypeConnection and TableName");
+  }
+  // A saved copy from a text file into an existing table keeps its transformations by column
+  // name; when loading could not match them to the columns it read, they are matched again
+  // against the tables themselves.
+  if (wizard.Transformations()->Count() == 0 && !modINIApi::ReadINISectionKeys(config, "TRANSFORMATIONS").empty()) {
+    const int32_t restored = restoreTransformations(session, config);
+    out << "Matched " << restored << " saved column transformation(s) to the tables' columns" << std::endl;
   }
   return runTransfer(session);
 }

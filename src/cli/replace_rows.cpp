@@ -1,8 +1,7 @@
 #include "cli/replace_rows.h"
 
-#include "data/mod_database.h"
-#include "data/providers/provider.h"
 #include "kpxwizard/messages.h"
+#include "package/cls_task.h"
 
 namespace kpx::cli {
 
@@ -22,11 +21,18 @@ std::string deleteRowsStatement(const clsConnection& destination) {
 }
 
 bool deleteDestinationRows(cKPXWizard& wizard) {
-  auto destination = wizard.Destination();
   try {
-    if (!modDatabase::OpenDatabase(*destination)) return false;
-    modDatabase::state().oCatalog->execute(deleteRowsStatement(*destination));
-    return true;
+    // The package runs the statement on its destination connection, as the wizard's replace
+    // option does when the mapping is applied.
+    clsTask task;
+    task.RemoveConnections();
+    task.CreateDTSConnection(*wizard.Source());
+    task.CreateDTSConnection(*wizard.Destination());
+    task.RemoveTaskTrasformation();
+    task.RemoveStepTrasformation();
+    const bool done = task.DeleteRowsTableCreationTask(deleteRowsStatement(*wizard.Destination())) >= 1;
+    task.RemoveConnections();
+    return done;
   } catch (...) {
     ShowProcedureError("kpxwizard", "deleteDestinationRows");
     return false;
