@@ -7,7 +7,7 @@ std::string ParsedArguments::value(const std::string& option, const std::string&
   return it == values.end() ? fallback : it->second;
 }
 
-ParsedArguments parseArguments(const std::vector<std::string>& args, const OptionSpec& spec,
+ParsedArguments parseArguments(const std::vector<std::string>& args, const AcceptedOptions& accepted,
                                const std::string& command) {
   ParsedArguments parsed;
   const std::string seeHelp = "; see 'kpxwizard " + command + " --help'";
@@ -34,7 +34,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, const Optio
       inlineValue = arg.substr(eq + 1);
       hasInline = true;
     }
-    if (spec.withValue.count(name)) {
+    if (accepted.withValue.count(name)) {
       if (parsed.values.count(name)) throw CliError("kpxwizard " + command + ": " + name + " is given twice" + seeHelp);
       if (!hasInline) {
         if (i + 1 >= args.size())
@@ -42,9 +42,9 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, const Optio
         inlineValue = args[++i];
       }
       parsed.values[name] = inlineValue;
-    } else if (spec.flags.count(name) && !hasInline) {
+    } else if (accepted.flags.count(name) && !hasInline) {
       parsed.flags.insert(name);
-    } else if (spec.flags.count(name)) {
+    } else if (accepted.flags.count(name)) {
       throw CliError("kpxwizard " + command + ": " + name + " takes no value" + seeHelp);
     } else {
       throw CliError("kpxwizard " + command + ": unknown option " + name + seeHelp);

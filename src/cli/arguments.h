@@ -25,7 +25,7 @@ class CliError : public std::runtime_error {
 };
 
 // Which options a sub-command accepts.
-struct OptionSpec {
+struct AcceptedOptions {
   std::set<std::string> withValue;  // "--from-table", …: the next argument (or "=value") is its value
   std::set<std::string> flags;      // "--create", …
 };
@@ -41,11 +41,11 @@ struct ParsedArguments {
   std::string value(const std::string& option, const std::string& fallback = {}) const;
 };
 
-// Splits `args` (the words after the sub-command) by `spec`. "--help" and "-h" become the flag
+// Splits `args` (the words after the sub-command) by `accepted`. "--help" and "-h" become the flag
 // "--help". An argument "--" ends the options. Throws CliError naming an unknown option, an
 // option given twice, or an option whose value is missing; `command` names the sub-command in
 // those texts.
-ParsedArguments parseArguments(const std::vector<std::string>& args, const OptionSpec& spec,
+ParsedArguments parseArguments(const std::vector<std::string>& args, const AcceptedOptions& accepted,
                                const std::string& command);
 
 }  // namespace kpx::cli

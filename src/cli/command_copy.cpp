@@ -21,12 +21,12 @@ namespace fs = std::filesystem;
 
 const char* const kKnownEndings = ".csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb";
 
-OptionSpec copyOptions() {
-  OptionSpec spec;
-  spec.withValue = {"--from-table", "--query", "--to-table", "--delimiter", "--qualifier", "--fixed", "--save"};
-  spec.flags = {"--create", "--replace", "--header", "--no-header", "--by-name"};
-  addSessionOptions(spec);
-  return spec;
+AcceptedOptions copyOptions() {
+  AcceptedOptions accepted;
+  accepted.withValue = {"--from-table", "--query", "--to-table", "--delimiter", "--qualifier", "--fixed", "--save"};
+  accepted.flags = {"--create", "--replace", "--header", "--no-header", "--by-name"};
+  addSessionOptions(accepted);
+  return accepted;
 }
 
 FileKind kindOf(const std::string& path, const std::string& role) {

@@ -52,10 +52,10 @@ int inspectConfiguration(const std::string& config, bool json, std::ostream& out
 }  // namespace
 
 int commandInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  OptionSpec spec;
-  spec.flags = {"--json", "--header", "--no-header"};
-  spec.withValue = {"--delimiter", "--qualifier", "--fixed"};
-  const ParsedArguments parsed = parseArguments(args, spec, "inspect");
+  AcceptedOptions accepted;
+  accepted.flags = {"--json", "--header", "--no-header"};
+  accepted.withValue = {"--delimiter", "--qualifier", "--fixed"};
+  const ParsedArguments parsed = parseArguments(args, accepted, "inspect");
   if (parsed.has("--help")) {
     out << kInspectHelp;
     return kExitSuccess;

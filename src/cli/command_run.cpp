@@ -34,9 +34,9 @@ void createMissingDestinationDatabase(const std::string& config, std::ostream& o
 }  // namespace
 
 int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  OptionSpec spec;
-  addSessionOptions(spec);
-  const ParsedArguments parsed = parseArguments(args, spec, "run");
+  AcceptedOptions accepted;
+  addSessionOptions(accepted);
+  const ParsedArguments parsed = parseArguments(args, accepted, "run");
   if (parsed.has("--help")) {
     out << kRunHelp;
     return kExitSuccess;

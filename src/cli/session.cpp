@@ -7,9 +7,9 @@
 
 namespace kpx::cli {
 
-void addSessionOptions(OptionSpec& spec) {
-  spec.flags.insert({"--yes", "--no"});
-  spec.withValue.insert({"--lang", "--log-dir"});
+void addSessionOptions(AcceptedOptions& accepted) {
+  accepted.flags.insert({"--yes", "--no"});
+  accepted.withValue.insert({"--lang", "--log-dir"});
 }
 
 bool standardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }

@@ -14,7 +14,7 @@
 namespace kpx::cli {
 
 // The options --yes, --no, --lang and --log-dir, added to a sub-command's own.
-void addSessionOptions(OptionSpec& spec);
+void addSessionOptions(AcceptedOptions& accepted);
 
 class Session {
  public:

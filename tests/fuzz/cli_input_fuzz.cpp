@@ -24,9 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     words.push_back(input.substr(start, end - start));
     start = end + 1;
   }
-  OptionSpec spec{{"--from-table", "--fixed", "--delimiter"}, {"--create", "--json"}};
+  AcceptedOptions accepted{{"--from-table", "--fixed", "--delimiter"}, {"--create", "--json"}};
   try {
-    auto parsed = parseArguments(words, spec, "copy");
+    auto parsed = parseArguments(words, accepted, "copy");
     if (parsed.hasValue("--fixed")) parseWidths(parsed.value("--fixed"));
     if (parsed.hasValue("--delimiter")) parseDelimiter(parsed.value("--delimiter"));
   } catch (const CliError&) {
