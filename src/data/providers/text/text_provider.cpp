@@ -48,6 +48,8 @@ void TextDataSource::checkTable(const std::string& table) const {
   std::string hashed = own;
   if (size_t dot = hashed.rfind('.'); dot != std::string::npos) hashed[dot] = '#';
   if (equalsIgnoringCase(table, own) || equalsIgnoringCase(table, hashed)) return;
+  // A package names a text file's table by the file's full path, as the connection does.
+  if (table == m_format.path) return;
   throw DataError("The text file " + m_format.path + " holds the one table [" + own +
                   "]; there is no table [" + table + "].");
 }
