@@ -1,5 +1,7 @@
 #include "data/providers/text/text_provider.h"
 
+#include "data/query/query_engine.h"
+
 #include <sys/stat.h>
 
 #include "data/providers/text/text_reader.h"
@@ -77,9 +79,7 @@ std::unique_ptr<RowReader> TextDataSource::openQuery(const std::string& sql) {
       takeTableName(sql, pos, table)) {
     return openTable(table);
   }
-  throw DataError("The text file provider reads a whole file only (SELECT * FROM [" +
-                  m_format.tableName() + "]); the query \"" + sql +
-                  "\" must be run by the SQL engine over the file's rows.");
+  return runQueryOver(*this, sql);
 }
 
 void TextDataSource::execute(const std::string& sql) {
