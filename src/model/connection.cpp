@@ -1,23 +1,11 @@
 #include "kpxwizard/connection.h"
 
+#include "data/mod_main.h"
 #include "kpxwizard/messages.h"
 #include "model/main_window_state.h"
 
 namespace kpx {
 namespace {
-
-const char* rowDelimiterChars(int32_t code) {
-  switch (code) {
-    case kpxCRLF: return "\r\n";
-    case kpxComma: return ",";
-    case kpxSemicolon: return ";";
-    case kpxTab: return "\t";
-    case kpxVerticalBar: return "|";
-    case kpxCR: return "\r";
-    case kpxLF: return "\n";
-    default: return nullptr;
-  }
-}
 
 bool isUpperTab(const std::string& v) {
   return v.size() == 3 && (v[0] == 't' || v[0] == 'T') && (v[1] == 'a' || v[1] == 'A') &&
@@ -47,10 +35,9 @@ void clsConnection::setColumnDelimiter(const std::string& v) {
 }
 
 void clsConnection::setRowDelimiter(int32_t v) {
-  const char* chars = rowDelimiterChars(v);
-  if (!chars) return;
+  if (v < kpxCRLF || v > kpxLF) return;
   m_rowDelimiter = v;
-  m_rowDelimiterChars = chars;
+  m_rowDelimiterChars = modMain::DelimiterText(v);
 }
 
 void clsConnection::setTextQualifier(const std::string& v) {

@@ -117,16 +117,8 @@ void clsTask::RemoveConnections() {
 std::string clsTask::DescrFirstRow(int16_t firstRow) { return firstRow == -1 ? "True" : "False"; }
 
 std::string clsTask::GetRowDelimiterComboIndex(int32_t rowDelimiter) {
-  switch (rowDelimiter) {
-    case kpxCRLF: return "\r\n";
-    case kpxComma: return ",";
-    case kpxSemicolon: return ";";
-    case kpxTab: return "\t";
-    case kpxVerticalBar: return "|";
-    case kpxCR: return "\r";
-    case kpxLF: return "\n";
-    default: return "-1";
-  }
+  if (rowDelimiter < kpxCRLF || rowDelimiter > kpxLF) return "-1";
+  return modMain::DelimiterText(rowDelimiter);
 }
 
 void clsTask::CreateTaskTrasformation() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <tuple>
 
 #include "data/providers/html/html_source.h"
@@ -221,6 +222,29 @@ TEST(ExcelQuery, MatchesSqliteOverLibreOfficeCsv) {
       &exitCode);
   ASSERT_EQ(exitCode, 0);
   EXPECT_EQ(ours, theirs);
+}
+
+}  // namespace
+}  // namespace kpx::data
+
+namespace kpx::data {
+namespace {
+
+TEST(TextQuery, FiltersGroupsAndOrdersADelimitedFile) {
+  std::string file = (std::filesystem::temp_directory_path() /
+                      ("kpx_query_" + std::to_string(::getpid()) + ".csv")).string();
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "City,Amount\r\nRoma,10\r\nmilano,5\r\nROMA,7\r\nPisa,1\r\n";
+  }
+  auto source = openDataSource(ConnectionProperties::parse(
+      "Data Source=" + file + ";Mode=1;Row Delimiter='\r\n';File Format=1;Column Delimiter=',';"
+      "File Type=1; Skip Rows=0;First Row Column Name=True Provider=DTSFlatFile.1;"));
+  std::string table = std::filesystem::path(file).filename().string();
+  auto reader = source->openQuery("SELECT UPPER(CITY), SUM(AMOUNT) FROM [" + table +
+                                  "] WHERE CITY <> 'pisa' GROUP BY UPPER(CITY) ORDER BY 2 DESC");
+  EXPECT_EQ(rowsOf(*reader), (Rows{{"ROMA", "17"}, {"MILANO", "5"}}));
+  std::filesystem::remove(file);
 }
 
 }  // namespace

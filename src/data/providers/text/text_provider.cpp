@@ -1,5 +1,7 @@
 #include "data/providers/text/text_provider.h"
 
+#include "data/query/query_engine.h"
+
 #include <sys/stat.h>
 
 #include "data/providers/text/text_reader.h"
@@ -48,7 +50,7 @@ void TextDataSource::checkTable(const std::string& table) const {
   std::string hashed = own;
   if (size_t dot = hashed.rfind('.'); dot != std::string::npos) hashed[dot] = '#';
   if (equalsIgnoringCase(table, own) || equalsIgnoringCase(table, hashed)) return;
-  // A package names a text source by the file's full path, as the connection holds it.
+  // A package names a text file's table by the file's full path, as the connection does.
   if (table == m_format.path) return;
   throw DataError("The text file " + m_format.path + " holds the one table [" + own +
                   "]; there is no table [" + table + "].");
@@ -77,9 +79,7 @@ std::unique_ptr<RowReader> TextDataSource::openQuery(const std::string& sql) {
       takeTableName(sql, pos, table)) {
     return openTable(table);
   }
-  throw DataError("The text file provider reads a whole file only (SELECT * FROM [" +
-                  m_format.tableName() + "]); the query \"" + sql +
-                  "\" must be run by the SQL engine over the file's rows.");
+  return runQueryOver(*this, sql);
 }
 
 void TextDataSource::execute(const std::string& sql) {

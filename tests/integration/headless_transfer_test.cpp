@@ -1,0 +1,298 @@
+// Transfers driven only through the public object model (create, assign, BuildColumns,
+// Mapping or host-made transformations, Execute), each result read back by another program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "data/mod_database.h"
+#include "data/mod_main.h"
+#include "kpxwizard/wizard.h"
+#include "model/main_window_state.h"
+#include "package/execution_state.h"
+#include "support/command_output.h"
+#include "support/libreoffice_csv.h"
+#include "support/recording_sink.h"
+
+using namespace kpx;
+namespace fs = std::filesystem;
+using test::commandOutput;
+using test::shellQuote;
+
+namespace {
+
+// Records the events a host receives and may cancel at a chosen progress event.
+class HostEvents : public WizardEventSink {
+ public:
+  void OnStart(const std::string& source) override { log += "start:" + source + ";"; }
+  void OnProgress(const std::string&, const std::string&, int32_t, int32_t low, int32_t high) override {
+    progress.push_back(int64_t{high} << 32 | static_cast<uint32_t>(low));
+  }
+  void OnFinish(const std::string& source) override { log += "finish:" + source + ";"; }
+  void OnQueryCancel(const std::string&, bool& cancel) override {
+    ++queries;
+    if (cancelAt > 0 && queries == cancelAt) cancel = true;
+  }
+  void OnError(const std::string&, int32_t, const std::string&, const std::string&, const std::string&,
+               int32_t, const std::string&, bool&) override {
+    ++errors;
+  }
+  std::string log;
+  std::vector<int64_t> progress;
+  int queries = 0;
+  int cancelAt = 0;
+  int errors = 0;
+};
+
+// Every box shown so far, for failure messages.
+std::string shown(test::ScopedRecordingSink& sink) {
+  std::string out;
+  for (const auto& box : sink->boxes) out += "[" + box.text + "]\n";
+  return out;
+}
+
+class HeadlessTransfer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("kpx_transfer_" + std::to_string(::getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    wizard = cKPXWizard::create();
+    wizard->setLogFilePath(dir.string());
+    events = std::make_shared<HostEvents>();
+    wizard->advise(events);
+    modDatabase::resetState();
+    modMain::resetState();
+    resetMainWindowMembers();
+    executionState() = ExecutionState();
+  }
+  void TearDown() override {
+    wizard->CloseWizard();
+    fs::remove_all(dir);
+  }
+
+  std::string path(const std::string& name) const { return (dir / name).string(); }
+
+  std::string sqlite(const std::string& db, const std::string& sql) {
+    int code = 0;
+    std::string out = commandOutput("sqlite3 " + shellQuote(db) + " " + shellQuote(sql), &code);
+    EXPECT_EQ(code, 0) << sql;
+    return out;
+  }
+
+  std::string writeCsv(const std::string& name, int rows, int badEvery = 0) {
+    std::ofstream out(path(name), std::ios::binary);
+    out << "Id,Name,Amount\r\n";
+    for (int i = 1; i <= rows; ++i) {
+      bool bad = badEvery > 0 && i % badEvery == 0;
+      out << i << ",Name " << i << "," << (bad ? std::string("n/a") : std::to_string(i) + ".5") << "\r\n";
+    }
+    return path(name);
+  }
+
+  std::shared_ptr<clsConnection> csvSource(const std::string& file) {
+    auto c = std::make_shared<clsConnection>();
+    c->setProvider(CONN_TEXTFILE);
+    c->setDatabase(file);
+    c->setFormatFile(kpxDelimitedFile);
+    c->setRowDelimiter(kpxCRLF);
+    c->setColumnDelimiter(",");
+    c->setFirstRow(-1);
+    return c;
+  }
+
+  std::shared_ptr<clsConnection> database(const std::string& file, const std::string& table,
+                                          int32_t kind = CONN_ACCESS) {
+    auto c = std::make_shared<clsConnection>();
+    c->setProvider(kind);
+    c->setDatabase(file);
+    c->setTableName(table);
+    c->setTableType(kpxTypeTable);
+    return c;
+  }
+
+  // Host-made copy transformations between columns of equal names.
+  void pairColumns(const std::vector<std::string>& names) {
+    for (const auto& name : names) {
+      auto t = wizard->Transformations()->Add(name);
+      t->SourceFields()->Add(name);
+      t->DestinationFields()->Add(name);
+    }
+  }
+
+  std::shared_ptr<cKPXWizard> wizard;
+  std::shared_ptr<HostEvents> events;
+  fs::path dir;
+};
+
+TEST_F(HeadlessTransfer, CsvIntoANewTableOfANewDatabase) {
+  test::ScopedRecordingSink sink;
+  std::string csv = writeCsv("customers.csv", 2500);
+  std::string db = path("out.db");
+  modDatabase::CreaDataBase(db);
+  wizard->setSource(csvSource(csv));
+  auto destination = database(db, "");
+  destination->setCreatedDestinationTable(true);
+  wizard->setDestination(destination);
+  EXPECT_EQ(destination->TableName(), csv);  // a text source gives its path; ProcessCreate names it
+
+  ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
+  std::string created = modDatabase::GenerateScriptCreate(modDatabase::state().arrDestinationStructure);
+  ASSERT_TRUE(wizard->Mapping());
+  ASSERT_EQ(wizard->Transformations()->Count(), 3);
+  EXPECT_EQ(wizard->Transformations()->Item(1)->Name(), "tra1Id");
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+
+  std::string table = destination->TableName();
+  EXPECT_EQ(sqlite(db, "SELECT count(*), sum(Id), min(Name) FROM \"" + table + "\";"),
+            "2500|3126250|Name 1\n");
+  EXPECT_EQ(sqlite(db, "SELECT sql FROM sqlite_master WHERE name='" + table + "';"), created + "\n");
+  EXPECT_EQ(events->log, "start:TrasformationStep_Execute;finish:TrasformationStep_Execute;");
+  EXPECT_EQ(events->progress, (std::vector<int64_t>{1000, 2000}));
+  EXPECT_EQ(events->errors, 0);
+  EXPECT_EQ(wizard->CountCorrectImport(), 1);
+  ASSERT_FALSE(sink->boxes.empty());
+  EXPECT_EQ(sink->boxes.back().text, "Procedure is executed successfully !");
+  EXPECT_EQ(sink->boxes.back().style, 64);
+}
+
+TEST_F(HeadlessTransfer, SqliteIntoAnExistingTableWithAConstantAndFewerColumns) {
+  test::ScopedRecordingSink sink;
+  std::string src = path("src.db");
+  std::string dst = path("dst.db");
+  sqlite(src, "CREATE TABLE People(Id INTEGER, Name TEXT, City TEXT);"
+              "INSERT INTO People VALUES(1,'Anna','Roma'),(2,'Bruno','Milano'),(3,'Carla','Pisa');");
+  sqlite(dst, "CREATE TABLE Contacts(Code INTEGER, FullName TEXT, Origin TEXT, Country TEXT);"
+              "INSERT INTO Contacts VALUES(9,'Old','X','Y');");
+  wizard->setSource(database(src, "People"));
+  wizard->setDestination(database(dst, "Contacts"));
+  ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
+  ASSERT_TRUE(wizard->Mapping());
+  ASSERT_EQ(wizard->Transformations()->Count(), 3);  // three source columns, four destination ones
+  auto constant = wizard->Transformations()->Add("Country");
+  constant->setTransformationType(kpxConstantColumn);
+  constant->setConstantValue("Italia");
+  constant->DestinationFields()->AddColumn(wizard->Destination()->Columns()->Item("Country"));
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+  EXPECT_EQ(sqlite(dst, "SELECT * FROM Contacts ORDER BY Code;"),
+            "1|Anna|Roma|Italia\n2|Bruno|Milano|Italia\n3|Carla|Pisa|Italia\n9|Old|X|Y\n");
+  EXPECT_EQ(constant->TransformationScript(),
+            "Function Main()\r\n   DTSDestination(\"Country\")=\"Italia\"\r\n"
+            "   Main = DTSTransformStat_OK\r\nEnd Function");
+}
+
+TEST_F(HeadlessTransfer, QueryWithWhereIntoADelimitedTextFile) {
+  test::ScopedRecordingSink sink;
+  std::string src = path("src.db");
+  sqlite(src, "CREATE TABLE T(A INTEGER, B TEXT);"
+              "INSERT INTO T VALUES(1,'one'),(2,'two'),(3,'three, with comma');");
+  auto source = database(src, "SELECT A, B FROM T WHERE A > 1");
+  source->setTableType(kpxTypeQuery);
+  wizard->setSource(source);
+  auto target = csvSource(path("out.csv"));
+  target->setTextQualifier("\"");
+  wizard->setDestination(target);
+  // The column builder cannot describe a text destination through the catalog: the host
+  // pairs the columns itself.
+  pairColumns({"A", "B"});
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+  std::string csv = commandOutput(
+      "python3 -c \"import csv,sys; print([r for r in csv.reader(open(sys.argv[1], newline=''))])\" " +
+      shellQuote(path("out.csv")));
+  EXPECT_EQ(csv, "[['A', 'B'], ['2', 'two'], ['3', 'three, with comma']]\n");
+}
+
+TEST_F(HeadlessTransfer, AccessFileIntoSqlite) {
+  std::string mdb = std::string(KPX_SHARED_TESTDATA) + "/access/jackcess__testV1997.mdb";
+  if (!fs::exists(mdb)) GTEST_SKIP() << "shared test data not found at " << mdb;
+  test::ScopedRecordingSink sink;
+  std::string db = path("copy.db");
+  modDatabase::CreaDataBase(db);
+  wizard->setSource(database(mdb, "Table1"));
+  auto destination = database(db, "");
+  destination->setCreatedDestinationTable(true);
+  wizard->setDestination(destination);
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+  std::string ours = sqlite(db, "SELECT count(*) FROM Table1;");
+  std::string theirs = commandOutput("mdb-export " + shellQuote(mdb) + " Table1 | tail -n +2 | wc -l");
+  EXPECT_EQ(std::stoi(ours), std::stoi(theirs));
+}
+
+TEST_F(HeadlessTransfer, FailedRowsAreLoggedAndOfferTheLog) {
+  test::ScopedRecordingSink sink({vbNo});
+  std::string csv = writeCsv("bad.csv", 200, 10);  // 20 amounts that are not numbers
+  std::string dst = path("dst.db");
+  sqlite(dst, "CREATE TABLE T(Id Long, Name VarChar(50), Amount Double);");
+  wizard->setSource(csvSource(csv));
+  wizard->setDestination(database(dst, "T"));
+  // A text source into an existing table: the column builder's text branch does not read the
+  // table's columns, so the host pairs the columns itself.
+  pairColumns({"Id", "Name", "Amount"});
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+  EXPECT_EQ(sqlite(dst, "SELECT count(*) FROM T;"), "180\n");
+  ASSERT_FALSE(sink->boxes.empty());
+  EXPECT_EQ(sink->boxes.back().text, GetResText(548));
+  EXPECT_EQ(sink->boxes.back().style, 36);
+  EXPECT_EQ(executionState().nPackageErrors, 0);
+  EXPECT_EQ(wizard->CountCorrectImport(), 0);
+  EXPECT_EQ(events->errors, 0);  // row errors never reach the host
+  std::ifstream log(path("KPXWIZARD_ERROR.txt"), std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  EXPECT_NE(content.find("|10|Name 10|n/a\r\n"), std::string::npos) << content;
+}
+
+TEST_F(HeadlessTransfer, CancelFromTheHostLeavesTheDestinationAsItWas) {
+  test::ScopedRecordingSink sink;
+  std::string csv = writeCsv("many.csv", 5000);
+  std::string dst = path("dst.db");
+  sqlite(dst, "CREATE TABLE T(Id Long, Name VarChar(50), Amount Double); INSERT INTO T VALUES(0,'keep',0);");
+  wizard->setSource(csvSource(csv));
+  wizard->setDestination(database(dst, "T"));
+  pairColumns({"Id", "Name", "Amount"});
+  events->cancelAt = 3;
+  EXPECT_FALSE(wizard->Execute());
+  EXPECT_EQ(sqlite(dst, "SELECT * FROM T;"), "0|keep|0.0\n");
+  ASSERT_FALSE(sink->boxes.empty());
+  EXPECT_EQ(sink->boxes.back().style, 16);
+  EXPECT_EQ(sink->boxes.back().title, "KPX Wizard IO");
+  EXPECT_EQ(sink->boxes.back().text.rfind("Package fallito ! Errore: ", 0), 0u);
+  EXPECT_EQ(executionState().strPackageFailure, sink->boxes.back().text);
+}
+
+TEST_F(HeadlessTransfer, QuotedConstantFailsTheRunWithThePackageFailureText) {
+  test::ScopedRecordingSink sink;
+  std::string src = path("src.db");
+  sqlite(src, "CREATE TABLE S(A INTEGER); INSERT INTO S VALUES(1);");
+  std::string dst = path("dst.db");
+  sqlite(dst, "CREATE TABLE D(A INTEGER, Note TEXT);");
+  wizard->setSource(database(src, "S"));
+  wizard->setDestination(database(dst, "D"));
+  ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
+  auto t = wizard->Transformations()->Add("Note");
+  t->setTransformationType(kpxConstantColumn);
+  t->setConstantValue("5\" inch");
+  t->DestinationFields()->AddColumn(wizard->Destination()->Columns()->Item("Note"));
+  EXPECT_FALSE(wizard->Execute());
+  EXPECT_EQ(sqlite(dst, "SELECT count(*) FROM D;"), "0\n");
+  EXPECT_NE(sink->boxes.back().text.find("TrasformationStep_Execute fallito"), std::string::npos)
+      << sink->boxes.back().text;
+}
+
+TEST_F(HeadlessTransfer, SqliteIntoANewExcelWorkbookReadByLibreOffice) {
+  test::ScopedRecordingSink sink;
+  std::string src = path("src.db");
+  sqlite(src, "CREATE TABLE Items(Code INTEGER, Label TEXT); INSERT INTO Items VALUES(1,'uno'),(2,'due');");
+  wizard->setSource(database(src, "Items"));
+  auto book = database(path("out.xlsx"), "");
+  book->setProvider(CONN_EXCEL);
+  book->setCreatedDestinationTable(true);
+  wizard->setDestination(book);
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+  auto sheets = test::libreOfficeSheets(path("out.xlsx"), path("lo"));
+  if (sheets.empty()) GTEST_SKIP() << "LibreOffice is not installed";
+  ASSERT_EQ(sheets.count("Items"), 1u);
+  EXPECT_EQ(sheets["Items"], (test::CsvRows{{"Code", "Label"}, {"1", "uno"}, {"2", "due"}}));
+}
+
+}  // namespace
