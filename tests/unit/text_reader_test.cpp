@@ -197,7 +197,7 @@ TEST(TextColumns, DelimitedAreVarCharAndFixedAreCharOfTheirWidth) {
   std::remove(path.c_str());
 }
 
-TEST(TextSource, OneTableNamedByTheFileAndOnlyTheWholeFileQuery) {
+TEST(TextSource, OneTableNamedByTheFileWithQueriesOverIt) {
   std::string path = writeFile("people.csv", "a\r\n1\r\n");
   auto source = openText(path, kCsvHeader);
   auto tables = source->tables();
@@ -211,12 +211,8 @@ TEST(TextSource, OneTableNamedByTheFileAndOnlyTheWholeFileQuery) {
     EXPECT_EQ(readAll(*reader), (std::vector<std::vector<std::string>>{{"1"}})) << sql;
   }
   EXPECT_THROW(source->openTable("other.csv"), DataError);
-  try {
-    source->openQuery("SELECT a FROM [people.csv] WHERE a > 0");
-    FAIL() << "a filtered query is not the provider's";
-  } catch (const DataError& e) {
-    EXPECT_NE(std::string(e.what()).find("SQL engine"), std::string::npos) << e.what();
-  }
+  auto filtered = source->openQuery("SELECT a FROM [people.csv] WHERE a > 5");
+  EXPECT_TRUE(readAll(*filtered).empty());
   std::remove(path.c_str());
 }
 
