@@ -295,4 +295,46 @@ TEST_F(HeadlessTransfer, SqliteIntoANewExcelWorkbookReadByLibreOffice) {
   EXPECT_EQ(sheets["Items"], (test::CsvRows{{"Code", "Label"}, {"1", "uno"}, {"2", "due"}}));
 }
 
+TEST_F(HeadlessTransfer, BuildColumnsReturnsAtOnceWhenBothListsAreFilled) {
+  auto source = std::make_shared<clsConnection>();
+  auto destination = std::make_shared<clsConnection>();
+  source->Columns()->Add("a");
+  destination->Columns()->Add("b");
+  EXPECT_EQ(wizard->BuildColumns(source, destination), 1);
+  EXPECT_FALSE(wizard->ExecutedMapping());
+}
+
+TEST_F(HeadlessTransfer, BuildColumnsRefusesConnectionsInTheWrongRoles) {
+  test::ScopedRecordingSink sink;
+  auto source = std::make_shared<clsConnection>();
+  auto destination = std::make_shared<clsConnection>();
+  source->setMode(kpxDestination);
+  destination->setMode(kpxSource);
+  EXPECT_EQ(wizard->BuildColumns(source, destination), -5);
+  ASSERT_EQ(sink->boxes.size(), 1u);
+  EXPECT_EQ(sink->boxes[0].text, "Attention: both connections must be selected !");
+  EXPECT_EQ(sink->boxes[0].style, 48);
+}
+
+TEST_F(HeadlessTransfer, MappingPairsByPositionUpToTheShorterList) {
+  test::ScopedRecordingSink sink;
+  std::string src = path("src.db");
+  std::string dst = path("dst.db");
+  sqlite(src, "CREATE TABLE S(CustomerID INTEGER, Name TEXT, City TEXT);");
+  sqlite(dst, "CREATE TABLE D(A INTEGER, B TEXT, C TEXT, D TEXT, E TEXT);");
+  wizard->setSource(database(src, "S"));
+  wizard->setDestination(database(dst, "D"));
+  ASSERT_TRUE(wizard->Mapping());
+  EXPECT_TRUE(wizard->ExecutedMapping());
+  auto& t = *wizard->Transformations();
+  ASSERT_EQ(t.Count(), 3);
+  EXPECT_EQ(t.Item(1)->Name(), "tra1CustomerID");
+  EXPECT_EQ(t.Item(3)->Name(), "tra3City");
+  EXPECT_EQ(t.Item(3)->DestinationFields()->Item(1)->Name(), "C");
+  EXPECT_EQ(t.Item(2)->SourceFields()->Item(1), wizard->Source()->Columns()->Item("Name"));
+  // Host-made transformations are never replaced.
+  ASSERT_TRUE(wizard->Mapping());
+  EXPECT_EQ(t.Count(), 3);
+}
+
 }  // namespace
