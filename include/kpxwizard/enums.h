@@ -18,6 +18,12 @@ enum enConnectionType : int32_t {
   CONN_EXCEL5 = 10,
 };
 
+// The kinds opened through the Jet provider: Access, the four Excel generations, HTML.
+constexpr bool isJetKind(int32_t kind) {
+  return kind == CONN_ACCESS || kind == CONN_EXCEL || kind == CONN_HTML_SOURCE ||
+         kind == CONN_EXCEL3 || kind == CONN_EXCEL4 || kind == CONN_EXCEL5;
+}
+
 // Role of a connection; also its id inside the package.
 enum enSourceDestination : int32_t { kpxSource = 1, kpxDestination = 2 };
 

@@ -1,26 +1,19 @@
 #include "data/mod_database.h"
 
-#include <sqlite3.h>
-
-#include <filesystem>
+#include <algorithm>
 
 #include "data/mod_main.h"
+#include "data/providers/jet/jet_provider.h"
 #include "data/providers/provider.h"
 #include "kpxwizard/keyed_collection.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
+#include "model/vb_strings.h"
 
 namespace kpx::modDatabase {
 namespace {
 
 constexpr const char* kModule = "modDatabase";
-
-std::string trimBlanks(std::string_view s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(' ');
-  return std::string(s.substr(b, e - b + 1));
-}
 
 data::DataSource& catalog() {
   if (!state().oCatalog)
@@ -64,19 +57,9 @@ void resetState() { state() = State(); }
 void CreaDataBase(const std::string& path) {
   try {
     // The connection text the catalog was created from; the Jet provider makes the file.
-    std::string text = "Provider= Microsoft.Jet.OLEDB.4.0;Data source=" + path;
-    auto properties = data::ConnectionProperties::parse(text);
-    if (std::filesystem::exists(path))
-      throw data::DataError("Cannot create the database " + path + ": the file already exists");
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(properties.value("Data Source").c_str(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    std::string error = rc == SQLITE_OK ? "" : sqlite3_errmsg(db);
-    // An empty SQLite file has no header until something is written; write its schema page.
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA user_version=0; VACUUM;", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK && error.empty()) error = sqlite3_errmsg(db);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK) throw data::DataError("Cannot create the database " + path + ": " + error);
+    auto properties =
+        data::ConnectionProperties::parse("Provider= Microsoft.Jet.OLEDB.4.0;Data source=" + path);
+    data::createJetDatabase(properties.value("Data Source"));
   } catch (...) {
     ShowProcedureError(kModule, "CreaDataBase");
   }
@@ -86,23 +69,14 @@ bool OpenDatabase(clsConnection& conn) {
   try {
     state().nConnectionType = conn.ConType();
     std::string text;
-    switch (conn.ConType()) {
-      case CONN_ACCESS:
-      case CONN_EXCEL:
-      case CONN_HTML_SOURCE:
-      case CONN_EXCEL3:
-      case CONN_EXCEL4:
-      case CONN_EXCEL5:
-        text = conn.ConnectionString() + "Provider=Microsoft.jet.OLEDB.4.0;";
-        break;
-      case CONN_SQLServer:
-        text = conn.ConnectionString() + "Provider=SQLOLEDB.1;";
-        break;
-      case CONN_TEXTFILE:
-        return BuildADODBConnectionTextFile(conn);
-      default:
-        return false;
-    }
+    if (isJetKind(conn.ConType()))
+      text = conn.ConnectionString() + "Provider=Microsoft.jet.OLEDB.4.0;";
+    else if (conn.ConType() == CONN_SQLServer)
+      text = conn.ConnectionString() + "Provider=SQLOLEDB.1;";
+    else if (conn.ConType() == CONN_TEXTFILE)
+      return BuildADODBConnectionTextFile(conn);
+    else
+      return false;
     state().oCatalog.reset();
     state().oCatalog = data::openDataSource(data::ConnectionProperties::parse(text));
     return true;
@@ -158,7 +132,7 @@ bool HasTables() {
 
 bool TableExists(std::string_view tableName) {
   try {
-    return findTable(catalog().tables(), trimBlanks(tableName)) != nullptr;
+    return findTable(catalog().tables(), vb::Trim(tableName)) != nullptr;
   } catch (...) {
     return false;
   }
@@ -212,8 +186,8 @@ bool CreateSetColumn(clsConnection& conn) {
     } else {
       std::string name = conn.TableName();
       auto tables = catalog().tables();
-      const data::TableInfo* found = findTable(tables, trimBlanks(name));
-      if (!found) found = findTable(tables, trimBlanks(name + "$"));
+      const data::TableInfo* found = findTable(tables, vb::Trim(name));
+      if (!found) found = findTable(tables, vb::Trim(name + "$"));
       if (!found) {
         showExclamation(533);
         return false;
@@ -296,28 +270,9 @@ int16_t CountOccurrences(std::string_view text, std::string_view part) {
 }
 
 std::string ExtractTextQualifier(std::string_view name, std::string_view qualifier) {
-  // Character counts, not bytes: the qualifier and the name may hold any Unicode letter.
-  auto codePoints = [](std::string_view s) {
-    size_t n = 0;
-    for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-    return n;
-  };
-  auto byteOffset = [](std::string_view s, size_t chars) {
-    size_t i = 0;
-    for (size_t seen = 0; i < s.size(); ++i) {
-      if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-        if (seen == chars) break;
-        ++seen;
-      }
-    }
-    return i;
-  };
-  size_t q = codePoints(qualifier);
-  std::string_view rest = name.substr(byteOffset(name, q));
-  size_t keep = codePoints(rest) >= q ? codePoints(rest) - q : 0;
-  std::string out(rest.substr(0, byteOffset(rest, keep)));
-  while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
+  int64_t q = vb::Len(qualifier);
+  std::string rest = vb::Mid(name, q + 1);
+  return vb::RTrim(vb::Left(rest, std::max<int64_t>(vb::Len(rest) - q, 0)));
 }
 
 bool AttributesToNullable(int32_t attributes) { return !(attributes == 0 || attributes == 1); }

@@ -54,15 +54,11 @@ void clsConnection::setTextQualifier(const std::string& v) {
 
 void clsConnection::setProvider(int32_t v) {
   m_conType = v;
+  if (isJetKind(v)) {
+    m_providerString = "Microsoft.Jet.OLEDB.4.0";
+    return;
+  }
   switch (v) {
-    case CONN_ACCESS:
-    case CONN_EXCEL:
-    case CONN_HTML_SOURCE:
-    case CONN_EXCEL3:
-    case CONN_EXCEL4:
-    case CONN_EXCEL5:
-      m_providerString = "Microsoft.Jet.OLEDB.4.0";
-      break;
     case CONN_SQLServer:
       m_providerString = "SQLOLEDB";
       break;

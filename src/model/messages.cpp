@@ -5,6 +5,7 @@
 #include "kpxwizard/automation_error.h"
 #include "kpxwizard/wizard.h"
 #include "model/text_table.h"
+#include "model/vb_strings.h"
 
 namespace kpx {
 namespace {
@@ -21,13 +22,6 @@ class HeadlessMessageSink : public MessageSink {
 std::shared_ptr<MessageSink>& sinkSlot() {
   static std::shared_ptr<MessageSink> sink = std::make_shared<HeadlessMessageSink>();
   return sink;
-}
-
-std::string trimSpaces(const std::string& s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  size_t e = s.find_last_not_of(' ');
-  return s.substr(b, e - b + 1);
 }
 
 }  // namespace
@@ -62,7 +56,7 @@ std::string substituteCarets(std::string_view text, const std::vector<std::strin
   for (size_t caret = text.find('^'); caret != std::string_view::npos;
        caret = text.find('^', start), ++k) {
     out.append(text.substr(start, caret - start));
-    if (k < values.size()) out += trimSpaces(values[k]);
+    if (k < values.size()) out += vb::Trim(values[k]);
     start = caret + 1;
   }
   out.append(text.substr(start));

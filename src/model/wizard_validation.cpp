@@ -14,12 +14,6 @@ bool refuse(int32_t message) {
   return false;
 }
 
-bool isDatabaseKind(int32_t kind) {
-  return kind == CONN_ACCESS || kind == CONN_SQLServer || kind == CONN_EXCEL ||
-         kind == CONN_HTML_SOURCE || kind == CONN_EXCEL3 || kind == CONN_EXCEL4 ||
-         kind == CONN_EXCEL5;
-}
-
 }  // namespace
 
 void cKPXWizard::setSource(std::shared_ptr<clsConnection> connection) {
@@ -57,7 +51,7 @@ bool cKPXWizard::ControlConnectionInFileINI(clsConnection& c) { return checkConn
 
 bool cKPXWizard::checkConnection(clsConnection& c, int32_t missingTableMessage) {
   int32_t kind = c.ConType();
-  if (kind != CONN_TEXTFILE && !isDatabaseKind(kind)) return refuse(538);
+  if (kind != CONN_TEXTFILE && !(isJetKind(kind) || kind == CONN_SQLServer)) return refuse(538);
 
   if (kind == CONN_TEXTFILE) {
     if (c.Database().empty() || c.ProviderString().empty() || c.RowDelimiter() < 0 ||

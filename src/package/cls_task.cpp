@@ -29,6 +29,19 @@ std::string exceptionFileName(const std::string& logFilePath) {
   return withTrailingSeparator(logFilePath) + "KPXWIZARD_ERROR.txt";
 }
 
+// A new transformation of `className` named after `t`, with the settings every transfer uses.
+std::shared_ptr<dts::Transformation> newTransformation(dts::DataPumpTask& pump,
+                                                      const char* className,
+                                                      const clsTransformation& t) {
+  auto x = pump.Transformations.New(className);
+  x->Name = t.Name();
+  x->TransformFlags = 63;
+  x->ForceSourceBlobsBuffered = 0;
+  x->ForceBlobsInMemory = false;
+  x->TransformPhases = 4;
+  return x;
+}
+
 void copyColumn(dts::ColumnList& list, const clsColumn& column) {
   auto c = list.New(column.Name(), 1);
   c->Name = column.Name();
@@ -259,13 +272,8 @@ int16_t clsTask::CreateStepTaskTrasf() {
 void clsTask::AddCopyTransformation(dts::DataPumpTask& pump, const clsTransformation& t) {
   auto src = t.SourceFields()->Item(1);
   auto dst = t.DestinationFields()->Item(1);
-  auto x = pump.Transformations.New(dts::kCopyTransformationClass);
-  x->Name = t.Name();
-  x->TransformFlags = 63;
-  x->ForceSourceBlobsBuffered = 0;
-  x->ForceBlobsInMemory = false;
+  auto x = newTransformation(pump, dts::kCopyTransformationClass, t);
   x->InMemoryBlobSize = 1048576;
-  x->TransformPhases = 4;
   copyColumn(x->SourceColumns, *src);
   copyColumn(x->DestinationColumns, *dst);
   pump.Transformations.Add(x);
@@ -274,12 +282,8 @@ void clsTask::AddCopyTransformation(dts::DataPumpTask& pump, const clsTransforma
 void clsTask::AddScriptTransformation(dts::DataPumpTask& pump, clsTransformation& t) {
   auto dst = t.DestinationFields()->Item(1);
   const std::string& value = t.ConstantValue();
-  auto x = pump.Transformations.New(dts::kScriptTransformationClass);
-  x->Name = t.Name();
-  x->TransformFlags = 63;
-  x->ForceSourceBlobsBuffered = 0;
-  x->ForceBlobsInMemory = false;
-  x->TransformPhases = 4;
+  // The in-memory blob size stays as a new script transformation has it.
+  auto x = newTransformation(pump, dts::kScriptTransformationClass, t);
   copyColumn(x->DestinationColumns, *dst);
   auto& properties = x->TransformServerProperties;
   auto append = [&](const std::string& line) {
