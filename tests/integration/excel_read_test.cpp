@@ -129,7 +129,9 @@ INSTANTIATE_TEST_SUITE_P(Excel, SharedWorkbook,
                          });
 
 TEST(ExcelRead, ColumnsTakeTheirTypesFromEveryRow) {
-  auto source = openWorkbook(fs::path(KPX_SHARED_TESTDATA) / "excel" / "edr__as3xls_BIFF3.xls");
+  const fs::path file = fs::path(KPX_SHARED_TESTDATA) / "excel" / "edr__as3xls_BIFF3.xls";
+  if (!fs::exists(file)) GTEST_SKIP() << "shared test data not found: " << file;
+  auto source = openWorkbook(file);
   auto columns = source->columns("edr__as3xls_BIFF3");  // the "$" is optional
   ASSERT_EQ(columns.size(), 5u);
   EXPECT_EQ(columns[0].type, adDouble);
