@@ -2,9 +2,10 @@
 // columns, copies it into a new SQLite table through the package engine (in a child process,
 // so that its peak memory is the engine's alone) and imports it with the sqlite3 program's
 // `.import` into an identically typed table, then prints rows per second, the ratio of the
-// two times and the engine's peak memory.
+// two times and the engine's peak memory. The machine's load drifts, so each size runs
+// several rounds that alternate which of the two goes first, and the medians are compared.
 //
-//   pump_bench [ROWS…]            (default: 1000000 4000000)
+//   pump_bench [--rounds N] [ROWS…]   (default: 5 rounds of 1000000 and of 4000000)
 //   pump_bench --engine CSV DB    only the engine's copy, for a profiler
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -126,6 +128,12 @@ EngineRun engineInChild(const std::string& csv, const std::string& db) {
   return result;
 }
 
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
 long countRows(const std::string& db) {
   std::FILE* p = popen(("sqlite3 '" + db + "' 'SELECT count(*) FROM Bench'").c_str(), "r");
   long n = -1;
@@ -138,32 +146,56 @@ long countRows(const std::string& db) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--engine") return pumpWithEngine(argv[2], argv[3]) ? 0 : 1;
+  int rounds = 5;
   std::vector<long> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atol(argv[i]));
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--rounds" && i + 1 < argc) {
+      rounds = std::max(1, std::atoi(argv[++i]));
+    } else {
+      sizes.push_back(std::atol(argv[i]));
+    }
+  }
   if (sizes.empty()) sizes = {1000000, 4000000};
   const fs::path dir = fs::temp_directory_path() / ("kpx_pump_bench_" + std::to_string(getpid()));
   fs::create_directories(dir);
-  std::printf("%10s %14s %14s %8s %14s\n", "rows", "engine rows/s", "import rows/s", "ratio", "engine peak");
+  std::printf("%10s %7s %14s %14s %8s %14s\n", "rows", "rounds", "engine rows/s", "import rows/s", "ratio",
+              "engine peak");
   for (long rows : sizes) {
     const std::string csv = (dir / "bench.csv").string();
     const std::string engineDb = (dir / "engine.db").string();
     const std::string importDb = (dir / "import.db").string();
     writeCsv(csv, rows);
-    fs::remove(engineDb);
-    fs::remove(importDb);
-    if (!run("sqlite3 '" + engineDb + "' '" + kCreate + "'") || !run("sqlite3 '" + importDb + "' '" + kCreate + "'")) {
-      return 1;
+    std::vector<double> engineSeconds, importSeconds;
+    long peakKiB = 0;
+    for (int round = 0; round < rounds; ++round) {
+      fs::remove(engineDb);
+      fs::remove(importDb);
+      if (!run("sqlite3 '" + engineDb + "' '" + kCreate + "'") ||
+          !run("sqlite3 '" + importDb + "' '" + kCreate + "'")) {
+        return 1;
+      }
+      EngineRun engine;
+      bool imported = false;
+      for (int turn = 0; turn < 2; ++turn) {
+        if ((turn == 0) == (round % 2 == 0)) {
+          engine = engineInChild(csv, engineDb);
+        } else {
+          const auto start = Clock::now();
+          imported = run("sqlite3 '" + importDb + "' '.mode csv' '.import --skip 1 " + csv + " Bench'");
+          importSeconds.push_back(seconds(start));
+        }
+      }
+      if (!engine.ok || !imported || countRows(engineDb) != rows || countRows(importDb) != rows) {
+        std::fprintf(stderr, "a run failed or lost rows\n");
+        return 1;
+      }
+      engineSeconds.push_back(engine.seconds);
+      peakKiB = std::max(peakKiB, engine.maxRssKiB);
     }
-    const EngineRun engine = engineInChild(csv, engineDb);
-    const auto start = Clock::now();
-    const bool imported = run("sqlite3 '" + importDb + "' '.mode csv' '.import --skip 1 " + csv + " Bench'");
-    const double importSeconds = seconds(start);
-    if (!engine.ok || !imported || countRows(engineDb) != rows || countRows(importDb) != rows) {
-      std::fprintf(stderr, "a run failed or lost rows\n");
-      return 1;
-    }
-    std::printf("%10ld %14.0f %14.0f %8.2f %11ld KiB\n", rows, rows / engine.seconds, rows / importSeconds,
-                engine.seconds / importSeconds, engine.maxRssKiB);
+    const double engineMedian = median(engineSeconds);
+    const double importMedian = median(importSeconds);
+    std::printf("%10ld %7d %14.0f %14.0f %8.2f %11ld KiB\n", rows, rounds, rows / engineMedian, rows / importMedian,
+                engineMedian / importMedian, peakKiB);
     std::fflush(stdout);
   }
   fs::remove_all(dir);

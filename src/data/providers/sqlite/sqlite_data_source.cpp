@@ -172,8 +172,6 @@ class SqliteWriter : public RowWriter {
     sql += ") VALUES (";
     for (size_t i = 0; i < m_columns.size(); ++i) sql += i ? ", ?" : "?";
     sql += ")";
-    // A bulk load keeps its pages in memory until commit instead of spilling them early.
-    exec("PRAGMA cache_size = -65536");
     exec("BEGIN");
     if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), -1, &m_insert.stmt, nullptr) != SQLITE_OK) {
       std::string message = sqlite3_errmsg(m_db.get());
