@@ -7,7 +7,7 @@
 #include "cli/commands.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
-#include "cli/replace_rows.h"
+#include "package/destination_rows.h"
 #include "cli/session.h"
 #include "cli/transfer_run.h"
 #include "data/mod_database.h"
@@ -159,7 +159,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (pairColumns(wizard, parsed.has("--by-name"), destination->FormatFile() == kpxFixedFile ? layout.widths : std::vector<int>{}) == 0)
     throw CliError(std::string("kpxwizard copy: no column of the source matches a column of the destination") +
                    (parsed.has("--by-name") ? "; without --by-name columns are paired by position" : ""));
-  if (parsed.has("--replace") && destination->ConType() != CONN_TEXTFILE && !deleteDestinationRows(wizard))
+  if (parsed.has("--replace") && destination->ConType() != CONN_TEXTFILE && !DeleteDestinationRows(wizard))
     throw CliError("kpxwizard copy: cannot delete the rows of '" + destination->TableName() + "' in '" +
                    destination->Database() + "'" + (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
 

@@ -1,0 +1,18 @@
+// Emptying the destination table before a transfer, as the wizard's "delete the existing rows"
+// option does when the mapping is applied; also used by kpxwizard copy --replace.
+#pragma once
+#include <string>
+
+#include "kpxwizard/wizard.h"
+
+namespace kpx {
+
+// The table as the delete statement names it: `Table` for Access and Excel kinds,
+// [Database].[dbo].[Table] for SQL Server, nothing for other kinds.
+std::string QualifiedTableName(const clsConnection& destination);
+
+// Runs "delete from " + QualifiedTableName on the wizard's destination through a one-shot
+// package; false after the message that says why.
+bool DeleteDestinationRows(cKPXWizard& wizard);
+
+}  // namespace kpx
