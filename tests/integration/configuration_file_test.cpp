@@ -16,6 +16,7 @@
 #include "kpxwizard/wizard.h"
 #include "model/main_window_state.h"
 #include "support/command_output.h"
+#include "support/connections.h"
 #include "support/recording_sink.h"
 
 using namespace kpx;
@@ -83,22 +84,11 @@ class ConfigurationFile : public ::testing::Test {
 
   static std::shared_ptr<clsConnection> database(int32_t kind, const std::string& path, const std::string& table,
                                                  int32_t type = kpxTypeTable) {
-    auto c = std::make_shared<clsConnection>();
-    c->setProvider(kind);
-    c->setDatabase(path);
-    c->setTableName(table);
-    c->setTableType(type);
-    return c;
+    return test::tableConnection(kind, path, table, type);
   }
   static std::shared_ptr<clsConnection> textFile(const std::string& path, int32_t format, int32_t rowDelimiter,
                                                  const std::string& columnDelimiter) {
-    auto c = std::make_shared<clsConnection>();
-    c->setProvider(CONN_TEXTFILE);
-    c->setDatabase(path);
-    c->setFormatFile(format);
-    c->setRowDelimiter(rowDelimiter);
-    c->setColumnDelimiter(columnDelimiter);
-    return c;
+    return test::textConnection(path, format, rowDelimiter, columnDelimiter);
   }
 
   static std::shared_ptr<clsColumn> column(clsConnection& c, const std::string& name) {

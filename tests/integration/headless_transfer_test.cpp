@@ -6,13 +6,10 @@
 #include <fstream>
 
 #include "data/mod_database.h"
-#include "data/mod_main.h"
-#include "kpxwizard/wizard.h"
-#include "model/main_window_state.h"
 #include "package/execution_state.h"
 #include "support/command_output.h"
+#include "support/headless_transfer.h"
 #include "support/libreoffice_csv.h"
-#include "support/recording_sink.h"
 
 using namespace kpx;
 namespace fs = std::filesystem;
@@ -21,110 +18,9 @@ using test::shellQuote;
 
 namespace {
 
-// Records the events a host receives and may cancel at a chosen progress event.
-class HostEvents : public WizardEventSink {
- public:
-  void OnStart(const std::string& source) override { log += "start:" + source + ";"; }
-  void OnProgress(const std::string&, const std::string&, int32_t, int32_t low, int32_t high) override {
-    progress.push_back(int64_t{high} << 32 | static_cast<uint32_t>(low));
-  }
-  void OnFinish(const std::string& source) override { log += "finish:" + source + ";"; }
-  void OnQueryCancel(const std::string&, bool& cancel) override {
-    ++queries;
-    if (cancelAt > 0 && queries == cancelAt) cancel = true;
-  }
-  void OnError(const std::string&, int32_t, const std::string&, const std::string&, const std::string&,
-               int32_t, const std::string&, bool&) override {
-    ++errors;
-  }
-  std::string log;
-  std::vector<int64_t> progress;
-  int queries = 0;
-  int cancelAt = 0;
-  int errors = 0;
-};
+using test::HeadlessTransfer;
 
-// Every box shown so far, for failure messages.
-std::string shown(test::ScopedRecordingSink& sink) {
-  std::string out;
-  for (const auto& box : sink->boxes) out += "[" + box.text + "]\n";
-  return out;
-}
-
-class HeadlessTransfer : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("kpx_transfer_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    wizard = cKPXWizard::create();
-    wizard->setLogFilePath(dir.string());
-    events = std::make_shared<HostEvents>();
-    wizard->advise(events);
-    modDatabase::resetState();
-    modMain::resetState();
-    resetMainWindowMembers();
-    executionState() = ExecutionState();
-  }
-  void TearDown() override {
-    wizard->CloseWizard();
-    fs::remove_all(dir);
-  }
-
-  std::string path(const std::string& name) const { return (dir / name).string(); }
-
-  std::string sqlite(const std::string& db, const std::string& sql) {
-    int code = 0;
-    std::string out = commandOutput("sqlite3 " + shellQuote(db) + " " + shellQuote(sql), &code);
-    EXPECT_EQ(code, 0) << sql;
-    return out;
-  }
-
-  std::string writeCsv(const std::string& name, int rows, int badEvery = 0) {
-    std::ofstream out(path(name), std::ios::binary);
-    out << "Id,Name,Amount\r\n";
-    for (int i = 1; i <= rows; ++i) {
-      bool bad = badEvery > 0 && i % badEvery == 0;
-      out << i << ",Name " << i << "," << (bad ? std::string("n/a") : std::to_string(i) + ".5") << "\r\n";
-    }
-    return path(name);
-  }
-
-  std::shared_ptr<clsConnection> csvSource(const std::string& file) {
-    auto c = std::make_shared<clsConnection>();
-    c->setProvider(CONN_TEXTFILE);
-    c->setDatabase(file);
-    c->setFormatFile(kpxDelimitedFile);
-    c->setRowDelimiter(kpxCRLF);
-    c->setColumnDelimiter(",");
-    c->setFirstRow(-1);
-    return c;
-  }
-
-  std::shared_ptr<clsConnection> database(const std::string& file, const std::string& table,
-                                          int32_t kind = CONN_ACCESS) {
-    auto c = std::make_shared<clsConnection>();
-    c->setProvider(kind);
-    c->setDatabase(file);
-    c->setTableName(table);
-    c->setTableType(kpxTypeTable);
-    return c;
-  }
-
-  // Host-made copy transformations between columns of equal names.
-  void pairColumns(const std::vector<std::string>& names) {
-    for (const auto& name : names) {
-      auto t = wizard->Transformations()->Add(name);
-      t->SourceFields()->Add(name);
-      t->DestinationFields()->Add(name);
-    }
-  }
-
-  std::shared_ptr<cKPXWizard> wizard;
-  std::shared_ptr<HostEvents> events;
-  fs::path dir;
-};
+std::string shown(test::ScopedRecordingSink& sink) { return test::shownBoxes(sink); }
 
 TEST_F(HeadlessTransfer, CsvIntoANewTableOfANewDatabase) {
   test::ScopedRecordingSink sink;

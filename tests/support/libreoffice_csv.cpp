@@ -1,5 +1,9 @@
 #include "support/libreoffice_csv.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -47,17 +51,48 @@ CsvRows readCsvFile(const std::string& path) {
   return rows;
 }
 
-std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook, const std::string& outDir) {
-  namespace fs = std::filesystem;
-  if (std::system("command -v soffice >/dev/null 2>&1") != 0) return {};
+namespace {
+
+namespace fs = std::filesystem;
+
+bool haveLibreOffice() { return std::system("command -v soffice >/dev/null 2>&1") == 0; }
+
+// Runs soffice with `arguments`. Test programs run in parallel and share one profile, which
+// two LibreOffice processes cannot use at once: a lock file takes them in turn.
+bool runLibreOffice(const std::string& arguments) {
+  const fs::path profile = fs::temp_directory_path() / "kpx-test-lo-profile";
+  const std::string lockPath = profile.string() + ".lock";
+  const int lock = ::open(lockPath.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+  if (lock >= 0) ::flock(lock, LOCK_EX);
+  const std::string cmd = "soffice -env:UserInstallation=file://" + profile.string() + " --headless " + arguments +
+                          " >/dev/null 2>&1";
+  const bool ok = std::system(cmd.c_str()) == 0;
+  if (lock >= 0) ::close(lock);
+  return ok;
+}
+
+}  // namespace
+
+std::string libreOfficeWorkbook(const std::string& csv, const std::string& extension, const std::string& outDir) {
+  if (!haveLibreOffice()) return {};
   fs::create_directories(outDir);
-  std::string profile = "file://" + (fs::temp_directory_path() / "kpx-test-lo-profile").string();
-  // Sheet -1 writes every sheet to its own file, NAME-SHEET.csv.
-  std::string cmd = "soffice -env:UserInstallation=" + profile +
-                    " --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1'"
-                    " --outdir '" + outDir + "' '" + workbook + "' >/dev/null 2>&1";
+  const std::string filter = extension == "xlsx" ? "xlsx:'Calc MS Excel 2007 XML'" : "xls:'MS Excel 97'";
+  // Comma-separated, double quotes, UTF-8, from line 1; numbers are recognised as numbers.
+  if (!runLibreOffice("--infilter='CSV:44,34,76,1' --convert-to " + filter + " --outdir '" + outDir + "' '" + csv + "'"))
+    return {};
+  const fs::path made = fs::path(outDir) / (fs::path(csv).stem().string() + "." + extension);
+  return fs::exists(made) ? made.string() : std::string();
+}
+
+std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook, const std::string& outDir) {
+  if (!haveLibreOffice()) return {};
+  fs::create_directories(outDir);
   std::map<std::string, CsvRows> sheets;
-  if (std::system(cmd.c_str()) != 0) return sheets;
+  // Sheet -1 writes every sheet to its own file, NAME-SHEET.csv.
+  if (!runLibreOffice("--convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1'"
+                      " --outdir '" + outDir + "' '" + workbook + "'")) {
+    return sheets;
+  }
   std::string stem = fs::path(workbook).stem().string() + "-";
   for (const auto& entry : fs::directory_iterator(outDir)) {
     std::string name = entry.path().filename().string();

@@ -7,6 +7,7 @@
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "kpxwizard/wizard.h"
+#include "support/connections.h"
 #include "support/recording_sink.h"
 
 using namespace kpx;
@@ -38,12 +39,7 @@ class WizardTest : public ::testing::Test {
 
   std::shared_ptr<clsConnection> access(const std::string& path, const std::string& table,
                                         int32_t type = kpxTypeTable) {
-    auto c = std::make_shared<clsConnection>();
-    c->setProvider(CONN_ACCESS);
-    c->setDatabase(path);
-    c->setTableName(table);
-    c->setTableType(type);
-    return c;
+    return test::tableConnection(CONN_ACCESS, path, table, type);
   }
 
   std::string writeFile(const std::string& name, const std::string& content) {
@@ -194,12 +190,7 @@ TEST_F(WizardTest, NewDestinationTableNeedsASourceAndTakesItsName) {
 }
 
 std::shared_ptr<clsConnection> textSource(const std::string& path, int32_t rowDelimiter) {
-  auto c = std::make_shared<clsConnection>();
-  c->setProvider(CONN_TEXTFILE);
-  c->setDatabase(path);
-  c->setFormatFile(kpxDelimitedFile);
-  c->setRowDelimiter(rowDelimiter);
-  c->setColumnDelimiter(",");
+  auto c = test::textConnection(path, kpxDelimitedFile, rowDelimiter);
   c->setFirstRow(-1);
   return c;
 }

@@ -1,0 +1,98 @@
+#include "support/headless_transfer.h"
+
+#include <unistd.h>
+
+#include <fstream>
+
+#include "data/mod_database.h"
+#include "data/mod_main.h"
+#include "model/main_window_state.h"
+#include "package/execution_state.h"
+#include "support/command_output.h"
+#include "support/connections.h"
+
+namespace fs = std::filesystem;
+
+namespace kpx::test {
+
+void HostEvents::OnStart(const std::string& source) { log += "start:" + source + ";"; }
+
+void HostEvents::OnProgress(const std::string&, const std::string&, int32_t, int32_t low, int32_t high) {
+  progress.push_back(int64_t{high} << 32 | static_cast<uint32_t>(low));
+}
+
+void HostEvents::OnFinish(const std::string& source) { log += "finish:" + source + ";"; }
+
+void HostEvents::OnQueryCancel(const std::string&, bool& cancel) {
+  ++queries;
+  if (cancelAt > 0 && queries == cancelAt) cancel = true;
+}
+
+void HostEvents::OnError(const std::string&, int32_t, const std::string&, const std::string&, const std::string&,
+                         int32_t, const std::string&, bool&) {
+  ++errors;
+}
+
+std::string shownBoxes(ScopedRecordingSink& sink) {
+  std::string out;
+  for (const auto& box : sink->boxes) out += "[" + box.text + "]\n";
+  return out;
+}
+
+void HeadlessTransfer::SetUp() {
+  dir = fs::temp_directory_path() / ("kpx_transfer_" + std::to_string(::getpid()) + "_" +
+                                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  wizard = cKPXWizard::create();
+  wizard->setLogFilePath(dir.string());
+  events = std::make_shared<HostEvents>();
+  wizard->advise(events);
+  modDatabase::resetState();
+  modMain::resetState();
+  resetMainWindowMembers();
+  executionState() = ExecutionState();
+}
+
+void HeadlessTransfer::TearDown() {
+  wizard->CloseWizard();
+  fs::remove_all(dir);
+}
+
+std::string HeadlessTransfer::sqlite(const std::string& db, const std::string& sql) {
+  int code = 0;
+  std::string out = commandOutput("sqlite3 " + shellQuote(db) + " " + shellQuote(sql), &code);
+  EXPECT_EQ(code, 0) << sql;
+  return out;
+}
+
+std::string HeadlessTransfer::writeCsv(const std::string& name, int rows, int badEvery) {
+  std::ofstream out(path(name), std::ios::binary);
+  out << "Id,Name,Amount\r\n";
+  for (int i = 1; i <= rows; ++i) {
+    const bool bad = badEvery > 0 && i % badEvery == 0;
+    out << i << ",Name " << i << "," << (bad ? std::string("n/a") : std::to_string(i) + ".5") << "\r\n";
+  }
+  return path(name);
+}
+
+std::shared_ptr<clsConnection> HeadlessTransfer::csvSource(const std::string& file) {
+  auto c = textConnection(file);
+  c->setFirstRow(-1);
+  return c;
+}
+
+std::shared_ptr<clsConnection> HeadlessTransfer::database(const std::string& file, const std::string& table,
+                                                          int32_t kind) {
+  return tableConnection(kind, file, table);
+}
+
+void HeadlessTransfer::pairColumns(const std::vector<std::string>& names) {
+  for (const auto& name : names) {
+    auto t = wizard->Transformations()->Add(name);
+    t->SourceFields()->Add(name);
+    t->DestinationFields()->Add(name);
+  }
+}
+
+}  // namespace kpx::test
