@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "data/mod_database.h"
+#include "package/destination_rows.h"
 #include "package/execution_state.h"
 #include "support/command_output.h"
 #include "support/headless_transfer.h"
@@ -175,20 +176,75 @@ TEST_F(HeadlessTransfer, QuotedConstantFailsTheRunWithThePackageFailureText) {
       << sink->boxes.back().text;
 }
 
-TEST_F(HeadlessTransfer, SqliteIntoANewExcelWorkbookReadByLibreOffice) {
+TEST_F(HeadlessTransfer, WorkbookIntoAnExistingTableAfterDeletingItsRows) {
   test::ScopedRecordingSink sink;
-  std::string src = path("src.db");
-  sqlite(src, "CREATE TABLE Items(Code INTEGER, Label TEXT); INSERT INTO Items VALUES(1,'uno'),(2,'due');");
-  wizard->setSource(database(src, "Items"));
-  auto book = database(path("out.xlsx"), "");
-  book->setProvider(CONN_EXCEL);
-  book->setCreatedDestinationTable(true);
-  wizard->setDestination(book);
+  const std::string db = path("stock.db");
+  sqlite(db, "CREATE TABLE Stock(Code Long, Label VarChar(20), Price Double);"
+             "INSERT INTO Stock VALUES(100,'old',1),(200,'older',2);");
+  wizard->setSource(database(std::string(KPX_TEST_DATA) + "/excel/items_2007.xlsx", "items$", CONN_EXCEL));
+  wizard->setDestination(database(db, "Stock"));
+  ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
+  ASSERT_TRUE(wizard->Mapping());
+  ASSERT_TRUE(DeleteDestinationRows(*wizard)) << shown(sink);
+  EXPECT_EQ(sqlite(db, "SELECT count(*) FROM Stock;"), "0\n");  // at once, before any execution
   ASSERT_TRUE(wizard->Execute()) << shown(sink);
-  auto sheets = test::libreOfficeSheets(path("out.xlsx"), path("lo"));
+  EXPECT_EQ(sqlite(db, "SELECT * FROM Stock ORDER BY Code;"), "1|uno|1.5\n2|due, tre|2.25\n3|quattro|-7.0\n");
+  // A second run appends to what is there.
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+  EXPECT_EQ(sqlite(db, "SELECT group_concat(Code) FROM Stock;"), "1,2,3,1,2,3\n");
+}
+
+TEST_F(HeadlessTransfer, FixedWidthFilePadsEveryFieldToItsWidthInCharacters) {
+  test::ScopedRecordingSink sink;
+  const std::string src = path("src.db");
+  sqlite(src, "CREATE TABLE Items(Code INTEGER, Label TEXT, Price REAL);"
+              "INSERT INTO Items VALUES(1,'uno',1.5),(22,'tre è',20),(3,NULL,0.25);");
+  wizard->setSource(database(src, "Items"));
+  const std::string out = path("items.txt");
+  auto destination = csvSource(out);
+  destination->setFormatFile(kpxFixedFile);
+  destination->setColumnNames("Code,Label,Price");
+  destination->setColumnLengths("4,8,6");
+  destination->setNumberColumns(3);
+  wizard->setDestination(destination);
+  pairColumns({"Code", "Label", "Price"});
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+  // Fields cut at the declared widths, counted in characters, the way a fixed-width reader takes them.
+  const std::string fields = commandOutput(
+      "python3 -c \"import sys\n"
+      "for line in open(sys.argv[1], encoding='utf-8', newline='').read().split('\\r\\n')[:-1]:\n"
+      "  print([line[0:4], line[4:12], line[12:18]], len(line))\" " +
+      shellQuote(out));
+  EXPECT_EQ(fields,
+            "['Code', 'Label   ', 'Price '] 18\n"
+            "['1   ', 'uno     ', '1.5   '] 18\n"
+            "['22  ', 'tre è   ', '20    '] 18\n"
+            "['3   ', '        ', '0.25  '] 18\n");
+}
+
+TEST_F(HeadlessTransfer, RowsAppendedToASheetOfAnExistingWorkbookKeepItsRows) {
+  test::ScopedRecordingSink sink;
+  const std::string book = path("items.xls");
+  fs::copy_file(std::string(KPX_TEST_DATA) + "/excel/items_97.xls", book);
+  wizard->setSource(csvSource(writeCsv("more.csv", 2)));
+  wizard->setDestination(database(book, "items$", CONN_EXCEL));
+  auto copy = [&](const std::string& from, const std::string& to) {
+    auto t = wizard->Transformations()->Add(to);
+    t->SourceFields()->Add(from);
+    t->DestinationFields()->Add(to);
+  };
+  copy("Id", "Code");
+  copy("Name", "Label");
+  copy("Amount", "Price");
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+  auto sheets = test::libreOfficeSheets(book, path("lo"));
   if (sheets.empty()) GTEST_SKIP() << "LibreOffice is not installed";
-  ASSERT_EQ(sheets.count("Items"), 1u);
-  EXPECT_EQ(sheets["Items"], (test::CsvRows{{"Code", "Label"}, {"1", "uno"}, {"2", "due"}}));
+  EXPECT_EQ(sheets["items"], (test::CsvRows{{"Code", "Label", "Price"},
+                                            {"1", "uno", "1.5"},
+                                            {"2", "due, tre", "2.25"},
+                                            {"3", "quattro", "-7"},
+                                            {"1", "Name 1", "1.5"},
+                                            {"2", "Name 2", "2.5"}}));
 }
 
 TEST_F(HeadlessTransfer, BuildColumnsReturnsAtOnceWhenBothListsAreFilled) {

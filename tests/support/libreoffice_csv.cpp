@@ -15,7 +15,10 @@ CsvRows readCsvFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
-  std::string s = ss.str();
+  return parseCsv(ss.str());
+}
+
+CsvRows parseCsv(const std::string& s) {
   CsvRows rows;
   std::vector<std::string> row;
   std::string field;
@@ -72,17 +75,6 @@ bool runLibreOffice(const std::string& arguments) {
 }
 
 }  // namespace
-
-std::string libreOfficeWorkbook(const std::string& csv, const std::string& extension, const std::string& outDir) {
-  if (!haveLibreOffice()) return {};
-  fs::create_directories(outDir);
-  const std::string filter = extension == "xlsx" ? "xlsx:'Calc MS Excel 2007 XML'" : "xls:'MS Excel 97'";
-  // Comma-separated, double quotes, UTF-8, from line 1; numbers are recognised as numbers.
-  if (!runLibreOffice("--infilter='CSV:44,34,76,1' --convert-to " + filter + " --outdir '" + outDir + "' '" + csv + "'"))
-    return {};
-  const fs::path made = fs::path(outDir) / (fs::path(csv).stem().string() + "." + extension);
-  return fs::exists(made) ? made.string() : std::string();
-}
 
 std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook, const std::string& outDir) {
   if (!haveLibreOffice()) return {};

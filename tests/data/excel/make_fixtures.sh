@@ -10,7 +10,9 @@ convert() {  # csv filter suffix
     --convert-to "$2" --outdir "$out/$3" "$1" >/dev/null
   mv "$out/$3"/* "$(basename "$1" .csv)_$3"
 }
-convert people.csv 'xls:MS Excel 97' 97.xls
-# LibreOffice 7 no longer writes Excel 5.0/95; the shared test data holds a real BIFF5 file.
-convert people.csv 'xlsx:Calc MS Excel 2007 XML' 2007.xlsx
+for csv in people.csv items.csv; do
+  convert "$csv" 'xls:MS Excel 97' 97.xls
+  # LibreOffice 7 no longer writes Excel 5.0/95; the shared test data holds a real BIFF5 file.
+  convert "$csv" 'xlsx:Calc MS Excel 2007 XML' 2007.xlsx
+done
 rm -rf "$profile" "$out"

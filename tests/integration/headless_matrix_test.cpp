@@ -1,0 +1,220 @@
+// Every kind of source into every writable kind of destination through the public object
+// model. Each source holds the same three items; each destination is read back by another
+// program (sqlite3, LibreOffice) or by cutting its lines, and must hold them too.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "data/mod_database.h"
+#include "support/command_output.h"
+#include "support/headless_transfer.h"
+#include "support/libreoffice_csv.h"
+
+using namespace kpx;
+using test::CsvRows;
+
+namespace {
+
+enum class From { Delimited, FixedWidth, Sqlite, Xls, Xlsx, Html };
+enum class Into { ExistingTable, NewTable, Delimited, FixedWidth, Xls, Xlsx };
+
+const CsvRows kItems = {{"1", "uno", "1.5"}, {"2", "due, tre", "2.25"}, {"3", "quattro", "-7"}};
+const std::vector<std::string> kNames = {"Code", "Label", "Price"};
+
+std::string fromName(From f) {
+  const char* names[] = {"Delimited", "FixedWidth", "Sqlite", "Xls", "Xlsx", "Html"};
+  return names[static_cast<int>(f)];
+}
+std::string intoName(Into i) {
+  const char* names[] = {"ExistingTable", "NewTable", "Delimited", "FixedWidth", "Xls", "Xlsx"};
+  return names[static_cast<int>(i)];
+}
+
+// Numbers compare by value whatever their form ("1", "1.0", "1.00").
+std::string canonical(const std::string& field) {
+  char* end = nullptr;
+  const double d = std::strtod(field.c_str(), &end);
+  if (field.empty() || *end != '\0') return field;
+  std::ostringstream out;
+  out.precision(15);
+  out << d;
+  return out.str();
+}
+
+CsvRows canonical(CsvRows rows) {
+  for (auto& row : rows)
+    for (auto& field : row) field = canonical(field);
+  return rows;
+}
+
+std::string trimRight(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
+class TransferMatrix : public test::HeadlessTransfer, public ::testing::WithParamInterface<std::tuple<From, Into>> {
+ protected:
+  std::shared_ptr<clsConnection> makeSource(From from) {
+    switch (from) {
+      case From::Delimited: {
+        auto c = csvSource(write("items.csv", "Code,Label,Price\r\n1,uno,1.5\r\n2,\"due, tre\",2.25\r\n3,quattro,-7\r\n"));
+        c->setTextQualifier("\"");
+        return c;
+      }
+      case From::FixedWidth: {
+        auto c = csvSource(write("items.txt",
+                                 "Code Label     Price\r\n"
+                                 "1    uno       1.5  \r\n"
+                                 "2    due, tre  2.25 \r\n"
+                                 "3    quattro   -7   \r\n"));
+        c->setFormatFile(kpxFixedFile);
+        c->setColumnLengths("5,10,5");
+        c->setColumnNames("Code,Label,Price");
+        return c;
+      }
+      case From::Sqlite: {
+        const std::string db = path("source.db");
+        sqlite(db, "CREATE TABLE Items(Code INTEGER, Label TEXT, Price REAL);"
+                   "INSERT INTO Items VALUES(1,'uno',1.5),(2,'due, tre',2.25),(3,'quattro',-7);");
+        return database(db, "Items");
+      }
+      case From::Xls:
+        return database(std::string(KPX_TEST_DATA) + "/excel/items_97.xls", "items$", CONN_EXCEL);
+      case From::Xlsx:
+        return database(std::string(KPX_TEST_DATA) + "/excel/items_2007.xlsx", "items$", CONN_EXCEL);
+      case From::Html:
+        return database(write("items.html",
+                              "<html><body><table>\n"
+                              "<tr><th>Code</th><th>Label</th><th>Price</th></tr>\n"
+                              "<tr><td>1</td><td>uno</td><td>1.5</td></tr>\n"
+                              "<tr><td>2</td><td>due, tre</td><td>2.25</td></tr>\n"
+                              "<tr><td>3</td><td>quattro</td><td>-7</td></tr>\n"
+                              "</table></body></html>\n"),
+                        "Table1", CONN_HTML_SOURCE);
+    }
+    return nullptr;
+  }
+
+  // A destination and whether the column builder describes it (a new table) or the host pairs
+  // the columns by name (an existing table, a text file).
+  std::pair<std::shared_ptr<clsConnection>, bool> makeDestination(Into into) {
+    switch (into) {
+      case Into::ExistingTable:
+        sqlite(path("out.db"), "CREATE TABLE Items(Code Long, Label VarChar(20), Price Double);"
+                               "INSERT INTO Items VALUES(0,'old',0);");
+        return {database(path("out.db"), "Items"), false};
+      case Into::NewTable:
+        modDatabase::CreaDataBase(path("out.db"));
+        return {newTable(path("out.db"), CONN_ACCESS), true};
+      case Into::Delimited: {
+        auto c = csvSource(path("out.csv"));
+        c->setTextQualifier("\"");
+        return {c, false};
+      }
+      case Into::FixedWidth: {
+        auto c = csvSource(path("out.txt"));
+        c->setFormatFile(kpxFixedFile);
+        c->setColumnNames("Code,Label,Price");
+        c->setColumnLengths("4,9,6");
+        c->setNumberColumns(3);
+        return {c, false};
+      }
+      case Into::Xls:
+        return {newTable(path("out.xls"), CONN_EXCEL), true};
+      case Into::Xlsx:
+        return {newTable(path("out.xlsx"), CONN_EXCEL), true};
+    }
+    return {};
+  }
+
+  std::shared_ptr<clsConnection> newTable(const std::string& file, int32_t kind) {
+    auto c = database(file, "Items", kind);
+    c->setCreatedDestinationTable(true);
+    return c;
+  }
+
+  std::string write(const std::string& name, const std::string& content) {
+    std::ofstream(path(name), std::ios::binary) << content;
+    return path(name);
+  }
+
+  // The destination's rows as another program reads them, the header row left out; empty
+  // with `skipped` set when LibreOffice is missing.
+  CsvRows readBack(Into into, bool& skipped) {
+    switch (into) {
+      case Into::ExistingTable:
+      case Into::NewTable:
+        return test::parseCsv(test::commandOutput("sqlite3 -csv " + test::shellQuote(path("out.db")) +
+                                                  " 'SELECT Code, Label, Price FROM Items ORDER BY Code;'"));
+      case Into::Delimited:
+        return withoutHeader(test::readCsvFile(path("out.csv")));
+      case Into::FixedWidth: {
+        std::ifstream in(path("out.txt"), std::ios::binary);
+        std::stringstream all;
+        all << in.rdbuf();
+        CsvRows rows;
+        std::string text = all.str();
+        for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+          const std::string line = text.substr(start, end - start);
+          EXPECT_EQ(line.size(), 19u) << line;
+          rows.push_back({trimRight(line.substr(0, 4)), trimRight(line.substr(4, 9)), trimRight(line.substr(13))});
+        }
+        return withoutHeader(rows);
+      }
+      case Into::Xls:
+      case Into::Xlsx: {
+        auto sheets = test::libreOfficeSheets(path(into == Into::Xls ? "out.xls" : "out.xlsx"), path("lo"));
+        skipped = sheets.empty();
+        return skipped ? CsvRows{} : withoutHeader(sheets["Items"]);
+      }
+    }
+    return {};
+  }
+
+  CsvRows withoutHeader(CsvRows rows) {
+    EXPECT_FALSE(rows.empty());
+    if (rows.empty()) return rows;
+    EXPECT_EQ(rows.front(), kNames);
+    rows.erase(rows.begin());
+    return rows;
+  }
+};
+
+TEST_P(TransferMatrix, CopiesEveryRow) {
+  const auto [from, into] = GetParam();
+  test::ScopedRecordingSink sink;
+  wizard->setSource(makeSource(from));
+  auto [destination, described] = makeDestination(into);
+  wizard->setDestination(destination);
+  std::string created;
+  if (described) {
+    ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << test::shownBoxes(sink);
+    created = modDatabase::GenerateScriptCreate(modDatabase::state().arrDestinationStructure);
+    ASSERT_TRUE(wizard->Mapping());
+  } else {
+    pairColumns(kNames);
+  }
+  ASSERT_TRUE(wizard->Execute()) << test::shownBoxes(sink);
+  EXPECT_EQ(wizard->CountCorrectImport(), 1);
+
+  bool skipped = false;
+  CsvRows rows = readBack(into, skipped);
+  if (skipped) GTEST_SKIP() << "LibreOffice is not installed";
+  CsvRows expected = kItems;
+  if (into == Into::ExistingTable) expected.insert(expected.begin(), {"0", "old", "0"});
+  EXPECT_EQ(canonical(rows), canonical(expected));
+  if (into == Into::NewTable) {
+    EXPECT_EQ(sqlite(path("out.db"), "SELECT sql FROM sqlite_master WHERE name='Items';"), created + "\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headless, TransferMatrix,
+    ::testing::Combine(::testing::Values(From::Delimited, From::FixedWidth, From::Sqlite, From::Xls, From::Xlsx,
+                                         From::Html),
+                       ::testing::Values(Into::ExistingTable, Into::NewTable, Into::Delimited, Into::FixedWidth,
+                                         Into::Xls, Into::Xlsx)),
+    [](const auto& info) { return fromName(std::get<0>(info.param)) + "Into" + intoName(std::get<1>(info.param)); });
+
+}  // namespace
