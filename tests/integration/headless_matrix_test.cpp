@@ -31,23 +31,6 @@ std::string intoName(Into i) {
   return names[static_cast<int>(i)];
 }
 
-// Numbers compare by value whatever their form ("1", "1.0", "1.00").
-std::string canonical(const std::string& field) {
-  char* end = nullptr;
-  const double d = std::strtod(field.c_str(), &end);
-  if (field.empty() || *end != '\0') return field;
-  std::ostringstream out;
-  out.precision(15);
-  out << d;
-  return out.str();
-}
-
-CsvRows canonical(CsvRows rows) {
-  for (auto& row : rows)
-    for (auto& field : row) field = canonical(field);
-  return rows;
-}
-
 std::string trimRight(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
@@ -203,7 +186,7 @@ TEST_P(TransferMatrix, CopiesEveryRow) {
   if (skipped) GTEST_SKIP() << "LibreOffice is not installed";
   CsvRows expected = kItems;
   if (into == Into::ExistingTable) expected.insert(expected.begin(), {"0", "old", "0"});
-  EXPECT_EQ(canonical(rows), canonical(expected));
+  EXPECT_EQ(test::canonicalNumbers(rows), test::canonicalNumbers(expected));
   if (into == Into::NewTable) {
     EXPECT_EQ(sqlite(path("out.db"), "SELECT sql FROM sqlite_master WHERE name='Items';"), created + "\n");
   }

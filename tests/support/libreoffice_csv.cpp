@@ -54,6 +54,21 @@ CsvRows parseCsv(const std::string& s) {
   return rows;
 }
 
+CsvRows canonicalNumbers(CsvRows rows) {
+  for (auto& row : rows) {
+    for (auto& field : row) {
+      char* end = nullptr;
+      const double d = std::strtod(field.c_str(), &end);
+      if (field.empty() || *end != '\0') continue;
+      std::ostringstream out;
+      out.precision(15);
+      out << d;
+      field = out.str();
+    }
+  }
+  return rows;
+}
+
 namespace {
 
 namespace fs = std::filesystem;

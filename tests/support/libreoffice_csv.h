@@ -13,6 +13,10 @@ using CsvRows = std::vector<std::vector<std::string>>;
 CsvRows readCsvFile(const std::string& path);
 CsvRows parseCsv(const std::string& text);
 
+// The rows with every number written one way, so that numbers compare by value whatever the
+// form a program printed them in ("1", "1.0", "1.0000").
+CsvRows canonicalNumbers(CsvRows rows);
+
 // Converts every sheet of `workbook` with LibreOffice headless into `outDir`, using a
 // private profile, and returns sheet name → rows. Empty when soffice is not installed.
 std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook, const std::string& outDir);
