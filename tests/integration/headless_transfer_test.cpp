@@ -274,6 +274,49 @@ TEST_F(HeadlessTransfer, BuildColumnsRefusesConnectionsInTheWrongRoles) {
   EXPECT_EQ(sink->boxes[0].style, 48);
 }
 
+TEST_F(HeadlessTransfer, BuildColumnsGivesZeroWhenTheSourceFileHasGone) {
+  test::ScopedRecordingSink sink;
+  const std::string csv = writeCsv("gone.csv", 3);
+  const std::string db = path("dst.db");
+  sqlite(db, "CREATE TABLE T(Id Long);");
+  wizard->setSource(csvSource(csv));
+  wizard->setDestination(database(db, "T"));
+  fs::remove(csv);
+  EXPECT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 0) << shown(sink);
+  EXPECT_FALSE(wizard->ExecutedMapping());
+}
+
+TEST_F(HeadlessTransfer, BuildColumnsGivesMinusOneWhenTheDestinationTableHasGone) {
+  test::ScopedRecordingSink sink;
+  const std::string src = path("src.db");
+  const std::string dst = path("dst.db");
+  sqlite(src, "CREATE TABLE S(A INTEGER);");
+  sqlite(dst, "CREATE TABLE D(A INTEGER);");
+  wizard->setSource(database(src, "S"));
+  wizard->setDestination(database(dst, "D"));
+  sqlite(dst, "DROP TABLE D;");
+  EXPECT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), -1);
+  EXPECT_FALSE(wizard->ExecutedMapping());
+  ASSERT_FALSE(sink->boxes.empty());
+  EXPECT_EQ(sink->boxes.back().text, GetResText(533)) << shown(sink);
+}
+
+TEST_F(HeadlessTransfer, TextIntoTextDescribesTheDestinationFromTheSourceColumns) {
+  test::ScopedRecordingSink sink;
+  wizard->setSource(csvSource(writeCsv("in.csv", 3)));
+  auto destination = csvSource(path("out.csv"));
+  destination->setColumnDelimiter(";");
+  wizard->setDestination(destination);
+  ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
+  ASSERT_TRUE(wizard->Mapping());
+  EXPECT_EQ(destination->ColumnNames(), "Id,Name,Amount");
+  EXPECT_EQ(destination->ColumnLengths(), "255,255,255");
+  EXPECT_EQ(destination->NumberColumns(), 3);
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+  EXPECT_EQ(commandOutput("cat " + shellQuote(path("out.csv"))),
+            "Id;Name;Amount\r\n1;Name 1;1.5\r\n2;Name 2;2.5\r\n3;Name 3;3.5\r\n");
+}
+
 TEST_F(HeadlessTransfer, MappingPairsByPositionUpToTheShorterList) {
   test::ScopedRecordingSink sink;
   std::string src = path("src.db");
