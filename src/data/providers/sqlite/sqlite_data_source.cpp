@@ -3,34 +3,16 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
+#include "data/providers/sqlite/sqlite_statement.h"
+#include "data/providers/sqlite/sqlite_writer.h"
 #include "data/providers/text_compare.h"
 #include "data/providers/value_conversion.h"
 
 namespace kpx::data {
 namespace {
-
-std::string quoteName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
-  return out;
-}
-
-// A prepared statement finalized on scope exit.
-struct Statement {
-  sqlite3_stmt* stmt = nullptr;
-  Statement() = default;
-  Statement(Statement&& o) noexcept : stmt(o.stmt) { o.stmt = nullptr; }
-  Statement& operator=(Statement&&) = delete;
-  ~Statement() { sqlite3_finalize(stmt); }
-};
 
 class SqliteDatabase;
 
@@ -153,190 +135,6 @@ class SqliteReader : public RowReader {
   bool m_done = false;
 };
 
-// One transaction, one prepared INSERT; each row is converted and bound without building
-// any text beyond the per-column scratch buffers, which keep their capacity between rows.
-class SqliteWriter : public RowWriter {
- public:
-  SqliteWriter(std::shared_ptr<sqlite3> db, std::string table, std::vector<ColumnInfo> columns)
-      : m_db(std::move(db)), m_table(std::move(table)), m_columns(std::move(columns)),
-        m_scratch(m_columns.size()), m_text(m_columns.size()), m_dayText(m_columns.size()) {
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-      const int32_t type = m_columns[i].type;
-      m_dayText[i] = type == adDate || type == adDBDate || type == adDBTimeStamp;
-    }
-    std::string sql = "INSERT INTO " + quoteName(m_table) + " (";
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-      if (i) sql += ", ";
-      sql += quoteName(m_columns[i].name);
-    }
-    sql += ") VALUES (";
-    for (size_t i = 0; i < m_columns.size(); ++i) sql += i ? ", ?" : "?";
-    sql += ")";
-    exec("BEGIN");
-    if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), -1, &m_insert.stmt, nullptr) != SQLITE_OK) {
-      std::string message = sqlite3_errmsg(m_db.get());
-      exec("ROLLBACK");
-      throw DataError("Cannot write to table '" + m_table + "': " + message);
-    }
-    m_open = true;
-  }
-  ~SqliteWriter() override {
-    if (m_open) {
-      sqlite3_finalize(m_insert.stmt);
-      m_insert.stmt = nullptr;
-      sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-  }
-
-  void writeRow(const Value* values, size_t count) override {
-    if (!m_open) throw DataError("The writer on table '" + m_table + "' is finished");
-    sqlite3_stmt* s = m_insert.stmt;
-    sqlite3_reset(s);
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-      const Value in = i < count ? values[i] : Value::null();
-      if (in.kind == ValueKind::String && m_dayText[i] && isDayText(in.text)) {
-        // A day already written as YYYY-MM-DD is stored as it stands: no round trip
-        // through the date's parts on the hot path.
-        sqlite3_bind_text64(s, static_cast<int>(i) + 1, in.text.data(), in.text.size(), SQLITE_STATIC, SQLITE_UTF8);
-        continue;
-      }
-      bind(static_cast<int>(i) + 1, convertForColumn(in, m_columns[i], m_scratch[i]), i);
-    }
-    const int rc = sqlite3_step(s);
-    if (rc == SQLITE_DONE) return;
-    std::string message = sqlite3_errmsg(m_db.get());
-    sqlite3_reset(s);
-    if ((rc & 0xff) == SQLITE_CONSTRAINT || rc == SQLITE_MISMATCH || rc == SQLITE_TOOBIG) {
-      throw RowError("Table '" + m_table + "' refused the row: " + message, constrainedColumn(message));
-    }
-    throw DataError("Writing to table '" + m_table + "' failed: " + message);
-  }
-
-  void commit() override { finish("COMMIT"); }
-  void rollback() override { finish("ROLLBACK"); }
-
- private:
-  void bind(int index, const Value& v, size_t i) {
-    sqlite3_stmt* s = m_insert.stmt;
-    switch (v.kind) {
-      case ValueKind::Null:
-        sqlite3_bind_null(s, index);
-        return;
-      case ValueKind::Boolean:
-        sqlite3_bind_int(s, index, v.boolean ? 1 : 0);
-        return;
-      case ValueKind::Integer:
-        sqlite3_bind_int64(s, index, v.integer);
-        return;
-      case ValueKind::Double:
-        sqlite3_bind_double(s, index, v.real);
-        return;
-      case ValueKind::Currency:
-        if (v.currency % 10000 == 0) {
-          sqlite3_bind_int64(s, index, v.currency / 10000);
-        } else {
-          sqlite3_bind_double(s, index, static_cast<double>(v.currency) / 10000.0);
-        }
-        return;
-      case ValueKind::Decimal:
-        bindDecimal(index, v.text);
-        return;
-      case ValueKind::Date:
-        m_text[i].clear();
-        appendText(v, m_text[i]);
-        sqlite3_bind_text(s, index, m_text[i].data(), static_cast<int>(m_text[i].size()), SQLITE_STATIC);
-        return;
-      case ValueKind::Binary:
-        sqlite3_bind_blob64(s, index, v.text.data(), v.text.size(), SQLITE_STATIC);
-        return;
-      case ValueKind::String:
-      case ValueKind::Guid:
-        sqlite3_bind_text64(s, index, v.text.data(), v.text.size(), SQLITE_STATIC, SQLITE_UTF8);
-        return;
-    }
-  }
-
-  // "YYYY-MM-DD" naming a real day: the text a date at midnight is stored as.
-  static bool isDayText(std::string_view t) {
-    if (t.size() != 10 || t[4] != '-' || t[7] != '-') return false;
-    for (size_t k : {0, 1, 2, 3, 5, 6, 8, 9}) {
-      if (t[k] < '0' || t[k] > '9') return false;
-    }
-    const auto number = [&](size_t at, size_t n) {
-      int v = 0;
-      for (size_t k = at; k < at + n; ++k) v = v * 10 + (t[k] - '0');
-      return v;
-    };
-    const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
-    if (year < 100 || month < 1 || month > 12 || day < 1) return false;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-  }
-
-  // Exact decimals go in as integers when whole, as doubles when a double holds them
-  // exactly (its shortest text is the same digits), and as text otherwise.
-  void bindDecimal(int index, std::string_view digits) {
-    sqlite3_stmt* s = m_insert.stmt;
-    int64_t whole;
-    if (parseInteger(digits, whole)) {
-      sqlite3_bind_int64(s, index, whole);
-      return;
-    }
-    double d;
-    if (parseDouble(digits, d)) {
-      char buf[32];
-      auto [end, ec] = std::to_chars(buf, buf + sizeof buf, d);
-      std::string_view shortest(buf, static_cast<size_t>(end - buf));
-      std::string_view given = digits;
-      while (given.size() > 1 && given.find('.') != std::string_view::npos && given.back() == '0') {
-        given.remove_suffix(1);
-      }
-      if (shortest == given) {
-        sqlite3_bind_double(s, index, d);
-        return;
-      }
-    }
-    sqlite3_bind_text64(s, index, digits.data(), digits.size(), SQLITE_STATIC, SQLITE_UTF8);
-  }
-
-  // "NOT NULL constraint failed: T.Col" names the column after the last '.'.
-  static std::string constrainedColumn(const std::string& message) {
-    const size_t colon = message.find(": ");
-    if (colon == std::string::npos) return {};
-    std::string target = message.substr(colon + 2);
-    if (target.find(',') != std::string::npos) return {};
-    const size_t dot = target.rfind('.');
-    return dot == std::string::npos ? target : target.substr(dot + 1);
-  }
-
-  void finish(const char* sql) {
-    if (!m_open) throw DataError("The writer on table '" + m_table + "' is finished");
-    sqlite3_finalize(m_insert.stmt);
-    m_insert.stmt = nullptr;
-    m_open = false;
-    exec(sql);
-  }
-
-  void exec(const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(m_db.get(), sql, nullptr, nullptr, &error) != SQLITE_OK) {
-      std::string message = error ? error : sqlite3_errmsg(m_db.get());
-      sqlite3_free(error);
-      throw DataError("Writing to table '" + m_table + "' failed (" + sql + "): " + message);
-    }
-  }
-
-  std::shared_ptr<sqlite3> m_db;
-  std::string m_table;
-  std::vector<ColumnInfo> m_columns;
-  std::vector<std::string> m_scratch;  // conversion results, one per column
-  std::vector<std::string> m_text;     // date texts, one per column
-  std::vector<char> m_dayText;         // whether each column holds dates
-  Statement m_insert;
-  bool m_open = false;
-};
-
 class SqliteDatabase : public DataSource {
  public:
   SqliteDatabase(std::shared_ptr<sqlite3> db, std::string path)
@@ -422,7 +220,7 @@ class SqliteDatabase : public DataSource {
       if (!found) throw DataError("The table '" + name + "' has no column '" + wanted + "'");
       chosen.push_back(*found);
     }
-    return std::make_unique<SqliteWriter>(m_db, name, std::move(chosen));
+    return openSqliteWriter(m_db, name, std::move(chosen));
   }
 
  private:
