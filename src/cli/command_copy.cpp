@@ -7,12 +7,12 @@
 #include "cli/commands.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
-#include "package/destination_rows.h"
 #include "cli/session.h"
 #include "cli/transfer_run.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "kpxwizard/automation_error.h"
+#include "package/destination_rows.h"
 
 namespace kpx::cli {
 namespace {

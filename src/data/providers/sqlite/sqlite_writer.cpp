@@ -176,9 +176,12 @@ class SqliteWriter : public RowWriter {
     }
     if (++m_pending < m_groupRows) return;
     m_pending = 0;
-    const int rc = sqlite3_step(m_group.stmt);
+    if (sqlite3_step(m_group.stmt) != SQLITE_DONE) {
+      const std::string message = sqlite3_errmsg(m_db.get());
+      sqlite3_reset(m_group.stmt);
+      fail(message);
+    }
     sqlite3_reset(m_group.stmt);
-    if (rc != SQLITE_DONE) fail(rc);
   }
 
   void commit() override {
@@ -232,11 +235,10 @@ class SqliteWriter : public RowWriter {
     if ((rc & 0xff) == SQLITE_CONSTRAINT || rc == SQLITE_MISMATCH || rc == SQLITE_TOOBIG) {
       throw RowError("Table '" + m_table + "' refused the row: " + message, constrainedColumn(message));
     }
-    fail(rc, message);
+    fail(message);
   }
 
-  [[noreturn]] void fail(int, std::string message = {}) {
-    if (message.empty()) message = sqlite3_errmsg(m_db.get());
+  [[noreturn]] void fail(const std::string& message) {
     throw DataError("Writing to table '" + m_table + "' failed: " + message);
   }
 
