@@ -9,6 +9,7 @@
 
 #include "data/providers/provider.h"
 #include "support/command_output.h"
+#include "support/libreoffice_csv.h"
 
 using namespace kpx::data;
 using kpx::test::commandOutput;
@@ -25,94 +26,48 @@ namespace {
 
 const fs::path kAccessDir = fs::path(KPX_SHARED_TESTDATA) / "access";
 
-struct CsvField {
-  std::string text;
-  bool quoted = false;
-};
-using CsvRow = std::vector<CsvField>;
-
-// mdb-export's CSV: text quoted with doubled inner quotes, line breaks allowed inside quotes.
-std::vector<CsvRow> parseCsv(const std::string& s) {
-  std::vector<CsvRow> rows;
-  CsvRow row;
-  CsvField field;
-  bool inQuotes = false;
-  for (size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    if (inQuotes) {
-      if (c == '"' && i + 1 < s.size() && s[i + 1] == '"') {
-        field.text += '"';
-        ++i;
-      } else if (c == '"') {
-        inQuotes = false;
-      } else {
-        field.text += c;
-      }
-    } else if (c == '"') {
-      inQuotes = field.quoted = true;
-    } else if (c == ',') {
-      row.push_back(std::move(field));
-      field = {};
-    } else if (c == '\n') {
-      row.push_back(std::move(field));
-      field = {};
-      rows.push_back(std::move(row));
-      row.clear();
-    } else if (c != '\r') {
-      field.text += c;
-    }
-  }
-  if (!row.empty() || !field.text.empty()) {
-    row.push_back(std::move(field));
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
 std::unique_ptr<DataSource> openAccess(const fs::path& file) {
   return openDataSource(ConnectionProperties::parse("Persist Security Info=True;Data Source=" + file.string() +
                                                     ";User ID=Provider=Microsoft.jet.OLEDB.4.0;"));
 }
 
-std::string hex(std::string_view bytes) { return toText(Value::fromBinary(bytes)); }
-
 // Compares one of our values with mdb-export's text for it; returns a description of the
 // difference or an empty string.
-std::string compare(const ColumnInfo& column, const Value& ours, const CsvField& theirs) {
+std::string compare(const ColumnInfo& column, const Value& ours, const std::string& theirs) {
   if (ours.isNull() || (ours.kind == ValueKind::String && ours.text.empty())) {
-    return theirs.text.empty() ? "" : "null where mdb-export has '" + theirs.text + "'";
+    return theirs.empty() ? "" : "null where mdb-export has '" + theirs + "'";
   }
   const std::string mine = toText(ours);
   switch (column.type) {
     case adSingle:
     case adDouble: {
       double a = 0, b = 0;
-      if (!parseDouble(theirs.text, b)) return "mdb-export printed '" + theirs.text + "'";
+      if (!parseDouble(theirs, b)) return "mdb-export printed '" + theirs + "'";
       parseDouble(mine, a);
       const double tolerance = column.type == adSingle ? 1e-6 : 1e-14;
-      return std::fabs(a - b) <= tolerance * std::max(1.0, std::fabs(b)) ? "" : mine + " vs " + theirs.text;
+      return std::fabs(a - b) <= tolerance * std::max(1.0, std::fabs(b)) ? "" : mine + " vs " + theirs;
     }
     case adCurrency: {
       int64_t a = 0, b = 0;
-      return parseCurrency(mine, a) && parseCurrency(theirs.text, b) && a == b ? "" : mine + " vs " + theirs.text;
+      return parseCurrency(mine, a) && parseCurrency(theirs, b) && a == b ? "" : mine + " vs " + theirs;
     }
     case adNumeric:
-      return mine == toText(Value::fromDecimal(theirs.text)) ? "" : mine + " vs " + theirs.text;
+      return mine == toText(Value::fromDecimal(theirs)) ? "" : mine + " vs " + theirs;
     case adDate: {
-      if (theirs.text.rfind("1900-01-00", 0) == 0) {
+      if (theirs.rfind("1900-01-00", 0) == 0) {
         // mdbtools prints every date before 1899-12-30 (and after 2700) as 1900-01-00; the
         // value read from the file stands, provided it lies outside what mdbtools can print.
         return ours.real < 0 || ours.real > 1e6 ? "" : "mdb-export printed 1900-01-00 for " + mine;
       }
       double theirDate = 0;
-      if (!parseDate(theirs.text, theirDate)) return "mdb-export printed '" + theirs.text + "'";
-      return std::fabs(theirDate - ours.real) < 1.0 / 86400 ? "" : mine + " vs " + theirs.text;
+      if (!parseDate(theirs, theirDate)) return "mdb-export printed '" + theirs + "'";
+      return std::fabs(theirDate - ours.real) < 1.0 / 86400 ? "" : mine + " vs " + theirs;
     }
     case adVarBinary:
     case adLongVarBinary:
-      return mine == theirs.text ? "" : "binary differs (" + std::to_string(ours.text.size()) + " bytes)";
+      return mine == theirs ? "" : "binary differs (" + std::to_string(ours.text.size()) + " bytes)";
     default:
-      return mine == theirs.text ? "" : "'" + mine + "' vs '" + theirs.text + "'";
+      return mine == theirs ? "" : "'" + mine + "' vs '" + theirs + "'";
   }
 }
 
@@ -138,14 +93,14 @@ TEST_P(AccessFile, ReadsEveryTableAsMdbExportDoes) {
   for (const auto& table : tables) {
     SCOPED_TRACE(table);
     int rc = 0;
-    const auto csv = parseCsv(commandOutput("mdb-export -b hex -D %Y-%m-%d -T '%Y-%m-%d %H:%M:%S' " +
+    const auto csv = kpx::test::parseCsv(commandOutput("mdb-export -b hex -D %Y-%m-%d -T '%Y-%m-%d %H:%M:%S' " +
                                                 shellQuote(file.string()) + " " + shellQuote(table), &rc));
     ASSERT_EQ(rc, 0);
     ASSERT_FALSE(csv.empty());
     auto reader = source->openTable(table);
     const auto& columns = reader->columns();
     ASSERT_EQ(columns.size(), csv[0].size());
-    for (size_t c = 0; c < columns.size(); ++c) EXPECT_EQ(columns[c].name, csv[0][c].text);
+    for (size_t c = 0; c < columns.size(); ++c) EXPECT_EQ(columns[c].name, csv[0][c]);
 
     size_t row = 1;
     for (; reader->next(); ++row) {

@@ -122,6 +122,7 @@ class ConfigurationFile : public ::testing::Test {
 struct Scenario {
   const char* golden;
   void (*setUp)(ConfigurationFile&);
+  bool keepsTransformationsOnLoad = true;
 };
 
 class SavedConfiguration : public ConfigurationFile, public ::testing::WithParamInterface<Scenario> {};
@@ -154,7 +155,8 @@ const Scenario kScenarios[] = {
        f.wizard->setAutoCloseWizard(true);
        f.addCopy("Id", "Id", "Id");
        f.addCopy("Name", "Name", "Name");
-     }},
+     },
+     false},
     {"excel.ini",
      [](ConfigurationFile& f) {
        f.wizard->setSource(f.database(CONN_EXCEL, f.copyFixture("excel/people_2007.xlsx", "people.xlsx"), "people$"));
@@ -184,7 +186,8 @@ const Scenario kScenarios[] = {
        f.wizard->setDestination(f.database(CONN_ACCESS, f.target, "Clients"));
        f.addCopy("Code", "Code", "Code");
        f.addCopy("Name", "Name", "FullName");
-     }},
+     },
+     false},
     {"html.ini",
      [](ConfigurationFile& f) {
        f.wizard->setSource(f.database(CONN_HTML_SOURCE, f.copyFixture("html/catalogue.html", "catalogue.html"), "Products"));
@@ -217,8 +220,12 @@ TEST_P(SavedConfiguration, LoadingAndSavingAgainGivesTheSameFile) {
   auto saved = wizard;
   auto loaded = cKPXWizard::create();
   ASSERT_TRUE(loaded->LoadFromINIFile(file));
-  if (loaded->Transformations()->Count() == 0) {
-    // Column building is not in this build: rebuild the transformations from the same lists.
+  if (GetParam().keepsTransformationsOnLoad) {
+    EXPECT_GT(loaded->Transformations()->Count(), 0);
+  } else {
+    // Loading could not read both column lists (no server to ask; a text source into an
+    // existing table), so it dropped the transformations: rebuild them from the same lists.
+    EXPECT_EQ(loaded->Transformations()->Count(), 0);
     copyColumnLists(*saved, *loaded);
     ASSERT_TRUE(config::loadTransformations(*loaded, file));
   }

@@ -150,9 +150,9 @@ class TransferMatrix : public test::HeadlessTransfer, public ::testing::WithPara
       }
       case Into::Xls:
       case Into::Xlsx: {
-        auto sheets = test::libreOfficeSheets(path(into == Into::Xls ? "out.xls" : "out.xlsx"), path("lo"));
-        skipped = sheets.empty();
-        return skipped ? CsvRows{} : withoutHeader(sheets["Items"]);
+        skipped = !test::haveLibreOffice();
+        if (skipped) return {};
+        return withoutHeader(test::libreOfficeSheets(path(into == Into::Xls ? "out.xls" : "out.xlsx"), path("lo"))["Items"]);
       }
     }
     return {};

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 namespace kpx::test {
 
 CsvRows readCsvFile(const std::string& path) {
@@ -69,11 +71,11 @@ CsvRows canonicalNumbers(CsvRows rows) {
   return rows;
 }
 
-namespace {
-
 namespace fs = std::filesystem;
 
 bool haveLibreOffice() { return std::system("command -v soffice >/dev/null 2>&1") == 0; }
+
+namespace {
 
 // Runs soffice with `arguments`. Test programs run in parallel and share one profile, which
 // two LibreOffice processes cannot use at once: a lock file takes them in turn.
@@ -98,6 +100,7 @@ std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook, co
   // Sheet -1 writes every sheet to its own file, NAME-SHEET.csv.
   if (!runLibreOffice("--convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1'"
                       " --outdir '" + outDir + "' '" + workbook + "'")) {
+    ADD_FAILURE() << "LibreOffice could not convert " << workbook;
     return sheets;
   }
   std::string stem = fs::path(workbook).stem().string() + "-";
@@ -106,6 +109,7 @@ std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook, co
     if (name.rfind(stem, 0) == 0 && entry.path().extension() == ".csv")
       sheets[name.substr(stem.size(), name.size() - stem.size() - 4)] = readCsvFile(entry.path().string());
   }
+  if (sheets.empty()) ADD_FAILURE() << "LibreOffice read no sheet from " << workbook;
   return sheets;
 }
 

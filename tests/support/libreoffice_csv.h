@@ -17,8 +17,12 @@ CsvRows parseCsv(const std::string& text);
 // form a program printed them in ("1", "1.0", "1.0000").
 CsvRows canonicalNumbers(CsvRows rows);
 
+// Whether the soffice program is installed; tests that need it skip when it is not.
+bool haveLibreOffice();
+
 // Converts every sheet of `workbook` with LibreOffice headless into `outDir`, using a
-// private profile, and returns sheet name → rows. Empty when soffice is not installed.
+// private profile, and returns sheet name → rows. A workbook LibreOffice cannot read fails
+// the running test (and gives no sheets).
 std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook, const std::string& outDir);
 
 }  // namespace kpx::test

@@ -93,8 +93,6 @@ const PropertyCase kProperties[] = {
     {"wizard", "CountCorrectImport", 0x68030005, int16_t{7}, int16_t{7}},
     {"wizard", "AutoCloseWizard", 0x68030004, true, true},
     {"wizard", "AskCloseConfirmation", 0x68030003, true, true},
-    {"wizard", "LockSource", 0x68030002, false, false},
-    {"wizard", "LockDestination", 0x68030001, false, false},
     {"connection", "Mode", 0x68030018, int32_t{2}, int32_t{2}},
     {"connection", "CreatedDestinationTable", 0x68030017, true, true},
     {"connection", "SkipRows", 0x68030016, int16_t{3}, int16_t{3}},
