@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/row_count.h"
+#include "model/paths.h"
 
 namespace kpx::cli {
 namespace {
@@ -36,12 +37,11 @@ std::string absolute(const std::string& path) {
 
 }  // namespace
 
-std::string errorLogPath(const cKPXWizard& wizard) { return wizard.LogFilePath() + "KPXWIZARD_ERROR.txt"; }
 
 int runTransfer(Session& session) {
   cKPXWizard& wizard = session.wizard();
   TransferSummary summary;
-  summary.errorLog = absolute(errorLogPath(wizard));
+  summary.errorLog = absolute(errorLogFile(wizard.LogFilePath()));
   const auto destination = wizard.Destination();
   // A text destination is replaced by the run; a table keeps its rows and gains new ones.
   const bool replacedFile = destination->ConType() == CONN_TEXTFILE;

@@ -15,8 +15,6 @@ struct TransferSummary {
   std::string errorLog;
 };
 
-// The path of the error log file of `wizard`.
-std::string errorLogPath(const cKPXWizard& wizard);
 
 // Executes the session's wizard and prints the summary to the session's output. Returns the
 // exit status: 0 all rows written, 1 rows were rejected, 2 the run failed (with the reason).

@@ -11,6 +11,8 @@ std::string withTrailingSeparator(std::string_view path) {
   return std::string(path) + (windowsStyle ? '\\' : '/');
 }
 
+std::string errorLogFile(const std::string& logFilePath) { return logFilePath + "KPXWIZARD_ERROR.txt"; }
+
 std::string parentFolder(std::string_view path) {
   size_t cut = path.find_last_of("/\\");
   return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut));

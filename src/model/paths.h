@@ -10,5 +10,7 @@ namespace kpx {
 std::string withTrailingSeparator(std::string_view path);
 // Everything before the last "/" or "\" (empty when there is none).
 std::string parentFolder(std::string_view path);
+// The error log of failed rows in the log folder `logFilePath` (which ends in a separator).
+std::string errorLogFile(const std::string& logFilePath);
 
 }  // namespace kpx

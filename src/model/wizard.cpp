@@ -70,7 +70,7 @@ void cKPXWizard::CloseWizard() { currentWizard().reset(); }
 void cKPXWizard::setLogFilePath(const std::string& v) { m_logFilePath = withTrailingSeparator(v); }
 
 void cKPXWizard::setLockSource(bool v) {
-  if (!v) return;  // only true is ever stored, as hosts of the original relied on
+  if (!v) return;  // a put of false is ignored: only true is ever stored
   if (!m_source || m_source->Database().empty())
     throw AutomationError(
         kErrConnectionNotSet, m_appName,

@@ -5,6 +5,7 @@
 #include "kpxwizard/wizard.h"
 #include "model/paths.h"
 #include "package/cls_package.h"
+#include "package/destination_rows.h"
 #include "package/dts/package.h"
 #include "package/execution_state.h"
 
@@ -21,12 +22,6 @@ cKPXWizard& wizard() {
   auto w = oWizard();
   if (!w) throw AutomationError(91, "clsTask", "No wizard object is current");
   return *w;
-}
-
-// The exception-file folder: a trailing "\" ensured, the Windows rule kept for Windows paths
-// and "/" for Linux ones; an empty folder gives the root.
-std::string exceptionFileName(const std::string& logFilePath) {
-  return withTrailingSeparator(logFilePath) + "KPXWIZARD_ERROR.txt";
 }
 
 // A new transformation of `className` named after `t`, with the settings every transfer uses.
@@ -232,15 +227,13 @@ int16_t clsTask::CreateStepTaskTrasf() {
   pump->DestinationConnectionID = 2;
   const clsConnection& destination = *w.Destination();
   pump->DestinationObjectName =
-      destination.ConType() == CONN_SQLServer
-          ? "[" + destination.Database() + "].[dbo].[" + destination.TableName() + "]"
-          : destination.TableName();
+      destination.ConType() == CONN_SQLServer ? QualifiedTableName(destination) : destination.TableName();
   pump->ProgressRowCount = 1000;
   pump->MaximumErrorCount = 100;
   pump->FetchBufferSize = 1;
   pump->UseFastLoad = true;
   pump->InsertCommitSize = 0;
-  pump->ExceptionFileName = exceptionFileName(w.LogFilePath());
+  pump->ExceptionFileName = errorLogFile(w.LogFilePath());
   pump->ExceptionFileColumnDelimiter = "|";
   pump->ExceptionFileRowDelimiter = "\r\n";
   pump->AllowIdentityInserts = false;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "data/providers/html/html_source.h"
+#include "data/providers/sqlite/sqlite_statement.h"
 #include "data/query/query_engine.h"
 #include "data/query/source_tables.h"
 
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (!tables.empty()) {
     try {
-      auto reader = runQueryOver(*source, "SELECT * FROM " + quoteIdentifier(tables.front().name) + " ORDER BY 1");
+      auto reader = runQueryOver(*source, "SELECT * FROM " + quoteName(tables.front().name) + " ORDER BY 1");
       while (reader->next())
         for (size_t i = 0; i < reader->columns().size(); ++i) (void)reader->field(i);
     } catch (const DataError&) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "data/providers/sqlite/sqlite_statement.h"
 #include "kpxwizard/keyed_collection.h"
 
 namespace kpx::data {
@@ -72,7 +73,7 @@ int xConnect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_
   std::string schema = "CREATE TABLE x(";
   for (size_t i = 0; i < bound.columns.size(); ++i) {
     if (i) schema += ", ";
-    schema += quoteIdentifier(bound.sqlColumns[i]) + " " + declaredType(bound.columns[i].type);
+    schema += quoteName(bound.sqlColumns[i]) + " " + declaredType(bound.columns[i].type);
   }
   schema += ")";
   if (int rc = sqlite3_declare_vtab(db, schema.c_str()); rc != SQLITE_OK) {
@@ -224,15 +225,6 @@ std::vector<std::string> uniqueNames(const std::vector<ColumnInfo>& columns) {
 
 }  // namespace
 
-std::string quoteIdentifier(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
-
 void SourceTables::install(sqlite3* db) {
   if (sqlite3_create_module(db, "kpx_rows", &kRowsModule, this) != SQLITE_OK ||
       sqlite3_create_collation(db, kNoCaseCollation, SQLITE_UTF8, nullptr, noCaseCompare) != SQLITE_OK)
@@ -247,7 +239,7 @@ void SourceTables::bind(sqlite3* db, const std::string& sqlName, const std::stri
   if (bound->columns.empty()) throw DataError("The table \"" + sourceName + "\" has no columns to query.");
   bound->sqlColumns = uniqueNames(bound->columns);
   m_tables.push_back(std::move(bound));
-  const std::string sql = "CREATE VIRTUAL TABLE " + quoteIdentifier(sqlName) + " USING kpx_rows(" +
+  const std::string sql = "CREATE VIRTUAL TABLE " + quoteName(sqlName) + " USING kpx_rows(" +
                           std::to_string(m_tables.size() - 1) + ")";
   char* error = nullptr;
   if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {

@@ -43,7 +43,5 @@ class SourceTables {
   std::vector<std::unique_ptr<BoundTable>> m_tables;  // stable addresses for the cursors
 };
 
-// Quotes an SQL identifier with double quotes.
-std::string quoteIdentifier(const std::string& name);
 
 }  // namespace kpx::data
