@@ -9,6 +9,8 @@
 #include "cli/transfer_run.h"
 #include "config/mod_ini_api.h"
 #include "data/mod_database.h"
+#include "kpxwizard/automation_error.h"
+#include "model/vb_conversions.h"
 
 namespace kpx::cli {
 namespace {
@@ -22,7 +24,13 @@ void createMissingDestinationDatabase(const std::string& config, std::ostream& o
   const std::string kind = ReadINIKey(config, "DESTINATION", "TypeConnection", "");
   const std::string created = ReadINIKey(config, "DESTINATION", "CreatedDestinationTable", "");
   const std::string database = ReadINIKey(config, "DESTINATION", "Database", "");
-  if (kind != "1" || database.empty() || !(created == "True" || created == "-1" || created == "true")) return;
+  // The keys read as the configuration loader reads them; a value it would refuse asks for nothing.
+  bool wanted = false;
+  try {
+    wanted = vb::CLng(kind) == CONN_ACCESS && vb::CBool(created);
+  } catch (const AutomationError&) {
+  }
+  if (!wanted || database.empty()) return;
   std::error_code ec;
   if (fs::exists(database, ec) || detectFileKind(database).accessFile) return;
   const fs::path folder = fs::path(database).parent_path();

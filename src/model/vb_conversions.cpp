@@ -1,6 +1,7 @@
 #include "model/vb_conversions.h"
 
 #include <cctype>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -43,14 +44,21 @@ double roundedValue(std::string_view text) {
 std::optional<double> parseNumber(std::string_view text) {
   std::string trimmed = Trim(text);
   if (trimmed.empty()) return std::nullopt;
-  // Only plain decimal notation: strtod would also take "inf", "nan" and hexadecimal.
+  // Only plain decimal notation: "inf", "nan" and hexadecimal are not numbers here.
   for (char c : trimmed)
     if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' ||
           c == 'e' || c == 'E'))
       return std::nullopt;
-  char* end = nullptr;
-  double value = std::strtod(trimmed.c_str(), &end);
-  if (end != trimmed.c_str() + trimmed.size() || !std::isfinite(value)) return std::nullopt;
+  // from_chars reads "." as the decimal point whatever the locale (a Qt program sets the
+  // user's), but takes no leading "+".
+  std::string_view digits = trimmed;
+  if (digits.front() == '+') {
+    digits.remove_prefix(1);
+    if (digits.empty() || digits.front() == '+' || digits.front() == '-') return std::nullopt;
+  }
+  double value = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 

@@ -22,13 +22,14 @@ TEST(VbConversions, IntegersRoundHalfToEvenAndAcceptBooleanWords) {
   EXPECT_EQ(vb::CLng("2.5"), 2);
   EXPECT_EQ(vb::CLng("3.5"), 4);
   EXPECT_EQ(vb::CLng("1e3"), 1000);
+  EXPECT_EQ(vb::CLng("+5"), 5);
   EXPECT_EQ(vb::CInt("true"), -1);
   EXPECT_EQ(vb::CInt("False"), 0);
   EXPECT_EQ(vb::CInt("-32768"), -32768);
 }
 
 TEST(VbConversions, TextThatIsNoNumberIsATypeMismatchAndTooLargeAnOverflow) {
-  for (const char* text : {"", " ", "abc", "1,5", "0x10", "inf", "nan", "12a"})
+  for (const char* text : {"", " ", "abc", "1,5", "0x10", "inf", "nan", "12a", "+", "+-1", "++1"})
     EXPECT_EQ(errorOf([&] { vb::CLng(text); }), vb::kErrTypeMismatch) << '"' << text << '"';
   EXPECT_EQ(errorOf([] { vb::CInt("32768"); }), vb::kErrOverflow);
   EXPECT_EQ(errorOf([] { vb::CLng("2147483648"); }), vb::kErrOverflow);

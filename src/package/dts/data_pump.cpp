@@ -23,7 +23,11 @@ class PumpRun {
       copyRows();
     } catch (const std::exception& e) {
       abandon();
-      m_exceptions.writeRunFailure(e.what());
+      try {
+        m_exceptions.writeRunFailure(e.what());
+      } catch (...) {
+        // The run's own failure is the one to report, not the log's.
+      }
       throw;
     }
   }

@@ -215,11 +215,14 @@ void TextRowWriter::commit() {
   checkOpen();
   try {
     flush();
-    if (::fsync(m_fd) != 0 || ::close(m_fd) != 0) {
-      m_fd = -1;
-      throw DataError("Cannot write the text file " + m_format.path + ": " + std::strerror(errno) + ".");
-    }
+    const bool synced = ::fsync(m_fd) == 0;
+    const int syncError = errno;
+    const bool closed = ::close(m_fd) == 0;
     m_fd = -1;
+    if (!synced || !closed) {
+      throw DataError("Cannot write the text file " + m_format.path + ": " +
+                      std::strerror(synced ? errno : syncError) + ".");
+    }
     if (::rename(m_tempPath.c_str(), m_format.path.c_str()) != 0) {
       throw DataError("Cannot replace the text file " + m_format.path + ": " + std::strerror(errno) + ".");
     }
