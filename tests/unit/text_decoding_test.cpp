@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 
 using kpx::data::TextDecoder;
 using kpx::data::TextEncoding;
@@ -84,24 +83,6 @@ TEST(TextDecodingSwitch, Utf8TurnsIntoWindows1252AtTheFirstForeignByte) {
   decoder.finish(out);
   EXPECT_EQ(out, "Name;City\r\nRen\xC3\xA9;M\xC3\xBCnchen\r\n");
   EXPECT_EQ(decoder.encoding(), TextEncoding::Windows1252);
-}
-
-TEST(TextDecodingPrefix, DropsBomAndCharacterCutByThePrefixEnd) {
-  EXPECT_EQ(kpx::data::decodeTextPrefix("\xEF\xBB\xBF" "ab\xE2\x82"), "ab");
-  EXPECT_EQ(kpx::data::decodeTextPrefix(std::string("\xFF\xFE" "a\0b", 5)), "a");
-  EXPECT_EQ(kpx::data::decodeTextPrefix("x\xE9y"), "x\xC3\xA9y");
-}
-
-TEST(TextDecodingPrefix, ReadsOnlyTheStartOfAFile) {
-  std::string path = ::testing::TempDir() + "prefix_test.txt";
-  {
-    std::ofstream f(path, std::ios::binary);
-    f << "\xEF\xBB\xBF" << "first line\r\nsecond line\r\n";
-  }
-  EXPECT_EQ(kpx::data::readTextFilePrefix(path, 13), "first line");
-  EXPECT_EQ(kpx::data::readTextFilePrefix(path, 1000), "first line\r\nsecond line\r\n");
-  std::remove(path.c_str());
-  EXPECT_THROW(kpx::data::readTextFilePrefix(path, 10), std::runtime_error);
 }
 
 }  // namespace

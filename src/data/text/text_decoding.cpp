@@ -1,8 +1,6 @@
 #include "data/text/text_decoding.h"
 
 #include <cstring>
-#include <fstream>
-#include <stdexcept>
 
 namespace kpx::data {
 namespace {
@@ -121,17 +119,6 @@ size_t byteOrderMarkLength(TextEncoding encoding) {
     case TextEncoding::Utf16BE: return 2;
     default: return 0;
   }
-}
-
-const char* textEncodingName(TextEncoding encoding) {
-  switch (encoding) {
-    case TextEncoding::Utf8: return "UTF-8";
-    case TextEncoding::Utf8Bom: return "UTF-8 with BOM";
-    case TextEncoding::Utf16LE: return "UTF-16LE";
-    case TextEncoding::Utf16BE: return "UTF-16BE";
-    case TextEncoding::Windows1252: return "Windows-1252";
-  }
-  return "?";
 }
 
 void TextDecoder::decode(std::string_view bytes, std::string& out) {
@@ -267,25 +254,6 @@ void TextDecoder::finish(std::string& out) {
   }
   m_pendingCount = 0;
   m_highSurrogate = 0;
-}
-
-std::string decodeTextPrefix(std::string_view bytes) {
-  TextEncoding encoding = detectTextEncoding(bytes);
-  TextDecoder decoder(encoding);
-  std::string out;
-  out.reserve(bytes.size());
-  decoder.decode(bytes.substr(byteOrderMarkLength(encoding)), out);
-  return out;
-}
-
-std::string readTextFilePrefix(const std::string& path, size_t maxBytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("Cannot open the text file " + path);
-  std::string bytes(maxBytes, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(maxBytes));
-  if (in.bad()) throw std::runtime_error("Cannot read the text file " + path);
-  bytes.resize(static_cast<size_t>(in.gcount()));
-  return decodeTextPrefix(bytes);
 }
 
 }  // namespace kpx::data

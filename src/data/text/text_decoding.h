@@ -25,9 +25,6 @@ TextEncoding detectTextEncoding(std::string_view head);
 // Number of bytes of the byte-order mark that starts a file in `encoding` (0 for none).
 size_t byteOrderMarkLength(TextEncoding encoding);
 
-// Name for messages: "UTF-8", "UTF-16LE", "Windows-1252"…
-const char* textEncodingName(TextEncoding encoding);
-
 // Decodes a byte stream to UTF-8 chunk by chunk. Bytes of a character cut by the end of a
 // chunk are kept for the next call. Feed it the bytes after the BOM.
 class TextDecoder {
@@ -50,14 +47,6 @@ class TextDecoder {
   size_t m_pendingCount = 0;
   uint32_t m_highSurrogate = 0;     // UTF-16 lead surrogate waiting for its trail
 };
-
-// The text of a file prefix (as read for a preview): the encoding detected from `bytes`,
-// the BOM dropped, and a character cut by the end of `bytes` dropped too.
-std::string decodeTextPrefix(std::string_view bytes);
-
-// Reads at most `maxBytes` from the start of the file at `path` and decodes them with
-// decodeTextPrefix. Throws std::runtime_error naming the file when it cannot be read.
-std::string readTextFilePrefix(const std::string& path, size_t maxBytes);
 
 // Appends the UTF-8 form of code point `cp` (U+FFFD for a surrogate or a value past U+10FFFF).
 void appendUtf8(uint32_t cp, std::string& out);

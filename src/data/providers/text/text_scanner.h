@@ -51,9 +51,6 @@ class TextScanner {
   // Bytes of the file read so far and its size.
   int64_t bytesRead() const { return m_bytesRead; }
   int64_t fileSize() const { return m_fileSize; }
-  // The encoding the file is being read in (a UTF-8 file turns into Windows-1252 at the
-  // first byte that is not UTF-8).
-  TextEncoding encoding() const { return m_decoder.encoding(); }
 
  private:
   struct Span {
