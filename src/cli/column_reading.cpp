@@ -1,12 +1,9 @@
 #include "cli/column_reading.h"
 
-#include <algorithm>
-
 #include "cli/column_pairing.h"
-#include "config/mod_ini_api.h"
+#include "config/configuration_file.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
-#include "model/vb_strings.h"
 
 namespace kpx::cli {
 
@@ -37,34 +34,16 @@ void readColumns(Session& session) {
     fail("the table '" + destination.TableName() + "' in '" + destination.Database() + "'");
 }
 
-
 int32_t restoreTransformations(Session& session, const std::string& config) {
   cKPXWizard& wizard = session.wizard();
   readColumns(session);
-  auto source = wizard.Source()->Columns();
-  auto destination = wizard.Destination()->Columns();
-  auto transformations = wizard.Transformations();
-  transformations->Reset();
-  const std::string keys = modINIApi::ReadINISectionKeys(config, "TRANSFORMATIONS");
-  const auto keyCount = std::count(keys.begin(), keys.end(), '\0');
-  for (int i = 1; i <= keyCount; ++i) {
-    const std::string key = "TRANSFORMATION" + std::to_string(i);
-    const std::vector<std::string> fields = vb::Split(modINIApi::ReadINIKey(config, "TRANSFORMATIONS", key, ""), "\xC2\xA7");
-    if (fields.size() != 6) continue;
-    const auto missing = [&](const std::string& column, const char* side) {
-      return CliError("kpxwizard run: the " + std::string(side) + " column '" + column + "' named by " + key + " in '" +
-                      config + "' does not exist; save the transfer again or correct the file");
-    };
-    if (!destination->ExistItem(fields[5])) throw missing(fields[5], "destination");
-    const bool constant = fields[3] == "1";
-    if (!constant && !source->ExistItem(fields[4])) throw missing(fields[4], "source");
-    auto t = transformations->Add(fields[1]);
-    t->setTransformationType(constant ? kpxConstantColumn : kpxCopyColumn);
-    if (constant) t->setConstantValue(fields[2]);
-    else t->SourceFields()->AddColumn(source->Item(fields[4]));
-    t->DestinationFields()->AddColumn(destination->Item(fields[5]));
+  wizard.Transformations()->Reset();
+  if (!config::loadTransformations(wizard, config)) {
+    const std::string reason = session.reasonShown();
+    throw CliError("kpxwizard run: a transformation in '" + config + "' names a column the tables do not have" +
+                   (reason.empty() ? "" : " (" + reason + ")") + "; save the transfer again or correct the file");
   }
-  return transformations->Count();
+  return wizard.Transformations()->Count();
 }
 
 }  // namespace kpx::cli

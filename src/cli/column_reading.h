@@ -15,8 +15,9 @@ namespace kpx::cli {
 void readColumns(Session& session);
 
 // Reads both column lists and rebuilds the transformations stored in the TRANSFORMATIONS
-// section of `config` over them (copies and constants, by column name). Throws CliError naming
-// the key and column that no longer exist. Returns the number of transformations.
+// section of `config` over them (copies and constants, by column name), as loading a
+// configuration does. Throws CliError when a stored column no longer exists. Returns the
+// number of transformations.
 int32_t restoreTransformations(Session& session, const std::string& config);
 
 }  // namespace kpx::cli

@@ -68,4 +68,27 @@ TEST_F(RunSample, ConfigurationWithoutConnectionsIsInvalid) {
   EXPECT_NE(run.err.find("the source in 'empty.ini' is not valid"), std::string::npos) << run.err;
 }
 
+// Loading a saved copy from a text file into an existing table drops its transformations (the
+// column builder cannot read the table for a text source); run matches them again by name.
+TEST_F(RunSample, SavedTextIntoExistingTableCopyRunsAgain) {
+  const std::string db = (dir / "shop.db").string();
+  commandOutput("sqlite3 " + shellQuote(db) + " 'CREATE TABLE P(a, b, c)'");
+  std::ofstream(dir / "people.csv", std::ios::binary) << "Id,Name,City\r\n1,Anna,Roma\r\n2,Bruno,Pisa\r\n3,Carla,Bari\r\n";
+  auto copy = runKpxwizard("copy people.csv shop.db --to-table P --save again.ini --log-dir .", dir.string());
+  ASSERT_EQ(copy.status, 0) << copy.out << copy.err;
+  auto run = runKpxwizard("run again.ini --log-dir .", dir.string());
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("Matched 3 saved column transformation(s)"), std::string::npos) << run.out;
+  EXPECT_EQ(commandOutput("sqlite3 " + shellQuote(db) + " 'SELECT group_concat(a || b || c) FROM P'"),
+            "1AnnaRoma,2BrunoPisa,3CarlaBari,1AnnaRoma,2BrunoPisa,3CarlaBari\n");
+
+  // A column the table lost is named as the reason the run cannot go on.
+  commandOutput("sqlite3 " + shellQuote(db) + " 'DROP TABLE P; CREATE TABLE P(a, b)'");
+  auto broken = runKpxwizard("run again.ini --log-dir .", dir.string());
+  EXPECT_EQ(broken.status, 2) << broken.out;
+  EXPECT_NE(broken.err.find("a transformation in 'again.ini' names a column the tables do not have"),
+            std::string::npos)
+      << broken.err;
+}
+
 }  // namespace
