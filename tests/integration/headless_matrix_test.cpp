@@ -192,6 +192,12 @@ TEST_P(TransferMatrix, CopiesEveryRow) {
   EXPECT_EQ(test::canonicalNumbers(rows), test::canonicalNumbers(expected));
   if (into == Into::NewTable) {
     EXPECT_EQ(sqlite(path("out.db"), "SELECT sql FROM sqlite_master WHERE name='Items';"), created + "\n");
+    // The new table's columns take the source's types: text files give text; a database keeps
+    // its integers; workbooks and pages hold their numbers as doubles.
+    const char* types = from == From::Delimited || from == From::FixedWidth ? "text|text|text\n"
+                        : from == From::Sqlite                             ? "integer|text|real\n"
+                                                                           : "real|text|real\n";
+    EXPECT_EQ(sqlite(path("out.db"), "SELECT DISTINCT typeof(Code), typeof(Label), typeof(Price) FROM Items;"), types);
   }
 }
 
