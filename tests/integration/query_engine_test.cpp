@@ -161,6 +161,21 @@ TEST(MemoryQuery, GroupsAndFiltersTextWithoutCase) {
   EXPECT_EQ(filtered->columns()[2].type, adDate);
 }
 
+// Exact numbers pass through a query with their digits: small and large decimals keep plain
+// notation, currency keeps its four places also beyond what a double scaled by 10^4 holds.
+TEST(MemoryQuery, DecimalsAndCurrencyKeepTheirDigits) {
+  auto db = std::make_shared<MemoryDatabase>();
+  MemoryTable& t = db->addTable("T", {{"D", adNumeric, 0, adColNullable}, {"C", adCurrency, 0, adColNullable}});
+  const std::vector<std::pair<const char*, int64_t>> rows{
+      {"0.0001", 10000}, {"250000000000000000000", 9876543210123456}, {"-12.5", -15}};
+  for (const auto& [digits, scaled] : rows)
+    t.rows.push_back({StoredValue(Value::fromDecimal(digits)), StoredValue(Value::fromCurrency(scaled))});
+  MemoryDataSource source(db);
+  auto reader = runQueryOver(source, "SELECT D, C FROM T WHERE D > 0 OR C < 0");
+  EXPECT_EQ(rowsOf(*reader), (Rows{{"0.0001", "1"}, {"250000000000000000000", "987654321012.3456"},
+                                   {"-12.5", "-0.0015"}}));
+}
+
 TEST(HtmlQuery, RunsThroughTheJetProviderAsOpenDatabaseCallsIt) {
   auto source = openDataSource(ConnectionProperties::parse(
       "Data Source=" + kCatalogue + ";Extended Properties=HTML Import;User ID=Provider=Microsoft.jet.OLEDB.4.0;"));

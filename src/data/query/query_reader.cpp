@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -69,12 +70,21 @@ class QueryReader : public RowReader {
         break;
       }
       case adNumeric:
-        if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
+        if (storage == SQLITE_INTEGER) {
           m_scratch.clear();
-          appendText(storage == SQLITE_INTEGER ? Value::fromInt(sqlite3_column_int64(m_stmt, c))
-                                               : Value::fromDouble(sqlite3_column_double(m_stmt, c)),
-                     m_scratch);
+          appendText(Value::fromInt(sqlite3_column_int64(m_stmt, c)), m_scratch);
           return Value::fromDecimal(m_scratch);
+        }
+        if (storage == SQLITE_FLOAT) {
+          // Exact digits are plain notation: the shortest text that reads back as this double,
+          // never with an exponent.
+          char digits[400];
+          const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, sqlite3_column_double(m_stmt, c),
+                                               std::chars_format::fixed);
+          if (ec == std::errc()) {
+            m_scratch.assign(digits, end);
+            return Value::fromDecimal(m_scratch);
+          }
         }
         break;
       case adGUID:
