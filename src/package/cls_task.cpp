@@ -256,7 +256,14 @@ int16_t clsTask::CreateStepTaskTrasf() {
   package().Tasks.Add(task);
 
   m_packEvent = &package();
-  package().Execute(this);
+  try {
+    package().Execute(this);
+  } catch (...) {
+    // A failed or cancelled run lets go of its files as a finished one does.
+    m_packEvent = nullptr;
+    package().UnInitialize();
+    throw;
+  }
   m_packEvent = nullptr;
   package().UnInitialize();
   return 1;
