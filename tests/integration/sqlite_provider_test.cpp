@@ -247,6 +247,28 @@ TEST_F(SqliteProvider, WriterKeepsEveryRowInOrderAcrossGroups) {
   }
 }
 
+// A day written as YYYY-MM-DD goes into a date column as it stands, in groups and row by row;
+// one that names no real day is refused.
+TEST_F(SqliteProvider, DayTextIntoADateColumn) {
+  for (const char* create : {"CREATE TABLE t (d Datetime)", "CREATE TABLE t (d Datetime NOT NULL)"}) {
+    SCOPED_TRACE(create);
+    fs::remove(path);
+    sqlite3(create);
+    auto source = open();
+    auto writer = source->openWriter("t", {"d"});
+    for (const char* day : {"2024-02-29", "1900-03-01"}) {
+      Value v = Value::fromString(day);
+      writer->writeRow(&v, 1);
+    }
+    for (const char* wrong : {"2023-02-29", "2024-04-31", "2024-13-01", "0099-01-01"}) {
+      Value v = Value::fromString(wrong);
+      EXPECT_THROW(writer->writeRow(&v, 1), RowError) << wrong;
+    }
+    writer->commit();
+    EXPECT_EQ(sqlite3("SELECT d, typeof(d) FROM t ORDER BY rowid"), "2024-02-29|text\n1900-03-01|text\n");
+  }
+}
+
 // A table that can refuse a row is written row by row: the refusal comes from the row at
 // fault and the rows around it stay.
 TEST_F(SqliteProvider, EachKindOfConstraintRefusesItsOwnRow) {

@@ -83,7 +83,9 @@ class ParseIntegerTest : public testing::TestWithParam<ParseCase> {};
 TEST_P(ParseIntegerTest, Converts) {
   int64_t v = 0;
   ASSERT_EQ(parseInteger(GetParam().text, v), GetParam().ok);
-  if (GetParam().ok) EXPECT_EQ(v, static_cast<int64_t>(GetParam().expected));
+  if (GetParam().ok) {
+    EXPECT_EQ(v, static_cast<int64_t>(GetParam().expected));
+  }
 }
 INSTANTIATE_TEST_SUITE_P(Forms, ParseIntegerTest,
     testing::Values(ParseCase{"Plain", "42", true, 42}, ParseCase{"Blanks", " -7\t", true, -7},
@@ -96,7 +98,9 @@ class ParseDoubleTest : public testing::TestWithParam<ParseCase> {};
 TEST_P(ParseDoubleTest, Converts) {
   double v = 0;
   ASSERT_EQ(parseDouble(GetParam().text, v), GetParam().ok);
-  if (GetParam().ok) EXPECT_EQ(v, GetParam().expected);
+  if (GetParam().ok) {
+    EXPECT_EQ(v, GetParam().expected);
+  }
 }
 INSTANTIATE_TEST_SUITE_P(Forms, ParseDoubleTest,
     testing::Values(ParseCase{"Point", "3.25", true, 3.25}, ParseCase{"Exponent", "1e3", true, 1000},
@@ -109,7 +113,9 @@ class ParseCurrencyTest : public testing::TestWithParam<ParseCase> {};
 TEST_P(ParseCurrencyTest, Converts) {
   int64_t v = 0;
   ASSERT_EQ(parseCurrency(GetParam().text, v), GetParam().ok);
-  if (GetParam().ok) EXPECT_EQ(v, static_cast<int64_t>(GetParam().expected));
+  if (GetParam().ok) {
+    EXPECT_EQ(v, static_cast<int64_t>(GetParam().expected));
+  }
 }
 INSTANTIATE_TEST_SUITE_P(Forms, ParseCurrencyTest,
     testing::Values(ParseCase{"Whole", "12", true, 120000}, ParseCase{"Fraction", "-1.5", true, -15000},
@@ -132,7 +138,9 @@ class ParseBooleanTest : public testing::TestWithParam<ParseCase> {};
 TEST_P(ParseBooleanTest, Converts) {
   bool v = false;
   ASSERT_EQ(parseBoolean(GetParam().text, v), GetParam().ok);
-  if (GetParam().ok) EXPECT_EQ(v, GetParam().expected != 0);
+  if (GetParam().ok) {
+    EXPECT_EQ(v, GetParam().expected != 0);
+  }
 }
 INSTANTIATE_TEST_SUITE_P(Forms, ParseBooleanTest,
     testing::Values(ParseCase{"One", "1", true, 1}, ParseCase{"MinusOne", "-1", true, 1},
@@ -151,7 +159,9 @@ class ParseDateTest : public testing::TestWithParam<DateCase> {};
 TEST_P(ParseDateTest, Converts) {
   double v = 0;
   ASSERT_EQ(parseDate(GetParam().text, v), GetParam().ok);
-  if (GetParam().ok) EXPECT_EQ(toText(Value::fromDate(v)), GetParam().canonical);
+  if (GetParam().ok) {
+    EXPECT_EQ(toText(Value::fromDate(v)), GetParam().canonical);
+  }
 }
 INSTANTIATE_TEST_SUITE_P(Forms, ParseDateTest,
     testing::Values(DateCase{"DateOnly", "2023-07-04", true, "2023-07-04"},

@@ -315,6 +315,10 @@ bool parseBoolean(std::string_view text, bool& out) {
   return false;
 }
 
+bool isValidDay(int year, int month, int day) {
+  return year >= 100 && month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(year, month);
+}
+
 bool parseDate(std::string_view text, double& oleDate) {
   text = trim(text);
   size_t pos = 0;
@@ -331,7 +335,7 @@ bool parseDate(std::string_view text, double& oleDate) {
   if (!readNumber(text, pos, 1, 2, mo) || pos >= text.size() || text[pos] != '-') return false;
   ++pos;
   if (!readNumber(text, pos, 1, 2, d)) return false;
-  if (mo < 1 || mo > 12 || d < 1 || d > daysInMonth(y, mo) || y < 100) return false;
+  if (!isValidDay(y, mo, d)) return false;
   if (pos < text.size()) {
     if (text[pos] != ' ' && text[pos] != 'T') return false;
     ++pos;

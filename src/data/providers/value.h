@@ -79,6 +79,8 @@ bool parseDouble(std::string_view text, double& out);
 bool parseCurrency(std::string_view text, int64_t& scaled);
 bool parseBoolean(std::string_view text, bool& out);
 bool parseDate(std::string_view text, double& oleDate);
+// Whether year-month-day names a real day of a year from 100 on, as parseDate requires.
+bool isValidDay(int year, int month, int day);
 
 // Calendar helpers for OLE Automation dates.
 double oleDateFromParts(int year, int month, int day, int hour = 0, int minute = 0, double second = 0);

@@ -45,11 +45,7 @@ bool isDayText(std::string_view t) {
     for (size_t k = at; k < at + n; ++k) v = v * 10 + (t[k] - '0');
     return v;
   };
-  const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
-  if (year < 100 || month < 1 || month > 12 || day < 1) return false;
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+  return isValidDay(number(0, 4), number(5, 2), number(8, 2));
 }
 
 // Exact decimals go in as integers when whole, as doubles when a double holds them exactly
