@@ -22,8 +22,6 @@ class ConsoleMessageSink : public MessageSink {
 
   int32_t show(const std::string& text, int32_t style, const std::string& title) override;
 
-  // Every message shown, in order.
-  const std::vector<Shown>& shown() const { return m_shown; }
   // The text of the last message with a critical or exclamation icon; "" when none.
   std::string lastProblem() const;
 

@@ -27,7 +27,6 @@ class Session {
 
   cKPXWizard& wizard() { return *m_wizard; }
   ProgressDisplay& display() { return *m_display; }
-  ConsoleMessageSink& messages() { return *m_sink; }
   std::ostream& out() { return m_out; }
   std::ostream& err() { return m_err; }
 

@@ -4,6 +4,7 @@
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
 #include "model/paths.h"
+#include "model/vb_strings.h"
 #include "package/cls_package.h"
 #include "package/destination_rows.h"
 #include "package/dts/package.h"
@@ -108,10 +109,7 @@ bool clsTask::CreateDTSConnection(const clsConnection& conn) {
 
 bool clsTask::DTSConnectionExists(const std::string& key) const {
   try {
-    std::string trimmed = key;
-    trimmed.erase(0, trimmed.find_first_not_of(' '));
-    trimmed.erase(trimmed.find_last_not_of(' ') + 1);
-    return package().Connections.Find(trimmed) != nullptr;
+    return package().Connections.Find(vb::Trim(key)) != nullptr;
   } catch (...) {
     return false;
   }
