@@ -134,12 +134,20 @@ double median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-long countRows(const std::string& db) {
-  std::FILE* p = popen(("sqlite3 '" + db + "' 'SELECT count(*) FROM Bench'").c_str(), "r");
-  long n = -1;
-  if (p && std::fscanf(p, "%ld", &n) != 1) n = -1;
+// What the sqlite3 program reads from the table: its row count and sums over every column,
+// so that the two loads are compared on their content, not only on their row counts.
+std::string contentOf(const std::string& db) {
+  std::FILE* p = popen(("sqlite3 '" + db +
+                        "' 'SELECT count(*), total(Id), sum(length(Name)), count(DISTINCT City), "
+                        "count(DISTINCT Code), total(Qty), total(Amount), total(Price), total(Ratio), total(Flag), "
+                        "count(DISTINCT Day) FROM Bench'")
+                           .c_str(),
+                       "r");
+  std::string out;
+  char buffer[512];
+  while (p && std::fgets(buffer, sizeof buffer, p)) out += buffer;
   if (p) pclose(p);
-  return n;
+  return out;
 }
 
 }  // namespace
@@ -149,7 +157,11 @@ int main(int argc, char** argv) {
   int rounds = 5;
   std::vector<long> sizes;
   for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--rounds" && i + 1 < argc) {
+    if (std::string(argv[i]) == "--rounds") {
+      if (i + 1 == argc) {
+        std::fprintf(stderr, "--rounds needs a number\n");
+        return 2;
+      }
       rounds = std::max(1, std::atoi(argv[++i]));
     } else {
       sizes.push_back(std::atol(argv[i]));
@@ -185,8 +197,10 @@ int main(int argc, char** argv) {
           importSeconds.push_back(seconds(start));
         }
       }
-      if (!engine.ok || !imported || countRows(engineDb) != rows || countRows(importDb) != rows) {
-        std::fprintf(stderr, "a run failed or lost rows\n");
+      const std::string ours = contentOf(engineDb);
+      const std::string theirs = contentOf(importDb);
+      if (!engine.ok || !imported || ours != theirs || ours.rfind(std::to_string(rows) + "|", 0) != 0) {
+        std::fprintf(stderr, "a run failed or the tables differ:\nengine: %s.import: %s", ours.c_str(), theirs.c_str());
         return 1;
       }
       engineSeconds.push_back(engine.seconds);
