@@ -73,15 +73,7 @@ class DtsPump : public testing::Test {
   }
 
   // What the destination says of a Qty of "bad".
-  static std::string badQtyDescription() {
-    std::string scratch;
-    try {
-      data::convertForColumn(Value::fromString("bad"), ColumnInfo{"Qty", data::adInteger, 0, 0}, scratch);
-    } catch (const data::RowError& e) {
-      return e.what();
-    }
-    return "(converted)";
-  }
+  static std::string badQtyDescription() { return "The value 'bad' does not convert to the type of column 'Qty'"; }
 
   // Runs the package, expecting the pump step to fail; returns its error.
   StepErrorInfo failedRun(test::RecordingEvents& events) {
@@ -149,6 +141,17 @@ TEST_F(DtsPump, FiftyBadRowsAreSkippedAndWrittenToTheExceptionFile) {
     const std::string i = std::to_string(40 * k);
     EXPECT_EQ(lines[static_cast<size_t>(k)], "Row " + i + ": " + badQtyDescription() + "|" + i + "|N" + i + "|bad");
   }
+}
+
+TEST_F(DtsPump, AFailedRowWithLineBreaksTakesOneLineOfTheExceptionFile) {
+  source->findTable("Orders")->rows.push_back(
+      {StoredValue(Value::fromInt(1)), StoredValue(Value::fromString("two\r\nlines")), StoredValue(Value::fromString("bad"))});
+  test::RecordingEvents events;
+  package->Execute(&events);
+  package->UnInitialize();
+  const auto lines = test::crlfLines(exceptionFile);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "Row 1: " + badQtyDescription() + "|1|two  lines|bad");
 }
 
 TEST_F(DtsPump, PastTheErrorLimitTheRunRollsBackAndTheFileKeepsGrowing) {

@@ -36,7 +36,7 @@ void ExceptionFile::open() {
   flushLine();
 }
 
-// Descriptions stay on their line: line breaks in them become blanks.
+// A failed row stays on its line: line breaks in its description and values become blanks.
 void ExceptionFile::appendSingleLine(std::string_view text) {
   for (char c : text) m_line.push_back(c == '\r' || c == '\n' ? ' ' : c);
 }
@@ -58,7 +58,9 @@ void ExceptionFile::writeRow(int64_t rowNumber, std::string_view description, co
   if (row) {
     for (size_t i = 0; i < row->columns().size(); ++i) {
       m_line += m_columnDelimiter;
-      data::appendText(row->field(i), m_line);
+      m_value.clear();
+      data::appendText(row->field(i), m_value);
+      appendSingleLine(m_value);
     }
   }
   flushLine();

@@ -37,6 +37,7 @@ class ExceptionFile {
   std::string m_path, m_package, m_step, m_columnDelimiter, m_rowDelimiter;
   std::FILE* m_file = nullptr;
   std::string m_line;
+  std::string m_value;  // one value's text, before its line breaks go
 };
 
 }  // namespace kpx::dts
