@@ -4,7 +4,6 @@
 #include <regex>
 
 #include "data/providers/memory/memory_provider.h"
-#include "data/providers/value_conversion.h"
 #include "package/dts/package.h"
 #include "support/pump_package.h"
 
