@@ -11,6 +11,27 @@
 
 namespace kpx {
 
+// The values of one connection section of a configuration file, converted to their types.
+struct StoredConnection {
+  int32_t conType = 0;
+  std::string providerString;
+  std::string database;
+  int32_t mode = 0;
+  int16_t id = 0;
+  int16_t modeText = 0;
+  std::string tableName;
+  int32_t tableType = 0;
+  bool createdDestinationTable = false;
+  std::string user;
+  std::string server;
+  std::string password;
+  std::string columnLengths;
+  std::string columnNames;
+  int32_t formatFile = 0;
+  int16_t skipRows = 0;
+  std::string textQualifier;
+};
+
 class clsConnection {
  public:
   // Role; kpxSource gives id 1 and ModeText 1, any other value id 2 and ModeText 3.
@@ -74,15 +95,9 @@ class clsConnection {
 
   // Builds the connection string for the current state, stores it and returns it.
   std::string CreateConnectionString();
-  // Loads the connection from section "SOURCE" or "DESTINATION" of the configuration file
-  // `strFileIni`; `strSectionKeys` is the section's key list (ReadINISectionKeys): nothing is
-  // loaded when it is empty or the section is another. Values are stored as they stand,
-  // except that the column and row delimiters and FirstRow go through the puts of the
-  // current wizard's connection of that role, the password is decoded, and LockSource /
-  // LockDestination are put on the wizard. A value that does not convert to its number or
-  // boolean raises error 13 naming the key and the file.
-  void LetPropertyClass(const std::string& Section, const std::string& strSectionKeys,
-                        const std::string& strFileIni);
+  // Takes the values a configuration file stored for this connection as they stand, without
+  // the checks and side effects of the puts.
+  void assignStored(const StoredConnection& stored);
   // Returns to the cleared state (ConType -1, ProviderString "-1", …); keeps Name,
   // ConnectionString, NumberColumns and Columns.
   void ResetConnection();
@@ -114,5 +129,15 @@ class clsConnection {
   int32_t m_numberColumns = 0;
   std::string m_connectionString;
 };
+
+// Loads `connection` from section "SOURCE" or "DESTINATION" of the configuration file
+// `strFileIni`; `strSectionKeys` is the section's key list (ReadINISectionKeys): nothing is
+// loaded when it is empty or the section is another. Values are stored as they stand, except
+// that the column and row delimiters and FirstRow go through the puts of the current wizard's
+// connection of that role, the password is decoded, and LockSource / LockDestination are put
+// on the wizard. A value that does not convert to its number or boolean raises error 13 naming
+// the key and the file, before anything is stored.
+void LetPropertyClass(clsConnection& connection, const std::string& Section,
+                      const std::string& strSectionKeys, const std::string& strFileIni);
 
 }  // namespace kpx

@@ -1,7 +1,7 @@
 #include "cli/column_reading.h"
 
 #include "cli/column_pairing.h"
-#include "config/configuration_file.h"
+#include "component/configuration_file.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 

@@ -31,7 +31,7 @@ int inspectConfiguration(const std::string& config, bool json, std::ostream& out
        {std::tuple{"SOURCE", "source", wizard->Source()}, std::tuple{"DESTINATION", "destination", wizard->Destination()}}) {
     const std::string keys = modINIApi::ReadINISectionKeys(config, section);
     if (keys.empty()) continue;
-    connection->LetPropertyClass(section, keys, config);
+    LetPropertyClass(*connection, section, keys, config);
     FileKind kind = detectFileKind(connection->Database());
     kind.conType = connection->ConType();
     DataSourceReport report = inspectConnection(*connection, kind);

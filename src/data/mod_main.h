@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kpxwizard/connection.h"
+#include "model/row_delimiters.h"
 
 namespace kpx::modMain {
 
@@ -57,11 +58,6 @@ std::string TakeNameTable(std::string_view path);
 
 // Display name of a connection kind ("ACCESS", "SQL SERVER", ...), "" for unknown kinds.
 std::string NameConnection(int32_t kind);
-
-// The characters of a row delimiter given by its internal name ("{CR}{LF}", "Virgola", ...,
-// compared exactly) or by its row-delimiter code (0 to 6, also as decimal text); "" otherwise.
-std::string DelimiterText(std::string_view value);
-std::string DelimiterText(int32_t code);
 
 // True when every character is a decimal digit; true for "".
 bool IsDigitsOnly(std::string_view text);

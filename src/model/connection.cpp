@@ -1,8 +1,8 @@
 #include "kpxwizard/connection.h"
 
-#include "data/mod_main.h"
 #include "kpxwizard/messages.h"
 #include "model/main_window_state.h"
+#include "model/row_delimiters.h"
 
 namespace kpx {
 namespace {
@@ -28,6 +28,26 @@ void clsConnection::setMode(int32_t v) {
 void clsConnection::setCreatedDestinationTable(bool v) {
   m_createdDestinationTable = v;
   mainWindowState().NewTableRequested = v;
+}
+
+void clsConnection::assignStored(const StoredConnection& stored) {
+  m_conType = stored.conType;
+  m_providerString = stored.providerString;
+  m_database = stored.database;
+  m_mode = stored.mode;
+  m_id = stored.id;
+  m_modeText = stored.modeText;
+  m_tableName = stored.tableName;
+  m_tableType = stored.tableType;
+  m_createdDestinationTable = stored.createdDestinationTable;
+  m_user = stored.user;
+  m_server = stored.server;
+  m_password = stored.password;
+  m_columnLengths = stored.columnLengths;
+  m_columnNames = stored.columnNames;
+  m_formatFile = stored.formatFile;
+  m_skipRows = stored.skipRows;
+  m_textQualifier = stored.textQualifier;
 }
 
 void clsConnection::setColumnDelimiter(const std::string& v) {

@@ -5,23 +5,12 @@
 #include <algorithm>
 
 #include "kpxwizard/messages.h"
+#include "model/current_wizard.h"
 #include "model/main_window_state.h"
 #include "model/paths.h"
-#include "package/cls_package.h"
-#include "package/dts/package.h"
 
 namespace kpx {
 namespace {
-
-std::shared_ptr<cKPXWizard>& currentWizard() {
-  static std::shared_ptr<cKPXWizard> wizard;
-  return wizard;
-}
-
-WizardWindowRunner& windowRunner() {
-  static WizardWindowRunner runner;
-  return runner;
-}
 
 // The folder of the file this code was loaded from (the shared library, or the program
 // that links the component statically).
@@ -34,9 +23,12 @@ std::string componentFolder() {
 
 }  // namespace
 
-std::shared_ptr<cKPXWizard> oWizard() { return currentWizard(); }
+std::shared_ptr<cKPXWizard>& currentWizard() {
+  static std::shared_ptr<cKPXWizard> wizard;
+  return wizard;
+}
 
-void registerWizardWindow(WizardWindowRunner runner) { windowRunner() = std::move(runner); }
+std::shared_ptr<cKPXWizard> oWizard() { return currentWizard(); }
 
 MainWindowState& mainWindowState() {
   static MainWindowState state;
@@ -54,16 +46,6 @@ void resetMainWindowMembers() {
 cKPXWizard::cKPXWizard() : m_logFilePath(componentFolder()) {}
 
 cKPXWizard::~cKPXWizard() = default;
-
-std::shared_ptr<cKPXWizard> cKPXWizard::create() {
-  std::shared_ptr<cKPXWizard> wizard(new cKPXWizard());
-  if (!oPackage()) oPackage() = std::make_shared<dts::Package>();
-  wizard->m_package = std::make_shared<clsPackage>();
-  wizard->m_package->setPackageName("KPX Wizard IO");
-  wizard->m_package->CreatePackage(oPackage());
-  currentWizard() = wizard;
-  return wizard;
-}
 
 void cKPXWizard::CloseWizard() { currentWizard().reset(); }
 
@@ -84,19 +66,6 @@ void cKPXWizard::setLockDestination(bool v) {
     throw AutomationError(kErrConnectionNotSet, m_appName,
                           "Attenzione:impossibile assegnare LockDestination=True per la "
                           "Connessione non ancora settata");
-}
-
-bool cKPXWizard::ActivateWizard() {
-  try {
-    if (!windowRunner())
-      throw AutomationError(kErrUnspecified, m_appName,
-                            "The wizard windows are not available: load libkpxwizard-ui and "
-                            "run with a display, or run the transfer headless");
-    return windowRunner()(*this);
-  } catch (...) {
-    ShowProcedureError("cKPXWizard", "ActivateWizard");
-    return false;
-  }
 }
 
 uint32_t cKPXWizard::advise(std::shared_ptr<WizardEventSink> sink) {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "config/configuration_file.h"
+#include "component/configuration_file.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
 

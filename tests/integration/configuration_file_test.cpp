@@ -9,7 +9,8 @@
 #include <optional>
 #include <sstream>
 
-#include "config/configuration_file.h"
+#include "component/configuration_file.h"
+#include "component/module_state.h"
 #include "config/mod_ini_api.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
@@ -52,11 +53,7 @@ class ConfigurationFile : public ::testing::Test {
     file = (dir / "wizard.ini").string();
   }
   void TearDown() override {
-    if (oWizard()) oWizard()->CloseWizard();
-    modDatabase::resetState();
-    modMain::resetState();
-    resetMainWindowMembers();
-    mainWindowState().NewTableRequested = false;
+    resetModuleState();
     recording.reset();
     fs::remove_all(dir);
   }

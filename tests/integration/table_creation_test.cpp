@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "component/module_state.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "kpxwizard/wizard.h"
@@ -45,10 +46,7 @@ class TableCreation : public ::testing::Test {
     modDatabase::CreaDataBase(destination);
   }
   void TearDown() override {
-    wizard->CloseWizard();
-    modDatabase::resetState();
-    modMain::resetState();
-    resetMainWindowMembers();
+    resetModuleState();
     fs::remove_all(dir);
   }
 

@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "component/module_state.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "model/main_window_state.h"
@@ -44,14 +45,11 @@ void HeadlessTransfer::SetUp() {
                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
   fs::remove_all(dir);
   fs::create_directories(dir);
+  resetModuleState();
   wizard = cKPXWizard::create();
   wizard->setLogFilePath(dir.string());
   events = std::make_shared<HostEvents>();
   wizard->advise(events);
-  modDatabase::resetState();
-  modMain::resetState();
-  resetMainWindowMembers();
-  executionState() = ExecutionState();
 }
 
 void HeadlessTransfer::TearDown() {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "component/module_state.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "kpxwizard/wizard.h"
@@ -29,9 +30,7 @@ class SchemaReader : public ::testing::Test {
     EXPECT_EQ(std::system(("sqlite3 '" + db + "' \"" + sql + "\"").c_str()), 0);
   }
   void TearDown() override {
-    wizard->CloseWizard();
-    modDatabase::resetState();
-    modMain::resetState();
+    resetModuleState();
     fs::remove_all(dir);
   }
 

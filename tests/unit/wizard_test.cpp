@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "component/module_state.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "kpxwizard/wizard.h"
@@ -23,9 +24,7 @@ class WizardTest : public ::testing::Test {
     fs::create_directories(dir);
   }
   void TearDown() override {
-    wizard->CloseWizard();
-    modDatabase::resetState();
-    modMain::resetState();
+    resetModuleState();
     fs::remove_all(dir);
   }
 

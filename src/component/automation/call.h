@@ -8,8 +8,8 @@
 #include <variant>
 
 #include "kpxwizard/kpxautomation.h"
-#include "model/automation/hresults.h"
-#include "model/automation/object.h"
+#include "component/automation/hresults.h"
+#include "component/automation/object.h"
 
 namespace kpx::automation {
 

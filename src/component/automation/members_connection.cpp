@@ -1,6 +1,6 @@
 // The connection object's members as a host calls them.
 #include "kpxwizard/automation_error.h"
-#include "model/automation/dispatch_table.h"
+#include "component/automation/dispatch_table.h"
 
 namespace kpx::automation {
 
@@ -9,7 +9,7 @@ const DispatchTable<clsConnection>& connectionMembers() {
     using C = clsConnection;
     DispatchTable<C> t;
     addMethod<C>(t, "LetPropertyClass", 0x60030019, 3, [](C& self, Call& c) {
-      self.LetPropertyClass(c.arg<std::string>(0), c.arg<std::string>(1), c.arg<std::string>(2));
+      LetPropertyClass(self, c.arg<std::string>(0), c.arg<std::string>(1), c.arg<std::string>(2));
     });
     addProperty(t, "Mode", 0x68030018, &C::Mode, &C::setMode);
     addProperty(t, "CreatedDestinationTable", 0x68030017, &C::CreatedDestinationTable,

@@ -1,4 +1,4 @@
-#include "config/configuration_file.h"
+#include "component/configuration_file.h"
 
 #include <filesystem>
 #include <utility>
@@ -116,7 +116,7 @@ bool isFile(const std::string& path) {
 // Loads one connection section and checks that its file is still there (message `missing`).
 bool loadConnection(clsConnection& c, const char* section, const std::string& file, int32_t missing) {
   std::string keys = ReadINISectionKeys(file, section);
-  if (!keys.empty()) c.LetPropertyClass(section, keys, file);
+  if (!keys.empty()) LetPropertyClass(c, section, keys, file);
   if (c.Database().empty()) return true;
   if (!isFile(c.Database()) && c.ConType() != CONN_SQLServer) {
     ShowMessage(GetResText(missing), vbExclamation);

@@ -1,7 +1,7 @@
 // The in-process server entry points that hand out class factories and say whether the
 // library may be unloaded. A class factory is a KPX_OBJECT*; kpxInvoke reaches its
 // CreateInstance (DISPID 1) and LockServer (DISPID 2).
-#include "model/automation/dispatch_table.h"
+#include "component/automation/dispatch_table.h"
 
 namespace kpx::automation {
 namespace {

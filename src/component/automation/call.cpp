@@ -1,11 +1,11 @@
-#include "model/automation/call.h"
+#include "component/automation/call.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "kpxwizard/keyed_collection.h"
-#include "model/automation/strings.h"
+#include "component/automation/strings.h"
 #include "model/vb_strings.h"
 
 namespace kpx::automation {

@@ -1,5 +1,5 @@
 // The wizard object's members as a host calls them.
-#include "model/automation/dispatch_table.h"
+#include "component/automation/dispatch_table.h"
 
 namespace kpx::automation {
 

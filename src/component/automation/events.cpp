@@ -1,8 +1,8 @@
 // Hands the wizard's events to a host's callback: the arguments as values in their natural
 // order, the cancel flags as VT_BOOL|VT_BYREF that the host sets to -1 to cancel.
-#include "model/automation/hresults.h"
-#include "model/automation/object.h"
-#include "model/automation/strings.h"
+#include "component/automation/hresults.h"
+#include "component/automation/object.h"
+#include "component/automation/strings.h"
 
 namespace kpx::automation {
 namespace {

@@ -1,7 +1,7 @@
 // The members of the columns and transformations, and of their collections, as a host calls
 // them. Both collections share Item (the default member), Remove, Count, ExistItem, Name and
 // the enumerator.
-#include "model/automation/dispatch_table.h"
+#include "component/automation/dispatch_table.h"
 
 namespace kpx::automation {
 namespace {

@@ -4,8 +4,8 @@
 #include "kpxwizard/automation_error.h"
 #include "kpxwizard/keyed_collection.h"
 #include "kpxwizard/messages.h"
-#include "model/automation/dispatch_table.h"
-#include "model/automation/strings.h"
+#include "component/automation/dispatch_table.h"
+#include "component/automation/strings.h"
 
 namespace kpx::automation {
 namespace {

@@ -1,6 +1,6 @@
 // Lets a host answer every message box through a C callback.
 #include "kpxwizard/messages.h"
-#include "model/automation/hresults.h"
+#include "component/automation/hresults.h"
 
 namespace kpx::automation {
 namespace {

@@ -1,4 +1,4 @@
-#include "model/automation/identities.h"
+#include "component/automation/identities.h"
 
 #include <array>
 #include <cstdio>

@@ -12,7 +12,7 @@
 #include "kpxwizard/kpxautomation.h"
 #include "kpxwizard/transformations.h"
 #include "kpxwizard/wizard.h"
-#include "model/automation/identities.h"
+#include "component/automation/identities.h"
 
 namespace kpx::automation {
 

@@ -5,7 +5,7 @@
 //   [ProgID\<ProgID>]        CLSID
 //   [Interface\{iid}]        Name, Kind (dual or dispatch), TypeLib, Version
 // Unregistration removes those sections and leaves anything else in the file.
-#include "model/automation/registration.h"
+#include "component/automation/registration.h"
 
 #include <dlfcn.h>
 
@@ -13,8 +13,8 @@
 #include <string>
 
 #include "config/ini_file.h"
-#include "model/automation/hresults.h"
-#include "model/automation/identities.h"
+#include "component/automation/hresults.h"
+#include "component/automation/identities.h"
 
 namespace kpx::automation {
 namespace {

@@ -7,7 +7,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "model/automation/call.h"
+#include "component/automation/call.h"
 
 namespace kpx::automation {
 

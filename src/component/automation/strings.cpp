@@ -1,12 +1,12 @@
 // Counted strings: a uint32 byte length, then the UTF-16 code units, then a NUL unit. The
 // string pointer a host sees points at the first code unit.
-#include "model/automation/strings.h"
+#include "component/automation/strings.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "model/automation/hresults.h"
+#include "component/automation/hresults.h"
 #include "model/vb_strings.h"
 
 namespace kpx::automation {

@@ -1,8 +1,8 @@
-#include "model/automation/object.h"
+#include "component/automation/object.h"
 
 #include <unordered_map>
 
-#include "model/automation/hresults.h"
+#include "component/automation/hresults.h"
 
 namespace kpx::automation {
 namespace {

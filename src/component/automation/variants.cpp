@@ -1,5 +1,5 @@
 // Initialising and clearing the values that carry arguments and results.
-#include "model/automation/hresults.h"
+#include "component/automation/hresults.h"
 
 extern "C" {
 

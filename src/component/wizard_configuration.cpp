@@ -1,6 +1,6 @@
 // The wizard's operations that save or load a configuration. Each traps its errors: the
 // standard error report names the operation and the operation returns its failure value.
-#include "config/configuration_file.h"
+#include "component/configuration_file.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
 
