@@ -6,6 +6,7 @@
 #include "data/providers/excel/byte_reader.h"
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/workbook.h"
+#include "data/providers/text_compare.h"
 
 namespace kpx::data::excel {
 namespace {
@@ -77,7 +78,7 @@ class CompoundReader {
       if (type != 2 || nameBytes < 2 || nameBytes > 64) continue;
       std::string name = fromUtf16Le(rawName.substr(0, nameBytes - 2));
       bool wanted = false;
-      for (auto n : names) wanted = wanted || sameName(name, std::string(n));
+      for (auto n : names) wanted = wanted || equalsIgnoringCase(name, n);
       if (!wanted) continue;
       std::string data;
       if (size < m_cutoff) {

@@ -8,6 +8,7 @@
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/sheet_table.h"
 #include "data/providers/excel/workbook_file.h"
+#include "data/providers/text_compare.h"
 #include "data/query/query_engine.h"
 
 namespace kpx::data::excel {
@@ -239,7 +240,7 @@ class ExcelSource : public DataSource {
     for (const std::string& name : columns) {
       uint32_t found = UINT32_MAX;
       for (uint32_t c = 0; c < head.size() && found == UINT32_MAX; ++c)
-        if (head[c].kind == CellKind::Text && sameName(head[c].text, name)) found = c;
+        if (head[c].kind == CellKind::Text && equalsIgnoringCase(head[c].text, name)) found = c;
       if (found == UINT32_MAX) {
         // A sheet without header names its columns F1, F2…
         if (name.size() > 1 && (name[0] == 'F' || name[0] == 'f') && name.find_first_not_of("0123456789", 1) == std::string::npos) {

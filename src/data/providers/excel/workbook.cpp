@@ -1,6 +1,6 @@
 #include "data/providers/excel/workbook.h"
 
-#include <strings.h>
+#include "data/providers/text_compare.h"
 
 namespace kpx::data::excel {
 
@@ -24,16 +24,12 @@ size_t Sheet::usedRows() const {
 
 Sheet* Workbook::find(const std::string& name) {
   for (Sheet& s : sheets)
-    if (sameName(s.name, name)) return &s;
+    if (equalsIgnoringCase(s.name, name)) return &s;
   return nullptr;
 }
 
 SheetLimits limitsOf(WorkbookFormat format) {
   return format == WorkbookFormat::Xls ? SheetLimits{65536, 256} : SheetLimits{1048576, 16384};
-}
-
-bool sameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
 }  // namespace kpx::data::excel

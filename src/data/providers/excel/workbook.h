@@ -37,7 +37,7 @@ enum class WorkbookFormat { Xls, Xlsx };
 
 struct Workbook {
   std::vector<Sheet> sheets;
-  // Finds a sheet by name without regard to ASCII case; nullptr when absent.
+  // Finds a sheet by name without regard to case; nullptr when absent.
   Sheet* find(const std::string& name);
 };
 
@@ -47,8 +47,5 @@ struct SheetLimits {
   uint32_t columns;
 };
 SheetLimits limitsOf(WorkbookFormat format);
-
-// Names compare without regard to ASCII case, as Jet compares them.
-bool sameName(const std::string& a, const std::string& b);
 
 }  // namespace kpx::data::excel
