@@ -139,6 +139,19 @@ TEST_P(NonAsciiNames, TableAndColumnsAnswerToAnotherCase) {
   EXPECT_EQ(test::readRowsAsText(*reader), (test::TextRows{{"30", "Liceo"}}));
 }
 
+TEST_P(NonAsciiNames, AMissingTableIsReportedTheSameWayByEveryKind) {
+  Source source = GetParam().make(dir);
+  EXPECT_FALSE(source.data->hasTable("CITTA"));
+  for (auto open : {+[](DataSource& d) { d.openTable("CITTA"); }, +[](DataSource& d) { d.columns("CITTA"); }}) {
+    try {
+      open(*source.data);
+      ADD_FAILURE() << "a table without its accent was found";
+    } catch (const DataError& e) {
+      EXPECT_NE(std::string(e.what()).find("The table \"CITTA\" does not exist in "), std::string::npos) << e.what();
+    }
+  }
+}
+
 TEST_P(NonAsciiNames, RowsAreWrittenThroughColumnsInAnotherCase) {
   if (!GetParam().appendsByName) GTEST_SKIP() << GetParam().name << " takes no rows into columns it has";
   {

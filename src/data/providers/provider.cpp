@@ -17,11 +17,28 @@ std::unique_ptr<RowWriter> DataSource::openWriter(const std::string& table,
   throw DataError("This data source does not support writing rows (table '" + table + "')");
 }
 
-bool DataSource::hasTable(const std::string& table) {
+std::string DataSource::catalogSpelling(const std::string& table) {
+  const std::string wanted = tableKey(table);
   for (const auto& info : tables()) {
-    if (equalsIgnoringCase(info.name, table)) return true;
+    if (equalsIgnoringCase(tableKey(info.name), wanted)) return info.name;
   }
-  return false;
+  return {};
+}
+
+std::string DataSource::existingTable(const std::string& table) {
+  std::string name = catalogSpelling(table);
+  if (name.empty()) throw DataError("The table \"" + table + "\" does not exist in " + describe() + ".");
+  return name;
+}
+
+bool DataSource::hasTable(const std::string& table) { return !catalogSpelling(table).empty(); }
+
+std::vector<ColumnInfo> DataSource::columns(const std::string& table) {
+  return catalogColumns(existingTable(table));
+}
+
+std::unique_ptr<RowReader> DataSource::openTable(const std::string& table) {
+  return openCatalogTable(existingTable(table));
 }
 
 }  // namespace kpx::data

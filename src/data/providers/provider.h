@@ -129,9 +129,10 @@ class DataSource {
   virtual ~DataSource() = default;
   // Tables and views in catalog order.
   virtual std::vector<TableInfo> tables() = 0;
-  // Columns of a table or view in catalog order; DataError when it does not exist.
-  virtual std::vector<ColumnInfo> columns(const std::string& table) = 0;
-  virtual std::unique_ptr<RowReader> openTable(const std::string& table) = 0;
+  // Columns of a table or view in catalog order; DataError when it does not exist. Here and in
+  // openTable the name is looked up in tables() once, without regard to case.
+  std::vector<ColumnInfo> columns(const std::string& table);
+  std::unique_ptr<RowReader> openTable(const std::string& table);
   // Runs a SELECT and streams its rows.
   virtual std::unique_ptr<RowReader> openQuery(const std::string& sql);
   // Runs a statement that returns no rows (CREATE TABLE, DELETE).
@@ -139,8 +140,23 @@ class DataSource {
   // Opens a bulk writer on `table` for `columns` (names, in the order rows will give them).
   virtual std::unique_ptr<RowWriter> openWriter(const std::string& table,
                                                 const std::vector<std::string>& columns);
-  // Case-insensitive look-up in tables(); nullptr-like empty optional when absent.
+  // Whether tables() holds `table`, compared as columns and openTable compare it.
   bool hasTable(const std::string& table);
+
+ protected:
+  // What identifies a table in a name: a provider whose names carry a decoration (a sheet's
+  // "$", brackets) or other spellings strips or maps them. The name itself by default.
+  virtual std::string tableKey(const std::string& name) const { return name; }
+  // The data source in a message ("workbook '/data/book.xls'").
+  virtual std::string describe() const { return "this data source"; }
+  // columns and openTable for a table named exactly as tables() spells it.
+  virtual std::vector<ColumnInfo> catalogColumns(const std::string& table) = 0;
+  virtual std::unique_ptr<RowReader> openCatalogTable(const std::string& table) = 0;
+
+  // tables()' spelling of `table`; empty when it has none.
+  std::string catalogSpelling(const std::string& table);
+  // tables()' spelling of `table`, or DataError saying that it does not exist.
+  std::string existingTable(const std::string& table);
 };
 
 // A named OLE DB provider ("Microsoft.Jet.OLEDB.4.0", "SQLOLEDB", "DTSFlatFile", …).

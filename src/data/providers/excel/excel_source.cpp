@@ -210,13 +210,17 @@ class ExcelSource : public DataSource {
     return out;
   }
 
-  std::vector<ColumnInfo> columns(const std::string& table) override {
+  std::vector<ColumnInfo> catalogColumns(const std::string& table) override {
     return sheetColumns(m_state->sheet(table), m_state->header);
   }
 
-  std::unique_ptr<RowReader> openTable(const std::string& table) override {
+  std::unique_ptr<RowReader> openCatalogTable(const std::string& table) override {
     return openSheetReader(m_state, m_state->sheet(table), m_state->header);
   }
+
+  // "Sheet1", "Sheet1$", "[Sheet1$]" and "`Sheet1`" all name the sheet Sheet1.
+  std::string tableKey(const std::string& name) const override { return sheetNameOf(name); }
+  std::string describe() const override { return "workbook '" + m_state->path + "'"; }
 
   // Queries run over the sheets' rows in SQLite, `SHEET1$` and [Sheet1$] alike.
   std::unique_ptr<RowReader> openQuery(const std::string& sql) override { return runQueryOver(*this, sql); }

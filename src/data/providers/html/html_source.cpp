@@ -58,12 +58,13 @@ class HtmlSource : public DataSource {
     for (const Table& t : m_tables) out.push_back({t.name, "TABLE"});
     return out;
   }
-  std::vector<ColumnInfo> columns(const std::string& table) override {
+  std::vector<ColumnInfo> catalogColumns(const std::string& table) override {
     return find(table).data.columns;
   }
-  std::unique_ptr<RowReader> openTable(const std::string& table) override {
+  std::unique_ptr<RowReader> openCatalogTable(const std::string& table) override {
     return std::make_unique<TableReader>(find(table));
   }
+  std::string describe() const override { return "the HTML file \"" + m_origin + "\""; }
   std::unique_ptr<RowReader> openQuery(const std::string& sql) override {
     return runQueryOver(*this, sql);
   }
@@ -73,10 +74,11 @@ class HtmlSource : public DataSource {
   }
 
  private:
+  // A table by the name tables() gives it.
   const Table& find(const std::string& name) const {
     for (const Table& t : m_tables)
-      if (equalsIgnoringCase(t.name, name)) return t;
-    throw DataError("The table \"" + name + "\" is not in the HTML file \"" + m_origin + "\".");
+      if (t.name == name) return t;
+    throw std::logic_error("HTML table looked up by a name the catalog does not give: " + name);
   }
   [[noreturn]] void refuseWriting() const {
     throw DataError("The HTML file \"" + m_origin +

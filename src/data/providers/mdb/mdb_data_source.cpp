@@ -240,7 +240,7 @@ class AccessDatabase : public DataSource {
     return out;
   }
 
-  std::vector<ColumnInfo> columns(const std::string& table) override {
+  std::vector<ColumnInfo> catalogColumns(const std::string& table) override {
     TablePtr def = readTable(m_mdb.get(), table);
     std::vector<ColumnInfo> out;
     for (unsigned i = 0; i < def->num_cols; ++i) {
@@ -249,7 +249,7 @@ class AccessDatabase : public DataSource {
     return out;
   }
 
-  std::unique_ptr<RowReader> openTable(const std::string& table) override {
+  std::unique_ptr<RowReader> openCatalogTable(const std::string& table) override {
     // Each reader has its own handle: mdbtools keeps the current page in the handle.
     MdbPtr mdb = openHandle(m_path);
     TablePtr def = readTable(mdb.get(), table);
@@ -277,7 +277,7 @@ class AccessDatabase : public DataSource {
 
   TablePtr readTable(MdbHandle* mdb, const std::string& table) {
     for (MdbCatalogEntry* entry : userTables(mdb)) {
-      if (!equalsIgnoringCase(entry->object_name, table)) continue;
+      if (entry->object_name != table) continue;
       TablePtr def(mdb_read_table(entry));
       if (!def || !mdb_read_columns(def.get())) {
         throw DataError("Cannot read table '" + table + "' of '" + m_path + "': the file is damaged");
@@ -286,6 +286,8 @@ class AccessDatabase : public DataSource {
     }
     throw DataError("The table '" + table + "' does not exist in '" + m_path + "'");
   }
+
+  std::string describe() const override { return "'" + m_path + "'"; }
 
   std::string m_path;
   MdbPtr m_mdb;

@@ -109,11 +109,11 @@ MemoryTable& MemoryDataSource::table(const std::string& name) {
   return *found;
 }
 
-std::vector<ColumnInfo> MemoryDataSource::columns(const std::string& name) {
+std::vector<ColumnInfo> MemoryDataSource::catalogColumns(const std::string& name) {
   return table(name).columns;
 }
 
-std::unique_ptr<RowReader> MemoryDataSource::openTable(const std::string& name) {
+std::unique_ptr<RowReader> MemoryDataSource::openCatalogTable(const std::string& name) {
   return std::make_unique<MemoryReader>(table(name));
 }
 

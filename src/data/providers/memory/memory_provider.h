@@ -42,8 +42,8 @@ class MemoryDataSource : public DataSource {
  public:
   explicit MemoryDataSource(std::shared_ptr<MemoryDatabase> db) : m_db(std::move(db)) {}
   std::vector<TableInfo> tables() override;
-  std::vector<ColumnInfo> columns(const std::string& table) override;
-  std::unique_ptr<RowReader> openTable(const std::string& table) override;
+  std::vector<ColumnInfo> catalogColumns(const std::string& table) override;
+  std::unique_ptr<RowReader> openCatalogTable(const std::string& table) override;
   // Records the statement and hands it to the database's onExecute when one is set.
   void execute(const std::string& sql) override;
   // Rows are converted to the column types and become visible at commit().

@@ -153,8 +153,7 @@ class SqliteDatabase : public DataSource {
     return out;
   }
 
-  std::vector<ColumnInfo> columns(const std::string& table) override {
-    const std::string name = catalogName(table);
+  std::vector<ColumnInfo> catalogColumns(const std::string& name) override {
     Statement st = prepare("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)");
     sqlite3_bind_text(st.stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
     std::vector<ColumnInfo> out;
@@ -167,9 +166,8 @@ class SqliteDatabase : public DataSource {
     return out;
   }
 
-  std::unique_ptr<RowReader> openTable(const std::string& table) override {
-    const std::string name = catalogName(table);
-    auto columnList = columns(name);
+  std::unique_ptr<RowReader> openCatalogTable(const std::string& name) override {
+    auto columnList = catalogColumns(name);
     std::string sql = "SELECT ";
     for (size_t i = 0; i < columnList.size(); ++i) {
       if (i) sql += ", ";
@@ -209,8 +207,8 @@ class SqliteDatabase : public DataSource {
 
   std::unique_ptr<RowWriter> openWriter(const std::string& table,
                                         const std::vector<std::string>& names) override {
-    const std::string name = catalogName(table);
-    const auto all = columns(name);
+    const std::string name = existingTable(table);
+    const auto all = catalogColumns(name);
     std::vector<ColumnInfo> chosen;
     for (const auto& wanted : names) {
       const ColumnInfo* found = nullptr;
@@ -239,13 +237,7 @@ class SqliteDatabase : public DataSource {
     throw DataError("Reading " + what + " of '" + m_path + "' failed: " + sqlite3_errmsg(m_db.get()));
   }
 
-  // The catalog's own spelling of a table or view name, found without regard to case.
-  std::string catalogName(const std::string& table) {
-    for (const auto& info : tables()) {
-      if (equalsIgnoringCase(info.name, table)) return info.name;
-    }
-    throw DataError("The table '" + table + "' does not exist in '" + m_path + "'");
-  }
+  std::string describe() const override { return "'" + m_path + "'"; }
 
   std::shared_ptr<sqlite3> m_db;
   std::string m_path;

@@ -45,13 +45,21 @@ bool TextDataSource::fileExists() const {
   return ::stat(m_format.path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-void TextDataSource::checkTable(const std::string& table) const {
+std::string TextDataSource::tableKey(const std::string& name) const {
   std::string own = m_format.tableName();
   std::string hashed = own;
   if (size_t dot = hashed.rfind('.'); dot != std::string::npos) hashed[dot] = '#';
-  if (equalsIgnoringCase(table, own) || equalsIgnoringCase(table, hashed)) return;
   // A package names a text file's table by the file's full path, as the connection does.
-  if (table == m_format.path) return;
+  if (equalsIgnoringCase(name, hashed) || name == m_format.path) return own;
+  return name;
+}
+
+std::string TextDataSource::describe() const { return "the text file " + m_format.path; }
+
+// A destination's table before its file exists, which tables() does not list yet.
+void TextDataSource::checkTable(const std::string& table) const {
+  std::string own = m_format.tableName();
+  if (equalsIgnoringCase(tableKey(table), own)) return;
   throw DataError("The text file " + m_format.path + " holds the one table [" + own +
                   "]; there is no table [" + table + "].");
 }
@@ -61,13 +69,11 @@ std::vector<TableInfo> TextDataSource::tables() {
   return {{m_format.tableName(), "TABLE"}};
 }
 
-std::vector<ColumnInfo> TextDataSource::columns(const std::string& table) {
-  checkTable(table);
+std::vector<ColumnInfo> TextDataSource::catalogColumns(const std::string&) {
   return TextRowReader(m_format).columns();
 }
 
-std::unique_ptr<RowReader> TextDataSource::openTable(const std::string& table) {
-  checkTable(table);
+std::unique_ptr<RowReader> TextDataSource::openCatalogTable(const std::string&) {
   return std::make_unique<TextRowReader>(m_format);
 }
 
@@ -95,7 +101,7 @@ void TextDataSource::execute(const std::string& sql) {
   checkTable(table);
   if (!fileExists()) return;
   std::vector<std::string> names;
-  for (const ColumnInfo& column : columns(table)) names.push_back(column.name);
+  for (const ColumnInfo& column : catalogColumns(table)) names.push_back(column.name);
   openWriter(table, names)->commit();
 }
 

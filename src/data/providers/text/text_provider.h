@@ -18,8 +18,8 @@ class TextDataSource : public DataSource {
   explicit TextDataSource(TextFormat format) : m_format(std::move(format)) {}
   // The file's table when the file exists; none before a destination file is first written.
   std::vector<TableInfo> tables() override;
-  std::vector<ColumnInfo> columns(const std::string& table) override;
-  std::unique_ptr<RowReader> openTable(const std::string& table) override;
+  std::vector<ColumnInfo> catalogColumns(const std::string& table) override;
+  std::unique_ptr<RowReader> openCatalogTable(const std::string& table) override;
   // Only "SELECT * FROM [table]" (brackets, back quotes or none; a trailing ";").
   std::unique_ptr<RowReader> openQuery(const std::string& sql) override;
   // Only "DELETE FROM [table]" (or with no table): rewrites the file with its header row alone.
@@ -27,6 +27,11 @@ class TextDataSource : public DataSource {
   std::unique_ptr<RowWriter> openWriter(const std::string& table,
                                         const std::vector<std::string>& columns) override;
   const TextFormat& format() const { return m_format; }
+
+ protected:
+  // "data#csv" and the file's full path name the table data.csv too.
+  std::string tableKey(const std::string& name) const override;
+  std::string describe() const override;
 
  private:
   // Throws DataError unless `table` names this file.
