@@ -4,6 +4,7 @@
 #include "data/mod_main.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
+#include "model/column_pairing.h"
 #include "model/main_window_state.h"
 #include "package/cls_task.h"
 
@@ -92,28 +93,11 @@ bool cKPXWizard::SetTransformationsFromColumns(const std::shared_ptr<clsConnecti
   try {
     if (m_transformations->Count() > 0) return true;
     if (BuildColumns(src, dst) != 1) return false;
-    int32_t n = std::min(src->Columns()->Count(), dst->Columns()->Count());
-    std::string names, widths;
-    for (int32_t i = 1; i <= n; ++i) {
-      auto sc = src->Columns()->Item(src->Columns()->Item(i)->Name());
-      auto dc = dst->Columns()->Item(dst->Columns()->Item(i)->Name());
-      auto t = m_transformations->Add("tra" + std::to_string(i) + sc->Name());
-      t->SourceFields()->AddColumn(sc);
-      t->DestinationFields()->AddColumn(dc);
-      t->setTransformationType(kpxCopyColumn);
-      if (!sc->Name().empty()) {
-        names += sc->Name() + ",";
-        widths += std::to_string(sc->Size()) + ",";
-      }
-    }
-    if (dst->ConType() == CONN_TEXTFILE) {
-      // An empty list has no last character to drop: the run breaks off here, reported.
-      if (names.empty())
-        throw AutomationError(5, "cKPXWizard", "Invalid procedure call or argument");
-      dst->setNumberColumns(m_transformations->Count());
-      dst->setColumnNames(names.substr(0, names.size() - 1));
-      dst->setColumnLengths(widths.substr(0, widths.size() - 1));
-    }
+    PairedColumns paired =
+        addCopyTransformations(*m_transformations, *src, *dst, PairColumnsBy::Position);
+    // An empty list has no last character to drop: the run breaks off here, reported.
+    if (dst->ConType() == CONN_TEXTFILE && paired.names.empty())
+      throw AutomationError(5, "cKPXWizard", "Invalid procedure call or argument");
     return true;
   } catch (...) {
     ShowProcedureError("cKPXWizard", "SetTransformationsFromColumns");
