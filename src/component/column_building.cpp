@@ -23,7 +23,10 @@ int16_t cKPXWizard::BuildColumns(const std::shared_ptr<clsConnection>& ConnSourc
     auto& structure = modDatabase::state().arrDestinationStructure;
 
     if (ConnDest->CreatedDestinationTable() && destination.ConType() != CONN_TEXTFILE) {
-      if (modMain::ProcessCreate(source, destination) && mainWindowState().CreateTable == 0) {
+      modMain::PreparedTable prepared = modMain::ProcessCreate(source, destination);
+      // The wizard's Mapping step warns about a name already taken.
+      mainWindowState().DestinationTableExists = prepared.alreadyExists;
+      if (prepared && mainWindowState().CreateTable == 0) {
         std::string sql = modDatabase::GenerateScriptCreate(structure);
         modDatabase::OpenDatabase(destination);
         m_cTask = newTask();

@@ -94,13 +94,14 @@ bool cKPXWizard::checkConnection(clsConnection& c, int32_t missingTableMessage) 
 
   std::string table = c.TableName();
   if (c.TableType() == kpxTypeQuery) {
-    table = modMain::ExtractNameFields(c.TableName());
+    const modMain::SelectQuery query = modMain::AnalyseSelect(c.TableName());
+    table = query.table;
     if (!modDatabase::TableExists(table)) return refuse(missingTableMessage);
-    for (const auto& field : modMain::state().colSelectedFields)
+    for (const auto& field : query.fields)
       if (field != "*" && !modDatabase::ColumnExists(field, table)) return refuse(516);
     // A sheet name, or WHERE / GROUP BY / ORDER BY found by the analysis, means the package
     // must read through the prepared statement rather than by table name.
-    if (table.find('$') != std::string::npos || modMain::state().bQueryHasClauses) {
+    if (table.find('$') != std::string::npos || query.hasClauses) {
       modMain::BuildQuerySpace(c.TableName(), table, kind);
       modMain::state().bQueryHasClauses = true;
     }

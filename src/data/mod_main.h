@@ -39,6 +39,15 @@ void resetState();
 // may set bQueryHasClauses (a four-word query clears it).
 std::string ExtractNameFields(std::string_view query);
 
+// What ExtractNameFields found, as a value: the table ("" when the text has not the expected
+// shape), the select list and whether the query has clauses after its table.
+struct SelectQuery {
+  std::string table;
+  std::vector<std::string> fields;
+  bool hasClauses = false;
+};
+SelectQuery AnalyseSelect(std::string_view query);
+
 // The table name the query reads, as ExtractNameFields finds it, without touching the state.
 std::string ExtractTableName(std::string_view query);
 
@@ -78,9 +87,14 @@ int16_t CreatePreview(const std::string& path, std::string_view delimiter, int16
 // Prepares a transfer into a new destination table: describes it in arrDestinationStructure
 // from the source's columns (read again unless the source is a text file), names it (the
 // destination's TableName; else the source table's or text file's name; "Risultati" for a
-// query), records in the main window state whether that table already exists, and makes
-// `dest` a table connection with that name. False when the source columns cannot be read, or
-// after the standard error report.
-bool ProcessCreate(clsConnection& src, clsConnection& dest);
+// query), and makes `dest` a table connection with that name. False when the source columns
+// cannot be read, or after the standard error report.
+struct PreparedTable {
+  bool prepared = false;
+  // A table of the new table's name is already in the destination.
+  bool alreadyExists = false;
+  explicit operator bool() const { return prepared; }
+};
+PreparedTable ProcessCreate(clsConnection& src, clsConnection& dest);
 
 }  // namespace kpx::modMain

@@ -88,6 +88,11 @@ State& state() {
 
 void resetState() { state() = State{}; }
 
+SelectQuery AnalyseSelect(std::string_view query) {
+  std::string table = ExtractNameFields(query);
+  return {std::move(table), state().colSelectedFields, state().bQueryHasClauses};
+}
+
 std::string ExtractNameFields(std::string_view query) {
   try {
     std::string q = vb::Trim(query);

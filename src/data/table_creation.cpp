@@ -5,7 +5,6 @@
 #include "data/mod_main.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
-#include "model/main_window_state.h"
 #include "model/vb_conversions.h"
 
 namespace kpx::modDatabase {
@@ -124,7 +123,7 @@ std::string GenerateScriptCreate(const StructureArray& arr) {
 
 namespace kpx::modMain {
 
-bool ProcessCreate(clsConnection& src, clsConnection& dest) {
+PreparedTable ProcessCreate(clsConnection& src, clsConnection& dest) {
   try {
     auto wizard = oWizard();
     if (!wizard) throw AutomationError(91, "kpxwizard", "Object variable not set: no wizard object exists");
@@ -134,7 +133,7 @@ bool ProcessCreate(clsConnection& src, clsConnection& dest) {
     } else {
       modDatabase::ClearSourceColumns();
       modDatabase::OpenDatabase(src);
-      if (!modDatabase::CreateSetColumn(src)) return false;
+      if (!modDatabase::CreateSetColumn(src)) return {};
       modDatabase::GenerateStructureArray(dest);
     }
     modDatabase::OpenDatabase(dest);
@@ -148,14 +147,13 @@ bool ProcessCreate(clsConnection& src, clsConnection& dest) {
       else
         name = src.TableName();
     }
-    mainWindowState().DestinationTableExists =
-        modDatabase::TableExists(name) || modDatabase::TableExists(name + "$");
+    const bool exists = modDatabase::TableExists(name) || modDatabase::TableExists(name + "$");
     dest.setTableName(name);
     dest.setTableType(kpxTypeTable);
-    return true;
+    return {true, exists};
   } catch (...) {
     ShowProcedureError("modMain", "ProcessCreate");
-    return false;
+    return {};
   }
 }
 

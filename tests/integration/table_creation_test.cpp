@@ -9,7 +9,6 @@
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "kpxwizard/wizard.h"
-#include "model/main_window_state.h"
 #include "support/command_output.h"
 #include "support/columns_as_text.h"
 #include "support/recording_sink.h"
@@ -100,10 +99,11 @@ TEST_F(TableCreation, TableSourceNamesTheNewTableAfterItselfAndSqliteAcceptsTheT
   auto dest = newTableDestination(CONN_ACCESS, "");
   EXPECT_EQ(dest->TableName(), "Customers");  // the wizard's check names it after the source
   dest->setTableName("");
-  ASSERT_TRUE(modMain::ProcessCreate(*src, *dest));
+  const modMain::PreparedTable prepared = modMain::ProcessCreate(*src, *dest);
+  ASSERT_TRUE(prepared);
   EXPECT_EQ(dest->TableName(), "Customers");
   EXPECT_EQ(dest->TableType(), kpxTypeTable);
-  EXPECT_FALSE(mainWindowState().DestinationTableExists);
+  EXPECT_FALSE(prepared.alreadyExists);
 
   const auto& structure = modDatabase::state().arrDestinationStructure;
   ASSERT_EQ(structure.size(), 13u);
@@ -153,8 +153,9 @@ TEST_F(TableCreation, AnExistingTableOfThatNameIsRecorded) {
   destination = sqlite("other.db", "CREATE TABLE Customers(X Long);");
   auto src = sourceConnection("Customers");
   auto dest = newTableDestination(CONN_ACCESS, "");
-  ASSERT_TRUE(modMain::ProcessCreate(*src, *dest));
-  EXPECT_TRUE(mainWindowState().DestinationTableExists);
+  const modMain::PreparedTable prepared = modMain::ProcessCreate(*src, *dest);
+  ASSERT_TRUE(prepared);
+  EXPECT_TRUE(prepared.alreadyExists);
 }
 
 TEST_F(TableCreation, SqlServerDestinationGetsSqlServerNames) {
