@@ -44,7 +44,7 @@ int64_t countRows(const clsConnection& connection) {
       ++rows;
     }
     return rows;
-  } catch (...) {
+  } catch (const data::DataError&) {
     return -1;
   }
 }

@@ -3,6 +3,7 @@
 
 #include "data/mod_database.h"
 #include "data/mod_main.h"
+#include "data/providers/provider.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
 
@@ -63,7 +64,11 @@ bool cKPXWizard::checkConnection(clsConnection& c, int32_t missingTableMessage) 
       int16_t found = -2;
       try {
         found = modMain::CreatePreview(c.Database(), std::to_string(c.RowDelimiter()), c.FirstRow());
-      } catch (...) {
+      } catch (const AutomationError&) {
+        // A text file that cannot be read is refused with the same message as one whose
+        // rows cannot be told apart.
+        found = -2;
+      } catch (const data::DataError&) {
         found = -2;
       }
       if (found != 1) return refuse(522);

@@ -121,11 +121,13 @@ void ShowTables(std::vector<std::string>& list) {
   ShowTables(adapter);
 }
 
+// A data source that cannot list its tables has none to offer; any other failure (memory, a
+// fault of ours) goes on to the caller's report instead of reading as "no such table".
 bool HasTables() {
   try {
     for (const auto& table : catalog().tables())
       if (foldCase(table.type) == "TABLE") return true;
-  } catch (...) {
+  } catch (const data::DataError&) {
   }
   return false;
 }
@@ -133,7 +135,7 @@ bool HasTables() {
 bool TableExists(std::string_view tableName) {
   try {
     return findTable(catalog().tables(), vb::Trim(tableName)) != nullptr;
-  } catch (...) {
+  } catch (const data::DataError&) {
     return false;
   }
 }
@@ -146,7 +148,7 @@ bool ColumnExists(std::string_view column, std::string_view table) {
     std::string wanted = foldCase(column);
     for (const auto& c : catalog().columns(found->name))
       if (foldCase(c.name) == wanted) return true;
-  } catch (...) {
+  } catch (const data::DataError&) {
   }
   return false;
 }
