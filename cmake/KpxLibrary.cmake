@@ -9,6 +9,9 @@ function(kpx_area_library name)
     set(sources ${empty})
   endif()
   add_library(${name} STATIC ${sources})
+  # These objects also make up libkpxwizard, which exports only what KPX_API marks.
+  set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden C_VISIBILITY_PRESET hidden
+                                           VISIBILITY_INLINES_HIDDEN ON)
   target_include_directories(${name} PUBLIC
     ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src)
 endfunction()

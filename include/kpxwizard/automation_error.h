@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "kpxwizard/export.h"
+
 namespace kpx {
 
 // Error numbers of the object-defined range the system raises (0x80040000 + n).
@@ -14,7 +16,7 @@ inline constexpr int32_t kErrConnectionNotSet = -2147221501;  // 0x80040003
 // Number given to failures that carry no number of their own (E_FAIL).
 inline constexpr int32_t kErrUnspecified = -2147467259;
 
-class AutomationError : public std::runtime_error {
+class KPX_API AutomationError : public std::runtime_error {
  public:
   AutomationError(int32_t number, std::string source, std::string description)
       : std::runtime_error(description),

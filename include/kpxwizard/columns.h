@@ -5,12 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "kpxwizard/export.h"
 #include "kpxwizard/keyed_collection.h"
 
 namespace kpx {
 
 // One column: name, ADO type code, declared size and nullability. Not creatable by a host.
-class clsColumn : public std::enable_shared_from_this<clsColumn> {
+class KPX_API clsColumn : public std::enable_shared_from_this<clsColumn> {
  public:
   bool Nullable() const { return m_nullable; }
   void setNullable(bool v) { m_nullable = v; }
@@ -31,7 +32,7 @@ class clsColumn : public std::enable_shared_from_this<clsColumn> {
 };
 
 // The columns of a table, query or transformation, keyed by name.
-class clsColumns {
+class KPX_API clsColumns {
  public:
   const std::string& Name() const { return m_name; }
   void setName(std::string v) { m_name = std::move(v); }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "kpxwizard/export.h"
 #include "kpxwizard/columns.h"
 #include "kpxwizard/enums.h"
 
@@ -32,7 +33,7 @@ struct StoredConnection {
   std::string textQualifier;
 };
 
-class clsConnection {
+class KPX_API clsConnection {
  public:
   // Role; kpxSource gives id 1 and ModeText 1, any other value id 2 and ModeText 3.
   int32_t Mode() const { return m_mode; }
@@ -137,7 +138,7 @@ class clsConnection {
 // connection of that role, the password is decoded, and LockSource / LockDestination are put
 // on the wizard. A value that does not convert to its number or boolean raises error 13 naming
 // the key and the file, before anything is stored.
-void LetPropertyClass(clsConnection& connection, const std::string& Section,
+KPX_API void LetPropertyClass(clsConnection& connection, const std::string& Section,
                       const std::string& strSectionKeys, const std::string& strFileIni);
 
 }  // namespace kpx

@@ -8,12 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "kpxwizard/export.h"
 #include "kpxwizard/automation_error.h"
 
 namespace kpx {
 
 // Upper-cases for comparison: ASCII and the accented Latin letters, Greek and Cyrillic.
-std::string foldCase(std::string_view text);
+KPX_API std::string foldCase(std::string_view text);
 
 // Error numbers the container raises for its own failures, as a keyed collection does.
 inline constexpr int32_t kErrInvalidArgument = 5;  // Remove of a missing member

@@ -11,6 +11,8 @@
 
 #include <stdint.h>
 
+#include "kpxwizard/export.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -31,32 +33,32 @@ enum { KPX_VT_EMPTY = 0, KPX_VT_NULL = 1, KPX_VT_I2 = 2, KPX_VT_I4 = 3, KPX_VT_B
 enum { KPX_DISPATCH_METHOD = 1, KPX_DISPATCH_PROPERTYGET = 2, KPX_DISPATCH_PROPERTYPUT = 4,
        KPX_DISPATCH_PROPERTYPUTREF = 8 };
 
-KPX_BSTR    kpxSysAllocStringUTF8(const char* utf8);
-uint32_t    kpxSysStringLen(KPX_BSTR s);                 /* in UTF-16 code units */
-void        kpxSysFreeString(KPX_BSTR s);
-char*       kpxBstrToUTF8(KPX_BSTR s);                   /* free with kpxFree */
-void        kpxFree(void* p);
-void        kpxVariantInit(KPX_VARIANT* v);
-KPX_HRESULT kpxVariantClear(KPX_VARIANT* v);             /* frees strings, releases objects */
+KPX_API KPX_BSTR    kpxSysAllocStringUTF8(const char* utf8);
+KPX_API uint32_t    kpxSysStringLen(KPX_BSTR s);                 /* in UTF-16 code units */
+KPX_API void        kpxSysFreeString(KPX_BSTR s);
+KPX_API char*       kpxBstrToUTF8(KPX_BSTR s);                   /* free with kpxFree */
+KPX_API void        kpxFree(void* p);
+KPX_API void        kpxVariantInit(KPX_VARIANT* v);
+KPX_API KPX_HRESULT kpxVariantClear(KPX_VARIANT* v);             /* frees strings, releases objects */
 
-KPX_HRESULT kpxCreateObject(const char* progIdOrClsid, KPX_OBJECT** out);  /* ProgID or "{CLSID}" */
-uint32_t    kpxAddRef(KPX_OBJECT* o);
-uint32_t    kpxRelease(KPX_OBJECT* o);
-KPX_HRESULT kpxGetIDsOfNames(KPX_OBJECT* o, const char* name, int32_t* dispid);  /* case-insensitive */
-KPX_HRESULT kpxInvoke(KPX_OBJECT* o, int32_t dispid, uint16_t flags, uint32_t nargs,
+KPX_API KPX_HRESULT kpxCreateObject(const char* progIdOrClsid, KPX_OBJECT** out);  /* ProgID or "{CLSID}" */
+KPX_API uint32_t    kpxAddRef(KPX_OBJECT* o);
+KPX_API uint32_t    kpxRelease(KPX_OBJECT* o);
+KPX_API KPX_HRESULT kpxGetIDsOfNames(KPX_OBJECT* o, const char* name, int32_t* dispid);  /* case-insensitive */
+KPX_API KPX_HRESULT kpxInvoke(KPX_OBJECT* o, int32_t dispid, uint16_t flags, uint32_t nargs,
                       KPX_VARIANT* args, KPX_VARIANT* result, KPX_EXCEPINFO* excep);
-KPX_HRESULT kpxEnumNext(KPX_OBJECT* enumerator, KPX_VARIANT* item);        /* S_FALSE at the end */
+KPX_API KPX_HRESULT kpxEnumNext(KPX_OBJECT* enumerator, KPX_VARIANT* item);        /* S_FALSE at the end */
 
 typedef void (*KPX_EVENT_CALLBACK)(void* context, int32_t dispid, uint32_t nargs, KPX_VARIANT* args);
-KPX_HRESULT kpxAdvise(KPX_OBJECT* wizard, KPX_EVENT_CALLBACK cb, void* context, uint32_t* cookie);
-KPX_HRESULT kpxUnadvise(KPX_OBJECT* wizard, uint32_t cookie);
+KPX_API KPX_HRESULT kpxAdvise(KPX_OBJECT* wizard, KPX_EVENT_CALLBACK cb, void* context, uint32_t* cookie);
+KPX_API KPX_HRESULT kpxUnadvise(KPX_OBJECT* wizard, uint32_t cookie);
 typedef int32_t (*KPX_MESSAGE_CALLBACK)(void* context, const char* text, int32_t style, const char* title);
-void        kpxSetMessageHandler(KPX_MESSAGE_CALLBACK cb, void* context);  /* NULL: default sink */
+KPX_API void        kpxSetMessageHandler(KPX_MESSAGE_CALLBACK cb, void* context);  /* NULL: default sink */
 
-KPX_HRESULT DllGetClassObject(const KPX_GUID* rclsid, const KPX_GUID* riid, void** ppv);
-KPX_HRESULT DllCanUnloadNow(void);
-KPX_HRESULT DllRegisterServer(void);    /* writes the identities to $XDG_DATA_HOME/kpxwizard/registry.ini */
-KPX_HRESULT DllUnregisterServer(void);
+KPX_API KPX_HRESULT DllGetClassObject(const KPX_GUID* rclsid, const KPX_GUID* riid, void** ppv);
+KPX_API KPX_HRESULT DllCanUnloadNow(void);
+KPX_API KPX_HRESULT DllRegisterServer(void);    /* writes the identities to $XDG_DATA_HOME/kpxwizard/registry.ini */
+KPX_API KPX_HRESULT DllUnregisterServer(void);
 
 #ifdef __cplusplus
 }

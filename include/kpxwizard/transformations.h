@@ -5,12 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "kpxwizard/export.h"
 #include "kpxwizard/columns.h"
 #include "kpxwizard/enums.h"
 
 namespace kpx {
 
-class clsTransformation {
+class KPX_API clsTransformation {
  public:
   const std::string& ConstantValue() const { return m_constantValue; }
   void setConstantValue(std::string v) { m_constantValue = std::move(v); }
@@ -35,7 +36,7 @@ class clsTransformation {
   std::shared_ptr<clsColumns> m_destinationFields = std::make_shared<clsColumns>();
 };
 
-class clsTransformations {
+class KPX_API clsTransformations {
  public:
   const std::string& Name() const { return m_name; }
   void setName(std::string v) { m_name = std::move(v); }

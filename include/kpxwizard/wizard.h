@@ -8,18 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "kpxwizard/export.h"
 #include "kpxwizard/connection.h"
 #include "kpxwizard/transformations.h"
 
 namespace kpx {
 
-class cKPXWizard;
+class KPX_API cKPXWizard;
 class clsPackage;
 class clsTask;
 class TaskEventSink;
 
 // The outgoing events of a running transfer. Handlers run on the thread that called Execute.
-class WizardEventSink {
+class KPX_API WizardEventSink {
  public:
   virtual ~WizardEventSink() = default;
   virtual void OnStart(const std::string& /*EventSource*/) {}
@@ -37,9 +38,9 @@ class WizardEventSink {
 
 // What ActivateWizard calls to show the windows; installed by the UI library when it loads.
 using WizardWindowRunner = std::function<bool(cKPXWizard&)>;
-void registerWizardWindow(WizardWindowRunner runner);
+KPX_API void registerWizardWindow(WizardWindowRunner runner);
 
-class cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
+class KPX_API cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
  public:
   // Creates a wizard with its defaults and makes it the current wizard (oWizard()).
   static std::shared_ptr<cKPXWizard> create();
@@ -150,6 +151,6 @@ class cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
 };
 
 // The current wizard: the one created last, until CloseWizard. May be null.
-std::shared_ptr<cKPXWizard> oWizard();
+KPX_API std::shared_ptr<cKPXWizard> oWizard();
 
 }  // namespace kpx

@@ -21,11 +21,11 @@ void clsPackage::CreatePackage(std::shared_ptr<dts::Package>& package) {
   p.Description = m_packageName;
   p.WriteCompletionStatusToNTEventLog = false;
   p.FailOnError = false;
-  p.PackagePriorityClass = 2;
-  p.MaxConcurrentSteps = 4;
+  p.PackagePriorityClass = dts::kPriorityClassNormal;
+  p.MaxConcurrentSteps = dts::kMaxConcurrentSteps;
   p.LineageOptions = 0;
   p.UseTransaction = true;
-  p.TransactionIsolationLevel = 4096;
+  p.TransactionIsolationLevel = dts::kIsolationReadCommitted;
   p.AutoCommitTransaction = true;
   p.RepositoryMetadataOptions = 0;
   p.UseOLEDBServiceComponents = true;

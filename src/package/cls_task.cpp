@@ -31,10 +31,10 @@ std::shared_ptr<dts::Transformation> newTransformation(dts::DataPumpTask& pump,
                                                       const clsTransformation& t) {
   auto x = pump.Transformations.New(className);
   x->Name = t.Name();
-  x->TransformFlags = 63;
+  x->TransformFlags = dts::kTransformFlagsDefault;
   x->ForceSourceBlobsBuffered = 0;
   x->ForceBlobsInMemory = false;
-  x->TransformPhases = 4;
+  x->TransformPhases = dts::kTransformPhaseTransform;
   return x;
 }
 
@@ -226,8 +226,8 @@ int16_t clsTask::CreateStepTaskTrasf() {
   const clsConnection& destination = *w.Destination();
   pump->DestinationObjectName =
       destination.ConType() == CONN_SQLServer ? QualifiedTableName(destination) : destination.TableName();
-  pump->ProgressRowCount = 1000;
-  pump->MaximumErrorCount = 100;
+  pump->ProgressRowCount = dts::kProgressRowCount;
+  pump->MaximumErrorCount = dts::kMaximumErrorCount;
   pump->FetchBufferSize = 1;
   pump->UseFastLoad = true;
   pump->InsertCommitSize = 0;
@@ -237,8 +237,8 @@ int16_t clsTask::CreateStepTaskTrasf() {
   pump->AllowIdentityInserts = false;
   pump->FirstRow = 0;
   pump->LastRow = 0;
-  pump->FastLoadOptions = 2;
-  pump->ExceptionFileOptions = 2;
+  pump->FastLoadOptions = dts::kFastLoadCheckConstraints;
+  pump->ExceptionFileOptions = dts::kExceptionFileOptions;
   pump->DataPumpOptions = 0;
 
   auto transformations = w.Transformations();

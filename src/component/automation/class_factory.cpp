@@ -39,7 +39,7 @@ using namespace kpx::automation;
 
 extern "C" {
 
-KPX_EXPORT KPX_HRESULT DllGetClassObject(const KPX_GUID* rclsid, const KPX_GUID* riid, void** ppv) {
+KPX_API KPX_HRESULT DllGetClassObject(const KPX_GUID* rclsid, const KPX_GUID* riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   if (!rclsid || !riid) return E_INVALIDARG;
@@ -54,7 +54,7 @@ KPX_EXPORT KPX_HRESULT DllGetClassObject(const KPX_GUID* rclsid, const KPX_GUID*
   }
 }
 
-KPX_EXPORT KPX_HRESULT DllCanUnloadNow(void) {
+KPX_API KPX_HRESULT DllCanUnloadNow(void) {
   return liveHandles() == 0 && serverLocks() == 0 ? S_OK : S_FALSE;
 }
 

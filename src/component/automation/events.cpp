@@ -96,7 +96,7 @@ using namespace kpx::automation;
 
 extern "C" {
 
-KPX_EXPORT KPX_HRESULT kpxAdvise(KPX_OBJECT* wizard, KPX_EVENT_CALLBACK cb, void* context,
+KPX_API KPX_HRESULT kpxAdvise(KPX_OBJECT* wizard, KPX_EVENT_CALLBACK cb, void* context,
                                  uint32_t* cookie) {
   if (!wizard || !cb || !cookie) return E_POINTER;
   *cookie = 0;
@@ -110,7 +110,7 @@ KPX_EXPORT KPX_HRESULT kpxAdvise(KPX_OBJECT* wizard, KPX_EVENT_CALLBACK cb, void
   }
 }
 
-KPX_EXPORT KPX_HRESULT kpxUnadvise(KPX_OBJECT* wizard, uint32_t cookie) {
+KPX_API KPX_HRESULT kpxUnadvise(KPX_OBJECT* wizard, uint32_t cookie) {
   if (!wizard) return E_POINTER;
   auto target = objectAs<kpx::cKPXWizard>(wizard);
   if (!target) return E_NOINTERFACE;

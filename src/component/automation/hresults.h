@@ -29,6 +29,3 @@ inline constexpr KPX_HRESULT CONNECT_E_NOCONNECTION = static_cast<int32_t>(0x800
 inline constexpr int32_t DISPID_NEWENUM = -4;
 
 }  // namespace kpx::automation
-
-// Marks the C entry points that libkpxwizard exports.
-#define KPX_EXPORT __attribute__((visibility("default")))

@@ -70,7 +70,7 @@ using namespace kpx::automation;
 
 extern "C" {
 
-KPX_EXPORT KPX_HRESULT kpxGetIDsOfNames(KPX_OBJECT* o, const char* name, int32_t* dispid) {
+KPX_API KPX_HRESULT kpxGetIDsOfNames(KPX_OBJECT* o, const char* name, int32_t* dispid) {
   if (!o || !name || !dispid) return E_POINTER;
   try {
     return std::visit([&](const auto& target) { return findId(tableOf(*target), name, *dispid); },
@@ -80,7 +80,7 @@ KPX_EXPORT KPX_HRESULT kpxGetIDsOfNames(KPX_OBJECT* o, const char* name, int32_t
   }
 }
 
-KPX_EXPORT KPX_HRESULT kpxInvoke(KPX_OBJECT* o, int32_t dispid, uint16_t flags, uint32_t nargs,
+KPX_API KPX_HRESULT kpxInvoke(KPX_OBJECT* o, int32_t dispid, uint16_t flags, uint32_t nargs,
                                  KPX_VARIANT* args, KPX_VARIANT* result, KPX_EXCEPINFO* excep) {
   if (!o || (nargs > 0 && !args)) return E_POINTER;
   if (result) kpxVariantInit(result);
@@ -104,7 +104,7 @@ KPX_EXPORT KPX_HRESULT kpxInvoke(KPX_OBJECT* o, int32_t dispid, uint16_t flags, 
   }
 }
 
-KPX_EXPORT KPX_HRESULT kpxEnumNext(KPX_OBJECT* enumerator, KPX_VARIANT* item) {
+KPX_API KPX_HRESULT kpxEnumNext(KPX_OBJECT* enumerator, KPX_VARIANT* item) {
   if (!enumerator || !item) return E_POINTER;
   kpxVariantInit(item);
   auto walker = objectAs<Enumerator>(enumerator);

@@ -21,7 +21,7 @@ class CallbackMessageSink : public MessageSink {
 }  // namespace
 }  // namespace kpx::automation
 
-extern "C" KPX_EXPORT void kpxSetMessageHandler(KPX_MESSAGE_CALLBACK cb, void* context) {
+extern "C" KPX_API void kpxSetMessageHandler(KPX_MESSAGE_CALLBACK cb, void* context) {
   try {
     kpx::installMessageSink(
         cb ? std::make_shared<kpx::automation::CallbackMessageSink>(cb, context) : nullptr);

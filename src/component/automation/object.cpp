@@ -63,9 +63,9 @@ using namespace kpx::automation;
 
 extern "C" {
 
-KPX_EXPORT uint32_t kpxAddRef(KPX_OBJECT* o) { return o ? ++o->refs : 0; }
+KPX_API uint32_t kpxAddRef(KPX_OBJECT* o) { return o ? ++o->refs : 0; }
 
-KPX_EXPORT uint32_t kpxRelease(KPX_OBJECT* o) {
+KPX_API uint32_t kpxRelease(KPX_OBJECT* o) {
   if (!o) return 0;
   if (--o->refs > 0) return o->refs;
   handles().erase(addressOf(o->target));
@@ -78,7 +78,7 @@ KPX_EXPORT uint32_t kpxRelease(KPX_OBJECT* o) {
   return 0;
 }
 
-KPX_EXPORT KPX_HRESULT kpxCreateObject(const char* progIdOrClsid, KPX_OBJECT** out) {
+KPX_API KPX_HRESULT kpxCreateObject(const char* progIdOrClsid, KPX_OBJECT** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   if (!progIdOrClsid) return E_INVALIDARG;

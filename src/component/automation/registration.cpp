@@ -66,7 +66,7 @@ using namespace kpx::automation;
 
 extern "C" {
 
-KPX_EXPORT KPX_HRESULT DllRegisterServer(void) {
+KPX_API KPX_HRESULT DllRegisterServer(void) {
   try {
     auto file = registryFile();
     if (file.empty()) return SELFREG_E_CLASS;
@@ -102,7 +102,7 @@ KPX_EXPORT KPX_HRESULT DllRegisterServer(void) {
   }
 }
 
-KPX_EXPORT KPX_HRESULT DllUnregisterServer(void) {
+KPX_API KPX_HRESULT DllUnregisterServer(void) {
   try {
     auto file = registryFile();
     std::error_code ec;

@@ -76,7 +76,7 @@ using namespace kpx::automation;
 
 extern "C" {
 
-KPX_EXPORT KPX_BSTR kpxSysAllocStringUTF8(const char* utf8) {
+KPX_API KPX_BSTR kpxSysAllocStringUTF8(const char* utf8) {
   if (!utf8) return nullptr;
   try {
     return allocString(utf8);
@@ -85,15 +85,15 @@ KPX_EXPORT KPX_BSTR kpxSysAllocStringUTF8(const char* utf8) {
   }
 }
 
-KPX_EXPORT uint32_t kpxSysStringLen(KPX_BSTR s) {
+KPX_API uint32_t kpxSysStringLen(KPX_BSTR s) {
   return s ? byteLength(s) / sizeof(uint16_t) : 0;
 }
 
-KPX_EXPORT void kpxSysFreeString(KPX_BSTR s) {
+KPX_API void kpxSysFreeString(KPX_BSTR s) {
   if (s) std::free(reinterpret_cast<char*>(s) - sizeof(uint32_t));
 }
 
-KPX_EXPORT char* kpxBstrToUTF8(KPX_BSTR s) {
+KPX_API char* kpxBstrToUTF8(KPX_BSTR s) {
   try {
     std::string text = toUtf8(s);
     auto* out = static_cast<char*>(std::malloc(text.size() + 1));
@@ -104,6 +104,6 @@ KPX_EXPORT char* kpxBstrToUTF8(KPX_BSTR s) {
   }
 }
 
-KPX_EXPORT void kpxFree(void* p) { std::free(p); }
+KPX_API void kpxFree(void* p) { std::free(p); }
 
 }  // extern "C"

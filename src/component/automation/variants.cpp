@@ -3,14 +3,14 @@
 
 extern "C" {
 
-KPX_EXPORT void kpxVariantInit(KPX_VARIANT* v) {
+KPX_API void kpxVariantInit(KPX_VARIANT* v) {
   if (!v) return;
   *v = KPX_VARIANT{};
 }
 
 // Owned contents are freed; a by-reference value points into the caller's memory and is only
 // forgotten. An unknown type is left as it is.
-KPX_EXPORT KPX_HRESULT kpxVariantClear(KPX_VARIANT* v) {
+KPX_API KPX_HRESULT kpxVariantClear(KPX_VARIANT* v) {
   if (!v) return kpx::automation::E_POINTER;
   if (!(v->vt & KPX_VT_BYREF)) {
     switch (v->vt) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "package/dts/connection.h"
+#include "package/dts/option_values.h"
 #include "package/dts/package_events.h"
 #include "package/dts/step.h"
 #include "package/dts/tasks.h"
@@ -26,11 +27,11 @@ class Package {
   std::string Description;
   bool WriteCompletionStatusToNTEventLog = false;
   bool FailOnError = false;  // true: the first failed step ends the run
-  int32_t PackagePriorityClass = 2;
-  int32_t MaxConcurrentSteps = 4;
+  int32_t PackagePriorityClass = kPriorityClassNormal;
+  int32_t MaxConcurrentSteps = kMaxConcurrentSteps;
   int32_t LineageOptions = 0;
   bool UseTransaction = true;
-  int32_t TransactionIsolationLevel = 4096;
+  int32_t TransactionIsolationLevel = kIsolationReadCommitted;
   bool AutoCommitTransaction = true;
   int32_t RepositoryMetadataOptions = 0;
   bool UseOLEDBServiceComponents = true;

@@ -41,8 +41,8 @@ class DataPumpTask : public CustomTask {
   std::string SourceSQLStatement;   // used instead of SourceObjectName when not empty
   int32_t DestinationConnectionID = 0;
   std::string DestinationObjectName;
-  int32_t ProgressRowCount = 1000;  // OnProgress and OnQueryCancel every so many rows
-  int32_t MaximumErrorCount = 100;  // the step fails at the row error after this many
+  int32_t ProgressRowCount = kProgressRowCount; // OnProgress and OnQueryCancel every so many rows
+  int32_t MaximumErrorCount = kMaximumErrorCount; // the step fails at the row error after this many
   int32_t FetchBufferSize = 1;
   bool UseFastLoad = true;
   int32_t InsertCommitSize = 0;
@@ -52,8 +52,8 @@ class DataPumpTask : public CustomTask {
   bool AllowIdentityInserts = false;
   int32_t FirstRow = 0;             // 1-based first source row copied; 0 from the start
   int32_t LastRow = 0;              // last source row copied; 0 to the end
-  int32_t FastLoadOptions = 2;
-  int32_t ExceptionFileOptions = 2;
+  int32_t FastLoadOptions = kFastLoadCheckConstraints;
+  int32_t ExceptionFileOptions = kExceptionFileOptions;
   int32_t DataPumpOptions = 0;
   TransformationList Transformations;
 };

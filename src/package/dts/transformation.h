@@ -6,6 +6,7 @@
 #include <string>
 
 #include "package/dts/dts_list.h"
+#include "package/dts/option_values.h"
 
 namespace kpx::dts {
 
@@ -37,11 +38,11 @@ class Transformation {
   virtual std::string ClassName() const = 0;
 
   std::string Name;
-  int32_t TransformFlags = 63;
+  int32_t TransformFlags = kTransformFlagsDefault;
   int32_t ForceSourceBlobsBuffered = 0;
   bool ForceBlobsInMemory = false;
-  int32_t InMemoryBlobSize = 1048576;
-  int32_t TransformPhases = 4;
+  int32_t InMemoryBlobSize = kInMemoryBlobSize;
+  int32_t TransformPhases = kTransformPhaseTransform;
   ColumnList SourceColumns;
   ColumnList DestinationColumns;
   // Class-specific properties by name; a script transformation has "Text", "Language"
