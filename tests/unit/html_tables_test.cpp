@@ -144,6 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
         ClassifyCase{"-$-3", CellType::Text}, ClassifyCase{"$1,000", CellType::Text},
         ClassifyCase{"12,50 \u20ac", CellType::Text}, ClassifyCase{"$", CellType::Text},
         ClassifyCase{"2024-02-29", CellType::Date}, ClassifyCase{"2023-02-29", CellType::Text},
+        ClassifyCase{"1900-02-29", CellType::Text}, ClassifyCase{"2000-02-29", CellType::Date},
+        ClassifyCase{"2100-02-29", CellType::Text},
         ClassifyCase{"2024-12-31 23:59", CellType::Date}, ClassifyCase{"2024-01-15T17:45:10", CellType::Date},
         ClassifyCase{"2024-13-01", CellType::Text}, ClassifyCase{"2024-1-5", CellType::Text},
         ClassifyCase{"2024-01-01 24:00", CellType::Text}, ClassifyCase{"31/12/2024", CellType::Text},

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "data/providers/text_compare.h"
+
 namespace kpx::data {
 namespace {
 
@@ -44,17 +46,6 @@ std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
-}
-
-bool iequals(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 void appendPadded(std::string& out, int value, int width) {
@@ -304,11 +295,11 @@ bool parseCurrency(std::string_view text, int64_t& scaled) {
 
 bool parseBoolean(std::string_view text, bool& out) {
   text = trim(text);
-  if (text == "1" || text == "-1" || iequals(text, "true")) {
+  if (text == "1" || text == "-1" || equalsIgnoringCase(text, "true")) {
     out = true;
     return true;
   }
-  if (text == "0" || iequals(text, "false")) {
+  if (text == "0" || equalsIgnoringCase(text, "false")) {
     out = false;
     return true;
   }

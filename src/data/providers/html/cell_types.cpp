@@ -4,6 +4,8 @@
 #include <charconv>
 #include <limits>
 
+#include "data/providers/text_compare.h"
+
 namespace kpx::data::html {
 namespace {
 
@@ -119,19 +121,8 @@ bool isoDate(std::string_view s, double& oleDate) {
     if (s.size() > 16 && (s.size() != 19 || s[16] != ':' || !readFixed(s, 17, 2, sec)))
       return false;
   }
-  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > kDays[mo - 1] || (mo == 2 && d == 29 && !leap) ||
-      h > 23 || mi > 59 || sec > 59)
-    return false;
+  if (!isValidDay(y, mo, d) || h > 23 || mi > 59 || sec > 59) return false;
   oleDate = oleDateFromParts(y, mo, d, h, mi, sec);
-  return true;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
   return true;
 }
 
