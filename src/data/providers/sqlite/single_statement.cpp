@@ -1,6 +1,7 @@
 #include "data/providers/sqlite/single_statement.h"
 
 #include "data/providers/provider.h"
+#include "data/providers/sqlite/busy_wait.h"
 #include "data/providers/sqlite/sqlite_statement.h"
 
 namespace kpx::data {
@@ -39,7 +40,9 @@ void runSingleStatement(sqlite3* db, const std::string& sql, const std::string& 
   while ((rc = sqlite3_step(st.stmt)) == SQLITE_ROW) {
   }
   if (rc != SQLITE_DONE) {
-    throw DataError("The statement failed on '" + where + "': " + sqlite3_errmsg(db) + "\n" + sql);
+    const std::string locked = lockedDatabaseMessage(db);
+    throw DataError("The statement failed on '" + where + "': " + (locked.empty() ? sqlite3_errmsg(db) : locked) +
+                    "\n" + sql);
   }
 }
 
