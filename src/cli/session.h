@@ -13,13 +13,14 @@
 
 namespace kpx::cli {
 
-// The options --yes, --no, --lang and --log-dir, added to a sub-command's own.
+// The options --yes, --no, --lang, --log-dir and --busy-timeout, added to a sub-command's own.
 void addSessionOptions(AcceptedOptions& accepted);
 
 class Session {
  public:
-  // Reads --yes/--no (default No), --lang it|en and --log-dir DIR from `args`; throws CliError
-  // for an unknown language, both --yes and --no, or a log folder that does not exist.
+  // Reads --yes/--no (default No), --lang it|en, --log-dir DIR and --busy-timeout SECONDS from
+  // `args`; throws CliError for an unknown language, both --yes and --no, a log folder that
+  // does not exist or a timeout that is not a whole number.
   Session(std::ostream& out, std::ostream& err, const ParsedArguments& args);
   ~Session();
   Session(const Session&) = delete;
@@ -40,8 +41,11 @@ class Session {
   std::shared_ptr<ProgressDisplay> m_display;
   std::shared_ptr<ConsoleMessageSink> m_sink;
   ScopedMessageSink m_installed;
+  void waitForLockedDatabases(const ParsedArguments& args);
+
   std::shared_ptr<cKPXWizard> m_wizard;
   uint32_t m_cookie = 0;
+  uint32_t m_interruptionCookie = 0;
 };
 
 // Whether standard output is a terminal (the progress line is redrawn there).
