@@ -227,9 +227,11 @@ int16_t clsTask::CreateStepTaskTrasf() {
   const clsConnection& destination = *w.Destination();
   pump->DestinationObjectName =
       destination.ConType() == CONN_SQLServer ? QualifiedTableName(destination) : destination.TableName();
+  // A delete asked for another table is stale once a transfer goes elsewhere.
   auto& pending = executionState().pendingDelete;
   const bool clears = pending && pending->database == destination.Database() && pending->table == destination.TableName();
   if (clears) pump->DestinationClearSQL = pending->sql;
+  else pending.reset();
   pump->ProgressRowCount = 1000;
   pump->MaximumErrorCount = 100;
   pump->FetchBufferSize = 1;

@@ -132,6 +132,22 @@ TEST_P(FailedReplacements, KeepEveryRowOfTheTable) {
 INSTANTIATE_TEST_SUITE_P(Runs, FailedReplacements, ::testing::ValuesIn(kFailedReplacements),
                          [](const auto& info) { return std::string(info.param.label); });
 
+TEST_F(HeadlessTransfer, DeleteAskedForOneTableIsForgottenWhenTheTransferGoesToAnother) {
+  test::ScopedRecordingSink sink;
+  const std::string db = path("two.db");
+  sqlite(db, "CREATE TABLE A(Id Long, Name VarChar(20), Amount Double); INSERT INTO A VALUES(100,'a',1);"
+             "CREATE TABLE B(Id Long, Name VarChar(20), Amount Double);");
+  wizard->setSource(csvSource(writeCsv("in.csv", 2)));
+  wizard->setDestination(database(db, "A"));
+  ASSERT_TRUE(DeleteDestinationRows(*wizard)) << shown(sink);
+  wizard->setDestination(database(db, "B"));
+  ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
+  pairColumns({"Id", "Name", "Amount"});
+  ASSERT_TRUE(wizard->Execute()) << shown(sink);
+  EXPECT_EQ(sqlite(db, "SELECT (SELECT group_concat(Id) FROM A), (SELECT group_concat(Id) FROM B);"), "100|1,2\n");
+  EXPECT_FALSE(executionState().pendingDelete.has_value());
+}
+
 TEST_F(HeadlessTransfer, PumpCountsRowsWrittenAndRowsRefused) {
   test::ScopedRecordingSink sink;
   const std::string db = path("out.db");
