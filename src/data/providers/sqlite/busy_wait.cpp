@@ -41,8 +41,10 @@ int waitStep(void* context, int count) {
   const BusyWaitSettings& settings = busyWaitSettings();
   const auto now = Clock::now();
   if (count == 0) {
+    // Locks held for a moment are common and not worth a line: the first report comes after
+    // half a second of waiting, then one a second.
     state.started = now;
-    state.lastReport = now - std::chrono::seconds(1);
+    state.lastReport = now - std::chrono::milliseconds(500);
   }
   const double waited = std::chrono::duration<double>(now - state.started).count();
   const double limit = settings.timeoutMilliseconds / 1000.0;

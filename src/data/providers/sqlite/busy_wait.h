@@ -19,7 +19,8 @@ struct BusyWait {
 
 struct BusyWaitSettings {
   int timeoutMilliseconds = 10000;
-  // Called about once a second while a wait lasts; returning false gives up at once.
+  // Called after half a second of waiting, then about once a second; returning false gives
+  // up at once.
   std::function<bool(const BusyWait&)> onWait;
 };
 // Module-wide: read by every database opened afterwards.
