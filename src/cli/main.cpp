@@ -5,10 +5,8 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/interruption.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  kpx::cli::installInterruptHandlers();
   return kpx::cli::dispatch(args, std::cout, std::cerr);
 }

@@ -8,6 +8,7 @@
 
 #include "cli/arguments.h"
 #include "cli/console_message_sink.h"
+#include "cli/interruption.h"
 #include "cli/progress_display.h"
 #include "kpxwizard/wizard.h"
 
@@ -36,6 +37,7 @@ class Session {
   std::string reasonShown() const;
 
  private:
+  InterruptHandlers m_handlers;  // Ctrl-C and SIGTERM cancel the transfer while the session lives
   std::ostream& m_out;
   std::ostream& m_err;
   std::shared_ptr<ProgressDisplay> m_display;
