@@ -5,12 +5,15 @@
 #include "cli/column_pairing.h"
 #include "cli/column_reading.h"
 #include "cli/commands.h"
+#include "cli/created_file_guard.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
 #include "cli/session.h"
 #include "cli/transfer_run.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
+#include "data/providers/file_replacement.h"
+#include "data/providers/provider.h"
 #include "kpxwizard/automation_error.h"
 #include "package/destination_rows.h"
 
@@ -110,6 +113,13 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
                    "' cannot be written; copy into a SQLite database (.db) instead");
   std::error_code ec;
   const bool exists = fs::exists(path, ec);
+  if (kind.conType == CONN_TEXTFILE && exists && !args.has("--replace"))
+    throw CliError("kpxwizard copy: the text file '" + path + "' exists and would be replaced; add --replace to overwrite it");
+  try {
+    kpx::data::checkReplaceable(path, kind.conType == CONN_TEXTFILE ? "text file" : "destination");
+  } catch (const kpx::data::DataError& e) {
+    throw CliError(std::string("kpxwizard copy: ") + e.what());
+  }
   if (kind.conType != CONN_TEXTFILE && !exists) {
     if (!create)
       throw CliError("kpxwizard copy: the destination '" + path + "' does not exist; add --create to make it with a new table");
@@ -152,6 +162,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
   auto source = prepareSource(session, parsed, layout);
+  const CreatedFileGuard created(parsed.positional[1]);
   auto destination = prepareDestination(session, parsed, layout);
   wizard.setReplaceDestinationRows(parsed.has("--replace"));
   readColumns(session);
@@ -164,9 +175,11 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
                    destination->Database() + "'" + (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
 
   const int status = runTransfer(session);
+  const bool finished = status == kExitSuccess || status == kExitRowsRejected;
+  if (finished) created.keep();
   if (!parsed.hasValue("--save")) return status;
   const std::string config = parsed.value("--save");
-  if (status == kExitFailure) {
+  if (!finished) {
     err << "kpxwizard copy: the configuration was not saved to '" << config << "' because the transfer failed" << std::endl;
     return status;
   }

@@ -3,6 +3,7 @@
 
 #include "cli/column_reading.h"
 #include "cli/commands.h"
+#include "cli/created_file_guard.h"
 #include "cli/file_kind.h"
 #include "cli/help_text.h"
 #include "cli/session.h"
@@ -60,6 +61,7 @@ int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ost
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
   const int32_t language = wizard.Language();
+  const CreatedFileGuard created(modINIApi::ReadINIKey(config, "DESTINATION", "Database", ""));
   createMissingDestinationDatabase(config, out);
   if (!wizard.LoadFromINIFile(config)) {
     const std::string reason = session.reasonShown();
@@ -82,7 +84,9 @@ int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ost
     const int32_t restored = restoreTransformations(session, config);
     out << "Matched " << restored << " saved column transformation(s) to the tables' columns" << std::endl;
   }
-  return runTransfer(session);
+  const int status = runTransfer(session);
+  if (status == kExitSuccess || status == kExitRowsRejected) created.keep();
+  return status;
 }
 
 }  // namespace kpx::cli

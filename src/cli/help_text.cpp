@@ -23,6 +23,7 @@ Exit status: 0 success, 1 some rows were rejected (see the error log), 2 failure
 )";
 
 const char* const kRunHelp = R"(Usage: kpxwizard run CONFIG.ini [--yes|--no] [--lang it|en] [--log-dir DIR]
+                     [--busy-timeout SECONDS]
 
 Loads a saved configuration (the layout the wizard's Save button writes), runs the transfer,
 shows its progress and prints how many rows were read, written and rejected.
@@ -31,7 +32,13 @@ Options:
   --yes, --no     answer the questions the transfer asks (default: No); for instance whether
                   to open the error log when rows were rejected
   --lang it|en    language of the messages (default: the configuration's LANGUAGE)
-  --log-dir DIR   folder of the error log KPXWIZARD_ERROR.txt (default: the program's folder)
+  --log-dir DIR   folder of the error log KPXWIZARD_ERROR.txt (default: the program's folder;
+                  where that cannot be written, $XDG_STATE_HOME/kpxwizard or
+                  ~/.local/state/kpxwizard, and the run says so)
+  --busy-timeout SECONDS  how long to wait for a database another program has locked
+                  (default: 10); the wait is shown, and past it the run fails
+
+A run that fails, or that Ctrl-C or SIGTERM stops, leaves every destination as it was.
 
 Paths in the configuration are taken as they stand: a relative path is relative to the
 working directory. When the configuration asks for a new table in a SQLite database that does
@@ -59,7 +66,8 @@ Options:
                      source table's name, the text file's name, or "Risultati" for a query)
   --create           create the destination table (and the SQLite database or the workbook
                      when the file does not exist yet)
-  --replace          delete the destination table's rows before copying
+  --replace          delete the destination table's rows before copying (in the same
+                     transaction: a failed run keeps them); overwrite an existing text file
   --by-name          pair columns with the same name (ignoring case) instead of by position
   --delimiter C      column delimiter of text files: one character or "tab" (default: tab for
                      .tsv, else guessed from the first line, else ",")
@@ -69,7 +77,7 @@ Options:
   --fixed WIDTHS     text files are fixed-width with these column widths, e.g. 10,25,8
   --save CONFIG.ini  also save the transfer so that 'kpxwizard run CONFIG.ini' repeats it
                      (it then appends to the table created now)
-  --yes, --no, --lang it|en, --log-dir DIR   as for 'kpxwizard run'
+  --yes, --no, --lang it|en, --log-dir DIR, --busy-timeout SECONDS   as for 'kpxwizard run'
 
 Examples:
   kpxwizard copy customers.csv shop.db --create --to-table Customers

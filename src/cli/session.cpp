@@ -5,11 +5,37 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/interruption.h"
+#include "data/providers/sqlite/busy_wait.h"
+
 namespace kpx::cli {
 
 void addSessionOptions(AcceptedOptions& accepted) {
   accepted.flags.insert({"--yes", "--no"});
-  accepted.withValue.insert({"--lang", "--log-dir"});
+  accepted.withValue.insert({"--lang", "--log-dir", "--busy-timeout"});
+}
+
+// --busy-timeout SECONDS (default 10): how long a locked database is waited for, with a line
+// on standard error every second saying what the run waits for.
+void Session::waitForLockedDatabases(const ParsedArguments& args) {
+  int seconds = 10;
+  if (args.hasValue("--busy-timeout")) {
+    const std::string text = args.value("--busy-timeout");
+    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+      throw CliError("kpxwizard: --busy-timeout takes a whole number of seconds, as in --busy-timeout 30; '" + text +
+                     "' is not one");
+    seconds = std::stoi(text);
+  }
+  auto& settings = data::busyWaitSettings();
+  settings.timeoutMilliseconds = seconds * 1000;
+  settings.onWait = [this](const data::BusyWait& wait) {
+    m_display->breakLine();
+    m_err << "kpxwizard: waiting for the database '" << wait.database << "', locked by "
+          << (wait.holder > 0 ? "process " + std::to_string(wait.holder) : std::string("another program")) << " ("
+          << static_cast<int>(wait.waitedSeconds) << " of " << static_cast<int>(wait.limitSeconds)
+          << " s, --busy-timeout)" << std::endl;
+    return interruptingSignal() == 0;
+  };
 }
 
 bool standardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
@@ -36,9 +62,13 @@ Session::Session(std::ostream& out, std::ostream& err, const ParsedArguments& ar
     m_wizard->setLogFilePath(dir);
   }
   m_cookie = m_wizard->advise(m_display);
+  m_interruptionCookie = m_wizard->advise(std::make_shared<InterruptionSink>());
+  waitForLockedDatabases(args);
 }
 
 Session::~Session() {
+  data::busyWaitSettings().onWait = nullptr;
+  m_wizard->unadvise(m_interruptionCookie);
   m_wizard->unadvise(m_cookie);
   m_wizard->CloseWizard();
 }

@@ -8,18 +8,20 @@
 
 #include "cli/arguments.h"
 #include "cli/console_message_sink.h"
+#include "cli/interruption.h"
 #include "cli/progress_display.h"
 #include "kpxwizard/wizard.h"
 
 namespace kpx::cli {
 
-// The options --yes, --no, --lang and --log-dir, added to a sub-command's own.
+// The options --yes, --no, --lang, --log-dir and --busy-timeout, added to a sub-command's own.
 void addSessionOptions(AcceptedOptions& accepted);
 
 class Session {
  public:
-  // Reads --yes/--no (default No), --lang it|en and --log-dir DIR from `args`; throws CliError
-  // for an unknown language, both --yes and --no, or a log folder that does not exist.
+  // Reads --yes/--no (default No), --lang it|en, --log-dir DIR and --busy-timeout SECONDS from
+  // `args`; throws CliError for an unknown language, both --yes and --no, a log folder that
+  // does not exist or a timeout that is not a whole number.
   Session(std::ostream& out, std::ostream& err, const ParsedArguments& args);
   ~Session();
   Session(const Session&) = delete;
@@ -35,13 +37,17 @@ class Session {
   std::string reasonShown() const;
 
  private:
+  InterruptHandlers m_handlers;  // Ctrl-C and SIGTERM cancel the transfer while the session lives
   std::ostream& m_out;
   std::ostream& m_err;
   std::shared_ptr<ProgressDisplay> m_display;
   std::shared_ptr<ConsoleMessageSink> m_sink;
   ScopedMessageSink m_installed;
+  void waitForLockedDatabases(const ParsedArguments& args);
+
   std::shared_ptr<cKPXWizard> m_wizard;
   uint32_t m_cookie = 0;
+  uint32_t m_interruptionCookie = 0;
 };
 
 // Whether standard output is a terminal (the progress line is redrawn there).

@@ -1,33 +1,18 @@
 #include "cli/transfer_run.h"
 
+#include <signal.h>
+
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 
-#include "cli/row_count.h"
+#include "cli/interruption.h"
+#include "model/error_log_place.h"
 #include "model/paths.h"
+#include "package/execution_state.h"
 
 namespace kpx::cli {
 namespace {
-
-uintmax_t fileSize(const std::string& path) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  return ec ? 0 : size;
-}
-
-// Lines "Row n: …" the package appended to the error log after `offset`: one per failed row.
-int64_t rowsLoggedSince(const std::string& path, uintmax_t offset) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return 0;
-  in.seekg(static_cast<std::streamoff>(offset));
-  int64_t rows = 0;
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("Row ", 0) == 0) ++rows;
-  return rows;
-}
 
 std::string absolute(const std::string& path) {
   std::error_code ec;
@@ -37,36 +22,39 @@ std::string absolute(const std::string& path) {
 
 }  // namespace
 
-
 int runTransfer(Session& session) {
   cKPXWizard& wizard = session.wizard();
   TransferSummary summary;
-  summary.errorLog = absolute(errorLogFile(wizard.LogFilePath()));
-  const auto destination = wizard.Destination();
-  // A text destination is replaced by the run; a table keeps its rows and gains new ones.
-  const bool replacedFile = destination->ConType() == CONN_TEXTFILE;
-  const int64_t before = replacedFile ? 0 : countRows(*destination);
-  const uintmax_t logOffset = fileSize(summary.errorLog);
+  const std::string configuredLog = errorLogFile(wizard.LogFilePath());
+  summary.errorLog = absolute(errorLogFileInUse(wizard.LogFilePath()));
+  if (summary.errorLog != absolute(configuredLog)) {
+    session.err() << "kpxwizard: the log folder '" << wizard.LogFilePath()
+                  << "' cannot be written; rejected rows go to " << summary.errorLog << std::endl;
+  }
   const double startedAt = session.display().elapsedSeconds();
 
-  summary.completed = wizard.Execute();
+  summary.completed = interruptingSignal() == 0 && wizard.Execute();
   session.display().breakLine();
 
   summary.seconds = session.display().elapsedSeconds() - startedAt;
-  const int64_t after = countRows(*destination);
-  summary.written = after < 0 || before < 0 ? -1 : after - before;
-  summary.rejected = rowsLoggedSince(summary.errorLog, logOffset);
+  // The pump's own counts: what it wrote and kept, and what it refused.
+  summary.written = executionState().rowsWritten;
+  summary.rejected = executionState().rowsFailed;
 
   std::ostream& out = session.out();
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f s", summary.seconds);
-  const auto count = [](int64_t n) { return n < 0 ? std::string("unknown") : std::to_string(n); };
-  out << "Rows read:     " << (summary.written < 0 ? "unknown" : count(summary.written + summary.rejected)) << "\n"
-      << "Rows written:  " << count(summary.written) << "\n"
+  out << "Rows read:     " << summary.written + summary.rejected << "\n"
+      << "Rows written:  " << summary.written << "\n"
       << "Rows rejected: " << summary.rejected << "\n"
       << "Time:          " << ProgressDisplay::formatElapsed(summary.seconds) << " (" << seconds << ")\n"
       << "Error log:     " << summary.errorLog << (summary.rejected > 0 ? "" : " (no rows rejected)") << std::endl;
 
+  if (const int signal = interruptingSignal(); signal != 0 && !summary.completed) {
+    session.err() << "kpxwizard: stopped by " << (signal == SIGINT ? "Ctrl-C" : signal == SIGTERM ? "SIGTERM" : "a signal")
+                  << "; the destination is left as it was" << std::endl;
+    return 128 + signal;
+  }
   if (!summary.completed) {
     const std::string reason = session.reasonShown();
     session.err() << "kpxwizard: the transfer failed" << (reason.empty() ? "" : ": " + reason) << std::endl;

@@ -5,8 +5,7 @@
 
 namespace kpx::cli {
 
-// Counts of one run. Written rows are measured on the destination before and after the run;
-// rejected rows are those the run appended to the error log.
+// Counts of one run, as the data pump counted them.
 struct TransferSummary {
   bool completed = false;
   int64_t written = 0;

@@ -3,6 +3,7 @@
 #include "config/mod_ini_api.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
+#include "model/error_log_place.h"
 #include "model/paths.h"
 #include "package/cls_package.h"
 #include "package/cls_task.h"
@@ -55,7 +56,7 @@ bool cKPXWizard::Execute() {
     if (m_cTask->CreateStepTaskTrasf() >= 1) {
       if (executionState().nPackageErrors > 0) {
         if (ShowMessage(GetResText(548), vbQuestionYesNo) == vbYes)
-          modINIApi::OpenWithShell(0, errorLogFile(m_logFilePath), 1);
+          modINIApi::OpenWithShell(0, errorLogFileInUse(m_logFilePath), 1);
       } else {
         ShowMessage(GetResText(504), vbInformation);
         ++m_countCorrectImport;

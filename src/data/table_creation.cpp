@@ -3,6 +3,7 @@
 
 #include "data/mod_database.h"
 #include "data/mod_main.h"
+#include "data/quoted_name.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
 #include "model/vb_conversions.h"
@@ -106,10 +107,10 @@ std::string GenerateScriptCreate(const StructureArray& arr) {
   try {
     auto destination = wizardConnection(kpxDestination);
     const ScriptForm form = scriptFormOf(destination->ConType());
-    script = std::string("CREATE TABLE ") + form.open + destination->TableName() + form.close + " (" + kCrLf;
+    script = std::string("CREATE TABLE ") + QuoteName(destination->TableName(), form.open, form.close) + " (" + kCrLf;
     for (size_t i = 0; i < arr.size(); ++i) {
       const StructureRow& r = arr[i];
-      script += form.open + r[0] + form.close + " " + r[1] + SizeClause(r[2]);
+      script += QuoteName(r[0], form.open, form.close) + " " + r[1] + SizeClause(r[2]);
       if (form.nullClauses) script += NullText(r[3]);
       script += i + 1 < arr.size() ? std::string(",") + kCrLf : std::string(kCrLf) + ")";
     }

@@ -3,6 +3,7 @@
 #include "data/mod_main.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
+#include "model/error_log_place.h"
 #include "model/paths.h"
 #include "model/vb_strings.h"
 #include "package/cls_package.h"
@@ -226,12 +227,17 @@ int16_t clsTask::CreateStepTaskTrasf() {
   const clsConnection& destination = *w.Destination();
   pump->DestinationObjectName =
       destination.ConType() == CONN_SQLServer ? QualifiedTableName(destination) : destination.TableName();
+  // A delete asked for another table is stale once a transfer goes elsewhere.
+  auto& pending = executionState().pendingDelete;
+  const bool clears = pending && pending->database == destination.Database() && pending->table == destination.TableName();
+  if (clears) pump->DestinationClearSQL = pending->sql;
+  else pending.reset();
   pump->ProgressRowCount = dts::kProgressRowCount;
   pump->MaximumErrorCount = dts::kMaximumErrorCount;
   pump->FetchBufferSize = 1;
   pump->UseFastLoad = true;
   pump->InsertCommitSize = 0;
-  pump->ExceptionFileName = errorLogFile(w.LogFilePath());
+  pump->ExceptionFileName = errorLogFileInUse(w.LogFilePath());
   pump->ExceptionFileColumnDelimiter = "|";
   pump->ExceptionFileRowDelimiter = "\r\n";
   pump->AllowIdentityInserts = false;
@@ -254,9 +260,17 @@ int16_t clsTask::CreateStepTaskTrasf() {
   package().Tasks.Add(task);
 
   m_packEvent = &package();
+  executionState().rowsWritten = 0;
+  executionState().rowsFailed = 0;
+  const auto keepCounts = [&] {
+    executionState().rowsWritten = pump->RowsComplete;
+    executionState().rowsFailed = pump->RowsInError;
+  };
   try {
     package().Execute(this);
+    keepCounts();
   } catch (...) {
+    keepCounts();
     // A failed or cancelled run lets go of its files as a finished one does.
     m_packEvent = nullptr;
     package().UnInitialize();
@@ -264,6 +278,7 @@ int16_t clsTask::CreateStepTaskTrasf() {
   }
   m_packEvent = nullptr;
   package().UnInitialize();
+  if (clears) pending.reset();
   return 1;
 }
 

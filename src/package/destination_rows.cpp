@@ -1,7 +1,9 @@
 #include "package/destination_rows.h"
 
+#include "data/quoted_name.h"
 #include "kpxwizard/messages.h"
 #include "package/cls_task.h"
+#include "package/execution_state.h"
 
 namespace kpx {
 
@@ -12,9 +14,9 @@ std::string QualifiedTableName(const clsConnection& destination) {
     case CONN_EXCEL3:
     case CONN_EXCEL4:
     case CONN_EXCEL5:
-      return "`" + destination.TableName() + "`";
+      return QuoteName(destination.TableName(), "`", "`");
     case CONN_SQLServer:
-      return "[" + destination.Database() + "].[dbo].[" + destination.TableName() + "]";
+      return QuoteName(destination.Database(), "[", "]") + ".[dbo]." + QuoteName(destination.TableName(), "[", "]");
     default:
       return "";
   }
@@ -22,6 +24,13 @@ std::string QualifiedTableName(const clsConnection& destination) {
 
 bool DeleteDestinationRows(cKPXWizard& wizard) {
   try {
+    const clsConnection& destination = *wizard.Destination();
+    if (destination.ConType() == CONN_ACCESS) {
+      // A database deletes inside the transfer's transaction, so a failed run loses nothing.
+      executionState().pendingDelete =
+          PendingDelete{destination.Database(), destination.TableName(), "delete from " + QualifiedTableName(destination)};
+      return true;
+    }
     clsTask task;
     task.RemoveConnections();
     task.CreateDTSConnection(*wizard.Source());

@@ -11,8 +11,10 @@ namespace kpx {
 // [Database].[dbo].[Table] for SQL Server, nothing for other kinds.
 std::string QualifiedTableName(const clsConnection& destination);
 
-// Runs "delete from " + QualifiedTableName on the wizard's destination through a one-shot
-// package; false after the message that says why.
+// Deletes the rows of the wizard's destination table ("delete from " + QualifiedTableName).
+// A database table's rows go inside the next transfer's transaction into that table, so a
+// failed run keeps them; other kinds run the statement at once through a one-shot package.
+// False after the message that says why.
 bool DeleteDestinationRows(cKPXWizard& wizard);
 
 }  // namespace kpx

@@ -3,6 +3,7 @@
 // helpers that build that failure text.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kpx {
@@ -11,7 +12,19 @@ class Package;
 }
 class ckpx_Error;
 
+// Rows of a database table the user asked to delete: the next transfer into that table deletes
+// them inside its own transaction, so that a run that fails or is cancelled leaves them in place.
+struct PendingDelete {
+  std::string database;
+  std::string table;
+  std::string sql;
+};
+
 struct ExecutionState {
+  std::optional<PendingDelete> pendingDelete;
+  // Rows the last transfer wrote and kept, and rows that failed, as its pump counted them.
+  int64_t rowsWritten = 0;
+  int64_t rowsFailed = 0;
   int16_t nPackageErrors = 0;
   std::string strLastPackageError;
   std::string strPackageFailure;

@@ -12,23 +12,15 @@
 #include "support/command_output.h"
 #include "support/columns_as_text.h"
 #include "support/recording_sink.h"
+#include "support/sql_text.h"
 
 using namespace kpx;
 using kpx::test::commandOutput;
 using kpx::test::shellQuote;
+using kpx::test::hexOf;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string hexOf(const std::string& text) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : text) {
-    out += digits[c >> 4];
-    out += digits[c & 15];
-  }
-  return out;
-}
 
 class TableCreation : public ::testing::Test {
  protected:

@@ -12,16 +12,21 @@ namespace {
 
 class PumpRun {
  public:
-  PumpRun(const DataPumpTask& pump, StepRun& run)
+  PumpRun(DataPumpTask& pump, StepRun& run)
       : m_pump(pump),
         m_run(run),
         m_exceptions(pump.ExceptionFileName, run.packageName, run.stepName,
                      pump.ExceptionFileColumnDelimiter, pump.ExceptionFileRowDelimiter) {}
 
   void run() {
+    m_pump.RowsComplete = 0;
+    m_pump.RowsInError = 0;
     try {
       copyRows();
+      m_pump.RowsComplete = m_processed - m_errors;
+      m_pump.RowsInError = m_errors;
     } catch (const std::exception& e) {
+      m_pump.RowsInError = m_errors;
       abandon();
       try {
         m_exceptions.writeRunFailure(e.what());
@@ -44,6 +49,7 @@ class PumpRun {
                                                  : source.openQuery(m_pump.SourceSQLStatement);
     const PumpPlan plan = compilePumpPlan(m_pump, m_reader->columns(), destination);
     m_writer = destination.openWriter(m_pump.DestinationObjectName, plan.destinationColumns);
+    if (!m_pump.DestinationClearSQL.empty()) destination.execute(m_pump.DestinationClearSQL);
 
     // Constants are set once; per row only the copied columns change.
     std::vector<data::Value> row(plan.slots.size());
@@ -149,7 +155,7 @@ class PumpRun {
     m_writer.reset();
   }
 
-  const DataPumpTask& m_pump;
+  DataPumpTask& m_pump;
   StepRun& m_run;
   ExceptionFile m_exceptions;
   std::unique_ptr<data::RowReader> m_reader;
@@ -162,6 +168,6 @@ class PumpRun {
 
 }  // namespace
 
-void runDataPump(const DataPumpTask& pump, StepRun& run) { PumpRun(pump, run).run(); }
+void runDataPump(DataPumpTask& pump, StepRun& run) { PumpRun(pump, run).run(); }
 
 }  // namespace kpx::dts

@@ -21,6 +21,6 @@ void runExecuteSQL(const ExecuteSQLTask& task, StepRun& run);
 
 // Copies the rows as the pump describes (data_pump.cpp); throws what ends the run, after
 // rolling the destination back.
-void runDataPump(const DataPumpTask& pump, StepRun& run);
+void runDataPump(DataPumpTask& pump, StepRun& run);
 
 }  // namespace kpx::dts

@@ -41,6 +41,9 @@ class DataPumpTask : public CustomTask {
   std::string SourceSQLStatement;   // used instead of SourceObjectName when not empty
   int32_t DestinationConnectionID = 0;
   std::string DestinationObjectName;
+  // Run on the destination inside the pump's transaction before the first row (the delete of
+  // the rows a transfer replaces); nothing when empty.
+  std::string DestinationClearSQL;
   int32_t ProgressRowCount = kProgressRowCount; // OnProgress and OnQueryCancel every so many rows
   int32_t MaximumErrorCount = kMaximumErrorCount; // the step fails at the row error after this many
   int32_t FetchBufferSize = 1;
@@ -56,6 +59,10 @@ class DataPumpTask : public CustomTask {
   int32_t ExceptionFileOptions = kExceptionFileOptions;
   int32_t DataPumpOptions = 0;
   TransformationList Transformations;
+  // What the last run did: rows written and kept (0 after a run that rolled back), and rows
+  // that failed.
+  int64_t RowsComplete = 0;
+  int64_t RowsInError = 0;
 };
 
 struct Task {

@@ -8,6 +8,7 @@
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/sheet_table.h"
 #include "data/providers/excel/workbook_file.h"
+#include "data/providers/sqlite/single_statement.h"
 #include "data/providers/text_compare.h"
 #include "data/query/query_engine.h"
 
@@ -46,11 +47,10 @@ CreateTable parseCreateTable(const std::string& sql) {
     throw DataError("CREATE TABLE cannot be checked: SQLite could not open a scratch database");
   }
   std::unique_ptr<sqlite3, decltype(&sqlite3_close)> guard(db, sqlite3_close);
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::string why = error ? error : "unknown error";
-    sqlite3_free(error);
-    throw DataError("Syntax error in CREATE TABLE statement (" + why + "): " + sql);
+  try {
+    runSingleStatement(db, sql, "a new sheet");
+  } catch (const DataError& e) {
+    throw DataError(std::string("Syntax error in CREATE TABLE statement (") + e.what() + ")");
   }
   CreateTable result;
   int tables = 0;

@@ -14,6 +14,7 @@
 #include "data/providers/excel/biff_writer.h"
 #include "data/providers/excel/xlsx_reader.h"
 #include "data/providers/excel/xlsx_writer.h"
+#include "data/providers/file_replacement.h"
 #include "data/providers/provider.h"
 
 namespace kpx::data::excel {
@@ -64,31 +65,20 @@ Workbook loadWorkbook(const std::string& path) {
 }
 
 void saveWorkbook(const Workbook& workbook, const std::string& path, WorkbookFormat format) {
-  std::string temp = path + ".kpxtmp-XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) throw DataError("Excel workbook '" + path + "' cannot be written: " + std::strerror(errno));
-  ::fchmod(fd, 0644);  // mkstemp makes the file private; a workbook is an ordinary document
+  FileReplacement file(path, "Excel workbook");
   try {
     if (format == WorkbookFormat::Xls) {
-      std::string bytes = writeXls(workbook);
-      for (size_t done = 0; done < bytes.size();) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw std::runtime_error(std::strerror(errno));
-        done += size_t(n);
-      }
-      if (::fsync(fd) != 0) throw std::runtime_error(std::strerror(errno));
-      ::close(fd);
-      fd = -1;
+      const std::string bytes = writeXls(workbook);
+      file.write(bytes.data(), bytes.size());
     } else {
-      ::close(fd);
-      fd = -1;
-      writeXlsx(workbook, temp);
+      // The writer opens the file by name; it keeps the mode the file was made with.
+      file.closeFile();
+      writeXlsx(workbook, file.temporaryPath());
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) throw std::runtime_error(std::strerror(errno));
+    file.commit();
+  } catch (const DataError&) {
+    throw;
   } catch (const std::exception& e) {
-    if (fd >= 0) ::close(fd);
-    std::remove(temp.c_str());
     throw DataError("Excel workbook '" + path + "' cannot be written: " + e.what() + "; the file is left as it was");
   }
 }

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "data/providers/sqlite/busy_wait.h"
+#include "data/providers/sqlite/single_statement.h"
 #include "data/providers/sqlite/sqlite_statement.h"
 #include "data/providers/sqlite/sqlite_writer.h"
 #include "data/providers/text_compare.h"
@@ -196,14 +198,7 @@ class SqliteDatabase : public DataSource {
     return reader;
   }
 
-  void execute(const std::string& sql) override {
-    char* error = nullptr;
-    if (sqlite3_exec(m_db.get(), sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-      std::string message = error ? error : sqlite3_errmsg(m_db.get());
-      sqlite3_free(error);
-      throw DataError("The statement failed on '" + m_path + "': " + message + "\n" + sql);
-    }
-  }
+  void execute(const std::string& sql) override { runSingleStatement(m_db.get(), sql, m_path); }
 
   std::unique_ptr<RowWriter> openWriter(const std::string& table,
                                         const std::vector<std::string>& names) override {
@@ -249,19 +244,20 @@ std::unique_ptr<DataSource> openSqliteDatabase(const std::string& path, bool wri
   sqlite3* raw = nullptr;
   const int flags = (writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
   const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
-  std::shared_ptr<sqlite3> db(raw, sqlite3_close);
+  std::shared_ptr<void> wait = raw ? installBusyWait(raw, path) : nullptr;
+  std::shared_ptr<sqlite3> db(raw, [wait](sqlite3* d) { sqlite3_close(d); });
   if (rc != SQLITE_OK) {
     throw DataError("Cannot open the database '" + path + "': " +
                     (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
   }
-  sqlite3_busy_timeout(raw, 5000);
   sqlite3_extended_result_codes(raw, 1);
   // Reading the catalog is where a damaged or foreign file shows itself.
   char* error = nullptr;
   if (sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &error) != SQLITE_OK) {
     std::string message = error ? error : sqlite3_errmsg(raw);
     sqlite3_free(error);
-    throw DataError("The database '" + path + "' cannot be read: " + message);
+    const std::string locked = lockedDatabaseMessage(raw);
+    throw DataError("The database '" + path + "' cannot be read: " + (locked.empty() ? message : locked));
   }
   return std::make_unique<SqliteDatabase>(std::move(db), path);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "data/providers/sqlite/busy_wait.h"
 #include "data/providers/sqlite/sqlite_statement.h"
 #include "data/providers/value_conversion.h"
 
@@ -75,7 +76,7 @@ void bindDecimal(sqlite3_stmt* s, int index, std::string_view digits) {
 
 // Binds without copying: text must stay where it is until the statement has run. A date is
 // written as text into `dateText`, which must live as long.
-void bind(sqlite3_stmt* s, int index, const Value& v, std::string& dateText) {
+void bindValue(sqlite3_stmt* s, int index, const Value& v, std::string& dateText) {
   switch (v.kind) {
     case ValueKind::Null:
       sqlite3_bind_null(s, index);
@@ -158,7 +159,7 @@ class SqliteWriter : public RowWriter {
     if (m_groupRows == 1) {
       sqlite3_reset(m_single.stmt);
       for (size_t i = 0; i < n; ++i) {
-        bind(m_single.stmt, static_cast<int>(i) + 1, converted(i, i < count ? values[i] : Value::null()), m_text[i]);
+        bindValue(m_single.stmt, static_cast<int>(i) + 1, converted(i, i < count ? values[i] : Value::null()), m_text[i]);
       }
       stepSingle();
       return;
@@ -168,7 +169,7 @@ class SqliteWriter : public RowWriter {
     for (size_t i = 0; i < n; ++i) {
       StoredValue& slot = m_kept[base + i];
       slot.assign(converted(i, i < count ? values[i] : Value::null()));
-      bind(m_group.stmt, static_cast<int>(base + i) + 1, slot.view(), m_text[base + i]);
+      bindValue(m_group.stmt, static_cast<int>(base + i) + 1, slot.view(), m_text[base + i]);
     }
     if (++m_pending < m_groupRows) return;
     m_pending = 0;
@@ -187,7 +188,7 @@ class SqliteWriter : public RowWriter {
     for (size_t row = 0; row < m_pending; ++row) {
       sqlite3_reset(m_single.stmt);
       for (size_t i = 0; i < n; ++i) {
-        bind(m_single.stmt, static_cast<int>(i) + 1, m_kept[row * n + i].view(), m_text[row * n + i]);
+        bindValue(m_single.stmt, static_cast<int>(i) + 1, m_kept[row * n + i].view(), m_text[row * n + i]);
       }
       stepSingle();
     }
@@ -235,7 +236,8 @@ class SqliteWriter : public RowWriter {
   }
 
   [[noreturn]] void fail(const std::string& message) {
-    throw DataError("Writing to table '" + m_table + "' failed: " + message);
+    const std::string locked = lockedDatabaseMessage(m_db.get());
+    throw DataError("Writing to table '" + m_table + "' failed: " + (locked.empty() ? message : locked));
   }
 
   void finish(const char* sql) {
@@ -253,7 +255,8 @@ class SqliteWriter : public RowWriter {
     if (sqlite3_exec(m_db.get(), sql, nullptr, nullptr, &error) != SQLITE_OK) {
       std::string message = error ? error : sqlite3_errmsg(m_db.get());
       sqlite3_free(error);
-      throw DataError("Writing to table '" + m_table + "' failed (" + sql + "): " + message);
+      const std::string locked = lockedDatabaseMessage(m_db.get());
+      throw DataError("Writing to table '" + m_table + "' failed (" + sql + "): " + (locked.empty() ? message : locked));
     }
   }
 

@@ -24,14 +24,6 @@ size_t countCharacters(std::string_view s) {
 
 std::string quotedName(const std::string& name) { return "\"" + name + "\""; }
 
-mode_t newFileMode(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
 }  // namespace
 
 TextRowWriter::TextRowWriter(const TextFormat& format, const std::vector<std::string>& columns)
@@ -42,16 +34,7 @@ TextRowWriter::TextRowWriter(const TextFormat& format, const std::vector<std::st
   }
   if (m_format.fixedWidth) planFixedLayout();
 
-  size_t slash = m_format.path.find_last_of('/');
-  std::string folder = slash == std::string::npos ? "." : m_format.path.substr(0, slash);
-  std::string base = slash == std::string::npos ? m_format.path : m_format.path.substr(slash + 1);
-  m_tempPath = folder + "/." + base + ".XXXXXX";
-  m_fd = ::mkstemp(m_tempPath.data());
-  if (m_fd < 0) {
-    throw DataError("Cannot write the text file " + m_format.path + ": " + std::strerror(errno) +
-                    " (a temporary file in its folder could not be made).");
-  }
-  ::fchmod(m_fd, newFileMode(m_format.path));
+  m_file = std::make_unique<FileReplacement>(m_format.path, "text file");
 
   if (!m_format.firstRowNames) return;
   try {
@@ -75,11 +58,11 @@ TextRowWriter::TextRowWriter(const TextFormat& format, const std::vector<std::st
 }
 
 TextRowWriter::~TextRowWriter() {
-  if (m_fd >= 0) rollback();
+  if (m_file) rollback();
 }
 
 void TextRowWriter::checkOpen() const {
-  if (m_fd < 0) throw DataError("The writer of the text file " + m_format.path + " is finished.");
+  if (!m_file) throw DataError("The writer of the text file " + m_format.path + " is finished.");
 }
 
 void TextRowWriter::appendDelimitedField(std::string_view text, bool textValue,
@@ -197,48 +180,21 @@ void TextRowWriter::writeRow(const Value* values, size_t count) {
 }
 
 void TextRowWriter::flush() {
-  const char* p = m_out.data();
-  size_t left = m_out.size();
-  while (left > 0) {
-    ssize_t n = ::write(m_fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw DataError("Cannot write the text file " + m_format.path + ": " + std::strerror(errno) + ".");
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
+  m_file->write(m_out.data(), m_out.size());
   m_out.clear();
 }
 
 void TextRowWriter::commit() {
   checkOpen();
-  try {
-    flush();
-    const bool synced = ::fsync(m_fd) == 0;
-    const int syncError = errno;
-    const bool closed = ::close(m_fd) == 0;
-    m_fd = -1;
-    if (!synced || !closed) {
-      throw DataError("Cannot write the text file " + m_format.path + ": " +
-                      std::strerror(synced ? errno : syncError) + ".");
-    }
-    if (::rename(m_tempPath.c_str(), m_format.path.c_str()) != 0) {
-      throw DataError("Cannot replace the text file " + m_format.path + ": " + std::strerror(errno) + ".");
-    }
-  } catch (...) {
-    if (m_fd >= 0) ::close(m_fd);
-    m_fd = -1;
-    ::unlink(m_tempPath.c_str());
-    throw;
-  }
+  flush();
+  auto file = std::move(m_file);
+  file->commit();
 }
 
 void TextRowWriter::rollback() {
-  if (m_fd < 0) return;
-  ::close(m_fd);
-  m_fd = -1;
-  ::unlink(m_tempPath.c_str());
+  if (!m_file) return;
+  m_file->abandon();
+  m_file.reset();
 }
 
 }  // namespace kpx::data

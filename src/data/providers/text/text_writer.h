@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "data/providers/file_replacement.h"
 #include "data/providers/provider.h"
 #include "data/providers/text/text_format.h"
 
@@ -46,9 +47,8 @@ class TextRowWriter : public RowWriter {
   std::vector<int> m_widths;
   std::vector<std::string> m_slotNames;
   std::vector<size_t> m_columnAt;
-  std::string m_tempPath;
-  int m_fd = -1;
-  std::string m_out;           // rows waiting to be written to m_fd
+  std::unique_ptr<FileReplacement> m_file;  // null once finished
+  std::string m_out;           // rows waiting to be written to m_file
   std::string m_row;           // the row being built
   std::string m_text;          // one value as text
   int64_t m_rows = 0;

@@ -1,0 +1,627 @@
+// kpxwizard copy with hostile names and unlucky runs: every destination is left byte for byte as
+// it was when a run fails, is stopped or is killed, checked with cmp and the sqlite3 program.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "support/command_output.h"
+#include "support/kpxwizard_program.h"
+#include "support/sql_text.h"
+
+namespace fs = std::filesystem;
+using kpx::test::commandOutput;
+using kpx::test::hexOf;
+using kpx::test::sqlIdentifier;
+using kpx::test::kpxwizardPath;
+using kpx::test::ProgramRun;
+using kpx::test::runKpxwizard;
+using kpx::test::shellQuote;
+
+namespace {
+
+class Safety : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("kpx_cli_safety_" + std::to_string(::getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir / "logs");
+    write("people.csv", "Id,Name,City\r\n1,Anna,Milano\r\n2,\"Bruno, Jr\",Zürich\r\n3,Carla,\r\n");
+  }
+  void TearDown() override {
+    if (!mounted.empty()) ::umount2(mounted.c_str(), MNT_DETACH);
+    fs::remove_all(dir);
+  }
+
+  std::string path(const std::string& name) const { return (dir / name).string(); }
+  void write(const std::string& name, const std::string& text) { std::ofstream(path(name), std::ios::binary) << text; }
+  ProgramRun copy(std::string arguments, const std::string& shellPrefix = "") {
+    if (arguments.find("--log-dir") == std::string::npos) arguments += " --log-dir logs";
+    if (shellPrefix.empty()) return runKpxwizard("copy " + arguments, dir.string());
+    ProgramRun run;
+    const std::string errFile = path("stderr.txt");
+    run.out = commandOutput("cd " + shellQuote(dir.string()) + " && " + shellPrefix + " " + shellQuote(kpxwizardPath()) +
+                                " copy " + arguments + " </dev/null 2>" + shellQuote(errFile),
+                            &run.status);
+    run.err = commandOutput("cat " + shellQuote(errFile));
+    return run;
+  }
+  std::string sql(const std::string& database, const std::string& statement) {
+    return commandOutput("sqlite3 " + shellQuote(path(database)) + " " + shellQuote(statement) + " 2>&1");
+  }
+  bool same(const std::string& a, const std::string& b) {
+    int status = 0;
+    commandOutput("cmp -s " + shellQuote(path(a)) + " " + shellQuote(path(b)), &status);
+    return status == 0;
+  }
+  void keepCopy(const std::string& name) { fs::copy_file(path(name), path(name + ".before")); }
+  // Temporary files of replacements anywhere below the test's folder.
+  std::vector<std::string> temporaryFiles() const {
+    std::vector<std::string> out;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+      const std::string name = entry.path().filename().string();
+      if (name.find(".kpxtmp-") != std::string::npos || name.ends_with("-journal")) out.push_back(name);
+    }
+    return out;
+  }
+  mode_t modeOf(const std::string& name) const {
+    struct stat st {};
+    EXPECT_EQ(::stat(path(name).c_str(), &st), 0) << name;
+    return st.st_mode & 07777;
+  }
+  // "Id,Name,Amount" and `rows` rows of about 40 bytes.
+  void writeBigCsv(const std::string& name, int rows) {
+    std::ofstream out(path(name), std::ios::binary);
+    out << "Id,Name,Amount\r\n";
+    for (int i = 1; i <= rows; ++i) out << i << ",Name number " << i << " of the big file," << i << ".25\r\n";
+  }
+  // A workbook or database holding table People, made by the program itself.
+  void makeDestination(const std::string& name) {
+    auto run = copy("people.csv " + name + " --create --to-table People");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+  }
+
+  // Starts `kpxwizard copy ARGUMENTS…` in the test's folder without waiting for it.
+  pid_t start(const std::vector<std::string>& arguments) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      if (::chdir(dir.c_str()) != 0) ::_exit(127);
+      std::freopen("/dev/null", "r", stdin);
+      std::freopen(path("run.out").c_str(), "w", stdout);
+      std::freopen(path("run.err").c_str(), "w", stderr);
+      const std::string program = kpxwizardPath();
+      std::vector<std::string> all = {program, "copy"};
+      all.insert(all.end(), arguments.begin(), arguments.end());
+      all.insert(all.end(), {"--log-dir", "logs"});
+      std::vector<char*> argv;
+      for (auto& a : all) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(program.c_str(), argv.data());
+      ::_exit(127);
+    }
+    return child;
+  }
+  static int waitFor(pid_t child) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+  }
+
+  fs::path dir;
+  std::string mounted;
+};
+
+// ---- Names ----------------------------------------------------------------------------------
+
+struct NameCase {
+  const char* label;
+  std::string name;
+  bool fitsAHeader;  // a line break cannot stand in an unquoted header field
+};
+
+const NameCase kNames[] = {
+    {"backquote_closing_the_create", "b` TEXT); DROP TABLE keep; CREATE TABLE pwn(`z", true},
+    {"double_quote_closing_the_insert", "c\"); DROP TABLE keep; --", true},
+    {"semicolon", "d;e", true},
+    {"line_break", "f\ng", false},
+    {"closing_bracket", "h]i", true},
+};
+
+class CliNames : public Safety, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(CliNames, ColumnNameFromATextHeaderStaysAName) {
+  if (!GetParam().fitsAHeader) GTEST_SKIP() << "the name needs a quoted header field";
+  const std::string name = GetParam().name;
+  write("in.tsv", "Id\t" + name + "\r\n1\tone\r\n2\ttwo\r\n");
+  sql("shop.db", "CREATE TABLE keep(x); INSERT INTO keep VALUES(42);");
+  auto run = copy("in.tsv shop.db --create --to-table T --qualifier none");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(sql("shop.db", "SELECT name FROM sqlite_master ORDER BY name"), "T\nkeep\n");
+  EXPECT_EQ(sql("shop.db", "SELECT hex(name) FROM pragma_table_info('T')"), hexOf("Id") + "\n" + hexOf(name) + "\n");
+  EXPECT_EQ(sql("shop.db", "SELECT Id, " + sqlIdentifier(name) + " FROM T"), "1|one\n2|two\n");
+  EXPECT_EQ(sql("shop.db", "SELECT x FROM keep"), "42\n");
+}
+
+TEST_P(CliNames, TableNameFromTheCommandLineStaysAName) {
+  const std::string name = GetParam().name;
+  sql("shop.db", "CREATE TABLE keep(x); INSERT INTO keep VALUES(42);");
+  auto run = copy("people.csv shop.db --create --to-table " + shellQuote(name));
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(sql("shop.db", "SELECT hex(name) FROM sqlite_master ORDER BY name = 'keep'"), hexOf(name) + "\n" + hexOf("keep") + "\n");
+  EXPECT_EQ(sql("shop.db", "SELECT count(*) FROM " + sqlIdentifier(name)), "3\n");
+  // Replacing its rows deletes them and nothing else.
+  run = copy("people.csv shop.db --to-table " + shellQuote(name) + " --replace");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(sql("shop.db", "SELECT group_concat(Id) FROM " + sqlIdentifier(name)), "1,2,3\n");
+  EXPECT_EQ(sql("shop.db", "SELECT x FROM keep"), "42\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Hostile, CliNames, ::testing::ValuesIn(kNames),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(Safety, TabSeparatedHeaderThatClosesTheCreateStatementMakesOneTable) {
+  write("in.tsv", "a\tb` TEXT); DROP TABLE keep; CREATE TABLE pwn(`z\r\n1\t2\r\n");
+  sql("shop.db", "CREATE TABLE keep(x); INSERT INTO keep VALUES(42);");
+  auto run = copy("in.tsv shop.db --create");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(sql("shop.db", "SELECT name FROM sqlite_master ORDER BY name"), "in\nkeep\n");
+  EXPECT_EQ(sql("shop.db", "SELECT x FROM keep"), "42\n");
+}
+
+TEST_F(Safety, NulInAColumnNameIsRefusedAndTheDatabaseStaysAsItWas) {
+  write("in.csv", std::string("Id,a\0b\r\n1,2\r\n", 14));
+  sql("shop.db", "CREATE TABLE keep(x); INSERT INTO keep VALUES(42);");
+  keepCopy("shop.db");
+  auto run = copy("in.csv shop.db --create --to-table T");
+  EXPECT_EQ(run.status, 2) << run.out << run.err;
+  EXPECT_NE(run.err.find("NUL character"), std::string::npos) << run.err;
+  EXPECT_TRUE(same("shop.db", "shop.db.before"));
+}
+
+// ---- A failed run keeps the rows it was to replace ------------------------------------------
+
+struct BrokenSource {
+  const char* label;
+  std::string file;
+  std::string text;
+};
+
+std::string manyBadRows() {
+  std::string text = "Id,Amount\r\n";
+  for (int i = 1; i <= 150; ++i) text += std::to_string(i) + ",n/a\r\n";
+  return text;
+}
+
+const BrokenSource kBrokenSources[] = {
+    {"unterminated_quote", "bad.csv", "Id,Amount\r\n1,2\r\n2,\"3\r\n4,5\r\n"},
+    {"more_than_a_hundred_bad_rows", "bad.csv", manyBadRows()},
+};
+
+class BrokenSources : public Safety, public ::testing::WithParamInterface<BrokenSource> {};
+
+TEST_P(BrokenSources, ReplaceKeepsTheTableAsItWas) {
+  write(GetParam().file, GetParam().text);
+  sql("shop.db", "CREATE TABLE T(Id Long, Amount Double); INSERT INTO T VALUES(100, 1.5), (200, 2.5);");
+  keepCopy("shop.db");
+  auto run = copy(GetParam().file + " shop.db --to-table T --replace");
+  EXPECT_EQ(run.status, 2) << run.out << run.err;
+  EXPECT_NE(run.out.find("Rows written:  0\n"), std::string::npos) << run.out;
+  EXPECT_TRUE(same("shop.db", "shop.db.before"));
+  EXPECT_EQ(sql("shop.db", "PRAGMA integrity_check; SELECT group_concat(Id) FROM T"), "ok\n100,200\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, BrokenSources, ::testing::ValuesIn(kBrokenSources),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(Safety, NewDestinationIsRemovedWhenTheRunFails) {
+  struct Case {
+    const char* label;
+    std::string arguments;
+    std::string created;
+  };
+  std::string wide = "C1";
+  for (int i = 2; i <= 10000; ++i) wide += ",C" + std::to_string(i);
+  write("wide.csv", wide + "\r\n");
+  std::string garbage;
+  std::mt19937 bytes(7);
+  for (int i = 0; i < 20000; ++i) garbage += static_cast<char>(bytes() & 0xff);
+  write("garbage.csv", garbage);
+  write("broken.csv", "Id,Amount\r\n1,2\r\n2,\"3\r\n4,5\r\n");
+  sql("typed.db", "CREATE TABLE S(Id Long, Amount Long);");
+  std::string bad = "BEGIN;";
+  for (int i = 1; i <= 150; ++i) bad += "INSERT INTO S VALUES(" + std::to_string(i) + ", 'n/a');";
+  sql("typed.db", bad + "COMMIT;");
+  const Case cases[] = {
+      {"binary garbage into a database", "garbage.csv new.db --create", "new.db"},
+      {"binary garbage into an xlsx workbook", "garbage.csv new.xlsx --create", "new.xlsx"},
+      {"unterminated quote into a database", "broken.csv new.db --create", "new.db"},
+      {"unterminated quote into an xlsx workbook", "broken.csv new.xlsx --create", "new.xlsx"},
+      {"unterminated quote into an xls workbook", "broken.csv new.xls --create", "new.xls"},
+      {"ten thousand columns into a database", "wide.csv new.db --create", "new.db"},
+      {"ten thousand columns into an xls workbook", "wide.csv new.xls --create", "new.xls"},
+      {"bad rows into a database", "typed.db new.db --create", "new.db"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    auto run = copy(c.arguments);
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_FALSE(fs::exists(path(c.created)));
+  }
+  EXPECT_TRUE(temporaryFiles().empty());
+}
+
+// ---- Text destinations ----------------------------------------------------------------------
+
+TEST_F(Safety, ExistingTextFileIsReplacedOnlyWithReplace) {
+  write("out.csv", "old,content\r\n");
+  keepCopy("out.csv");
+  auto run = copy("people.csv out.csv");
+  EXPECT_EQ(run.status, 2) << run.out;
+  EXPECT_NE(run.err.find("--replace"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("out.csv"), std::string::npos) << run.err;
+  EXPECT_TRUE(same("out.csv", "out.csv.before"));
+  run = copy("people.csv out.csv --replace");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(commandOutput("head -1 " + shellQuote(path("out.csv"))), "\"Id\",\"Name\",\"City\"\r\n");
+}
+
+// ---- Modes, links and files that may not be written ------------------------------------------
+
+struct DestinationKind {
+  const char* label;
+  std::string file;
+  std::string arguments;  // after "people.csv FILE"
+};
+
+const DestinationKind kRewritten[] = {
+    {"csv", "out.csv", "--replace"},
+    {"xlsx", "book.xlsx", "--to-table People"},
+    {"xls", "book.xls", "--to-table People"},
+};
+
+class Rewritten : public Safety, public ::testing::WithParamInterface<DestinationKind> {
+ protected:
+  void prepare(const std::string& name) {
+    if (name.ends_with(".csv")) write(name, "Id,Name,City\r\n9,Old,\r\n");
+    else makeDestination(name);
+  }
+};
+
+TEST_P(Rewritten, KeepsItsMode) {
+  const auto& kind = GetParam();
+  for (mode_t mode : {0600, 0640, 0664}) {
+    SCOPED_TRACE(mode);
+    fs::remove(path(kind.file));
+    prepare(kind.file);
+    ::chmod(path(kind.file).c_str(), mode);
+    auto run = copy("people.csv " + kind.file + " " + kind.arguments);
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(modeOf(kind.file), mode);
+  }
+  EXPECT_TRUE(temporaryFiles().empty());
+}
+
+TEST_P(Rewritten, NewFileFollowsTheUmask) {
+  const auto& kind = GetParam();
+  for (const char* mask : {"027", "077"}) {
+    SCOPED_TRACE(mask);
+    fs::remove(path(kind.file));
+    auto run = copy("people.csv " + kind.file + " --create --to-table People", std::string("umask ") + mask + " &&");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(modeOf(kind.file), 0666 & ~std::stoi(mask, nullptr, 8));
+  }
+}
+
+TEST_P(Rewritten, ReadOnlyFileIsRefusedBeforeAnyWork) {
+  const auto& kind = GetParam();
+  prepare(kind.file);
+  ::chmod(path(kind.file).c_str(), 0444);
+  keepCopy(kind.file);
+  auto run = copy("people.csv " + kind.file + " " + kind.arguments);
+  EXPECT_EQ(run.status, 2) << run.out << run.err;
+  EXPECT_NE(run.err.find(kind.file + "' cannot be written"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out.find("Rows"), std::string::npos) << run.out;
+  EXPECT_TRUE(same(kind.file, kind.file + ".before"));
+  EXPECT_EQ(modeOf(kind.file), 0444);
+  EXPECT_TRUE(temporaryFiles().empty());
+}
+
+TEST_P(Rewritten, SymbolicLinkIsFollowedAndTheFileItNamesIsUpdated) {
+  const auto& kind = GetParam();
+  fs::create_directories(dir / "real");
+  prepare("real/" + kind.file);
+  keepCopy("real/" + kind.file);
+  fs::create_symlink("real/" + kind.file, path(kind.file));
+  auto run = copy("people.csv " + kind.file + " " + kind.arguments);
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_TRUE(fs::is_symlink(path(kind.file)));
+  EXPECT_FALSE(same("real/" + kind.file, "real/" + kind.file + ".before"));
+  // What the link leads to reads back with the new rows.
+  run = copy(kind.file + " check.csv");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(commandOutput("cat " + shellQuote(path("check.csv"))).find("Carla"), std::string::npos);
+  EXPECT_TRUE(temporaryFiles().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Rewritten, ::testing::ValuesIn(kRewritten),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(Safety, ReadOnlyDatabaseIsRefusedBeforeAnyWork) {
+  sql("shop.db", "CREATE TABLE People(Id Long, Name Text, City Text);");
+  ::chmod(path("shop.db").c_str(), 0444);
+  keepCopy("shop.db");
+  auto run = copy("people.csv shop.db --to-table People");
+  EXPECT_EQ(run.status, 2) << run.out << run.err;
+  EXPECT_NE(run.err.find("shop.db' cannot be written"), std::string::npos) << run.err;
+  EXPECT_TRUE(same("shop.db", "shop.db.before"));
+}
+
+// ---- Stopped and killed runs ----------------------------------------------------------------
+
+struct StopSignal {
+  const char* label;
+  int signal;
+};
+
+const StopSignal kStopSignals[] = {{"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}};
+
+class StoppedRuns : public Safety, public ::testing::WithParamInterface<StopSignal> {};
+
+TEST_P(StoppedRuns, TextRunLeavesNoTemporaryFileAndTheFileAsItWas) {
+  writeBigCsv("big.csv", 300000);
+  write("out.csv", "old,content\r\n");
+  keepCopy("out.csv");
+  const pid_t child = start({"big.csv", "out.csv", "--replace"});
+  // Signalled once the run has begun writing beside the file.
+  for (int i = 0; i < 3000 && temporaryFiles().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_FALSE(temporaryFiles().empty()) << "the run never started writing";
+  ::kill(child, GetParam().signal);
+  const int status = waitFor(child);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam().signal);
+  EXPECT_TRUE(temporaryFiles().empty());
+  EXPECT_TRUE(same("out.csv", "out.csv.before"));
+  EXPECT_NE(commandOutput("cat " + shellQuote(path("run.err"))).find("left as it was"), std::string::npos);
+}
+
+TEST_P(StoppedRuns, DatabaseRunRollsBack) {
+  writeBigCsv("big.csv", 300000);
+  sql("shop.db", "CREATE TABLE T(Id Long, Name Text, Amount Double); INSERT INTO T VALUES(1,'keep',1);");
+  const std::string before = sql("shop.db", ".dump");
+  const pid_t child = start({"big.csv", "shop.db", "--to-table", "T", "--replace"});
+  for (int i = 0; i < 3000 && !fs::exists(path("shop.db-journal")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ::kill(child, GetParam().signal);
+  const int status = waitFor(child);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam().signal);
+  EXPECT_EQ(sql("shop.db", ".dump"), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StoppedRuns, ::testing::ValuesIn(kStopSignals),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// A destination kind for the kill test: how it is made, copied into and compared.
+struct KillCase {
+  const char* label;
+  std::string file;
+  int rows;
+  std::vector<std::string> arguments;  // after "big.csv FILE"
+};
+
+const KillCase kKillCases[] = {
+    {"sqlite", "shop.db", 200000, {"--to-table", "T", "--replace"}},
+    {"csv", "out.csv", 200000, {"--replace"}},
+    {"xlsx", "book.xlsx", 20000, {"--to-table", "T"}},
+    {"xls", "book.xls", 20000, {"--to-table", "T"}},
+};
+
+class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase> {
+ protected:
+  void prepare() {
+    const auto& c = GetParam();
+    writeBigCsv("big.csv", c.rows);
+    if (c.file.ends_with(".db")) {
+      sql(c.file, "CREATE TABLE T(Id Long, Name Text, Amount Double); INSERT INTO T VALUES(1,'keep',1);");
+    } else if (c.file.ends_with(".csv")) {
+      write(c.file, "Id,Name,Amount\r\n1,keep,1\r\n");
+    } else {
+      write("small.csv", "Id,Name,Amount\r\n1,keep,1\r\n");
+      auto run = copy("small.csv " + c.file + " --create --to-table T");
+      ASSERT_EQ(run.status, 0) << run.out << run.err;
+    }
+    keepCopy(c.file);
+  }
+  // What a run leaves, in terms that do not change from run to run: a database's rows after
+  // SQLite's own check, an xlsx workbook's rows after Python's zip check (the file itself
+  // carries the time it was written), other files' checksum and size.
+  std::string content(const std::string& file) {
+    if (file.ends_with(".db")) return sql(file, "PRAGMA integrity_check; SELECT count(*), sum(Id) FROM T");
+    if (file.ends_with(".xlsx")) {
+      const std::string script =
+          "import sys, zipfile\n"
+          "z = zipfile.ZipFile(sys.argv[1])\n"
+          "print(z.testzip(), sum(z.read(n).count(b'<row ') for n in z.namelist() if n.startswith('xl/worksheets/')))\n";
+      return commandOutput("python3 -c " + shellQuote(script) + " " + shellQuote(path(file)) + " 2>&1");
+    }
+    return commandOutput("cksum < " + shellQuote(path(file)));
+  }
+};
+
+TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
+  const auto& c = GetParam();
+  prepare();
+  const std::string before = content(c.file);
+  // One whole run gives the finished content and how long a run takes here.
+  const auto started = std::chrono::steady_clock::now();
+  int status = waitFor(start([&] {
+    std::vector<std::string> a = {"big.csv", c.file};
+    a.insert(a.end(), c.arguments.begin(), c.arguments.end());
+    return a;
+  }()));
+  const auto whole = std::chrono::steady_clock::now() - started;
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << commandOutput("cat " + shellQuote(path("run.err")));
+  const std::string finished = content(c.file);
+  ASSERT_NE(finished, before);
+
+  std::mt19937 random(std::random_device{}());
+  std::uniform_int_distribution<long> delay(0, std::chrono::duration_cast<std::chrono::microseconds>(whole).count());
+  int unchanged = 0;
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    fs::copy_file(path(c.file + ".before"), path(c.file), fs::copy_options::overwrite_existing);
+    std::vector<std::string> a = {"big.csv", c.file};
+    a.insert(a.end(), c.arguments.begin(), c.arguments.end());
+    const pid_t child = start(a);
+    std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+    ::kill(child, SIGKILL);
+    waitFor(child);
+    if (c.file.ends_with(".db")) {
+      // The sqlite3 program rolls a killed transaction back from its journal.
+      const std::string now = content(c.file);
+      EXPECT_TRUE(now == before || now == finished) << now;
+      unchanged += now == before;
+    } else if (same(c.file, c.file + ".before")) {
+      ++unchanged;
+    } else {
+      // Killed after the rename: the whole new content, never a part of it.
+      EXPECT_EQ(content(c.file), finished);
+    }
+  }
+  EXPECT_GT(unchanged, 0) << "no kill landed inside a run";
+  // The next run removes what killed runs left beside the file.
+  status = waitFor(start([&] {
+    std::vector<std::string> a = {"big.csv", c.file};
+    a.insert(a.end(), c.arguments.begin(), c.arguments.end());
+    return a;
+  }()));
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << commandOutput("cat " + shellQuote(path("run.err")));
+  EXPECT_TRUE(temporaryFiles().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KilledRuns, ::testing::ValuesIn(kKillCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// ---- A full file system ---------------------------------------------------------------------
+
+class FullFileSystem : public Safety, public ::testing::WithParamInterface<DestinationKind> {};
+
+TEST_P(FullFileSystem, FailedWriteLeavesTheFileAsItWas) {
+  const auto& kind = GetParam();
+  fs::create_directories(dir / "full");
+  if (::geteuid() != 0 || ::mount("tmpfs", path("full").c_str(), "tmpfs", 0, "size=256k") != 0)
+    GTEST_SKIP() << "a small file system can be mounted only by the superuser";
+  mounted = path("full");
+  writeBigCsv("big.csv", 30000);
+  const std::string file = "full/" + kind.file;
+  if (kind.file.ends_with(".db")) {
+    sql(file, "CREATE TABLE People(Id Long, Name Text, City Text); INSERT INTO People VALUES(1,'keep','x');");
+  } else if (kind.file.ends_with(".csv")) {
+    write(file, "Id,Name,City\r\n9,Old,\r\n");
+  } else {
+    makeDestination(file);
+  }
+  fs::copy_file(path(file), path("kept"));
+  auto run = copy("big.csv " + file + " " + kind.arguments);
+  EXPECT_EQ(run.status, 2) << run.out << run.err;
+  EXPECT_TRUE(same(file, "kept")) << run.err;
+  EXPECT_TRUE(temporaryFiles().empty());
+}
+
+const DestinationKind kFullKinds[] = {
+    {"csv", "out.csv", "--replace"},
+    {"xlsx", "book.xlsx", "--to-table People"},
+    {"xls", "book.xls", "--to-table People"},
+    {"sqlite", "shop.db", "--to-table People --replace"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FullFileSystem, ::testing::ValuesIn(kFullKinds),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// ---- Locked databases and the error log ------------------------------------------------------
+
+struct LockCase {
+  const char* label;
+  double holdSeconds;
+  int timeout;
+  bool completes;
+};
+
+const LockCase kLocks[] = {
+    {"held_past_the_wait", 3, 1, false},
+    {"released_within_the_wait", 2.5, 30, true},
+};
+
+class LockedDatabase : public Safety, public ::testing::WithParamInterface<LockCase> {};
+
+TEST_P(LockedDatabase, WaitIsShownAndBounded) {
+  const auto& c = GetParam();
+  sql("shop.db", "CREATE TABLE People(Id Long, Name Text, City Text); INSERT INTO People VALUES(9,'Old','x');");
+  const std::string locker =
+      "import sqlite3, sys, time\n"
+      "c = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
+      "c.execute('BEGIN EXCLUSIVE')\n"
+      "open(sys.argv[2], 'w').close()\n"
+      "time.sleep(float(sys.argv[3]))\n"
+      "c.execute('COMMIT')\n";
+  write("locker.py", locker);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    const std::string db = path("shop.db"), marker = path("locked"), seconds = std::to_string(c.holdSeconds);
+    ::execlp("python3", "python3", path("locker.py").c_str(), db.c_str(), marker.c_str(), seconds.c_str(), nullptr);
+    ::_exit(127);
+  }
+  for (int i = 0; i < 2000 && !fs::exists(path("locked")); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_TRUE(fs::exists(path("locked")));
+  auto run = copy("people.csv shop.db --to-table People --busy-timeout " + std::to_string(c.timeout));
+  waitFor(holder);
+  EXPECT_NE(run.err.find("waiting for the database"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("process " + std::to_string(holder)), std::string::npos) << run.err;
+  if (c.completes) {
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("Rows written:  3\n"), std::string::npos) << run.out;
+    EXPECT_EQ(sql("shop.db", "SELECT count(*) FROM People"), "4\n");
+  } else {
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_NE(run.err.find("shop.db' stayed locked"), std::string::npos) << run.err;
+    EXPECT_EQ(sql("shop.db", "SELECT count(*) FROM People"), "1\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Locks, LockedDatabase, ::testing::ValuesIn(kLocks),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(Safety, BusyTimeoutMustBeAWholeNumber) {
+  for (const char* value : {"-1", "ten", "1.5", ""}) {
+    auto run = copy(std::string("people.csv out.csv --busy-timeout ") + shellQuote(value));
+    EXPECT_EQ(run.status, 2) << value;
+    EXPECT_NE(run.err.find("--busy-timeout"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(path("out.csv")));
+  }
+}
+
+TEST_F(Safety, ErrorLogMovesToTheStateFolderAndTheRunSaysSo) {
+  write("bad.csv", "Id,Amount\r\n1,2\r\n2,n/a\r\n");
+  sql("shop.db", "CREATE TABLE T(Id Long, Amount Double);");
+  // A folder where no file can be made, whoever runs the test.
+  auto run = copy("bad.csv shop.db --to-table T --log-dir /proc",
+                  "XDG_STATE_HOME=" + shellQuote(path("state")));
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  const std::string log = path("state") + "/kpxwizard/KPXWIZARD_ERROR.txt";
+  EXPECT_NE(run.err.find("rejected rows go to " + log), std::string::npos) << run.err;
+  EXPECT_NE(commandOutput("cat " + shellQuote(log)).find("Row 2: "), std::string::npos);
+  EXPECT_EQ(sql("shop.db", "SELECT group_concat(Id) FROM T"), "1\n");
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+// Replacing a file through a temporary file beside it: modes, links, refusals and leftovers.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "data/providers/file_replacement.h"
+#include "data/providers/provider.h"
+
+namespace fs = std::filesystem;
+using kpx::data::FileReplacement;
+
+namespace {
+
+class Replacement : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("kpx_replace_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::string path(const std::string& name) const { return (dir / name).string(); }
+  void write(const std::string& name, const std::string& text) { std::ofstream(path(name), std::ios::binary) << text; }
+  std::string read(const std::string& name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+  mode_t modeOf(const std::string& name) const {
+    struct stat st {};
+    EXPECT_EQ(::stat(path(name).c_str(), &st), 0) << name;
+    return st.st_mode & 07777;
+  }
+  // Names in the folder other than the ones given.
+  std::vector<std::string> others(std::initializer_list<std::string> known) const {
+    std::vector<std::string> out;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      const std::string name = entry.path().filename().string();
+      if (std::find(known.begin(), known.end(), name) == known.end()) out.push_back(name);
+    }
+    return out;
+  }
+  void replace(const std::string& name, const std::string& text) {
+    FileReplacement file(path(name), "text file");
+    file.write(text.data(), text.size());
+    file.commit();
+  }
+
+  fs::path dir;
+};
+
+TEST_F(Replacement, ReplacedFileKeepsItsMode) {
+  for (mode_t mode : {0600, 0640, 0604, 0755, 0664}) {
+    write("a.csv", "old");
+    ::chmod(path("a.csv").c_str(), mode);
+    replace("a.csv", "new");
+    EXPECT_EQ(read("a.csv"), "new");
+    EXPECT_EQ(modeOf("a.csv"), mode) << std::oct << mode;
+    EXPECT_TRUE(others({"a.csv"}).empty());
+  }
+}
+
+TEST_F(Replacement, NewFileFollowsTheUmask) {
+  for (mode_t mask : {022, 077, 027, 002}) {
+    fs::remove(path("n.csv"));
+    const mode_t old = ::umask(mask);
+    replace("n.csv", "new");
+    ::umask(old);
+    EXPECT_EQ(modeOf("n.csv"), 0666 & ~mask) << std::oct << mask;
+  }
+}
+
+TEST_F(Replacement, ReadOnlyFileIsRefusedBeforeAnythingIsMade) {
+  write("r.csv", "old");
+  ::chmod(path("r.csv").c_str(), 0444);
+  try {
+    FileReplacement file(path("r.csv"), "text file");
+    ADD_FAILURE() << "a read-only file was opened for replacing";
+  } catch (const kpx::data::DataError& e) {
+    EXPECT_NE(std::string(e.what()).find(path("r.csv")), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("0444"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(read("r.csv"), "old");
+  EXPECT_TRUE(others({"r.csv"}).empty());
+}
+
+TEST_F(Replacement, SymbolicLinkKeepsPointingAtTheFileItNames) {
+  struct Case {
+    const char* label;
+    std::string link;
+    bool targetExists;
+  };
+  fs::create_directories(dir / "real");
+  const Case cases[] = {
+      {"relative", "real/t.csv", true},
+      {"absolute", path("real/t.csv"), true},
+      {"dangling", "real/t.csv", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove(path("l.csv"));
+    fs::remove(path("real/t.csv"));
+    if (c.targetExists) write("real/t.csv", "old");
+    fs::create_symlink(c.link, path("l.csv"));
+    replace("l.csv", "new");
+    EXPECT_TRUE(fs::is_symlink(path("l.csv")));
+    EXPECT_EQ(fs::read_symlink(path("l.csv")).string(), c.link);
+    EXPECT_EQ(read("real/t.csv"), "new");
+    EXPECT_TRUE(others({"l.csv", "real"}).empty());
+  }
+}
+
+TEST_F(Replacement, AbandonedReplacementLeavesTheFileAndNoTemporaryFile) {
+  write("a.csv", "old");
+  {
+    FileReplacement file(path("a.csv"), "text file");
+    file.write("new", 3);
+    EXPECT_EQ(others({"a.csv"}).size(), 1u);
+  }
+  EXPECT_EQ(read("a.csv"), "old");
+  EXPECT_TRUE(others({"a.csv"}).empty());
+}
+
+TEST_F(Replacement, LeftoversOfDeadWritersAreRemovedAndNothingElse) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);  // a process id that no longer runs
+  const std::string dead = ".a.csv.kpxtmp-" + std::to_string(child) + "-Ab12Cd";
+  const std::string alive = ".a.csv.kpxtmp-" + std::to_string(::getpid()) + "-Ab12Cd";
+  const std::string otherFile = ".b.csv.kpxtmp-" + std::to_string(child) + "-Ab12Cd";
+  const std::string notOurs = ".a.csv.kpxtmp-junk";
+  for (const auto& name : {dead, alive, otherFile, notOurs, std::string("a.csv")}) write(name, "x");
+  fs::create_symlink("a.csv", path(".a.csv.kpxtmp-" + std::to_string(child) + "-linked"));
+  EXPECT_EQ(kpx::data::removeLeftoverTemporaryFiles(path("a.csv")), 1);
+  auto left = others({"a.csv"});
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected = {alive, ".a.csv.kpxtmp-" + std::to_string(child) + "-linked", otherFile, notOurs};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+}
+
+}  // namespace
