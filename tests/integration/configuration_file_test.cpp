@@ -1,5 +1,5 @@
 // Saving and loading wizard configurations with real data sources: SQLite databases made by
-// the sqlite3 program, CSV files and an HTML page. Saved
+// the sqlite3 program and CSV files. Saved
 // files are compared byte for byte with the golden files in tests/data/config, where @DIR@
 // stands for the folder holding the data files.
 #include <gtest/gtest.h>
@@ -142,16 +142,6 @@ const Scenario kScenarios[] = {
        f.wizard->setDestination(dest);
        f.addCopy("Id", "Id", "Id");
        f.addConstant("Fixed", "it's \"quoted\"", "Name");
-     }},
-    {"html.ini",
-     [](ConfigurationFile& f) {
-       f.wizard->setSource(f.database(CONN_HTML_SOURCE, f.copyFixture("html/catalogue.html", "catalogue.html"), "Products"));
-       auto dest = f.database(CONN_ACCESS, f.target, "Products");
-       dest->setCreatedDestinationTable(true);
-       f.wizard->setDestination(dest);
-       f.wizard->setLockDestination(true);
-       f.addCopy("Code", "Code", "Code");
-       f.addConstant("Price", "0", "Price");
      }},
 };
 

@@ -165,27 +165,6 @@ TEST_F(HeadlessTransfer, CancelFromTheHostLeavesTheDestinationAsItWas) {
   EXPECT_EQ(executionState().strPackageFailure, sink->boxes.back().text);
 }
 
-TEST_F(HeadlessTransfer, CancelledRunsLetGoOfTheirFiles) {
-  test::ScopedRecordingSink sink;
-  std::string csv = writeCsv("many.csv", 3000);
-  std::string dst = path("dst.db");
-  sqlite(dst, "CREATE TABLE T(Id Long, Name VarChar(50), Amount Double);");
-  wizard->setSource(csvSource(csv));
-  wizard->setDestination(database(dst, "T"));
-  pairColumns({"Id", "Name", "Amount"});
-  const auto openFiles = [] {
-    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
-  };
-  events->cancelAt = 1;
-  EXPECT_FALSE(wizard->Execute());  // the first run may open what stays open (the catalog)
-  const auto before = openFiles();
-  for (int run = 0; run < 3; ++run) {
-    events->queries = 0;
-    EXPECT_FALSE(wizard->Execute());
-  }
-  EXPECT_EQ(openFiles(), before);
-}
-
 TEST_F(HeadlessTransfer, QuotedConstantFailsTheRunWithThePackageFailureText) {
   test::ScopedRecordingSink sink;
   std::string src = path("src.db");

@@ -123,24 +123,6 @@ TEST_F(TableCreation, NewTableReadsBackWithTheSourceTypes) {
   EXPECT_EQ(test::columnsAsText(created), expected);
 }
 
-TEST_F(TableCreation, TextFileSourceNamesTheTableAfterTheFile) {
-  std::string csv = scratch.write("people.2024.csv", "Id,Name\r\n1,Anna\r\n");
-  auto src = std::make_shared<clsConnection>();
-  src->setProvider(CONN_TEXTFILE);
-  src->setDatabase(csv);
-  src->setFormatFile(kpxDelimitedFile);
-  src->setRowDelimiter(kpxCRLF);
-  src->setColumnDelimiter(",");
-  src->setFirstRow(-1);
-  wizard->setSource(src);
-  auto dest = newTableDestination(CONN_ACCESS, "");
-  dest->setTableName("");
-  ASSERT_TRUE(modMain::ProcessCreate(*src, *dest));
-  EXPECT_EQ(dest->TableName(), "people");
-  EXPECT_EQ(modDatabase::state().arrDestinationStructure,
-            (modDatabase::StructureArray{{"Id", "VarChar", "255", "NULL"}, {"Name", "VarChar", "255", "NULL"}}));
-}
-
 // Every Jet type name in every column form: SQLite stores the text exactly as written.
 TEST_F(TableCreation, SqliteAcceptsEveryJetColumnForm) {
   modDatabase::StructureArray rows;

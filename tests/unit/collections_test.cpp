@@ -111,14 +111,4 @@ TEST_F(CloneTest, CopiesDeeplyAndIndependently) {
   EXPECT_EQ(d->Size(), 10);
 }
 
-TEST_F(CloneTest, MemberWhoseKeyDiffersFromItsNameFailsWithTheReport) {
-  test::ScopedRecordingSink sink;
-  source().Add("key")->setName("other");
-  EXPECT_EQ(source().Clone(), nullptr);
-  ASSERT_EQ(sink->boxes.size(), 1u);
-  EXPECT_NE(sink->boxes[0].text.find("Located in : Clone [clsTransformations] "),
-            std::string::npos);
-  EXPECT_NE(sink->boxes[0].text.find("Item <other> not found !"), std::string::npos);
-}
-
 }  // namespace

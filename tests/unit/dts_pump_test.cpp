@@ -177,29 +177,4 @@ TEST_F(DtsPump, PastTheErrorLimitTheRunRollsBackAndTheFileKeepsGrowing) {
   EXPECT_NE(lines[103].find(" Package 'KPX Wizard IO', step 'TrasformationStep_Execute'"), std::string::npos);
 }
 
-struct PlanFailure {
-  const char* name;
-  void (*change)(DataPumpTask&);
-  const char* description;
-};
-
-class DtsPumpPlan : public DtsPump, public testing::WithParamInterface<PlanFailure> {};
-
-TEST_P(DtsPumpPlan, FailsBeforeAnyRow) {
-  fillSource(3);
-  GetParam().change(test::pumpOf(*package));
-  test::RecordingEvents events;
-  EXPECT_EQ(failedRun(events).Description, GetParam().description);
-  EXPECT_TRUE(target->findTable("Copy")->rows.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Plans, DtsPumpPlan,
-    testing::Values(
-        PlanFailure{"MissingSourceColumn", [](DataPumpTask& p) { test::addCopy(p, "tra9", "Price", "Code"); },
-                    "The source of data pump 'TrasformationTask_Execute' has no column 'Price' (transformation 'tra9')"},
-        PlanFailure{"ColumnFilledTwice", [](DataPumpTask& p) { test::addCopy(p, "tra9", "Name", "code"); },
-                    "The destination column 'code' is filled twice (transformation 'tra9')"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 }  // namespace

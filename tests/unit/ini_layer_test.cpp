@@ -130,16 +130,6 @@ TEST_F(IniLayer, DeleteSectionRemovesHeaderAndKeysOnly) {
   EXPECT_TRUE(sink->boxes.empty());
 }
 
-TEST_F(IniLayer, SectionExistsComparesTheWholeLineExactly) {
-  writeFile("[SOURCE]\n [EXIT]\n[Transformations]\n");
-  test::ScopedRecordingSink sink;
-  EXPECT_TRUE(SectionExists(file, "SOURCE"));
-  EXPECT_FALSE(SectionExists(file, "source"));
-  EXPECT_FALSE(SectionExists(file, "EXIT"));
-  EXPECT_FALSE(SectionExists(file, "TRANSFORMATIONS"));
-  EXPECT_TRUE(sink->boxes.empty());
-}
-
 TEST_F(IniLayer, PasswordsRoundTripThroughAnIniValue) {
   const std::string passwords[] = {"",       "x",   "secret", "§",      "=",         ";",
                                    "[",      "]",   "a=b;c",  "  lead", "trail  ",   "  ",

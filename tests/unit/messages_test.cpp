@@ -130,15 +130,4 @@ TEST_F(MessagesTest, ProcedureErrorShowsTheReportForTheCaughtException) {
             "Located in : OpenDatabase [modDatabase] \r\n\r\nItem <9> not found !");
 }
 
-TEST(ErrorImport, CopiesNativeErrorOnlyForServerErrors) {
-  auto source = makeError(5, "src", "desc");
-  source.setNativeError(2627);
-  ckpx_Error kind0, kind3;
-  EXPECT_TRUE(kind0.Import(source, 0));
-  EXPECT_TRUE(kind3.Import(source, 3));
-  EXPECT_EQ(kind0.NativeError(), 0);
-  EXPECT_EQ(kind3.NativeError(), 2627);
-  EXPECT_EQ(kind0.Description(), "desc");
-}
-
 }  // namespace

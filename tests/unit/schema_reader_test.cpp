@@ -86,17 +86,6 @@ TEST_F(SchemaReader, QueryOnMissingTableShowsMessageAndClearsTheName) {
   EXPECT_EQ(c.TableName(), "");
 }
 
-TEST_F(SchemaReader, QueryMatchingNoColumnGivesMessage503) {
-  test::ScopedRecordingSink sink;
-  auto c = connection(CONN_ACCESS, "SELECT Zip FROM Customers", kpxTypeQuery);
-  modMain::ExtractNameFields(c.TableName());
-  ASSERT_TRUE(modDatabase::OpenDatabase(c));
-  EXPECT_FALSE(modDatabase::CreateSetColumn(c));
-  EXPECT_EQ(sink->boxes.at(0).text, "Column names don't present into the table");
-  EXPECT_EQ(c.TableName(), "");
-  EXPECT_EQ(c.TableType(), -1);
-}
-
 class TextFileColumns : public SchemaReader {
  protected:
   clsConnection textFile(const std::string& content, int16_t firstRow, const std::string& qualifier) {

@@ -54,17 +54,6 @@ class WizardTest : public ::testing::Test {
   std::shared_ptr<cKPXWizard> wizard;
 };
 
-TEST_F(WizardTest, LocksNeedASetConnection) {
-  const std::string source = "Attenzione:impossibile assegnare LockSource=true per la Connessione non ancora settata";
-  expectError([&] { wizard->setLockSource(true); }, -2147221501, source);
-  EXPECT_FALSE(wizard->LockSource());
-  expectError([&] { wizard->setLockDestination(true); }, -2147221501,
-              "Attenzione:impossibile assegnare LockDestination=True per la Connessione non ancora settata");
-  EXPECT_TRUE(wizard->LockDestination());
-  wizard->setLockDestination(false);
-  EXPECT_FALSE(wizard->LockDestination());
-}
-
 struct RejectCase {
   const char* name;
   int32_t kind;
