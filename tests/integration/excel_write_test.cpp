@@ -7,32 +7,21 @@
 
 #include "data/providers/excel/excel_source.h"
 #include "support/libreoffice_csv.h"
+#include "support/scratch.h"
 
 namespace kpx::data {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string fileBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 class ExcelWrite : public ::testing::TestWithParam<const char*> {
  protected:
-  void SetUp() override {
-    m_dir = fs::temp_directory_path() / ("kpx-excel-write-" + std::string(GetParam() + 1) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
-    m_path = (m_dir / (std::string("book") + GetParam())).string();
-  }
-  void TearDown() override { fs::remove_all(m_dir); }
   std::unique_ptr<DataSource> open() {
     return excel::openExcelWorkbook(ConnectionProperties::parse("Data Source=" + m_path + ";Extended Properties=Excel 8.0;"));
   }
-  fs::path m_dir;
-  std::string m_path;
+  test::ScratchFolder m_scratch;
+  const fs::path& m_dir = m_scratch.dir();
+  std::string m_path = m_scratch.path(std::string("book") + GetParam());
 };
 
 TEST_P(ExcelWrite, CreateTableMakesTheWorkbookAndRowsReadBackInLibreOffice) {
@@ -113,7 +102,7 @@ TEST_P(ExcelWrite, AppendingKeepsOtherSheetsAndEarlierRows) {
 TEST_P(ExcelWrite, RollbackAndFailedRunsLeaveTheWorkbookAsItWas) {
   auto source = open();
   source->execute("CREATE TABLE `T` (`A` VarChar (10) )");
-  const std::string before = fileBytes(m_path);
+  const std::string before = test::readFile(m_path);
   {
     auto writer = source->openWriter("T", {"A"});
     Value v = Value::fromString("gone");
@@ -125,84 +114,14 @@ TEST_P(ExcelWrite, RollbackAndFailedRunsLeaveTheWorkbookAsItWas) {
     Value v = Value::fromString("gone too");
     writer->writeRow(&v, 1);
   }  // destroyed unfinished
-  EXPECT_EQ(fileBytes(m_path), before);
+  EXPECT_EQ(test::readFile(m_path), before);
   auto reader = open()->openTable("T$");
   EXPECT_FALSE(reader->next());
   EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1) << "no temporary file left";
 }
 
-TEST_P(ExcelWrite, RowsPastTheSheetLimitAreRowErrors) {
-  auto source = open();
-  source->execute("CREATE TABLE `Big` (`N` Double )");
-  auto writer = source->openWriter("Big", {"N"});
-  const bool xls = std::string(GetParam()) == ".xls";
-  const int limit = xls ? 65536 : 1048576;
-  for (int i = 1; i < limit; ++i) {  // the header takes the first row
-    Value v = Value::fromInt(i);
-    writer->writeRow(&v, 1);
-  }
-  Value v = Value::fromInt(limit);
-  EXPECT_THROW(writer->writeRow(&v, 1), RowError);
-  EXPECT_THROW(writer->writeRow(&v, 1), RowError) << "the writer stays usable and keeps refusing";
-  if (xls) {
-    writer->commit();
-    auto reader = open()->openTable("Big$");
-    int n = 0;
-    while (reader->next()) ++n;
-    EXPECT_EQ(n, limit - 1);
-  }
-}
-
-TEST_P(ExcelWrite, DeleteIsRefusedNamingTheTable) {
-  auto source = open();
-  source->execute("CREATE TABLE `Orders` (`A` Double )");
-  try {
-    source->execute("delete from `Orders`");
-    FAIL() << "DELETE ran";
-  } catch (const DataError& e) {
-    EXPECT_NE(std::string(e.what()).find("Deleting data in a linked table is not supported by this ISAM."), std::string::npos);
-    EXPECT_NE(std::string(e.what()).find("'Orders'"), std::string::npos) << e.what();
-  }
-}
-
-TEST_P(ExcelWrite, BadStatementsAreDataErrors) {
-  auto source = open();
-  EXPECT_THROW(source->execute("CREATE TABLE `T` (`A` VarChar (10) "), DataError);  // no closing parenthesis
-  EXPECT_THROW(source->execute("UPDATE T SET A = 1"), DataError);
-  EXPECT_FALSE(fs::exists(m_path));
-  source->execute("CREATE TABLE `T` (`A` VarChar (10) )");
-  try {
-    source->execute("CREATE TABLE `t` (`B` Double )");
-    FAIL() << "a second sheet T was made";
-  } catch (const DataError& e) {
-    EXPECT_STREQ(e.what(), "Table 't' already exists.");
-  }
-  EXPECT_THROW(source->openWriter("T", {"Missing"}), DataError);
-  EXPECT_THROW(source->openWriter("Nowhere", {"A"}), DataError);
-}
-
 INSTANTIATE_TEST_SUITE_P(Excel, ExcelWrite, ::testing::Values(".xls", ".xlsx"),
                          [](const auto& info) { return std::string(info.param + 1); });
-
-TEST(ExcelWriteFormat, A97WorkbookStaysBiff8AfterAppending) {
-  const fs::path dir = fs::temp_directory_path() / "kpx-excel-keep-format";
-  fs::create_directories(dir);
-  const fs::path copy = dir / "people.xls";
-  fs::copy_file(fs::path(KPX_TEST_DATA) / "excel" / "people_97.xls", copy, fs::copy_options::overwrite_existing);
-  auto source = excel::openExcelWorkbook(ConnectionProperties::parse("Data Source=" + copy.string() + ";Extended Properties=Excel 5.0;"));
-  auto writer = source->openWriter("people$", {"Name", "Amount"});
-  Value row[2] = {Value::fromString("Elena"), Value::fromDouble(2.25)};
-  writer->writeRow(row, 2);
-  writer->commit();
-  EXPECT_EQ(fileBytes(copy).substr(0, 4), "\xD0\xCF\x11\xE0");
-  auto reader = excel::openExcelWorkbook(ConnectionProperties::parse("Data Source=" + copy.string()))->openTable("people$");
-  int n = 0;
-  std::string last;
-  while (reader->next()) ++n, last = toText(reader->field(0)) + "/" + toText(reader->field(1)) + "/" + toText(reader->field(2));
-  EXPECT_EQ(n, 5);
-  EXPECT_EQ(last, "Elena/2.25/");
-  fs::remove_all(dir);
-}
 
 }  // namespace
 }  // namespace kpx::data

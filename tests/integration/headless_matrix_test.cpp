@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "data/mod_database.h"
-#include "support/command_output.h"
 #include "support/headless_transfer.h"
 #include "support/libreoffice_csv.h"
+#include "support/scratch.h"
 
 using namespace kpx;
 using test::CsvRows;
@@ -131,16 +130,12 @@ class TransferMatrix : public test::HeadlessTransfer, public ::testing::WithPara
     switch (into) {
       case Into::ExistingTable:
       case Into::NewTable:
-        return test::parseCsv(test::commandOutput("sqlite3 -csv " + test::shellQuote(path("out.db")) +
-                                                  " 'SELECT Code, Label, Price FROM Items ORDER BY Code;'"));
+        return test::parseCsv(test::sqliteOutput(path("out.db"), "SELECT Code, Label, Price FROM Items ORDER BY Code;", "-csv"));
       case Into::Delimited:
         return withoutHeader(test::readCsvFile(path("out.csv")));
       case Into::FixedWidth: {
-        std::ifstream in(path("out.txt"), std::ios::binary);
-        std::stringstream all;
-        all << in.rdbuf();
         CsvRows rows;
-        std::string text = all.str();
+        const std::string text = test::readFile(path("out.txt"));
         for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
           const std::string line = text.substr(start, end - start);
           EXPECT_EQ(line.size(), 19u) << line;

@@ -25,16 +25,6 @@ std::vector<std::string> namesOf(const std::vector<ColumnInfo>& columns) {
   return names;
 }
 
-TEST(HtmlSource, ListsEveryTableByCaptionOrPosition) {
-  auto source = openPage(kCatalogue);
-  std::vector<std::string> names;
-  for (const TableInfo& t : source->tables()) {
-    names.push_back(t.name);
-    EXPECT_EQ(t.type, "TABLE");
-  }
-  EXPECT_EQ(names, (std::vector<std::string>{"Products", "Table2", "Staff list", "Table4", "Table5"}));
-}
-
 TEST(HtmlSource, ProductsReadBackValueByValue) {
   auto source = openPage(kCatalogue);
   const auto columns = source->columns("PRODUCTS");
@@ -82,35 +72,6 @@ TEST(HtmlSource, ConvertsOnlyWhatEveryRowAgreesOn) {
                                                "<null>", "12,50 \u20ac", "1234567890123456"}));
   EXPECT_EQ(rows[2][0], "d:3");
   EXPECT_EQ(rows[2][3], "2024-01-01");
-}
-
-TEST(HtmlSource, RefusesToWrite) {
-  auto source = openPage(kCatalogue);
-  try {
-    source->openWriter("Products", {"Code"});
-    FAIL() << "a writer opened";
-  } catch (const DataError& e) {
-    EXPECT_NE(std::string(e.what()).find(kCatalogue), std::string::npos) << e.what();
-    EXPECT_NE(std::string(e.what()).find("can only be read"), std::string::npos) << e.what();
-  }
-  EXPECT_THROW(source->execute("DELETE FROM Products"), DataError);
-}
-
-TEST(HtmlSource, ErrorsNameTheFileAndTable) {
-  const std::string missing = std::string(KPX_TEST_DATA) + "/html/no-such-page.html";
-  try {
-    openPage(missing);
-    FAIL() << "a missing file opened";
-  } catch (const DataError& e) {
-    EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
-  }
-  auto source = openPage(kCatalogue);
-  try {
-    source->columns("Nowhere");
-    FAIL() << "a missing table was found";
-  } catch (const DataError& e) {
-    EXPECT_NE(std::string(e.what()).find("\"Nowhere\""), std::string::npos) << e.what();
-  }
 }
 
 }  // namespace

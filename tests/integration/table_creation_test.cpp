@@ -2,23 +2,16 @@
 // run by the sqlite3 program, and the new table read back.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include "component/module_state.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "kpxwizard/wizard.h"
-#include "support/command_output.h"
+#include "model/main_window_state.h"
 #include "support/columns_as_text.h"
 #include "support/recording_sink.h"
-#include "support/sql_text.h"
+#include "support/scratch.h"
+#include "support/shared_state.h"
 
 using namespace kpx;
-using kpx::test::commandOutput;
-using kpx::test::shellQuote;
-using kpx::test::hexOf;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,28 +19,22 @@ class TableCreation : public ::testing::Test {
  protected:
   void SetUp() override {
     wizard = cKPXWizard::create();
-    dir = fs::temp_directory_path() / ("kpx_create_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
     source = sqlite("shop.db",
                     "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), Notes LongText, "
                     "Wide VarChar(300) NOT NULL, Balance Currency, Born Datetime, Active Bit, "
                     "Ratio Double, Small Short, Tiny Byte, Code GUID, Amount Decimal, Photo LongBinary);"
                     "CREATE TABLE Existing(A Long);");
-    destination = (dir / "target.db").string();
     modDatabase::CreaDataBase(destination);
   }
   void TearDown() override {
-    resetModuleState();
-    fs::remove_all(dir);
+    wizard->CloseWizard();
+    test::resetSharedState();
   }
 
   // A database made by the sqlite3 program.
   std::string sqlite(const std::string& name, const std::string& sql) {
-    std::string path = (dir / name).string();
-    int rc = 0;
-    commandOutput("sqlite3 " + shellQuote(path) + " " + shellQuote(sql), &rc);
-    EXPECT_EQ(rc, 0) << sql;
-    return path;
+    test::sqliteOutput(scratch.path(name), sql);
+    return scratch.path(name);
   }
 
   std::shared_ptr<clsConnection> sourceConnection(const std::string& table, int32_t type = kpxTypeTable) {
@@ -72,18 +59,14 @@ class TableCreation : public ::testing::Test {
 
   // Runs `script` with the sqlite3 program and returns the text SQLite stored for `table`.
   std::string storedDefinition(const std::string& script, const std::string& table) {
-    int rc = 0;
-    std::string out = commandOutput("sqlite3 " + shellQuote(destination) + " " + shellQuote(script) + " 2>&1", &rc);
-    EXPECT_EQ(rc, 0) << out;
-    return commandOutput("sqlite3 " + shellQuote(destination) + " " +
-                         shellQuote("SELECT hex(sql) FROM sqlite_master WHERE name = '" + table + "'"));
+    test::sqliteOutput(destination, script);
+    return test::sqliteOutput(destination, "SELECT hex(sql) FROM sqlite_master WHERE name = '" + table + "'");
   }
 
-
+  test::ScratchFolder scratch;
   std::shared_ptr<cKPXWizard> wizard;
-  fs::path dir;
   std::string source;
-  std::string destination;
+  std::string destination = scratch.path("target.db");
 };
 
 TEST_F(TableCreation, TableSourceNamesTheNewTableAfterItselfAndSqliteAcceptsTheText) {
@@ -131,16 +114,6 @@ TEST_F(TableCreation, NewTableReadsBackWithTheSourceTypes) {
   EXPECT_EQ(test::columnsAsText(created), expected);
 }
 
-TEST_F(TableCreation, QuerySourceWithoutDestinationNameCreatesRisultati) {
-  auto src = sourceConnection("SELECT Name, Id FROM Customers WHERE Id > 2", kpxTypeQuery);
-  auto dest = newTableDestination(CONN_ACCESS, "");
-  dest->setTableName("");
-  ASSERT_TRUE(modMain::ProcessCreate(*src, *dest));
-  EXPECT_EQ(dest->TableName(), "Risultati");
-  EXPECT_EQ(modDatabase::state().arrDestinationStructure,
-            (modDatabase::StructureArray{{"Id", "Long", "0", "NOT NULL"}, {"Name", "VarChar", "50", "NULL"}}));
-}
-
 TEST_F(TableCreation, AnExistingTableOfThatNameIsRecorded) {
   destination = sqlite("other.db", "CREATE TABLE Customers(X Long);");
   auto src = sourceConnection("Customers");
@@ -148,51 +121,6 @@ TEST_F(TableCreation, AnExistingTableOfThatNameIsRecorded) {
   const modMain::PreparedTable prepared = modMain::ProcessCreate(*src, *dest);
   ASSERT_TRUE(prepared);
   EXPECT_TRUE(prepared.alreadyExists);
-}
-
-TEST_F(TableCreation, SqlServerDestinationGetsSqlServerNames) {
-  auto src = sourceConnection("Customers");
-  clsConnection dest;
-  dest.setProvider(CONN_SQLServer);
-  dest.setTableName("Copy");
-  modDatabase::GenerateStructureArray(dest);
-  const auto& s = modDatabase::state().arrDestinationStructure;
-  ASSERT_EQ(s.size(), 0u);  // the source's columns have not been read yet
-  modDatabase::OpenDatabase(*src);
-  ASSERT_TRUE(modDatabase::CreateSetColumn(*src));
-  modDatabase::GenerateStructureArray(dest);
-  ASSERT_EQ(s.size(), 13u);
-  EXPECT_EQ(s[2], (modDatabase::StructureRow{"Notes", "VarChar", "0", "NULL"}));
-  EXPECT_EQ(s[12], (modDatabase::StructureRow{"Photo", "nvarchar", "0", "NULL"}));
-}
-
-TEST_F(TableCreation, TextFileSourceNamesTheTableAfterTheFile) {
-  std::string csv = (dir / "people.2024.csv").string();
-  std::ofstream(csv, std::ios::binary) << "Id,Name\r\n1,Anna\r\n";
-  auto src = std::make_shared<clsConnection>();
-  src->setProvider(CONN_TEXTFILE);
-  src->setDatabase(csv);
-  src->setFormatFile(kpxDelimitedFile);
-  src->setRowDelimiter(kpxCRLF);
-  src->setColumnDelimiter(",");
-  src->setFirstRow(-1);
-  wizard->setSource(src);
-  auto dest = newTableDestination(CONN_ACCESS, "");
-  dest->setTableName("");
-  ASSERT_TRUE(modMain::ProcessCreate(*src, *dest));
-  EXPECT_EQ(dest->TableName(), "people");
-  EXPECT_EQ(modDatabase::state().arrDestinationStructure,
-            (modDatabase::StructureArray{{"Id", "VarChar", "255", "NULL"}, {"Name", "VarChar", "255", "NULL"}}));
-}
-
-TEST_F(TableCreation, UnreadableSourceTableGivesFalse) {
-  auto src = sourceConnection("Customers");
-  src->setTableName("Gone");
-  auto dest = newTableDestination(CONN_ACCESS, "Copy");
-  test::ScopedRecordingSink sink;
-  EXPECT_FALSE(modMain::ProcessCreate(*src, *dest));
-  EXPECT_EQ(sink->boxes.at(0).text, GetResText(533));
-  EXPECT_EQ(dest->TableName(), "Copy");
 }
 
 // Every Jet type name in every column form: SQLite stores the text exactly as written.

@@ -4,13 +4,9 @@
 
 #include <fstream>
 
-#include "component/module_state.h"
-#include "data/mod_database.h"
-#include "data/mod_main.h"
-#include "model/main_window_state.h"
-#include "package/execution_state.h"
-#include "support/command_output.h"
 #include "support/connections.h"
+#include "support/scratch.h"
+#include "support/shared_state.h"
 
 namespace fs = std::filesystem;
 
@@ -45,7 +41,7 @@ void HeadlessTransfer::SetUp() {
                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
   fs::remove_all(dir);
   fs::create_directories(dir);
-  resetModuleState();
+  resetSharedState();
   wizard = cKPXWizard::create();
   wizard->setLogFilePath(dir.string());
   events = std::make_shared<HostEvents>();
@@ -57,12 +53,7 @@ void HeadlessTransfer::TearDown() {
   fs::remove_all(dir);
 }
 
-std::string HeadlessTransfer::sqlite(const std::string& db, const std::string& sql) {
-  int code = 0;
-  std::string out = commandOutput("sqlite3 " + shellQuote(db) + " " + shellQuote(sql), &code);
-  EXPECT_EQ(code, 0) << sql;
-  return out;
-}
+std::string HeadlessTransfer::sqlite(const std::string& db, const std::string& sql) { return sqliteOutput(db, sql); }
 
 std::string HeadlessTransfer::writeCsv(const std::string& name, int rows, int badEvery) {
   std::ofstream out(path(name), std::ios::binary);

@@ -1,5 +1,7 @@
 #include "support/libreoffice_csv.h"
 
+#include "support/scratch.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -14,10 +16,7 @@
 namespace kpx::test {
 
 CsvRows readCsvFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return parseCsv(ss.str());
+  return parseCsv(readFile(path));
 }
 
 CsvRows parseCsv(const std::string& s) {

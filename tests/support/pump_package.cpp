@@ -1,5 +1,7 @@
 #include "support/pump_package.h"
 
+#include "support/scratch.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -88,10 +90,7 @@ void RecordingEvents::OnError(const std::string& source, int32_t code, const std
 }
 
 std::vector<std::string> crlfLines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  const std::string text = buffer.str();
+  const std::string text = readFile(path);
   std::vector<std::string> lines;
   size_t start = 0;
   for (size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2) {

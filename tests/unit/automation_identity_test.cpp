@@ -1,11 +1,6 @@
-// Creating objects by ProgID and class identifier, the class factory, unloading, and
-// registration of the identities in the registry file.
+// Creating objects by ProgID and class identifier, the class factory and unloading.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "kpxwizard/wizard.h"
 #include "support/automation_client.h"
@@ -41,32 +36,6 @@ TEST_P(CreatableClass, CreatedByProgIdOrClassIdInAnyCase) {
     EXPECT_EQ(kpxGetIDsOfNames(o, c.memberName, &id), 0) << name;
     EXPECT_EQ(kpxRelease(o), 0u);
   }
-}
-
-TEST_P(CreatableClass, ClassFactoryCreatesTheClass) {
-  const auto& c = GetParam();
-  KPX_GUID clsid{};
-  std::string text = c.clsid;
-  // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} parsed by hand, independent of the component.
-  clsid.Data1 = static_cast<uint32_t>(std::stoul(text.substr(1, 8), nullptr, 16));
-  clsid.Data2 = static_cast<uint16_t>(std::stoul(text.substr(10, 4), nullptr, 16));
-  clsid.Data3 = static_cast<uint16_t>(std::stoul(text.substr(15, 4), nullptr, 16));
-  std::string tail = text.substr(20, 4) + text.substr(25, 12);
-  for (int i = 0; i < 8; ++i)
-    clsid.Data4[i] = static_cast<uint8_t>(std::stoul(tail.substr(i * 2, 2), nullptr, 16));
-  const KPX_GUID iClassFactory{0x00000001, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-  const KPX_GUID iOther{0x12345678, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
-  void* factory = nullptr;
-  ASSERT_EQ(DllGetClassObject(&clsid, &iClassFactory, &factory), 0);
-  Handle owner(static_cast<KPX_OBJECT*>(factory));
-  Outcome made = invokeId(owner.get(), 1, KPX_DISPATCH_METHOD);
-  ASSERT_EQ(made.hr, 0);
-  Handle object = Handle::from(made.result);
-  int32_t id = 0;
-  EXPECT_EQ(kpxGetIDsOfNames(object.get(), c.memberName, &id), 0);
-  EXPECT_EQ(DllGetClassObject(&clsid, &iOther, &factory), kNoInterface);
-  EXPECT_EQ(factory, nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -125,75 +94,6 @@ TEST(ClassFactoryRules, UnloadOnlyWithoutLiveObjectsOrLocks) {
   kpxRelease(factory);
   EXPECT_EQ(DllCanUnloadNow(), 0);
   if (auto w = oWizard()) w->CloseWizard();
-}
-
-// Points XDG_DATA_HOME (and HOME) at a fresh folder for one test.
-class RegistryFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    m_root = std::filesystem::temp_directory_path() /
-             ("kpx_registry_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(m_root);
-    std::filesystem::create_directories(m_root / "home");
-    if (const char* v = std::getenv("XDG_DATA_HOME")) m_savedXdg = v;
-    if (const char* v = std::getenv("HOME")) m_savedHome = v;
-    ::setenv("XDG_DATA_HOME", (m_root / "data").c_str(), 1);
-    ::setenv("HOME", (m_root / "home").c_str(), 1);
-  }
-  void TearDown() override {
-    restore("XDG_DATA_HOME", m_savedXdg);
-    restore("HOME", m_savedHome);
-    std::filesystem::remove_all(m_root);
-  }
-  static void restore(const char* name, const std::optional<std::string>& value) {
-    if (value)
-      ::setenv(name, value->c_str(), 1);
-    else
-      ::unsetenv(name);
-  }
-  static std::string read(const std::filesystem::path& p) {
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  std::filesystem::path m_root;
-  std::optional<std::string> m_savedXdg, m_savedHome;
-};
-
-TEST_F(RegistryFile, RegisterWritesEveryIdentityAndUnregisterRemovesOnlyThem) {
-  auto file = m_root / "data" / "kpxwizard" / "registry.ini";
-  ASSERT_EQ(DllRegisterServer(), 0);
-  std::string text = read(file);
-  const char* expected[] = {
-      "[TypeLib\\{880B0C9D-B749-42FC-83C5-A051BC99FAA5}]", "Name=KPXWizardIO", "Version=1.0",
-      "LCID=409",
-      "[CLSID\\{CA929CBC-52CF-4EE1-9C8F-7675E76F6D68}]", "ProgID=KPXWizardIO.cKPXWizard",
-      "DefaultInterface={BCADE514-062C-4D97-975F-42E3B69F9C68}",
-      "EventInterface={ADA381A9-95B7-468A-B441-56F70CE30FE0}",
-      "[ProgID\\KPXWizardIO.clsTransformation]", "CLSID={01BB8BFA-0896-4444-A4CA-6E686C4D153E}",
-      "[CLSID\\{8EF2F1C9-055E-4E95-B6A0-2E7FDD9D8DA9}]", "Creatable=No",
-      "[Interface\\{347876C6-7568-4F4A-AEA5-1BF40E6E4188}]", "Name=_clsColumns",
-      "[Interface\\{ADA381A9-95B7-468A-B441-56F70CE30FE0}]", "Name=__cKPXWizard", "Kind=dispatch"};
-  for (const char* line : expected) EXPECT_NE(text.find(line), std::string::npos) << line;
-  EXPECT_EQ(text.find("[ProgID\\KPXWizardIO.clsColumn]"), std::string::npos);
-
-  // Registering twice keeps one copy of each section.
-  ASSERT_EQ(DllRegisterServer(), 0);
-  std::string twice = read(file);
-  EXPECT_EQ(twice, text);
-
-  std::ofstream(file, std::ios::app) << "[HostSettings]\nTheme=dark\n";
-  ASSERT_EQ(DllUnregisterServer(), 0);
-  EXPECT_EQ(read(file), "[HostSettings]\nTheme=dark\n");
-}
-
-TEST_F(RegistryFile, RelativeDataHomeFallsBackToTheHomeFolder) {
-  ::setenv("XDG_DATA_HOME", "relative/data", 1);
-  ASSERT_EQ(DllRegisterServer(), 0);
-  EXPECT_TRUE(std::filesystem::exists(m_root / "home/.local/share/kpxwizard/registry.ini"));
-  std::filesystem::remove_all(m_root / "home/.local");
-  EXPECT_EQ(DllUnregisterServer(), 0) << "nothing registered is nothing to remove";
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "kpxwizard/wizard.h"
 #include "support/automation_client.h"
@@ -27,14 +26,10 @@ class ConnectionAssignment : public ::testing::Test {
   void SetUp() override {
     kpxSetMessageHandler(recordBox, &m_boxes);
     m_wizard = create("KPXWizardIO.cKPXWizard");
-    m_dir = std::filesystem::temp_directory_path() /
-            ("kpx_automation_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(m_dir);
   }
   void TearDown() override {
     kpxSetMessageHandler(nullptr, nullptr);
     call(m_wizard.get(), "CloseWizard");
-    std::filesystem::remove_all(m_dir);
   }
   // A connection configured through the interface, as a host would.
   Handle connection(int32_t provider, const std::string& database, const std::string& table) {
@@ -48,7 +43,6 @@ class ConnectionAssignment : public ::testing::Test {
 
   Boxes m_boxes;
   Handle m_wizard;
-  std::filesystem::path m_dir;
 };
 
 TEST_F(ConnectionAssignment, DbaseSourceIsRefusedAfterTheFormatMessage) {
@@ -65,26 +59,6 @@ TEST_F(ConnectionAssignment, DbaseSourceIsRefusedAfterTheFormatMessage) {
   ASSERT_EQ(source.hr, 0);
   EXPECT_EQ(source.result.v.vt, KPX_VT_DISPATCH);
   EXPECT_EQ(source.result.v.u.pdispVal, nullptr) << "a refused source leaves Source empty";
-}
-
-TEST_F(ConnectionAssignment, ValidSourceIsKeptAndSameDatabaseDestinationIsRefused) {
-  std::string db = (m_dir / "sales.db").string();
-  ASSERT_EQ(std::system(("sqlite3 '" + db + "' 'CREATE TABLE Orders(Id INTEGER); "
-                                           "CREATE TABLE Archive(Id INTEGER);'").c_str()),
-            0);
-  Handle source = connection(1, db, "Orders");
-  ASSERT_EQ(putRef(m_wizard.get(), "Source", source.get()), 0) << m_boxes.texts.size();
-  EXPECT_EQ(get(m_wizard.get(), "Source").result.v.u.pdispVal, source.get());
-  EXPECT_EQ(get(source.get(), "id").result.v.u.iVal, 1);
-
-  Handle destination = connection(1, db, "Archive");
-  Outcome out = invoke(m_wizard.get(), "Destination", KPX_DISPATCH_PROPERTYPUTREF,
-                       argList(Var(destination.get())));
-  EXPECT_EQ(out.hr, kException);
-  EXPECT_EQ(out.scode, -2147221502);
-  EXPECT_EQ(out.description, "Attenzione:connessioni uguali !");
-  EXPECT_EQ(get(m_wizard.get(), "Destination").result.v.u.pdispVal, destination.get());
-  EXPECT_TRUE(m_boxes.texts.empty());
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The kpxwizard program's own pieces: reading the command line, telling a file's kind, the
-// progress text and the JSON strings.
+// The kpxwizard program's own pieces: reading the command line and telling a file's kind.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -10,8 +9,7 @@
 #include "cli/arguments.h"
 #include "cli/file_connection.h"
 #include "cli/file_kind.h"
-#include "cli/json_text.h"
-#include "cli/progress_display.h"
+#include "support/scratch.h"
 #include "kpxwizard/enums.h"
 
 namespace fs = std::filesystem;
@@ -55,12 +53,10 @@ struct KindCase {
 class FileKindDetection : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(FileKindDetection, ComesFromContentThenName) {
-  const fs::path dir = fs::temp_directory_path() / ("kpx_kind_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const std::string path = (dir / GetParam().fileName).string();
-  if (!GetParam().content.empty()) std::ofstream(path, std::ios::binary) << GetParam().content;
+  test::ScratchFolder scratch;
+  const std::string path = scratch.path(GetParam().fileName);
+  if (!GetParam().content.empty()) scratch.write(GetParam().fileName, GetParam().content);
   const FileKind kind = detectFileKind(path);
-  fs::remove_all(dir);
   EXPECT_EQ(kind.conType, GetParam().conType);
   EXPECT_EQ(kind.sqlite, GetParam().sqlite);
 }
@@ -82,67 +78,5 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"NewTsvByName", "new.tsv", "", CONN_TEXTFILE, false},
         KindCase{"NewFileWithoutName", "new", "", 0, false}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(FileConnection, TextLayoutIsReadFromTheFile) {
-  const fs::path dir = fs::temp_directory_path() / ("kpx_layout_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  std::ofstream(dir / "semi.txt", std::ios::binary) << "Id;Name;City\n1;Anna;Roma\n";
-  std::ofstream(dir / "fixed.txt", std::ios::binary) << "Id   Name      \r\n1    Anna      \r\n";
-  FileKind text{CONN_TEXTFILE};
-  auto semi = makeFileConnection((dir / "semi.txt").string(), text, kpxSource, {});
-  EXPECT_EQ(semi->ColumnDelimiter(), ";");
-  EXPECT_EQ(semi->RowDelimiter(), kpxLF);
-  EXPECT_EQ(semi->FirstRow(), -1);
-  TextLayout fixedLayout;
-  fixedLayout.widths = {5, 10, 4};
-  auto fixed = makeFileConnection((dir / "fixed.txt").string(), text, kpxSource, fixedLayout);
-  EXPECT_EQ(fixed->FormatFile(), kpxFixedFile);
-  EXPECT_EQ(fixed->RowDelimiter(), kpxCRLF);
-  EXPECT_EQ(fixed->ColumnLengths(), "5,10,4");
-  EXPECT_EQ(fixed->ColumnNames(), "Id,Name,Col003");
-  fs::remove_all(dir);
-}
-
-TEST(Progress, TextShowsRowsRateAndElapsedTime) {
-  EXPECT_EQ(ProgressDisplay::progressText(3000, 0, 2.0, false), "3000 rows copied, 1500 rows/s, 00:02 elapsed");
-  EXPECT_EQ(ProgressDisplay::progressText(1000, 50, 0.5, true),
-            "[###############---------------] 50%  1000 rows copied, 2000 rows/s, 00:00 elapsed");
-  EXPECT_EQ(ProgressDisplay::progressText(5, 0, 0.0, false), "5 rows copied, 0 rows/s, 00:00 elapsed");
-  EXPECT_EQ(ProgressDisplay::formatElapsed(125.9), "02:05");
-  EXPECT_EQ(ProgressDisplay::formatElapsed(3723), "1:02:03");
-}
-
-TEST(Progress, TerminalRedrawsOneLineAndPipesGetOneLinePerReport) {
-  auto now = std::chrono::steady_clock::now();
-  auto clock = [&now] { return now; };
-  std::ostringstream terminal, pipe;
-  ProgressDisplay onTerminal(terminal, true, clock), onPipe(pipe, false, clock);
-  for (auto* display : {&onTerminal, &onPipe}) display->OnStart("Step");
-  now += std::chrono::seconds(1);
-  for (auto* display : {&onTerminal, &onPipe}) {
-    display->OnProgress("Step", "", 0, 1000, 0);
-    display->OnProgress("Step", "", 0, 2000, 0);
-    display->OnFinish("Step");
-  }
-  EXPECT_EQ(terminal.str(),
-            "\r\033[K[------------------------------] 1000 rows copied, 1000 rows/s, 00:01 elapsed"
-            "\r\033[K[------------------------------] 2000 rows copied, 2000 rows/s, 00:01 elapsed\n");
-  EXPECT_EQ(pipe.str(),
-            "Started Step\n1000 rows copied, 1000 rows/s, 00:01 elapsed\n2000 rows copied, 2000 rows/s, 00:01 elapsed\n"
-            "Finished Step\n");
-  // Counts above 32 bits arrive in two halves.
-  onPipe.OnProgress("Step", "", 0, 5, 1);
-  EXPECT_EQ(onPipe.rowsReported(), (int64_t{1} << 32) + 5);
-}
-
-TEST(Json, StringsAreEscapedAndAlwaysValidUtf8) {
-  EXPECT_EQ(jsonString("plain"), "\"plain\"");
-  EXPECT_EQ(jsonString("say \"hi\"\\"), "\"say \\\"hi\\\"\\\\\"");
-  EXPECT_EQ(jsonString("a\nb\tc\r\x01"), "\"a\\nb\\tc\\r\\u0001\"");
-  EXPECT_EQ(jsonString("città €"), "\"città €\"");
-  EXPECT_EQ(jsonString("bad \xE8 byte"), "\"bad \xEF\xBF\xBD byte\"");
-  EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");  // a UTF-16 surrogate
-  EXPECT_EQ(jsonString("\xF0\x9F\x98"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");  // cut short
-}
 
 }  // namespace

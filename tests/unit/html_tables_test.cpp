@@ -69,33 +69,6 @@ TEST(HtmlSpans, RowspanStopsAtTheLastRowAndZeroMeansToTheEnd) {
   EXPECT_EQ(rows, expected);
 }
 
-TEST(HtmlSpans, RowspanInAMiddleColumnShiftsLaterCells) {
-  const auto rows = rowsOf(
-      "<tr><td>a</td><td rowspan=2>M</td><td>c</td></tr>"
-      "<tr><td>d</td><td>f</td></tr>");
-  const std::vector<Row> expected{{"a", "M", "c"}, {"d", "M", "f"}};
-  EXPECT_EQ(rows, expected);
-}
-
-TEST(HtmlSpans, ShortRowsArePaddedWithNulls) {
-  const auto rows = rowsOf("<tr><td>a</td><td>b</td></tr><tr><td>c</td></tr><tr></tr>");
-  const std::vector<Row> expected{{"a", "b"}, {"c", std::nullopt}, {std::nullopt, std::nullopt}};
-  EXPECT_EQ(rows, expected);
-}
-
-TEST(HtmlSpans, BadSpanValuesReadAsABrowserReadsThem) {
-  const auto rows = rowsOf("<tr><td colspan='x'>a</td><td colspan=' 2abc'>b</td><td colspan=0>c</td></tr>");
-  const std::vector<Row> expected{{"a", "b", "b", "c"}};
-  EXPECT_EQ(rows, expected);
-}
-
-TEST(HtmlSpans, HugeColspanIsCut) {
-  const auto rows = rowsOf("<tr><td colspan=1000>a</td><td colspan=1000>b</td><td colspan=1000>c</td></tr>");
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].size(), kMaxTableColumns);
-  EXPECT_EQ(rows[0].back(), "b");
-}
-
 TEST(HtmlNames, CaptionOrPositionAndNestedTablesFollowTheirParent) {
   const auto tables = parseHtmlTables(
       "<table><caption> Sales <b>2024</b></caption><tr><td>a</td></tr></table>"
@@ -109,11 +82,6 @@ TEST(HtmlNames, CaptionOrPositionAndNestedTablesFollowTheirParent) {
   EXPECT_EQ(names, (std::vector<std::string>{"Sales 2024", "Table2", "Table3", "Table5", "Table6", "Table7"}));
   EXPECT_EQ(tables[1].rows, (std::vector<Row>{{"x\ny"}}));  // the nested table is not in the cell
   EXPECT_EQ(tables[2].rows, (std::vector<Row>{{"in"}}));
-}
-
-TEST(HtmlNames, TextOutsideTablesGivesNoTable) {
-  EXPECT_TRUE(parseHtmlTables("").empty());
-  EXPECT_TRUE(parseHtmlTables("<p>no tables</p><tr><td>stray</td></tr>").empty());
 }
 
 struct ClassifyCase {
@@ -151,26 +119,6 @@ INSTANTIATE_TEST_SUITE_P(
         ClassifyCase{"2024-01-01 24:00", CellType::Text}, ClassifyCase{"31/12/2024", CellType::Text},
         ClassifyCase{"True", CellType::Boolean}, ClassifyCase{"FALSE", CellType::Boolean},
         ClassifyCase{"yes", CellType::Text}, ClassifyCase{"-1", CellType::Number}));
-
-TEST(CellTyping, EveryRowDecidesAndEmptyCellsAreNulls) {
-  const std::vector<Row> cells{{"h1", "h2", "h3", "h4"},
-                               {"1", "$1", "x", std::nullopt},
-                               {std::nullopt, "$2.5", "2", std::nullopt},
-                               {"2.5", "3", "True", std::nullopt}};
-  const TypedRows typed = typeColumns({"N", "C", "T", "E"}, cells, 1);
-  ASSERT_EQ(typed.columns.size(), 4u);
-  EXPECT_EQ(typed.columns[0].type, adDouble);
-  EXPECT_EQ(typed.columns[1].type, adVarWChar);  // one plain number among currency
-  EXPECT_EQ(typed.columns[2].type, adVarWChar);
-  EXPECT_EQ(typed.columns[3].type, adVarWChar);
-  EXPECT_EQ(typed.columns[3].size, 255);
-  ASSERT_EQ(typed.rows.size(), 3u);
-  EXPECT_EQ(typed.rows[0][0].view().kind, ValueKind::Double);
-  EXPECT_EQ(typed.rows[0][0].view().real, 1.0);
-  EXPECT_TRUE(typed.rows[1][0].view().isNull());
-  EXPECT_EQ(typed.rows[2][0].view().real, 2.5);
-  EXPECT_EQ(typed.rows[1][1].view().text, "$2.5");  // text keeps what the page says
-}
 
 }  // namespace
 }  // namespace kpx::data::html

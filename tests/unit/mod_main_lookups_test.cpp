@@ -33,20 +33,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DelimiterCase{"-1", ""}, DelimiterCase{"", ""}, DelimiterCase{",", ""},
                       DelimiterCase{"3x", ""}));
 
-TEST(Lookups, DelimiterByNumericCode) {
-  EXPECT_EQ(modMain::DelimiterText(3), "\t");
-  EXPECT_EQ(modMain::DelimiterText(0), "\r\n");
-  EXPECT_EQ(modMain::DelimiterText(9), "");
-}
-
-TEST(Lookups, NameConnectionForEveryKind) {
-  const char* names[] = {"",          "ACCESS", "SQL SERVER", "EXCEL 97-2000",
-                         "TEXT FILE", "HTML SOURCE", "", "", "EXCEL 3.0", "EXCEL 4.0",
-                         "EXCEL 5.0", ""};
-  for (int32_t kind = 0; kind < 12; ++kind) EXPECT_EQ(modMain::NameConnection(kind), names[kind]);
-  EXPECT_EQ(modMain::NameConnection(-1), "");
-}
-
 TEST(Lookups, IsDigitsOnly) {
   EXPECT_TRUE(modMain::IsDigitsOnly(""));
   EXPECT_TRUE(modMain::IsDigitsOnly("0123456789"));

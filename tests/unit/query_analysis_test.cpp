@@ -74,53 +74,28 @@ INSTANTIATE_TEST_SUITE_P(Queries, QueryAnalysis, ::testing::Values(
               true, "SELEC`T` A FROM `T` ORDER BY A WHERE"},
     QueryCase{"ShortFormKeepsListWhole", "SELECT a,b FROM t", "T", {"A", "B"}, true, false,
               "SELEC`T` A,B FROM `T`"},
-    QueryCase{"LongFormSameList", "SELECT a, b FROM t", "T", {"A", "B"}, false, false,
-              "SELEC`T` A, B FROM `T`"},
     QueryCase{"LongFormWithoutClauseKeepsFlag", "SELECT a, b FROM t", "T", {"A", "B"}, true, true,
               "SELEC`T` A, B FROM `T`"},
-    QueryCase{"TwoBlanksMakeAnEmptyWord", "SELECT a  FROM t", "T", {"A"}, false, false,
-              "SELEC`T` A  FROM `T`"},
     QueryCase{"FourWordsUseTheLastWord", "SELECT datefrom FROM t", "T", {"DATEFROM"}, true, false,
               "SELEC`T` DA`T`EFROM FROM `T`"},
     QueryCase{"FromInsideColumnNameFoundFirst", "SELECT datefrom, id FROM t", ", ID FROM T",
               {"DATEFROM", "ID"}, false, false, "SELECT DATEFROM`, ID FROM T`"},
-    QueryCase{"FromAtStartOfColumnName", "SELECT fromage, b FROM t", "AGE, B FROM T",
-              {"B", "FROMAGE"}, false, false, "SELECT FROM`AGE, B FROM T`"},
     QueryCase{"WhereInsideTableName", "SELECT a, b FROM somewhere", "SOME", {"A", "B"}, false,
               true, "SELECT A, B FROM `SOME`WHERE"},
     QueryCase{"ThreeWords", "SELECT a FROM", "", kPreviousFields, true, true, nullptr},
-    QueryCase{"FirstWordNotSelect", "DELETE a FROM t", "", kPreviousFields, false, false, nullptr},
-    QueryCase{"ThirdWordNotFrom", "SELECT a IN t", "", kPreviousFields, false, false, nullptr},
-    QueryCase{"NoSelectWord", "UPDATE t SET a = 1", "", kPreviousFields, true, true, nullptr},
     QueryCase{"NoFromWord", "SELECT a, b, c INTO x", "", kPreviousFields, false, false, nullptr},
-    QueryCase{"EmptyText", "", "", kPreviousFields, false, false, nullptr},
-    QueryCase{"OnlyBlanks", "     ", "", kPreviousFields, true, true, nullptr},
-    QueryCase{"EmptySelectList", "SELECT FROM t WHERE x", "", kPreviousFields, false, false,
-              nullptr},
     QueryCase{"LastSelectAfterLastFrom", "SELECT a FROM t UNION SELECT", "", kPreviousFields,
               false, false, nullptr},
     QueryCase{"TabsAreNoWordBreaks", "SELECT\t*\tFROM\tt", "", kPreviousFields, false, false,
               nullptr},
-    QueryCase{"LowerCaseKeywords", "select x from y", "Y", {"X"}, false, false,
-              "SELECT X FROM `Y`"},
     QueryCase{"SurroundingBlanksTrimmed", "   SELECT * FROM t   ", "T", {"*"}, false, false,
               "   SELEC`T` * FROM `T`   "},
     QueryCase{"BracketedNamesWithBlanks", "SELECT [Last Name], Age FROM [My Table]", "MY TABLE",
               {"AGE", "LAST NAME"}, false, false, "SELECT `LAST NAME`, AGE FROM `MY TABLE`"},
-    QueryCase{"BracketedNameSortsAfterPlainNames", "SELECT [b], c, a FROM t", "T",
-              {"A", "C", "B"}, false, false, "SELEC`T` `B`, C, A FROM `T`"},
     QueryCase{"BackQuotedSheetWithWhere", "SELECT a FROM `Sheet1$` WHERE a = 'x'", "`SHEET1$`",
               {"A"}, false, true, "SELECT A FROM ``SHEET1$`` WHERE A = 'X'"},
-    QueryCase{"PlainSheetGetsBackQuotes", "SELECT * FROM Sheet1$ WHERE name = 'abc'", "SHEET1$",
-              {"*"}, false, true, "SELECT * FROM `SHEET1$` WHERE NAME = 'ABC'"},
-    QueryCase{"BracketedSheetOrderBy", "SELECT a FROM [Sheet1$] ORDER BY a", "SHEET1$", {"A"},
-              false, true, "SELECT A FROM `SHEET1$` ORDER BY A"},
     QueryCase{"GroupByWithAggregate", "SELECT a, COUNT(*) FROM t GROUP BY a", "T",
               {"A", "COUNT(*)"}, false, true, "SELEC`T` A, COUN`T`(*) FROM `T` GROUP BY A"},
-    QueryCase{"AllClausesInOrder", "SELECT a FROM tab WHERE a = 1 GROUP BY a ORDER BY a", "TAB",
-              {"A"}, false, true, "SELECT A FROM `TAB` WHERE A = 1 GROUP BY A ORDER BY A"},
-    QueryCase{"GroupByBeforeWhere", "SELECT a FROM tab GROUP BY a WHERE a = 1", "TAB", {"A"},
-              false, true, "SELECT A FROM `TAB` GROUP BY A WHERE A = 1"},
     QueryCase{"SubqueryTakesTheLastSelect", "SELECT a FROM tab WHERE a IN ( SELECT b FROM u )",
               "TAB", {"B"}, false, true, "SELECT A FROM `TAB` WHERE A IN ( SELECT B FROM U )"},
     QueryCase{"ParenthesisedSelectIsNoWord", "SELECT a FROM (SELECT b FROM t) x",
@@ -129,48 +104,12 @@ INSTANTIATE_TEST_SUITE_P(Queries, QueryAnalysis, ::testing::Values(
     QueryCase{"JoinReturnedAsItStands", "SELECT a.x, b.y FROM a INNER JOIN b ON a.id = b.id",
               "A INNER JOIN B ON A.ID = B.ID", {"A.X", "B.Y"}, false, false,
               "SELECT A.X, B.Y FROM `A INNER JOIN B ON A.ID = B.ID`"},
-    QueryCase{"TableListWithWhere", "SELECT x FROM ta, tb WHERE ta.id = tb.id", "TA, TB", {"X"},
-              false, true, "SELECT X FROM `TA, TB` WHERE TA.ID = TB.ID"},
     QueryCase{"AccentedNames", "SELECT città, perché FROM società", "SOCIETÀ",
               {"CITTÀ", "PERCHÉ"}, false, false, "SELECT CITTÀ, PERCHÉ FROM `SOCIETÀ`"},
     QueryCase{"UnclosedBracket", "SELECT a FROM [t", "[T", {"A"}, false, false,
-              "<previous>"},
-    QueryCase{"TableMissingFromRewrittenText", "SELECT x FROM [a]b]", "A]B", {"X"}, false, false,
               "<previous>"}),
     [](const ::testing::TestParamInfo<QueryCase>& info) { return std::string(info.param.name); });
 // clang-format on
-
-TEST_F(QueryModule, ExtractTableNameMatchesTheLongFormWithoutTouchingState) {
-  modMain::state().colSelectedFields = kPreviousFields;
-  EXPECT_EQ(modMain::ExtractTableName("SELECT b, a FROM [Sheet1$] WHERE a > 1"), "SHEET1$");
-  EXPECT_EQ(modMain::ExtractTableName("SELECT a FROM t ORDER BY a WHERE"), "T");
-  EXPECT_EQ(modMain::ExtractTableName("SELECT a FROM t GROUP BY a WHERE b ORDER BY a"), "T");
-  EXPECT_EQ(modMain::ExtractTableName("SELECT datefrom, id FROM t"), ", ID FROM T");
-  EXPECT_EQ(modMain::ExtractTableName("no keyword here"), "");
-  EXPECT_EQ(modMain::ExtractTableName(""), "");
-  EXPECT_EQ(modMain::state().colSelectedFields, kPreviousFields);
-  EXPECT_FALSE(modMain::state().bQueryHasClauses);
-}
-
-TEST_F(QueryModule, BuildQuerySpaceByKind) {
-  auto& st = modMain::state();
-  const std::string query = "SELECT a FROM [Sheet1$] WHERE b = 'x'";
-  for (int32_t kind : {3, 8, 9, 10}) {
-    st.strQuerySpace.clear();
-    modMain::BuildQuerySpace(query, "SHEET1$", kind);
-    EXPECT_EQ(st.strQuerySpace, "SELECT A FROM `SHEET1$` WHERE B = 'X'") << kind;
-  }
-  for (int32_t kind : {1, 2, 5}) {
-    st.strQuerySpace.clear();
-    modMain::BuildQuerySpace(query, "SHEET1$", kind);
-    EXPECT_EQ(st.strQuerySpace, query) << kind;
-  }
-  for (int32_t kind : {4, 6, 7, 0, 11}) {
-    st.strQuerySpace = kPreviousQuerySpace;
-    modMain::BuildQuerySpace(query, "SHEET1$", kind);
-    EXPECT_EQ(st.strQuerySpace, kPreviousQuerySpace) << kind;
-  }
-}
 
 TEST_F(QueryModule, FailedLookBehindIsReportedAndLeavesTheText) {
   test::ScopedRecordingSink sink;
@@ -185,17 +124,6 @@ TEST_F(QueryModule, FailedLookBehindIsReportedAndLeavesTheText) {
   EXPECT_EQ(sink->boxes[0].text,
             "Error Number : 5\r\nGenerated by : kpxwizard\r\nLocated in : BuildQuerySpace "
             "[modMain] \r\n\r\nInvalid procedure call or argument");
-}
-
-TEST_F(QueryModule, RemoveBracketsTakesOnePairOnly) {
-  EXPECT_EQ(modMain::RemoveBrackets("[a b]"), "a b");
-  EXPECT_EQ(modMain::RemoveBrackets("[[x]]"), "[x]");
-  EXPECT_EQ(modMain::RemoveBrackets("[]"), "");
-  EXPECT_EQ(modMain::RemoveBrackets("["), "[");
-  EXPECT_EQ(modMain::RemoveBrackets("]"), "]");
-  EXPECT_EQ(modMain::RemoveBrackets("[x"), "[x");
-  EXPECT_EQ(modMain::RemoveBrackets(" [x]"), " [x]");
-  EXPECT_EQ(modMain::RemoveBrackets(""), "");
 }
 
 }  // namespace

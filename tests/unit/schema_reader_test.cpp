@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "component/module_state.h"
 #include "data/mod_database.h"
@@ -10,9 +7,10 @@
 #include "kpxwizard/wizard.h"
 #include "support/columns_as_text.h"
 #include "support/recording_sink.h"
+#include "support/scratch.h"
+#include "support/shared_state.h"
 
 using namespace kpx;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -20,18 +18,14 @@ class SchemaReader : public ::testing::Test {
  protected:
   void SetUp() override {
     wizard = cKPXWizard::create();
-    dir = fs::temp_directory_path() / ("kpx_schema_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    db = (dir / "shop.db").string();
-    std::string sql =
-        "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), Notes LongText, "
-        "Balance Currency, Born Datetime, Active Bit);"
-        "CREATE VIEW Rich AS SELECT Id, Name FROM Customers WHERE Balance > 100;";
-    EXPECT_EQ(std::system(("sqlite3 '" + db + "' \"" + sql + "\"").c_str()), 0);
+    test::sqliteOutput(db,
+                       "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), Notes LongText, "
+                       "Balance Currency, Born Datetime, Active Bit);"
+                       "CREATE VIEW Rich AS SELECT Id, Name FROM Customers WHERE Balance > 100;");
   }
   void TearDown() override {
-    resetModuleState();
-    fs::remove_all(dir);
+    wizard->CloseWizard();
+    test::resetSharedState();
   }
 
   clsConnection connection(int32_t kind, const std::string& table, int32_t type = kpxTypeTable) {
@@ -46,9 +40,9 @@ class SchemaReader : public ::testing::Test {
   }
 
 
+  test::ScratchFolder scratch;
+  std::string db = scratch.path("shop.db");
   std::shared_ptr<cKPXWizard> wizard;
-  fs::path dir;
-  std::string db;
 };
 
 TEST_F(SchemaReader, ListsTablesAndViewsOfAnAccessKindDatabase) {
@@ -83,15 +77,6 @@ TEST_F(SchemaReader, QueryColumnsComeInSortedSelectOrder) {
   EXPECT_EQ(c.NumberColumns(), 42);
 }
 
-TEST_F(SchemaReader, QueryWithStarTakesEveryColumn) {
-  auto c = connection(CONN_ACCESS, "SELECT * FROM Rich", kpxTypeQuery);
-  modMain::ExtractNameFields(c.TableName());
-  ASSERT_TRUE(modDatabase::OpenDatabase(c));
-  ASSERT_TRUE(modDatabase::CreateSetColumn(c));
-  EXPECT_EQ(c.Columns()->Count(), 2);
-  EXPECT_EQ(c.NumberColumns(), 2);
-}
-
 TEST_F(SchemaReader, QueryOnMissingTableShowsMessageAndClearsTheName) {
   test::ScopedRecordingSink sink;
   auto c = connection(CONN_ACCESS, "SELECT A FROM Orders", kpxTypeQuery);
@@ -102,60 +87,10 @@ TEST_F(SchemaReader, QueryOnMissingTableShowsMessageAndClearsTheName) {
   EXPECT_EQ(c.TableName(), "");
 }
 
-TEST_F(SchemaReader, QueryMatchingNoColumnGivesMessage503) {
-  test::ScopedRecordingSink sink;
-  auto c = connection(CONN_ACCESS, "SELECT Zip FROM Customers", kpxTypeQuery);
-  modMain::ExtractNameFields(c.TableName());
-  ASSERT_TRUE(modDatabase::OpenDatabase(c));
-  EXPECT_FALSE(modDatabase::CreateSetColumn(c));
-  EXPECT_EQ(sink->boxes.at(0).text, "Column names don't present into the table");
-  EXPECT_EQ(c.TableName(), "");
-  EXPECT_EQ(c.TableType(), -1);
-}
-
-TEST_F(SchemaReader, MissingTableOfATableConnectionGivesMessage533) {
-  test::ScopedRecordingSink sink;
-  auto c = connection(CONN_ACCESS, "Orders");
-  ASSERT_TRUE(modDatabase::OpenDatabase(c));
-  EXPECT_FALSE(modDatabase::CreateSetColumn(c));
-  EXPECT_EQ(sink->boxes.at(0).text, GetResText(533));
-  EXPECT_EQ(c.TableName(), "Orders");
-}
-
-TEST_F(SchemaReader, UnsupportedKindsDoNotOpen) {
-  for (int32_t kind : {int32_t(CONN_dBASE), int32_t(CONN_PARADOX), 0, 42}) {
-    auto c = connection(kind, "Customers");
-    EXPECT_FALSE(modDatabase::OpenDatabase(c)) << kind;
-  }
-}
-
-TEST_F(SchemaReader, CreatedDatabaseIsAnEmptySqliteFile) {
-  std::string path = (dir / "new.mdb").string();
-  modDatabase::CreaDataBase(path);
-  ASSERT_TRUE(fs::exists(path));
-  std::ifstream in(path, std::ios::binary);
-  std::string header(16, '\0');
-  in.read(header.data(), 16);
-  EXPECT_EQ(header, std::string("SQLite format 3\0", 16));
-  auto c = connection(CONN_ACCESS, "");
-  c.setDatabase(path);
-  c.CreateConnectionString();
-  ASSERT_TRUE(modDatabase::OpenDatabase(c));
-  EXPECT_FALSE(modDatabase::HasTables());
-}
-
-TEST_F(SchemaReader, CreatingOverAnExistingFileIsReported) {
-  test::ScopedRecordingSink sink;
-  modDatabase::CreaDataBase(db);
-  ASSERT_EQ(sink->boxes.size(), 1u);
-  EXPECT_NE(sink->boxes[0].text.find("Located in : CreaDataBase [modDatabase] "), std::string::npos);
-}
-
 class TextFileColumns : public SchemaReader {
  protected:
   clsConnection textFile(const std::string& content, int16_t firstRow, const std::string& qualifier) {
-    std::string path = (dir / "people.csv").string();
-    std::ofstream(path, std::ios::binary) << content;
+    std::string path = scratch.write("people.csv", content);
     clsConnection c;
     c.setProvider(CONN_TEXTFILE);
     c.setDatabase(path);
@@ -177,22 +112,6 @@ TEST_F(TextFileColumns, QualifiersAroundHeaderNamesAreStripped) {
   EXPECT_EQ(c.NumberColumns(), 3);
 }
 
-TEST_F(TextFileColumns, WithoutNamesInTheFirstRowColumnsAreNumbered) {
-  auto c = textFile("1,Anna\r\n2,Bruno\r\n", 0, "");
-  ASSERT_TRUE(modDatabase::OpenDatabase(c));
-  EXPECT_EQ(test::columnsAsText(c), "Col001:200/255n Col002:200/255n ");
-}
-
-TEST(SchemaReaderHelpers, AttributesToNullable) {
-  EXPECT_FALSE(modDatabase::AttributesToNullable(0));
-  EXPECT_FALSE(modDatabase::AttributesToNullable(1));
-  EXPECT_TRUE(modDatabase::AttributesToNullable(2));
-  EXPECT_TRUE(modDatabase::AttributesToNullable(3));
-  EXPECT_TRUE(modDatabase::AttributesToNullable("NULL"));
-  EXPECT_FALSE(modDatabase::AttributesToNullable("NOT NULL"));
-  EXPECT_TRUE(modDatabase::AttributesToNullable("other"));
-}
-
 TEST(SchemaReaderHelpers, QualifierCountsAndStripping) {
   EXPECT_EQ(modDatabase::CountOccurrences("\"a\"", "\""), 2);
   EXPECT_EQ(modDatabase::CountOccurrences("\"a", "\""), 1);
@@ -200,20 +119,6 @@ TEST(SchemaReaderHelpers, QualifierCountsAndStripping) {
   EXPECT_EQ(modDatabase::ExtractTextQualifier("\"Name\"", "\""), "Name");
   EXPECT_EQ(modDatabase::ExtractTextQualifier("'Città  '", "'"), "Città");
   EXPECT_EQ(modDatabase::ExtractTextQualifier("«Nome»", "«"), "Nome");
-}
-
-TEST(SchemaReaderHelpers, SplitsPathsOfEitherStyle) {
-  std::string folder, file, extension;
-  modDatabase::GetDirectoryANDFile("C:\\data\\in.txt", folder, file);
-  EXPECT_EQ(folder, "C:\\data\\");
-  EXPECT_EQ(file, "in.txt");
-  modDatabase::GetDirectoryANDFile("/srv/in.2024.csv", folder, file);
-  EXPECT_EQ(folder, "/srv/");
-  modDatabase::GetFileExtension(file, extension);
-  EXPECT_EQ(extension, "2024.csv");
-  modDatabase::GetDirectoryANDFile("plain", folder, file);
-  EXPECT_EQ(folder, "");
-  EXPECT_EQ(file, "plain");
 }
 
 }  // namespace

@@ -28,27 +28,19 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, ValueText,
     testing::Values(
         TextCase{"Null", Value::null(), ""}, TextCase{"True", Value::fromBool(true), "1"},
-        TextCase{"False", Value::fromBool(false), "0"},
         TextCase{"MinInteger", Value::fromInt(std::numeric_limits<int64_t>::min()), "-9223372036854775808"},
         TextCase{"DoubleShortest", Value::fromDouble(0.1), "0.1"},
         TextCase{"DoubleThird", Value::fromDouble(1.0 / 3), "0.3333333333333333"},
-        TextCase{"DoubleWhole", Value::fromDouble(42.0), "42"},
-        TextCase{"DoubleNegative", Value::fromDouble(-2.5), "-2.5"},
-        TextCase{"CurrencyWhole", Value::fromCurrency(120000), "12"},
         TextCase{"CurrencyTrailingZeros", Value::fromCurrency(12500), "1.25"},
         TextCase{"CurrencyNegativeFraction", Value::fromCurrency(-5), "-0.0005"},
         TextCase{"CurrencyMin", Value::fromCurrency(std::numeric_limits<int64_t>::min()), "-922337203685477.5808"},
         TextCase{"DecimalTrailingZeros", Value::fromDecimal("-123.4500"), "-123.45"},
-        TextCase{"DecimalOnlyZerosAfterPoint", Value::fromDecimal("7.000"), "7"},
         TextCase{"DecimalNegativeZero", Value::fromDecimal("-0.00"), "0"},
-        TextCase{"DecimalIntegerZerosKept", Value::fromDecimal("1200"), "1200"},
         TextCase{"DateMidnight", Value::fromDate(oleDateFromParts(2024, 2, 29)), "2024-02-29"},
         TextCase{"DateTime", Value::fromDate(oleDateFromParts(2001, 9, 8, 17, 46, 40)), "2001-09-08 17:46:40"},
         TextCase{"DateEpoch", Value::fromDate(0), "1899-12-30"},
         TextCase{"DateBeforeEpochWithTime", Value::fromDate(-1.25), "1899-12-29 06:00:00"},
-        TextCase{"DateOld", Value::fromDate(oleDateFromParts(1753, 1, 1)), "1753-01-01"},
         TextCase{"DateRoundsToNextDay", Value::fromDate(1.0 - 1e-9), "1899-12-31"},
-        TextCase{"String", Value::fromString("a;b\r\n"), "a;b\r\n"},
         TextCase{"BinaryUpperHex", Value::fromBinary(std::string_view("\x00\xab\x7f", 3)), "00AB7F"},
         TextCase{"Guid", Value::fromGuid("{6B29FC40-CA47-1067-B31D-00DD010662DA}"), "{6B29FC40-CA47-1067-B31D-00DD010662DA}"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -79,36 +71,6 @@ struct ParseCase {
   double expected;  // integers, doubles, currency (scaled) and booleans as numbers
 };
 
-class ParseIntegerTest : public testing::TestWithParam<ParseCase> {};
-TEST_P(ParseIntegerTest, Converts) {
-  int64_t v = 0;
-  ASSERT_EQ(parseInteger(GetParam().text, v), GetParam().ok);
-  if (GetParam().ok) {
-    EXPECT_EQ(v, static_cast<int64_t>(GetParam().expected));
-  }
-}
-INSTANTIATE_TEST_SUITE_P(Forms, ParseIntegerTest,
-    testing::Values(ParseCase{"Plain", "42", true, 42}, ParseCase{"Blanks", " -7\t", true, -7},
-                    ParseCase{"Plus", "+3", true, 3}, ParseCase{"Empty", "", false, 0},
-                    ParseCase{"Fraction", "1.5", false, 0}, ParseCase{"Letters", "12a", false, 0},
-                    ParseCase{"Overflow", "9223372036854775808", false, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-class ParseDoubleTest : public testing::TestWithParam<ParseCase> {};
-TEST_P(ParseDoubleTest, Converts) {
-  double v = 0;
-  ASSERT_EQ(parseDouble(GetParam().text, v), GetParam().ok);
-  if (GetParam().ok) {
-    EXPECT_EQ(v, GetParam().expected);
-  }
-}
-INSTANTIATE_TEST_SUITE_P(Forms, ParseDoubleTest,
-    testing::Values(ParseCase{"Point", "3.25", true, 3.25}, ParseCase{"Exponent", "1e3", true, 1000},
-                    ParseCase{"Negative", "-0.5", true, -0.5}, ParseCase{"Comma", "3,25", false, 0},
-                    ParseCase{"Thousands", "1,000", false, 0}, ParseCase{"DoubleSign", "+-1", false, 0},
-                    ParseCase{"Blank", " ", false, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 class ParseCurrencyTest : public testing::TestWithParam<ParseCase> {};
 TEST_P(ParseCurrencyTest, Converts) {
   int64_t v = 0;
@@ -134,21 +96,6 @@ TEST(ParseCurrency, LimitsAreExact) {
   EXPECT_FALSE(parseCurrency("922337203685477.5808", v));
 }
 
-class ParseBooleanTest : public testing::TestWithParam<ParseCase> {};
-TEST_P(ParseBooleanTest, Converts) {
-  bool v = false;
-  ASSERT_EQ(parseBoolean(GetParam().text, v), GetParam().ok);
-  if (GetParam().ok) {
-    EXPECT_EQ(v, GetParam().expected != 0);
-  }
-}
-INSTANTIATE_TEST_SUITE_P(Forms, ParseBooleanTest,
-    testing::Values(ParseCase{"One", "1", true, 1}, ParseCase{"MinusOne", "-1", true, 1},
-                    ParseCase{"Zero", "0", true, 0}, ParseCase{"TrueWord", "True", true, 1},
-                    ParseCase{"FalseUpper", "FALSE", true, 0}, ParseCase{"Two", "2", false, 0},
-                    ParseCase{"Yes", "yes", false, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 struct DateCase {
   const char* name;
   const char* text;
@@ -172,6 +119,10 @@ INSTANTIATE_TEST_SUITE_P(Forms, ParseDateTest,
                     DateCase{"TimeOnly", "13:30:00", true, "1899-12-30 13:30:00"},
                     DateCase{"BeforeEpoch", "1850-01-01 12:00:00", true, "1850-01-01 12:00:00"},
                     DateCase{"Feb29NotLeap", "2023-02-29", false, ""},
+                    DateCase{"Feb29Of1600", "1600-02-29", true, "1600-02-29"},
+                    DateCase{"Feb29Of2000", "2000-02-29", true, "2000-02-29"},
+                    DateCase{"NoFeb29In1900", "1900-02-29", false, ""},
+                    DateCase{"NoFeb29In2100", "2100-02-29", false, ""},
                     DateCase{"Month13", "2023-13-01", false, ""},
                     DateCase{"Hour24", "2023-01-01 24:00:00", false, ""},
                     DateCase{"Slashes", "04/07/2023", false, ""},
@@ -206,7 +157,10 @@ INSTANTIATE_TEST_SUITE_P(
         ConvertCase{"ShortOverflow", Value::fromInt(40000), adSmallInt, 0, false, "", ValueKind::Null},
         ConvertCase{"ByteNegative", Value::fromInt(-1), adUnsignedTinyInt, 0, false, "", ValueKind::Null},
         ConvertCase{"TextNotNumber", Value::fromString("abc"), adDouble, 0, false, "", ValueKind::Null},
-        ConvertCase{"CurrencyToLongHalfEven", Value::fromCurrency(35000), adInteger, 0, true, "4", ValueKind::Integer},
+        ConvertCase{"CurrencyTwoAndAHalfToLong", Value::fromCurrency(25000), adInteger, 0, true, "2", ValueKind::Integer},
+        ConvertCase{"CurrencyThreeAndAHalfToLong", Value::fromCurrency(35000), adInteger, 0, true, "4", ValueKind::Integer},
+        ConvertCase{"CurrencyMinusTwoAndAHalfToLong", Value::fromCurrency(-25000), adInteger, 0, true, "-2", ValueKind::Integer},
+        ConvertCase{"CurrencyMinusThreeAndAHalfToShort", Value::fromCurrency(-35000), adSmallInt, 0, true, "-4", ValueKind::Integer},
         ConvertCase{"TextToCurrency", Value::fromString("19.99"), adCurrency, 0, true, "19.99", ValueKind::Currency},
         ConvertCase{"DoubleToDecimal", Value::fromDouble(0.5), adNumeric, 0, true, "0.5", ValueKind::Decimal},
         ConvertCase{"TextToDecimalExact", Value::fromString("12345678901234567890.5"), adNumeric, 0, true,
@@ -226,19 +180,5 @@ INSTANTIATE_TEST_SUITE_P(
         ConvertCase{"NullStaysNull", Value::null(), adInteger, 0, true, "", ValueKind::Null},
         ConvertCase{"DateToBinaryRefused", Value::fromDate(1), adLongVarBinary, 0, false, "", ValueKind::Null}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ConvertForColumn, RowErrorNamesColumnAndValue) {
-  ColumnInfo column{"Amount", adInteger, 0, adColNullable};
-  std::string scratch;
-  try {
-    convertForColumn(Value::fromString("12x"), column, scratch);
-    FAIL() << "no RowError";
-  } catch (const RowError& e) {
-    EXPECT_EQ(e.column(), "Amount");
-    EXPECT_EQ(e.value(), "12x");
-    EXPECT_NE(std::string(e.what()).find("'12x'"), std::string::npos);
-    EXPECT_NE(std::string(e.what()).find("'Amount'"), std::string::npos);
-  }
-}
 
 }  // namespace

@@ -21,6 +21,7 @@ TEST(VbConversions, IntegersRoundHalfToEvenAndAcceptBooleanWords) {
   EXPECT_EQ(vb::CLng("  -7 "), -7);
   EXPECT_EQ(vb::CLng("2.5"), 2);
   EXPECT_EQ(vb::CLng("3.5"), 4);
+  EXPECT_EQ(vb::CLng("-2.5"), -2);
   EXPECT_EQ(vb::CLng("1e3"), 1000);
   EXPECT_EQ(vb::CLng("+5"), 5);
   EXPECT_EQ(vb::CInt("true"), -1);
