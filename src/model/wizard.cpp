@@ -32,6 +32,17 @@ std::string componentFolder() {
   return "/";
 }
 
+// A host that loaded the component alone gets the windows from libkpxwizard-ui beside it,
+// which registers them as it loads. Returns why that failed ("" when it did not).
+std::string loadWindowLibrary() {
+  std::string why;
+  for (const char* name : {"libkpxwizard-ui.so.0", "libkpxwizard-ui.so"}) {
+    if (dlopen((componentFolder() + name).c_str(), RTLD_NOW | RTLD_GLOBAL)) return {};
+    if (why.empty()) why = dlerror();
+  }
+  return why;
+}
+
 }  // namespace
 
 std::shared_ptr<cKPXWizard> oWizard() { return currentWizard(); }
@@ -88,10 +99,13 @@ void cKPXWizard::setLockDestination(bool v) {
 
 bool cKPXWizard::ActivateWizard() {
   try {
+    std::string why;
+    if (!windowRunner()) why = loadWindowLibrary();
     if (!windowRunner())
       throw AutomationError(kErrUnspecified, m_appName,
-                            "The wizard windows are not available: load libkpxwizard-ui and "
-                            "run with a display, or run the transfer headless");
+                            "The wizard windows are not available (" + why +
+                                "): install libkpxwizard-ui beside libkpxwizard, or run the "
+                                "transfer without a window");
     return windowRunner()(*this);
   } catch (...) {
     ShowProcedureError("cKPXWizard", "ActivateWizard");
