@@ -34,7 +34,10 @@ constexpr int kWidthTwips = 9195;
 constexpr int kHeightTwips = 7000;
 constexpr int twipsToPixels(int twips) { return (twips * 96 + 720) / 1440; }
 
+// Kind pictures come in 32 px; the step buttons' theme icons are drawn at 24 px and would
+// come out at mixed sizes above that.
 constexpr int kIconSize = 32;
+constexpr int kStepIconSize = 24;
 
 QLabel* valueLabel(const char* name) {
   auto* label = new QLabel;
@@ -105,7 +108,7 @@ void frmMain::buildControls() {
     button->setObjectName(QStringLiteral("ribSelection%1").arg(i));
     button->setCheckable(true);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setIconSize(QSize(kIconSize, kIconSize));
+    button->setIconSize(QSize(kStepIconSize, kStepIconSize));
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     button->setMinimumHeight(64);
     m_stepGroup->addButton(button, i);
@@ -186,7 +189,7 @@ QWidget* frmMain::buildSummaryPanel(int side) {
   imgIcon[side] = new QLabel;
   imgIcon[side]->setObjectName(QStringLiteral("imgIcon") + n);
   imgIcon[side]->setFixedSize(kIconSize, kIconSize);
-  grid->addWidget(imgIcon[side], 0, 2, Qt::AlignTop);
+  grid->addWidget(imgIcon[side], 0, 2, 3, 1, Qt::AlignTop);
   grid->setColumnStretch(1, 1);
   layout->addWidget(fraConnection[side]);
 
