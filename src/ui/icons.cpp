@@ -21,7 +21,7 @@ const std::vector<std::pair<const char*, const char*>>& iconTable() {
       {"ICO_ACCESS", "x-office-address-book"},
       {"ICO_SQL", "network-server"},
       {"ICO_EXCEL", "x-office-spreadsheet"},
-      {"ICO_WORD", "text-x-generic"},
+      {"ICO_WORD", "x-office-document"},
       {"ICO_HTM", "text-html"},
       {"Corretto", "emblem-default"},
       {"scorretto", "dialog-error"},

@@ -214,7 +214,11 @@ class FrmMainTest : public QObject {
     QCOMPARE(window.selectedStep(), 0);
     const QColor selected(192, 0, 0);
     for (int step = 1; step <= 3; ++step) {
-      click(window, "cmdAvanti");
+      // Enter means Go wherever the focus is.
+      if (step == 1)
+        QTest::keyClick(control(window, "ribSelection0"), Qt::Key_Return);
+      else
+        click(window, "cmdAvanti");
       QCOMPARE(window.selectedStep(), step);
       QCOMPARE(control(window, QStringLiteral("ribSelection%1").arg(step))->palette().color(QPalette::ButtonText), selected);
       QVERIFY(control(window, QStringLiteral("ribSelection%1").arg(step - 1))->palette().color(QPalette::ButtonText) != selected);
