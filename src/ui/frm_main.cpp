@@ -94,7 +94,7 @@ void frmMain::buildControls() {
     cmdLoadSave[i] = commandButton(QStringLiteral("cmdLoadSave%1").arg(i));
     cmdLoadSave[i]->setFlat(true);
     toolbar->addWidget(cmdLoadSave[i]);
-    connect(cmdLoadSave[i], &QPushButton::clicked, this, [this, i] { cmdLoadSave_Click(i); });
+    connect(cmdLoadSave[i], &QPushButton::clicked, this, [this, i] { trapped("cmdLoadSave_Click", [this, i] { cmdLoadSave_Click(i); }); });
   }
   toolbar->addStretch();
   root->addWidget(pnlToolbar);
@@ -543,7 +543,7 @@ void frmMain::cmdLoadSave_Click(int index) {
     if (!path.isEmpty()) m_wizard.SaveIntoINIFile(path.toStdString());
     return;
   }
-  trapped("cmdLoadSave_Click", [&] { loadConfiguration(path); });
+  loadConfiguration(path);
 }
 
 }  // namespace kpx::ui
