@@ -45,6 +45,22 @@ void loadThroughButton(frmMain& window, const std::string& config) {
   click(window, "cmdLoadSave1");
 }
 
+// A window on a configuration that copies the SQLite customers into the table T, which
+// `createTable` makes; loaded through the Load button and on the Execution step.
+struct WindowAtExecution {
+  WindowAtExecution(int rows, const std::string& createTable, int language = 0) : files(rows) {
+    files.sqlite(createTable);
+    wizard = files.wizard();
+    window = std::make_unique<frmMain>(*wizard);
+    loadThroughButton(*window, files.writeConfiguration("T", false, language, WizardFiles::Source::SqliteTable));
+    click(*window, "ribSelection3");
+  }
+  WizardFiles files;
+  std::shared_ptr<kpx::cKPXWizard> wizard;
+  kpx::test::ScopedRecordingSink sink;
+  std::unique_ptr<frmMain> window;
+};
+
 }  // namespace
 
 class FrmMainRunTest : public QObject {
@@ -97,18 +113,12 @@ class FrmMainRunTest : public QObject {
   }
 
   void rejectedRowsAddOneErrorRow() {
-    WizardFiles files(5);
-    files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL CHECK (Amount < 25))");
-    auto wizard = files.wizard();
-    kpx::test::ScopedRecordingSink sink;
-    frmMain window(*wizard);
-    loadThroughButton(window, files.writeConfiguration("T", false, 1, WizardFiles::Source::SqliteTable));
-    click(window, "ribSelection3");
-    QCOMPARE(window.selectedStep(), 3);
-    click(window, "cmdAvanti");
+    WindowAtExecution run(5, "CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL CHECK (Amount < 25))", 1);
+    QCOMPARE(run.window->selectedStep(), 3);
+    click(*run.window, "cmdAvanti");
 
-    QCOMPARE(files.sqlite("SELECT Id FROM T ORDER BY Id"), std::string("1\n2\n"));
-    const QStringList rows = stepRows(window);
+    QCOMPARE(run.files.sqlite("SELECT Id FROM T ORDER BY Id"), std::string("1\n2\n"));
+    const QStringList rows = stepRows(*run.window);
     QVERIFY2(!rows.isEmpty(), "no step rows");
     const QString errorRow = rows.back();
     const QString expectedStart =
@@ -119,41 +129,29 @@ class FrmMainRunTest : public QObject {
   }
 
   void failedRunShowsAnErrorRowAndLeavesTheDatabase() {
-    WizardFiles files(5);
-    files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL); CREATE TABLE Other (x)");
-    auto wizard = files.wizard();
-    kpx::test::ScopedRecordingSink sink;
-    frmMain window(*wizard);
-    loadThroughButton(window, files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable));
-    click(window, "ribSelection3");
-    files.sqlite("DROP TABLE T");
-    const QByteArray before = fileBytes(files.database());
-    const size_t boxesBefore = sink->boxes.size();
-    click(window, "cmdAvanti");
+    WindowAtExecution run(5, "CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL); CREATE TABLE Other (x)");
+    run.files.sqlite("DROP TABLE T");
+    const QByteArray before = fileBytes(run.files.database());
+    const size_t boxesBefore = run.sink->boxes.size();
+    click(*run.window, "cmdAvanti");
 
-    QCOMPARE(stepRows(window), QStringList{"=" + resText(70, 0) + "/scorretto"});
-    QCOMPARE(sink->boxes.size(), boxesBefore + 1);
+    QCOMPARE(stepRows(*run.window), QStringList{"=" + resText(70, 0) + "/scorretto"});
+    QCOMPARE(run.sink->boxes.size(), boxesBefore + 1);
     // The package's failure report, under the package's name, says what went wrong.
-    const auto& report = sink->boxes.back();
+    const auto& report = run.sink->boxes.back();
     QCOMPARE(report.style, 16);
     QCOMPARE(report.title, std::string("KPX Wizard IO"));
     QVERIFY2(report.text.find("The table 'T' does not exist") != std::string::npos, report.text.c_str());
-    QCOMPARE(fileBytes(files.database()), before);
+    QCOMPARE(fileBytes(run.files.database()), before);
   }
 
   void autoCloseClosesAfterTheRun() {
-    WizardFiles files(2);
-    files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
-    auto wizard = files.wizard();
-    kpx::test::ScopedRecordingSink sink;
-    frmMain window(*wizard);
-    loadThroughButton(window, files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable));
-    wizard->setAutoCloseWizard(true);
-    wizard->setAskCloseConfirmation(true);
-    click(window, "ribSelection3");
-    click(window, "cmdAvanti");
-    QCOMPARE(files.sqlite("SELECT COUNT(*) FROM T"), std::string("2\n"));
-    QVERIFY(!window.isVisible());
+    WindowAtExecution run(2, "CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
+    run.wizard->setAutoCloseWizard(true);
+    run.wizard->setAskCloseConfirmation(true);
+    click(*run.window, "cmdAvanti");
+    QCOMPARE(run.files.sqlite("SELECT COUNT(*) FROM T"), std::string("2\n"));
+    QVERIFY(!run.window->isVisible());
   }
 };
 
