@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include "data/mod_database.h"
 #include "kpxwizard/messages.h"
 #include "support/recording_sink.h"
 #include "ui/frm_main.h"
@@ -225,6 +226,7 @@ class FrmMainTest : public QObject {
       QVERIFY(control(window, "cmdIndietro")->isVisible());
     }
     QCOMPARE(shownCaption(window, "cmdAvanti"), resText(21, 0));
+    QVERIFY(sink->busyCalls > 0 && !sink->busy);
     QCOMPARE(shownCaption(window, "lblRConnection1"), QStringLiteral("source.db"));
     QCOMPARE(shownCaption(window, "lblRTable1"), QStringLiteral("Customers"));
     QCOMPARE(shownCaption(window, "lblRConnection2"), QStringLiteral("shop.db"));
@@ -233,6 +235,39 @@ class FrmMainTest : public QObject {
     QCOMPARE(window.selectedStep(), 2);
     QCOMPARE(shownCaption(window, "cmdAvanti"), resText(18, 0));
     QVERIFY(sink->boxes.empty());
+  }
+
+  void tableButtonChecksTheSourceHasTables_data() {
+    QTest::addColumn<QString>("sourceTables");
+    QTest::addColumn<int>("message");
+    QTest::addColumn<int>("style");
+    // Message 0: the picker's own "not available" notice, which is not in the text table.
+    QTest::newRow("no tables") << QString() << 506 << 48;
+    QTest::newRow("a table") << QStringLiteral("CREATE TABLE Customers (Id INTEGER)") << 0 << 64;
+  }
+  void tableButtonChecksTheSourceHasTables() {
+    QFETCH(QString, sourceTables);
+    QFETCH(int, message);
+    QFETCH(int, style);
+    WizardFiles files;
+    const std::string db = files.folder() + "empty.db";
+    kpx::modDatabase::CreaDataBase(db);
+    if (!sourceTables.isEmpty()) WizardFiles::sqliteOn(db, sourceTables.toStdString());
+    auto wizard = files.wizard();
+    kpx::clsConnection& source = *wizard->Source();
+    source.setProvider(kpx::CONN_ACCESS);
+    source.setMode(kpx::kpxSource);
+    source.setDatabase(db);
+    source.setConnectionString(source.CreateConnectionString());
+    kpx::test::ScopedRecordingSink sink;
+    frmMain window(*wizard);
+    window.show();
+    click(window, "cmdInsertTableSource");
+    QCOMPARE(int(sink->boxes.size()), 1);
+    QCOMPARE(sink->boxes[0].style, style);
+    if (message) QCOMPARE(sink->boxes[0].text, kpx::GetResText(message, kpx::kpxLanguageEnglish));
+    QCOMPARE(shownCaption(window, "lblTableSource"), QString());
+    QVERIFY(!control(window, "ribSelection2")->isEnabled());
   }
 
   void executeWithoutTransformationsRunsNothing() {
