@@ -342,6 +342,8 @@ void frmMain::SetCaptions() {
     fraConnection[side]->setTitle(text(55));
     for (int row = 0; row < 6; ++row) m_summaryCaptions[side][row]->setText(text(9 + row));
     lblPassword[side]->setEchoMode(QLineEdit::Password);
+    // The mask is "*", whatever the style would draw (42 is its character code).
+    lblPassword[side]->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     Frame[side]->setTitle(text(side == 1 ? 3 : 4));
     m_runConnectionCaption[side]->setText(text(20));
     m_runTableCaption[side]->setText(text(14));
