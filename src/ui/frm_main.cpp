@@ -14,8 +14,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QStandardItemModel>
-#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -24,6 +22,7 @@
 #include "kpxwizard/messages.h"
 #include "model/main_window_state.h"
 #include "ui/icons.h"
+#include "ui/mapping_grid.h"
 #include "ui/texts.h"
 
 namespace kpx::ui {
@@ -245,14 +244,9 @@ QWidget* frmMain::buildMappingPanel() {
   }
   layout->addWidget(fraOption);
 
-  tdbMain = new QTableView;
-  tdbMain->setObjectName(QStringLiteral("tdbMain"));
-  m_mappingModel = new QStandardItemModel(this);
-  tdbMain->setModel(m_mappingModel);
-  tdbMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  tdbMain->setSelectionBehavior(QAbstractItemView::SelectRows);
-  tdbMain->horizontalHeader()->setStretchLastSection(true);
-  tdbMain->verticalHeader()->setVisible(false);
+  tdbMain = new MappingGridView;
+  m_mappingModel = new MappingGridModel(this);
+  tdbMain->setMappingModel(m_mappingModel);
   layout->addWidget(tdbMain, 1);
   return panel;
 }
@@ -356,7 +350,8 @@ void frmMain::SetCaptions() {
   // The mapping headings name the tables too; they are refreshed with the step.
   lblTabella->setText(text(1) + QStringLiteral(": ") + QString::fromStdString(m_wizard.Source()->TableName()));
   lblTabella2->setText(text(2) + QStringLiteral(": ") + QString::fromStdString(m_wizard.Destination()->TableName()));
-  refreshMappingGrid();
+  m_mappingModel->setLanguage(m_wizard.Language());
+  tdbMain->resizeColumnsToContents();
   // The list of SQL Servers on the network would be refreshed here; no browsing service
   // answers on this platform, so the connection dialog offers the names it was given.
   mainWindowState().SqlServerNames.clear();
@@ -533,8 +528,12 @@ void frmMain::processCreate() {
 
 int16_t frmMain::buildColumns() {
   mainWindowState().CreateTable = CreateTable;
+  const clsConnection& destination = *m_wizard.Destination();
+  // Before the Mapping step the column builder creates an asked-for table itself; the grid
+  // then maps onto it instead of defining it again.
+  const bool creates = CreateTable == 0 && destination.CreatedDestinationTable() && destination.ConType() != CONN_TEXTFILE;
   const int16_t result = m_wizard.BuildColumns(m_wizard.Source(), m_wizard.Destination());
-  DestinationTableExists = mainWindowState().DestinationTableExists;
+  DestinationTableExists = mainWindowState().DestinationTableExists || (creates && result == 1);
   return result;
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "data/mod_database.h"
 #include "kpxwizard/wizard.h"
 
 class QButtonGroup;
@@ -20,13 +21,15 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
-class QStandardItemModel;
-class QTableView;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace kpx::ui {
+
+class MappingGridModel;
+class MappingGridView;
+class MappingRows;
 
 class frmMain : public QDialog {
   Q_OBJECT
@@ -100,8 +103,6 @@ class frmMain : public QDialog {
   void enterDestination();
   void enterMapping();
   void enterExecution();
-  // Leaves the Mapping step: false when the grid could not be applied.
-  bool leaveMapping();
   void cmdAvanti_Click();
   void cmdIndietro_Click();
   void setNextCaption(bool execute);
@@ -121,7 +122,24 @@ class frmMain : public QDialog {
   void OnFinish();
   void ShowErrorInListView();
   void ShowStepsProcess(const QString& description, bool completed);
-  void refreshMappingGrid();
+
+  // The mapping grid.
+  enum class Comparison { Changed, Unchanged, Invalid };
+  // Fills the grid for the two connections; false when one could not be opened or read.
+  bool LoadGridMapping(clsConnection& source, clsConnection& destination);
+  void FillGridFromTrasformations(MappingRows& rows, const clsTransformations& set);
+  // 1 with the new table's structure in `structure`, else why there is none.
+  int16_t FillArrayDestinationFromTrueDbGrid(modDatabase::StructureArray& structure);
+  void SetTransformationsCopy(clsTransformations& target);
+  // Applies the grid: creates the new table or deletes the existing rows where asked, and
+  // fills the working set; false (after saying why) when the grid cannot be applied.
+  bool InsertTransformationsFromGrid();
+  Comparison CompareTransformations(const clsTransformations& current, const clsTransformations& working);
+  // Asks whether the changed mapping is kept and installs it if so; the working set goes.
+  void ReplaceTransformation();
+  void RefreshPanelMapping();
+  // Leaving the Mapping step for Source or Destination: a changed mapping is offered.
+  void offerChangedMapping();
 
   // The few calls into the modules beneath the wizard object, each made in one place.
   void processCreate();
@@ -166,8 +184,8 @@ class frmMain : public QDialog {
   QLabel* lblTabella2 = nullptr;
   QGroupBox* fraOption = nullptr;
   std::array<QRadioButton*, 2> optHowModifyTable{};
-  QTableView* tdbMain = nullptr;
-  QStandardItemModel* m_mappingModel = nullptr;
+  MappingGridView* tdbMain = nullptr;
+  MappingGridModel* m_mappingModel = nullptr;
   std::array<QGroupBox*, 3> Frame{};
   std::array<QLabel*, 3> m_runConnectionCaption{};
   std::array<QLabel*, 3> m_runTableCaption{};

@@ -2,26 +2,18 @@
 // wizard's events arrive (on this thread, nested inside Execute).
 #include <QLabel>
 #include <QProgressBar>
-#include <QStandardItemModel>
-#include <QTableView>
 #include <QTreeWidget>
 
-#include "kpxwizard/columns.h"
 #include "kpxwizard/messages.h"
 #include "package/execution_state.h"
 #include "ui/frm_main.h"
 #include "ui/icons.h"
+#include "ui/mapping_grid.h"
 
 namespace kpx::ui {
 namespace {
 
 constexpr int kKeyRole = Qt::UserRole + 1;
-
-QString fieldNames(const clsColumns& columns) {
-  QStringList names;
-  for (int32_t i = 1; i <= columns.Count(); ++i) names << QString::fromStdString(columns.Item(i)->Name());
-  return names.join(QStringLiteral(", "));
-}
 
 }  // namespace
 
@@ -44,7 +36,7 @@ void frmMain::RunExecution() {
   const bool done = m_wizard.Execute();
   m_wizard.unadvise(cookie);
   if (done)
-    refreshMappingGrid();
+    tdbMain->viewport()->update();
   else
     ShowStepsProcess(QString(), false);
 }
@@ -95,22 +87,6 @@ void frmMain::ShowStepsProcess(const QString& description, bool completed) {
     lstSteps->scrollToItem(row);
     lstSteps->viewport()->repaint();
   });
-}
-
-void frmMain::refreshMappingGrid() {
-  m_mappingModel->clear();
-  m_mappingModel->setHorizontalHeaderLabels({text(3), text(4), text(27)});
-  const clsTransformations& set = *m_wizard.Transformations();
-  for (int32_t i = 1; i <= set.Count(); ++i) {
-    const clsTransformation& t = *set.Item(i);
-    const bool constant = t.TransformationType() == kpxConstantColumn;
-    QList<QStandardItem*> row;
-    row << new QStandardItem(constant ? text(67) : fieldNames(*t.SourceFields()));
-    row << new QStandardItem(fieldNames(*t.DestinationFields()));
-    row << new QStandardItem(constant ? QString::fromStdString(t.ConstantValue()) : QString());
-    m_mappingModel->appendRow(row);
-  }
-  tdbMain->resizeColumnsToContents();
 }
 
 }  // namespace kpx::ui

@@ -18,6 +18,7 @@
 #include "model/main_window_state.h"
 #include "ui/frm_main.h"
 #include "ui/icons.h"
+#include "ui/mapping_grid.h"
 #include "ui/texts.h"
 
 namespace kpx::ui {
@@ -72,8 +73,14 @@ void frmMain::ribSelection_Click(int step) {
   }
 }
 
-// Going back from the Mapping step drops the working copy: the grid here only shows the
-// wizard's set, so there is no edited mapping to offer for installation.
+void frmMain::offerChangedMapping() {
+  if (!MappingVisited) return;
+  if (WorkingTransformations &&
+      CompareTransformations(*m_wizard.Transformations(), *WorkingTransformations) == Comparison::Changed)
+    ReplaceTransformation();
+  MappingVisited = false;
+}
+
 void frmMain::enterSource() {
   const bool tables = !m_wizard.Source()->TableName().empty() && !m_wizard.Destination()->TableName().empty();
   if (!tables) {
@@ -82,8 +89,7 @@ void frmMain::enterSource() {
   } else {
     setStepEnabled(StepMapping, true);
   }
-  if (MappingVisited) WorkingTransformations.reset();
-  MappingVisited = false;
+  offerChangedMapping();
   cmdAvanti->setVisible(true);
   setNextCaption(false);
   cmdAvanti->setEnabled(true);
@@ -91,8 +97,7 @@ void frmMain::enterSource() {
 }
 
 void frmMain::enterDestination() {
-  if (MappingVisited) WorkingTransformations.reset();
-  MappingVisited = false;
+  offerChangedMapping();
   cmdIndietro->setVisible(true);
   cmdAvanti->setVisible(true);
   setNextCaption(false);
@@ -115,15 +120,10 @@ void frmMain::enterMapping() {
   CreateTable = newTable && destination.ConType() != CONN_TEXTFILE && !DestinationTableExists ? 1 : 2;
   WorkingTransformations = m_wizard.Transformations()->Clone();
   WorkingTransformations->setName("InsiemeTrasformazioni");
-  lblTabella->setText(text(1) + QStringLiteral(": ") + QString::fromStdString(source.TableName()));
-  lblTabella2->setText(text(2) + QStringLiteral(": ") + QString::fromStdString(destination.TableName()));
-  // Appending or replacing matters only for rows of a table that exists already.
-  const bool existingTable = CreateTable == 2 && destination.ConType() != CONN_TEXTFILE &&
-                             destination.ConType() != CONN_EXCEL && destination.ConType() != CONN_EXCEL3 &&
-                             destination.ConType() != CONN_EXCEL4 && destination.ConType() != CONN_EXCEL5;
-  fraOption->setVisible(existingTable);
-  optHowModifyTable[m_wizard.ReplaceDestinationRows() ? 0 : 1]->setChecked(true);
-  refreshMappingGrid();
+  if (!LoadGridMapping(*m_wizard.Source(), *m_wizard.Destination())) {
+    cmdAvanti->setEnabled(false);
+    return;
+  }
   cmdIndietro->setVisible(true);
   cmdAvanti->setVisible(true);
   setNextCaption(false);
@@ -132,28 +132,22 @@ void frmMain::enterMapping() {
   setStepEnabled(StepExecution, true);
 }
 
-bool frmMain::leaveMapping() {
-  // A new table the grid would have defined is made from the source's columns, as the
-  // column builder makes it for a transfer without a window.
-  if (CreateTable == 1 && !DestinationTableExists) {
-    CreateTable = 0;
-    const int16_t built = buildColumns();
-    CreateTable = 1;
-    if (built != 1) return false;
-    DestinationTableExists = true;
-  }
-  WorkingTransformations.reset();
-  return true;
-}
-
 void frmMain::enterExecution() {
   if (MappingVisited) {
     MappingVisited = false;
-    if (!leaveMapping()) {
+    const Comparison result = WorkingTransformations
+                                  ? CompareTransformations(*m_wizard.Transformations(), *WorkingTransformations)
+                                  : Comparison::Unchanged;
+    if (result == Comparison::Invalid) {
       lblTable[2]->clear();
       selectStep(StepDestination);
       return;
     }
+    if (result == Comparison::Changed) {
+      m_wizard.setTransformations(WorkingTransformations);
+      if (WorkingTransformations->Count() > 0) setStepEnabled(StepExecution, true);
+    }
+    WorkingTransformations.reset();
   }
   const clsConnection& source = *m_wizard.Source();
   const clsConnection& destination = *m_wizard.Destination();
@@ -246,7 +240,7 @@ void frmMain::cmdInsertTable_Click(int side) {
 
 void frmMain::optHowModifyTable_Click(int option) {
   m_wizard.setReplaceDestinationRows(option == 0);
-  refreshMappingGrid();
+  tdbMain->viewport()->update();
 }
 
 void frmMain::loadConfiguration(const QString& path) {
@@ -267,7 +261,7 @@ void frmMain::loadConfiguration(const QString& path) {
   if (all) {
     buildColumns();
     if (m_step == StepMapping)
-      enterMapping();
+      RefreshPanelMapping();
     else
       selectStep(StepMapping);
     cmdAvanti->setEnabled(true);
@@ -289,7 +283,7 @@ void frmMain::loadConfiguration(const QString& path) {
     if (m_step != StepMapping)
       selectStep(StepMapping);
     else
-      enterMapping();
+      RefreshPanelMapping();
   }
 }
 
