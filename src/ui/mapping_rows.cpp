@@ -135,7 +135,8 @@ void MappingRows::copyTransformations(clsTransformations& target, const clsConne
   sizes.clear();
   for (int r = 0; r < rowCount(); ++r) {
     const std::string& feed = cell(r, MapSource);
-    if (feedsNothing(r) || feed.empty()) continue;
+    // An ignored source feeds nothing: the destination column keeps its default.
+    if (feedsNothing(r) || feed.empty() || feed == kIgnoreEntry) continue;
     auto t = target.Add("tra_" + std::to_string(r) + feed);
     if (feed == kConstantEntry) {
       t->setTransformationType(kpxConstantColumn);
