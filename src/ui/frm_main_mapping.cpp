@@ -79,7 +79,10 @@ bool frmMain::LoadGridMapping(clsConnection& source, clsConnection& destination)
       rows.setSourceColumns(sourceNames);
       if (CreateTable == 2) {
         rows.fillDestination(destination);
-        FillGridFromTrasformations(rows, *m_wizard.Transformations());
+        if (m_wizard.Transformations()->Count() > 0)
+          FillGridFromTrasformations(rows, *m_wizard.Transformations());
+        else
+          rows.pairByName();
       } else {
         rows.fillDestination(structure);
         // Each new column is described from the source column of its position.

@@ -72,6 +72,9 @@ bool MappingGridModel::setData(const QModelIndex& index, const QVariant& value, 
     return false;
   const bool wasConstant = m_rows.cell(index.row(), MapSource) == kConstantEntry;
   m_rows.setCell(index.row(), index.column(), std::move(text));
+  // A type without a length takes none.
+  if (index.column() == MapType && !MappingRows::isLengthBearing(m_rows.cell(index.row(), MapType)))
+    m_rows.setCell(index.row(), MapSize, "0");
   // The cells whose editability follows from this one are redrawn with it.
   emit dataChanged(this->index(index.row(), 0), this->index(index.row(), MapColumnCount - 1));
   if (index.column() == MapSource && !wasConstant && m_rows.cell(index.row(), MapSource) == kConstantEntry)

@@ -70,6 +70,18 @@ void MappingRows::fillFromTransformations(const clsTransformations& set) {
   }
 }
 
+void MappingRows::pairByName() {
+  for (Row& row : m_rows) {
+    if (!row[MapSource].empty()) continue;
+    const std::string wanted = upper(row[MapDestination]);
+    for (const std::string& name : m_sourceColumns)
+      if (upper(name) == wanted) {
+        row[MapSource] = name;
+        break;
+      }
+  }
+}
+
 bool MappingRows::isEditable(int row, int column) const {
   switch (column) {
     case MapSource: return true;

@@ -61,6 +61,10 @@ class MappingRows {
   // transformation; transformations whose destination is not a row are skipped.
   void fillFromTransformations(const clsTransformations& set);
 
+  // Feeds each row that nothing feeds yet from the source column of the same name, letter
+  // case aside.
+  void pairByName();
+
   bool isEditable(int row, int column) const;
   // Keys a Size cell accepts: the digits and Backspace.
   static bool acceptsSizeKey(int key);

@@ -222,6 +222,15 @@ class MappingRowsTest : public QObject {
     QCOMPARE(grid.cell(1, 0), std::string());
     QCOMPARE(grid.cell(2, 0), std::string("Name"));
   }
+
+  void unmappedRowsPairByName() {
+    MappingRows grid;
+    grid.setSourceColumns({"Id", "NAME", "Extra"});
+    grid.setRows({row("", "id"), row("", "Name"), row("Extra", "Other"), row("", "Missing")});
+    grid.pairByName();
+    QCOMPARE(grid.cell(0, 0) + "|" + grid.cell(1, 0) + "|" + grid.cell(2, 0) + "|" + grid.cell(3, 0),
+             std::string("Id|NAME|Extra|"));
+  }
 };
 
 
