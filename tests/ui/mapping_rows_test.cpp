@@ -149,6 +149,48 @@ class MappingRowsTest : public QObject {
     QVERIFY(model.flags(model.index(1, 5)) & Qt::ItemIsEditable);
   }
 
+  void keysThatStartAnEdit_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("editor");  // class of the editor opened, empty for none
+    const int none = Qt::NoModifier, alt = Qt::AltModifier;
+    // Lists are chosen from, never typed into; sizes take digits; constants need a constant row.
+    QTest::newRow("letter on source") << 0 << 0 << int(Qt::Key_A) << none << "";
+    QTest::newRow("letter on type") << 0 << 2 << int(Qt::Key_A) << none << "";
+    QTest::newRow("letter on size") << 0 << 3 << int(Qt::Key_A) << none << "";
+    QTest::newRow("digit on size") << 0 << 3 << int(Qt::Key_5) << none << "QExpandingLineEdit";
+    QTest::newRow("letter on new name") << 0 << 1 << int(Qt::Key_X) << none << "QComboBox";
+    QTest::newRow("letter on copy row's constant") << 0 << 5 << int(Qt::Key_X) << none << "";
+    QTest::newRow("letter on constant row's constant") << 1 << 5 << int(Qt::Key_X) << none << "QExpandingLineEdit";
+    QTest::newRow("F2 on source") << 0 << 0 << int(Qt::Key_F2) << none << "QComboBox";
+    QTest::newRow("Alt+Down on source") << 0 << 0 << int(Qt::Key_Down) << alt << "QComboBox";
+    QTest::newRow("Alt+Down on null") << 0 << 4 << int(Qt::Key_Down) << alt << "QComboBox";
+  }
+  void keysThatStartAnEdit() {
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, editor);
+    MappingGridModel model;
+    model.change([](MappingRows& rows) {
+      rows.setCreateTable(1);
+      rows.setSourceColumns({"Id"});
+      rows.setRows({::row("Id", "Id"), ::row("1", "Code")});
+    });
+    kpx::ui::MappingGridView view;
+    view.setMappingModel(&model);
+    view.show();
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.setCurrentIndex(model.index(row, column));
+    QTest::keyClick(&view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QWidget* opened = view.indexWidget(model.index(row, column));
+    QCOMPARE(opened ? QString::fromLatin1(opened->metaObject()->className()) : QString(), editor);
+  }
+
   void structureCodes_data() {
     QTest::addColumn<std::vector<Row>>("rows");
     QTest::addColumn<int>("code");
