@@ -351,7 +351,7 @@ void frmMain::SetCaptions() {
   lblTabella->setText(text(1) + QStringLiteral(": ") + QString::fromStdString(m_wizard.Source()->TableName()));
   lblTabella2->setText(text(2) + QStringLiteral(": ") + QString::fromStdString(m_wizard.Destination()->TableName()));
   m_mappingModel->setLanguage(m_wizard.Language());
-  tdbMain->resizeColumnsToContents();
+  tdbMain->fitColumns();
   // The list of SQL Servers on the network would be refreshed here; no browsing service
   // answers on this platform, so the connection dialog offers the names it was given.
   mainWindowState().SqlServerNames.clear();

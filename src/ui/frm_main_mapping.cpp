@@ -90,7 +90,7 @@ bool frmMain::LoadGridMapping(clsConnection& source, clsConnection& destination)
           rows.setCell(r, MapSource, sourceNames[r]);
       }
     });
-    tdbMain->resizeColumnsToContents();
+    tdbMain->fitColumns();
     loaded = true;
   });
   return loaded;

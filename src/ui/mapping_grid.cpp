@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QTimer>
 
 #include "ui/texts.h"
@@ -160,6 +161,18 @@ void MappingGridView::setMappingModel(MappingGridModel* model) {
       if (row < model->rowCount()) setCurrentIndex(model->index(row, MapConstant));
     });
   });
+}
+
+void MappingGridView::fitColumns() {
+  resizeColumnsToContents();
+  const auto* mapping = qobject_cast<const MappingGridModel*>(model());
+  if (!mapping) return;
+  int widest = 0;
+  for (const std::string& value : mapping->rows().listValues(MapSource))
+    widest = std::max(widest, fontMetrics().horizontalAdvance(mapping->shownText(MapSource, value)));
+  // Room for the list's arrow beside its text.
+  const int arrow = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
+  setColumnWidth(MapSource, std::max(columnWidth(MapSource), widest + arrow));
 }
 
 void MappingGridView::commitPendingEdit() {

@@ -59,6 +59,9 @@ class MappingGridView : public QTableView {
  public:
   explicit MappingGridView(QWidget* parent = nullptr);
   void setMappingModel(MappingGridModel* model);
+  // Sizes the columns to their cells and headings, and the source column to its list's longest
+  // entry, so that a constant or ignored row chosen later is not cut.
+  void fitColumns();
   // Ends the edit in progress, keeping what was typed.
   void commitPendingEdit();
 

@@ -102,6 +102,8 @@ class FrmMainMappingTest : public QObject {
                                     resText(25, language), resText(26, language), resText(27, language)}));
     // Every destination column is a row, fed by the source column of its name.
     QCOMPARE(grid(*window).rowCount(), 4);
+    // The source column fits its list's longest entry before any cell holds it.
+    QVERIFY(view->columnWidth(0) > view->fontMetrics().horizontalAdvance(resText(67, language)) + 16);
     QCOMPARE(grid(*window).index(rowOf(*window, "Name"), 0).data().toString(), QStringLiteral("Name"));
     QCOMPARE(grid(*window).index(rowOf(*window, "Region"), 0).data().toString(), QString());
 

@@ -16,6 +16,7 @@
 #include "kpxwizard/messages.h"
 #include "ui/frm_main.h"
 #include "ui/icons.h"
+#include "ui/mapping_grid.h"
 #include "window_probe.h"
 
 int main(int argc, char** argv) {
@@ -62,12 +63,13 @@ int main(int argc, char** argv) {
       }
       // Back on the mapping, now onto the filled table: one column ignored, one constant.
       kpx::test::click(window, "ribSelection2");
-      auto* grid = kpx::test::control<QTableView>(window, "tdbMain");
+      auto* grid = kpx::test::control<kpx::ui::MappingGridView>(window, "tdbMain");
       QAbstractItemModel& model = *grid->model();
       model.setData(model.index(3, 0), QStringLiteral("2"), Qt::EditRole);
       model.setData(model.index(4, 0), QStringLiteral("1"), Qt::EditRole);
       model.setData(model.index(4, 5), QStringLiteral("Italia"), Qt::EditRole);
-      grid->resizeColumnsToContents();
+      grid->fitColumns();
+      
       grid->setCurrentIndex(model.index(4, 5));
       if (!save(window, "mapping-existing", code)) return 1;
     }
