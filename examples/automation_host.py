@@ -6,8 +6,14 @@ properties by name, builds its connection string, shows how an automation error 
 host, and walks a collection.
 
     python3 automation_host.py [path/to/libkpxwizard.so]
+    python3 automation_host.py --wizard [CONFIG.ini] [path/to/libkpxwizard.so]
 
-Without an argument the library is taken from $KPX_LIBRARY, then from the system's search path.
+With --wizard it opens the wizard window instead (ActivateWizard), with the configuration loaded
+when one is given, and prints what ActivateWizard answered; the component loads its windows
+(libkpxwizard-ui) from its own folder.
+
+Without a library argument the library is taken from $KPX_LIBRARY, then from the system's
+search path.
 """
 import ctypes
 import os
@@ -162,9 +168,29 @@ class AutomationObject:
             yield self._from_variant(item)
 
 
+def show_wizard(component, config):
+    """Opens the wizard window on a new wizard object, with `config` loaded when given."""
+    wizard = component.create("KPXWizardIO.cKPXWizard")
+    if config and not wizard.call("LoadFromINIFile", config):
+        print(f"Cannot load {config}")
+        return 1
+    shown = wizard.call("ActivateWizard")
+    print("ActivateWizard:", shown)
+    wizard.call("CloseWizard")
+    return 0 if shown else 1
+
+
 def main():
-    path = sys.argv[1] if len(sys.argv) > 1 else os.environ.get("KPX_LIBRARY", "libkpxwizard.so")
+    args = sys.argv[1:]
+    wizard_mode = "--wizard" in args
+    if wizard_mode:
+        args.remove("--wizard")
+    config = next((a for a in args if a.lower().endswith(".ini")), None) if wizard_mode else None
+    libraries = [a for a in args if a != config]
+    path = libraries[0] if libraries else os.environ.get("KPX_LIBRARY", "libkpxwizard.so")
     component = Component(path)
+    if wizard_mode:
+        return show_wizard(component, config)
 
     wizard = component.create("KPXWizardIO.cKPXWizard")
     connection = component.create("KPXWizardIO.clsConnection")
@@ -184,7 +210,8 @@ def main():
 
     print("Transformations:", ", ".join(t.get("Name") for t in transformations))
     wizard.call("CloseWizard")
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

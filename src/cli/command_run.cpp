@@ -6,41 +6,14 @@
 #include "cli/created_file_guard.h"
 #include "cli/file_kind.h"
 #include "cli/help_text.h"
+#include "cli/missing_database.h"
 #include "cli/session.h"
 #include "cli/transfer_run.h"
 #include "config/mod_ini_api.h"
-#include "data/mod_database.h"
-#include "kpxwizard/automation_error.h"
-#include "model/vb_conversions.h"
 
 namespace kpx::cli {
-namespace {
 
 namespace fs = std::filesystem;
-
-// A configuration that asks for a new table in a SQLite database that does not exist yet:
-// the database is made first, as the connection dialog's New button would.
-void createMissingDestinationDatabase(const std::string& config, std::ostream& out) {
-  using modINIApi::ReadINIKey;
-  const std::string kind = ReadINIKey(config, "DESTINATION", "TypeConnection", "");
-  const std::string created = ReadINIKey(config, "DESTINATION", "CreatedDestinationTable", "");
-  const std::string database = ReadINIKey(config, "DESTINATION", "Database", "");
-  // The keys read as the configuration loader reads them; a value it would refuse asks for nothing.
-  bool wanted = false;
-  try {
-    wanted = vb::CLng(kind) == CONN_ACCESS && vb::CBool(created);
-  } catch (const AutomationError&) {
-  }
-  if (!wanted || database.empty()) return;
-  std::error_code ec;
-  if (fs::exists(database, ec) || detectFileKind(database).accessFile) return;
-  const fs::path folder = fs::path(database).parent_path();
-  if (!folder.empty()) fs::create_directories(folder, ec);
-  modDatabase::CreaDataBase(database);
-  if (fs::exists(database, ec)) out << "Created the SQLite database " << database << std::endl;
-}
-
-}  // namespace
 
 int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   AcceptedOptions accepted;

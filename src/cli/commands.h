@@ -14,6 +14,8 @@ int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ost
 int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 // kpxwizard inspect PATH|CONFIG.ini: lists tables, views and columns.
 int commandInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// kpxwizard wizard [CONFIG.ini]: opens the wizard window, with the configuration loaded.
+int commandWizard(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The whole program: picks the sub-command from args[0], prints CliError texts and returns
 // the exit status.

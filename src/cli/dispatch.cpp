@@ -23,7 +23,8 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (command == "run") return commandRun(rest, out, err);
     if (command == "copy") return commandCopy(rest, out, err);
     if (command == "inspect") return commandInspect(rest, out, err);
-    throw CliError("kpxwizard: unknown command '" + command + "'; the commands are copy, run and inspect (kpxwizard --help)");
+    if (command == "wizard") return commandWizard(rest, out, err);
+    throw CliError("kpxwizard: unknown command '" + command + "'; the commands are copy, run, inspect and wizard (kpxwizard --help)");
   } catch (const CliError& e) {
     err << e.what() << std::endl;
     return e.status();

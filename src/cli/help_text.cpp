@@ -11,6 +11,7 @@ Commands:
   copy SOURCE DESTINATION   copy a table, sheet or query from one file into another
   run CONFIG.ini            run a saved transfer
   inspect PATH|CONFIG.ini   list the tables, views and columns of a data source
+  wizard [CONFIG.ini]       open the wizard window, with a saved transfer loaded
 
 Run 'kpxwizard COMMAND --help' for the options of a command.
 
@@ -105,6 +106,21 @@ Examples:
   kpxwizard inspect shop.db
   kpxwizard inspect book.xls --json | python3 -m json.tool
   kpxwizard inspect examples/customers.ini
+)";
+
+const char* const kWizardHelp = R"(Usage: kpxwizard wizard [CONFIG.ini] [--lang it|en] [--log-dir DIR]
+
+Opens the four-step wizard window (Source, Destination, Mapping, Execution), with the saved
+configuration loaded when one is given. The window needs a display; without one, run the
+transfer with 'kpxwizard run CONFIG.ini'.
+
+Options:
+  --lang it|en    language of the window (default: the configuration's LANGUAGE)
+  --log-dir DIR   folder of the error log KPXWIZARD_ERROR.txt (default: the program's folder)
+
+Examples:
+  kpxwizard wizard
+  kpxwizard wizard examples/customers.ini --lang it
 )";
 
 }  // namespace kpx::cli

@@ -7,5 +7,6 @@ extern const char* const kProgramHelp;
 extern const char* const kRunHelp;
 extern const char* const kCopyHelp;
 extern const char* const kInspectHelp;
+extern const char* const kWizardHelp;
 
 }  // namespace kpx::cli

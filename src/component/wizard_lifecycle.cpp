@@ -1,8 +1,11 @@
 // Creating a wizard on the shared package, and showing it through the windows the UI
 // library installs.
+#include <dlfcn.h>
+
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
 #include "model/current_wizard.h"
+#include "model/paths.h"
 #include "package/cls_package.h"
 #include "package/dts/package.h"
 
@@ -12,6 +15,17 @@ namespace {
 WizardWindowRunner& windowRunner() {
   static WizardWindowRunner runner;
   return runner;
+}
+
+// A host that loaded the component alone gets the windows from libkpxwizard-ui beside it,
+// which registers them as it loads. Returns why that failed ("" when it did not).
+std::string loadWindowLibrary() {
+  std::string why;
+  for (const char* name : {"libkpxwizard-ui.so.0", "libkpxwizard-ui.so"}) {
+    if (dlopen((componentFolder() + name).c_str(), RTLD_NOW | RTLD_GLOBAL)) return {};
+    if (why.empty()) why = dlerror();
+  }
+  return why;
 }
 
 }  // namespace
@@ -30,10 +44,13 @@ std::shared_ptr<cKPXWizard> cKPXWizard::create() {
 
 bool cKPXWizard::ActivateWizard() {
   try {
+    std::string why;
+    if (!windowRunner()) why = loadWindowLibrary();
     if (!windowRunner())
       throw AutomationError(kErrUnspecified, m_appName,
-                            "The wizard windows are not available: load libkpxwizard-ui and "
-                            "run with a display, or run the transfer headless");
+                            "The wizard windows are not available (" + why +
+                                "): install libkpxwizard-ui beside libkpxwizard, or run the "
+                                "transfer without a window");
     return windowRunner()(*this);
   } catch (...) {
     ShowProcedureError("cKPXWizard", "ActivateWizard");

@@ -10,10 +10,7 @@
 #include "model/paths.h"
 
 namespace kpx {
-namespace {
 
-// The folder of the file this code was loaded from (the shared library, or the program
-// that links the component statically).
 std::string componentFolder() {
   Dl_info info{};
   if (dladdr(reinterpret_cast<void*>(&componentFolder), &info) && info.dli_fname)
@@ -21,7 +18,6 @@ std::string componentFolder() {
   return "/";
 }
 
-}  // namespace
 
 std::shared_ptr<cKPXWizard>& currentWizard() {
   static std::shared_ptr<cKPXWizard> wizard;

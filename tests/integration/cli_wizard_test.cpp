@@ -1,0 +1,50 @@
+// kpxwizard wizard, and ActivateWizard through the C interface, where no window can open.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/command_output.h"
+#include "support/kpxwizard_program.h"
+
+using kpx::test::commandOutput;
+using kpx::test::runKpxwizard;
+using kpx::test::shellQuote;
+
+namespace {
+
+// Takes the display away for one test, as on a server or in a plain ssh session.
+class WithoutDisplay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) unsetenv(name);
+  }
+};
+
+TEST_F(WithoutDisplay, WizardCommandSaysToRunInstead) {
+  const auto run = runKpxwizard("wizard " + shellQuote(std::string(KPX_SOURCE_DIR) + "/examples/customers.ini"));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("there is no display"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("kpxwizard run CONFIG.ini"), std::string::npos) << run.err;
+}
+
+TEST_F(WithoutDisplay, WizardCommandTakesAtMostOneConfiguration) {
+  const auto run = runKpxwizard("wizard a.ini b.ini");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("at most one configuration"), std::string::npos) << run.err;
+}
+
+#ifndef __SANITIZE_ADDRESS__
+// python3 loads the component alone; ActivateWizard finds the window library beside it and
+// answers false with the reason instead of ending the process.
+TEST_F(WithoutDisplay, AutomationHostGetsFalseAndTheReason) {
+  int status = -1;
+  const std::string out = commandOutput("python3 " + shellQuote(std::string(KPX_SOURCE_DIR) + "/examples/automation_host.py") +
+                                            " --wizard " + shellQuote(std::string(KPX_BINARY_DIR) + "/src/libkpxwizard.so") + " 2>&1",
+                                        &status);
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_NE(out.find("ActivateWizard: False"), std::string::npos) << out;
+  EXPECT_NE(out.find("The wizard window cannot open: there is no display"), std::string::npos) << out;
+}
+#endif
+
+}  // namespace

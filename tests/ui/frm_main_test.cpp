@@ -1,0 +1,369 @@
+// The main window's controls, captions, icons, opening rules, step rules and closing, on real
+// files.
+#include <QPalette>
+#include <QProgressBar>
+#include <QTest>
+
+#include "data/mod_database.h"
+#include "kpxwizard/messages.h"
+#include "support/recording_sink.h"
+#include "ui/frm_main.h"
+#include "ui/icons.h"
+#include "window_probe.h"
+#include "wizard_files.h"
+
+using kpx::test::click;
+using kpx::test::control;
+using kpx::test::resText;
+using kpx::test::shownCaption;
+using kpx::test::WizardFiles;
+using kpx::ui::frmMain;
+
+namespace {
+
+bool enabled(QWidget& window, const char* name) { return control(window, name)->isEnabled(); }
+
+}  // namespace
+
+class FrmMainTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { kpx::ui::useIconTheme(); }
+  // Each test's wizard goes with its test, as a host closes its own.
+  void cleanup() {
+    if (auto wizard = kpx::oWizard()) wizard->CloseWizard();
+  }
+
+  void captionsFollowTheLanguage_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("expected");
+    const std::vector<std::pair<const char*, std::vector<int>>> captions = {
+        {"ribSelection0", {3}}, {"ribSelection1", {4}}, {"ribSelection2", {5}}, {"ribSelection3", {6}},
+        {"cmdLoadSave1", {7}}, {"cmdLoadSave2", {8}}, {"cmdEsci", {17}}, {"cmdAvanti", {18}},
+        {"cmdIndietro", {19}}, {"cmdInsertConnSource", {15}}, {"cmdInsertConnDestination", {15}},
+        {"cmdInsertTableSource", {16}}, {"cmdInsertTableDestination", {16}},
+        {"label4", {9}}, {"label1", {10}}, {"label5", {11}}, {"label2", {12}}, {"label3", {13}}, {"label17", {14}},
+        {"label9", {9}}, {"label6", {10}}, {"label10", {11}}, {"label7", {12}}, {"label8", {13}}, {"label19", {14}},
+        {"fraConnection1", {55}}, {"fraConnection2", {55}},
+        {"optHowModifyTable0", {23}}, {"optHowModifyTable1", {22}},
+        {"Frame1", {3}}, {"Frame2", {4}}, {"lblRConnectionCaption1", {20}}, {"lblRConnectionCaption2", {20}},
+        {"lblRTableCaption1", {14}}, {"lblRTableCaption2", {14}}, {"fraSteps", {28}}, {"lstSteps", {64, 65}},
+    };
+    for (int language : {0, 1})
+      for (const auto& [name, numbers] : captions) {
+        QStringList parts;
+        for (int n : numbers) parts << resText(n, language);
+        QTest::addRow("%s-%s", language ? "it" : "en", name) << language << QString::fromLatin1(name) << parts.join('|');
+      }
+  }
+  void captionsFollowTheLanguage() {
+    QFETCH(int, language);
+    QFETCH(QString, control);
+    QFETCH(QString, expected);
+    auto wizard = kpx::cKPXWizard::create();
+    wizard->setLanguage(language);
+    frmMain window(*wizard);
+    QCOMPARE(shownCaption(window, control), expected);
+  }
+
+  void windowFitsItsCaptionsInBothLanguages() {
+    for (int language : {0, 1}) {
+      auto wizard = kpx::cKPXWizard::create();
+      wizard->setLanguage(language);
+      wizard->setAppName("Importa");
+      frmMain window(*wizard);
+      window.show();
+      QCOMPARE(window.windowTitle(), QStringLiteral("Importa - Version 1.0.1"));
+      QVERIFY2(window.width() >= 613 && window.height() >= 467, qPrintable(QStringLiteral("%1x%2").arg(window.width()).arg(window.height())));
+      // Every control of every step gets at least the room its caption asks for.
+      for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!qobject_cast<QAbstractButton*>(widget) && !qobject_cast<QLabel*>(widget)) continue;
+        if (widget->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored) continue;
+        if (widget->isHidden()) continue;
+        QVERIFY2(widget->width() >= widget->minimumSizeHint().width() || !widget->isVisible(),
+                 qPrintable(widget->objectName()));
+      }
+      QVERIFY(window.width() >= window.minimumSizeHint().width());
+    }
+  }
+
+  void everyIconNameShowsAnIcon_data() {
+    QTest::addColumn<QString>("name");
+    for (const auto& [name, themeName] : kpx::ui::iconTable()) QTest::newRow(name) << QString::fromLatin1(name);
+  }
+  void everyIconNameShowsAnIcon() {
+    QFETCH(QString, name);
+    const QIcon icon = kpx::ui::kpxIcon(name.toStdString());
+    for (int size : {16, 24, 32}) {
+      const QImage image = icon.pixmap(size, size).toImage();
+      QVERIFY2(!image.isNull(), qPrintable(QStringLiteral("no %1 px image").arg(size)));
+      // Something is drawn: not every pixel is transparent.
+      bool drawn = false;
+      for (int y = 0; y < image.height() && !drawn; ++y)
+        for (int x = 0; x < image.width() && !drawn; ++x) drawn = qAlpha(image.pixel(x, y)) > 0;
+      QVERIFY(drawn);
+    }
+  }
+
+  void openingStepFollowsTheConnections_data() {
+    QTest::addColumn<bool>("source");
+    QTest::addColumn<bool>("destination");
+    QTest::addColumn<bool>("executedMapping");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("mapping");
+    QTest::addColumn<bool>("execution");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("both") << true << true << false << 0 << false << false << 0;
+    QTest::newRow("source only") << true << false << false << 1 << false << false << 0;
+    QTest::newRow("destination only") << false << true << false << 0 << false << false << 0;
+    QTest::newRow("neither") << false << false << false << 0 << false << false << 0;
+    QTest::newRow("mapping already run") << true << true << true << 3 << true << true << 0;
+    QTest::newRow("mapping run, destination missing") << true << false << true << 0 << false << false << 1;
+  }
+  void openingStepFollowsTheConnections() {
+    QFETCH(bool, source);
+    QFETCH(bool, destination);
+    QFETCH(bool, executedMapping);
+    QFETCH(int, step);
+    QFETCH(bool, mapping);
+    QFETCH(bool, execution);
+    QFETCH(int, boxes);
+    WizardFiles files;
+    files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
+    auto wizard = files.wizard();
+    QVERIFY(wizard->LoadFromINIFile(files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
+    for (auto [connection, defined] : {std::pair{wizard->Source(), source}, std::pair{wizard->Destination(), destination}})
+      if (!defined) {
+        connection->setDatabase("");
+        connection->setTableName("");
+      }
+    wizard->setExecutedMapping(executedMapping);
+    kpx::test::ScopedRecordingSink sink;
+    frmMain window(*wizard);
+    QCOMPARE(window.selectedStep(), step);
+    QCOMPARE(enabled(window, "ribSelection2"), mapping);
+    QCOMPARE(enabled(window, "ribSelection3"), execution);
+    QCOMPARE(int(sink->boxes.size()), boxes);
+    if (boxes) {
+      QCOMPARE(sink->boxes[0].text, kpx::GetResText(530, kpx::kpxLanguageEnglish));
+      QCOMPARE(sink->boxes[0].style, 48);
+    }
+    for (int i = 0; i < 4; ++i)
+      QCOMPARE(control(window, QStringLiteral("pnlControl%1").arg(i))->isVisibleTo(&window), i == step);
+  }
+
+  void tableButtonsAndIconsFollowKindsAndLocks_data() {
+    QTest::addColumn<int>("sourceKind");
+    QTest::addColumn<int>("destinationKind");
+    QTest::addColumn<bool>("lockSource");
+    QTest::addColumn<bool>("lockDestination");
+    // Source table button shown / enabled, destination table button shown / enabled,
+    // connection buttons enabled, as "1"/"0" in that order.
+    QTest::addColumn<QString>("buttons");
+    QTest::addColumn<QString>("icons");
+    QTest::newRow("text into access") << 4 << 1 << false << false << QStringLiteral("001111") << QStringLiteral("ICO_WORD ICO_ACCESS");
+    QTest::newRow("excel into text") << 3 << 4 << false << false << QStringLiteral("110011") << QStringLiteral("ICO_EXCEL ICO_WORD");
+    QTest::newRow("html into sql server") << 5 << 2 << false << false << QStringLiteral("111111") << QStringLiteral("ICO_HTM ICO_SQL");
+    QTest::newRow("excel 5 locked into excel 3") << 10 << 8 << true << false << QStringLiteral("101101") << QStringLiteral("ICO_EXCEL ICO_EXCEL");
+    QTest::newRow("access into locked excel 4") << 1 << 9 << false << true << QStringLiteral("111010") << QStringLiteral("ICO_ACCESS ICO_EXCEL");
+    QTest::newRow("both locked text") << 4 << 4 << true << true << QStringLiteral("000000") << QStringLiteral("ICO_WORD ICO_WORD");
+  }
+  void tableButtonsAndIconsFollowKindsAndLocks() {
+    QFETCH(int, sourceKind);
+    QFETCH(int, destinationKind);
+    QFETCH(bool, lockSource);
+    QFETCH(bool, lockDestination);
+    QFETCH(QString, buttons);
+    QFETCH(QString, icons);
+    auto wizard = kpx::cKPXWizard::create();
+    for (auto [connection, kind] : {std::pair{wizard->Source(), sourceKind}, std::pair{wizard->Destination(), destinationKind}}) {
+      connection->setConType(kind);
+      connection->setDatabase("/data/file" + std::to_string(kind));
+    }
+    wizard->setLockSource(lockSource);
+    wizard->setLockDestination(lockDestination);
+    frmMain window(*wizard);
+    const auto flag = [&](const char* name, bool visible) {
+      QWidget* widget = control(window, name);
+      return visible ? !widget->isHidden() : widget->isEnabled();
+    };
+    QString actual;
+    for (auto [name, shown] : {std::pair{"cmdInsertTableSource", true}, {"cmdInsertTableSource", false},
+                               {"cmdInsertTableDestination", true}, {"cmdInsertTableDestination", false},
+                               {"cmdInsertConnSource", false}, {"cmdInsertConnDestination", false}})
+      actual += flag(name, shown) ? '1' : '0';
+    QCOMPARE(actual, buttons);
+    QCOMPARE(control(window, "imgIcon1")->property("icon").toString() + " " +
+                 control(window, "imgIcon2")->property("icon").toString(),
+             icons);
+  }
+
+  void stepsFollowNextAndBack() {
+    WizardFiles files;
+    files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
+    auto wizard = files.wizard();
+    QVERIFY(wizard->LoadFromINIFile(files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
+    // Not yet mapped, so the window opens on the first step.
+    wizard->setExecutedMapping(false);
+    kpx::test::ScopedRecordingSink sink;
+    frmMain window(*wizard);
+    window.show();
+    QVERIFY(control(window, "cmdIndietro")->isHidden());
+    click(window, "cmdIndietro");
+    QCOMPARE(window.selectedStep(), 0);
+    const QColor selected(192, 0, 0);
+    for (int step = 1; step <= 3; ++step) {
+      // Enter means Go wherever the focus is.
+      if (step == 1)
+        QTest::keyClick(control(window, "ribSelection0"), Qt::Key_Return);
+      else
+        click(window, "cmdAvanti");
+      QCOMPARE(window.selectedStep(), step);
+      QCOMPARE(control(window, QStringLiteral("ribSelection%1").arg(step))->palette().color(QPalette::ButtonText), selected);
+      QVERIFY(control(window, QStringLiteral("ribSelection%1").arg(step - 1))->palette().color(QPalette::ButtonText) != selected);
+      QVERIFY(control(window, "cmdIndietro")->isVisible());
+    }
+    QCOMPARE(shownCaption(window, "cmdAvanti"), resText(21, 0));
+    QVERIFY(sink->busyCalls > 0 && !sink->busy);
+    QCOMPARE(shownCaption(window, "lblRConnection1"), QStringLiteral("source.db"));
+    QCOMPARE(shownCaption(window, "lblRTable1"), QStringLiteral("Customers"));
+    QCOMPARE(shownCaption(window, "lblRConnection2"), QStringLiteral("shop.db"));
+    QCOMPARE(shownCaption(window, "lblRTable2"), QStringLiteral("T"));
+    click(window, "cmdIndietro");
+    QCOMPARE(window.selectedStep(), 2);
+    QCOMPARE(shownCaption(window, "cmdAvanti"), resText(18, 0));
+    QVERIFY(sink->boxes.empty());
+  }
+
+  void tableButtonChecksTheSourceHasTables_data() {
+    QTest::addColumn<QString>("sourceTables");
+    QTest::addColumn<int>("message");
+    QTest::addColumn<int>("style");
+    // Message 0: the picker's own "not available" notice, which is not in the text table.
+    QTest::newRow("no tables") << QString() << 506 << 48;
+    QTest::newRow("a table") << QStringLiteral("CREATE TABLE Customers (Id INTEGER)") << 0 << 64;
+  }
+  void tableButtonChecksTheSourceHasTables() {
+    QFETCH(QString, sourceTables);
+    QFETCH(int, message);
+    QFETCH(int, style);
+    WizardFiles files;
+    const std::string db = files.folder() + "empty.db";
+    kpx::modDatabase::CreaDataBase(db);
+    if (!sourceTables.isEmpty()) WizardFiles::sqliteOn(db, sourceTables.toStdString());
+    auto wizard = files.wizard();
+    kpx::clsConnection& source = *wizard->Source();
+    source.setProvider(kpx::CONN_ACCESS);
+    source.setMode(kpx::kpxSource);
+    source.setDatabase(db);
+    source.setConnectionString(source.CreateConnectionString());
+    kpx::test::ScopedRecordingSink sink;
+    frmMain window(*wizard);
+    window.show();
+    click(window, "cmdInsertTableSource");
+    QCOMPARE(int(sink->boxes.size()), 1);
+    QCOMPARE(sink->boxes[0].style, style);
+    if (message) QCOMPARE(sink->boxes[0].text, kpx::GetResText(message, kpx::kpxLanguageEnglish));
+    QCOMPARE(shownCaption(window, "lblTableSource"), QString());
+    QVERIFY(!control(window, "ribSelection2")->isEnabled());
+  }
+
+  void executeWithoutTransformationsRunsNothing() {
+    WizardFiles files;
+    files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
+    auto wizard = files.wizard();
+    QVERIFY(wizard->LoadFromINIFile(files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
+    wizard->setExecutedMapping(true);
+    kpx::test::ScopedRecordingSink sink;
+    frmMain window(*wizard);
+    QCOMPARE(window.selectedStep(), 3);
+    wizard->Transformations()->Reset();
+    click(window, "cmdAvanti");
+    QCOMPARE(int(sink->boxes.size()), 1);
+    QCOMPARE(sink->boxes[0].text, kpx::GetResText(505, kpx::kpxLanguageEnglish));
+    QCOMPARE(sink->boxes[0].style, 64);
+    QCOMPARE(files.sqlite("SELECT COUNT(*) FROM T"), std::string("0\n"));
+  }
+
+  void mappingShowsTheWizardsTransformationsAndReplaceOption() {
+    WizardFiles files;
+    files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
+    auto wizard = files.wizard();
+    QVERIFY(wizard->LoadFromINIFile(files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
+    frmMain window(*wizard);
+    window.show();
+    click(window, "ribSelection2");
+    QCOMPARE(window.selectedStep(), 2);
+    auto* grid = control<QAbstractItemView>(window, "tdbMain");
+    QCOMPARE(grid->model()->rowCount(), 3);
+    QCOMPARE(grid->model()->index(2, 1).data().toString(), QStringLiteral("Amount"));
+    QCOMPARE(shownCaption(window, "lblTabella2"), resText(2, 0) + ": T");
+    QVERIFY(control(window, "fraOption")->isVisible());
+    click(window, "optHowModifyTable0");
+    QVERIFY(wizard->ReplaceDestinationRows());
+    click(window, "optHowModifyTable1");
+    QVERIFY(!wizard->ReplaceDestinationRows());
+  }
+
+  void passwordBoxIsMaskedAndDisablesItselfOnFocus() {
+    auto wizard = kpx::cKPXWizard::create();
+    wizard->Source()->setConType(2);
+    wizard->Source()->setDatabase("Sales");
+    wizard->Source()->setPassword("secret");
+    frmMain window(*wizard);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* box = control<QLineEdit>(window, "lblPassword1");
+    QCOMPARE(box->text(), QStringLiteral("secret"));
+    QCOMPARE(box->echoMode(), QLineEdit::Password);
+    QCOMPARE(box->displayText(), QStringLiteral("******"));
+    box->setFocus();
+    QApplication::processEvents();
+    QVERIFY(!box->isEnabled());
+  }
+
+  void closingAsksWhenTheWizardSaysSo_data() {
+    QTest::addColumn<bool>("autoClose");
+    QTest::addColumn<bool>("ask");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("escape");
+    QTest::addColumn<bool>("staysOpen");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("asked, no") << false << true << int(kpx::vbNo) << false << true << 1;
+    QTest::newRow("asked, yes") << false << true << int(kpx::vbYes) << false << false << 1;
+    QTest::newRow("asked by escape, no") << false << true << int(kpx::vbNo) << true << true << 1;
+    QTest::newRow("not asked") << false << false << int(kpx::vbNo) << false << false << 0;
+    QTest::newRow("auto close never asks") << true << true << int(kpx::vbNo) << true << false << 0;
+  }
+  void closingAsksWhenTheWizardSaysSo() {
+    QFETCH(bool, autoClose);
+    QFETCH(bool, ask);
+    QFETCH(int, answer);
+    QFETCH(bool, escape);
+    QFETCH(bool, staysOpen);
+    QFETCH(int, boxes);
+    auto wizard = kpx::cKPXWizard::create();
+    wizard->setAutoCloseWizard(autoClose);
+    wizard->setAskCloseConfirmation(ask);
+    kpx::test::ScopedRecordingSink sink({answer});
+    frmMain window(*wizard);
+    window.show();
+    if (escape)
+      QTest::keyClick(&window, Qt::Key_Escape);
+    else
+      click(window, "cmdEsci");
+    QCOMPARE(window.isVisible(), staysOpen);
+    QCOMPARE(int(sink->boxes.size()), boxes);
+    if (boxes) {
+      QCOMPARE(sink->boxes[0].text, kpx::GetResText(509, kpx::kpxLanguageEnglish));
+      QCOMPARE(sink->boxes[0].style, 36 + 256);
+      QCOMPARE(sink->boxes[0].title, wizard->AppName());
+    }
+  }
+};
+
+QTEST_MAIN(FrmMainTest)
+#include "frm_main_test.moc"

@@ -1,0 +1,99 @@
+// Renders every step of the main window in English and Italian with a saved configuration
+// loaded, the Execution step after a run, to PNG files named window-step-language.png; the
+// Mapping step also onto the table the run filled, with a constant and an ignored column
+// (mapping-existing), and defining a new table (mapping-new).
+//   window_screenshots CONFIG.ini OUTPUT_FOLDER
+// Run from the folder the configuration's relative paths start from. The configuration's
+// destination database is made afresh (an empty SQLite file) before each language's run.
+#include <QApplication>
+#include <QDir>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+
+#include "config/mod_ini_api.h"
+#include "data/mod_database.h"
+#include "kpxwizard/messages.h"
+#include "ui/frm_main.h"
+#include "ui/icons.h"
+#include "ui/mapping_grid.h"
+#include "window_probe.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    qCritical("usage: window_screenshots CONFIG.ini OUTPUT_FOLDER");
+    return 2;
+  }
+  const std::string config = argv[1];
+  const QString folder = QString::fromLocal8Bit(argv[2]);
+  QDir().mkpath(folder);
+  kpx::ui::useIconTheme();
+  // Message boxes would wait for a click; their texts go to standard error instead.
+  kpx::installMessageSink(nullptr);
+  const char* steps[] = {"source", "destination", "mapping", "execution"};
+  // A wizard with the configuration loaded onto a fresh destination database.
+  auto freshWizard = [&config](int language) -> std::shared_ptr<kpx::cKPXWizard> {
+    const std::filesystem::path database = kpx::modINIApi::ReadINIKey(config, "DESTINATION", "Database", "");
+    if (database.has_parent_path()) std::filesystem::create_directories(database.parent_path());
+    std::filesystem::remove(database);
+    kpx::modDatabase::CreaDataBase(database.string());
+    auto wizard = kpx::cKPXWizard::create();
+    if (!wizard->LoadFromINIFile(config)) return nullptr;
+    wizard->setLanguage(language);
+    return wizard;
+  };
+  auto save = [&folder](QWidget& window, const char* name, const char* code) {
+    QTest::qWait(50);
+    const QString path = QStringLiteral("%1/frmMain-%2-%3.png").arg(folder, name, code);
+    qInfo("%s", qPrintable(path));
+    return window.grab().save(path);
+  };
+  for (const auto& [language, code] : {std::pair{0, "en"}, std::pair{1, "it"}}) {
+    auto wizard = freshWizard(language);
+    if (!wizard) return 1;
+    {
+      kpx::ui::frmMain window(*wizard);
+      window.show();
+      for (int step = 0; step < 4; ++step) {
+        // A loaded configuration has its mapping run, so every step button is enabled.
+        kpx::test::click(window, QStringLiteral("ribSelection%1").arg(step));
+        if (step == 3) kpx::test::click(window, "cmdAvanti");
+        if (!save(window, steps[step], code)) return 1;
+      }
+      // Back on the mapping, now onto the filled table: one column ignored, one constant.
+      kpx::test::click(window, "ribSelection2");
+      auto* grid = kpx::test::control<kpx::ui::MappingGridView>(window, "tdbMain");
+      QAbstractItemModel& model = *grid->model();
+      model.setData(model.index(3, 0), QStringLiteral("2"), Qt::EditRole);
+      model.setData(model.index(4, 0), QStringLiteral("1"), Qt::EditRole);
+      model.setData(model.index(4, 5), QStringLiteral("Italia"), Qt::EditRole);
+      grid->fitColumns();
+      
+      grid->setCurrentIndex(model.index(4, 5));
+      if (!save(window, "mapping-existing", code)) return 1;
+    }
+    // The component's package lives as long as the wizard that made it: this one goes with
+    // its pictures, before the next is made.
+    wizard->CloseWizard();
+
+    // A table still to be defined: the grid describes it from the source's columns. The
+    // previous wizard goes first, as its package goes with it.
+    wizard.reset();
+    wizard = freshWizard(language);
+    if (!wizard) return 1;
+    wizard->setExecutedMapping(false);
+    wizard->Transformations()->Reset();
+    wizard->Destination()->setTableName("NewCustomers");
+    wizard->Destination()->setCreatedDestinationTable(true);
+    {
+      kpx::ui::frmMain window(*wizard);
+      window.show();
+      kpx::test::click(window, "cmdAvanti");
+      kpx::test::click(window, "cmdAvanti");
+      if (!save(window, "mapping-new", code)) return 1;
+    }
+    wizard->CloseWizard();
+  }
+  return 0;
+}
