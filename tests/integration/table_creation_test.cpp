@@ -10,8 +10,10 @@
 #include "support/recording_sink.h"
 #include "support/scratch.h"
 #include "support/shared_state.h"
+#include "support/sql_text.h"
 
 using namespace kpx;
+using kpx::test::hexOf;
 
 namespace {
 
