@@ -64,6 +64,10 @@ class frmMain : public QDialog {
   using FileChooser = std::function<QString(bool save)>;
   void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
+  // How the connection dialog and the table picker are shown; modally unless replaced.
+  using DialogRunner = std::function<void(QDialog& dialog)>;
+  void setDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
+
   int selectedStep() const { return m_step; }
 
  protected:
@@ -154,6 +158,7 @@ class frmMain : public QDialog {
 
   cKPXWizard& m_wizard;
   FileChooser m_chooseFile;
+  DialogRunner m_runDialog;
   int m_step = StepSource;
   bool m_closeApproved = false;
   // The working copy of the transformations while the Mapping step is shown.
