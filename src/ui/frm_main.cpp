@@ -429,10 +429,6 @@ int32_t frmMain::showMessage(int32_t n, int32_t style) {
   return ShowMessage(GetResText(n, lang), style, m_wizard.AppName());
 }
 
-void frmMain::showDialogMissing() {
-  ShowMessage(notAvailableText(m_wizard.Language()).toStdString(), vbInformation, m_wizard.AppName());
-}
-
 void frmMain::trapped(const char* procedure, const std::function<void()>& handler) {
   try {
     handler();

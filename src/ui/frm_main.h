@@ -151,7 +151,6 @@ class frmMain : public QDialog {
 
   bool confirmClose();
   int32_t showMessage(int32_t n, int32_t style);
-  void showDialogMissing();
   QString text(int32_t n) const;
   // Runs `handler`; an unexpected error is shown through the standard error report.
   void trapped(const char* procedure, const std::function<void()>& handler);

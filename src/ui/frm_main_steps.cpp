@@ -18,6 +18,7 @@
 #include "model/main_window_state.h"
 #include "ui/frm_connection.h"
 #include "ui/frm_main.h"
+#include "ui/frm_tabelle.h"
 #include "ui/icons.h"
 #include "ui/mapping_grid.h"
 #include "ui/texts.h"
@@ -255,9 +256,14 @@ void frmMain::cmdInsertTable_Click(int side) {
       showMessage(506, vbExclamation);
       return;
     }
-    // The table picker comes with its own window.
-    showDialogMissing();
-    PickerCancelled = true;
+    frmTabelle picker(m_wizard, side, this);
+    m_runDialog(picker);
+    PickerCancelled = picker.Cancelled();
+    if (picker.Picked()) {
+      (side == 1 ? SourcePicked : DestinationPicked) = true;
+      (side == 1 ? SourceUnchanged : DestinationUnchanged) = !picker.NameChanged();
+    }
+    if (side == 2) DestinationTableExists = mainWindowState().DestinationTableExists;
   }
   showTableLabel(side);
   const bool tables = !m_wizard.Source()->TableName().empty() && !m_wizard.Destination()->TableName().empty();
