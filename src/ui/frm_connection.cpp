@@ -128,9 +128,12 @@ void frmConnection::buildControls() {
   imgIcon->setFixedSize(32, 32);
 
   txtDatabase = named(new QLineEdit, "txtDatabase");
+  // Room for a path worth reading beside the browse and New buttons.
+  txtDatabase->setMinimumWidth(240);
   lblDatabase = label("lblDatabase", 33, txtDatabase);
   cmdSearch = button("cmdSearch", 0, nullptr);
   cmdSearch->setText(QStringLiteral("..."));
+  cmdSearch->setToolTip(text(33));
   cmdSearch->setIcon(kpxIcon("ICO_LOADINI"));
   cmdCreateDestination = button("cmdCreateDestination", 46, nullptr);
   fraDatabase = named(new QGroupBox, "fraDatabase");
