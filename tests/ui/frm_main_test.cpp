@@ -1,5 +1,6 @@
 // The main window's controls, captions, icons, opening rules, step rules and closing, on real
 // files.
+#include <QComboBox>
 #include <QPalette>
 #include <QProgressBar>
 #include <QTest>
@@ -235,6 +236,37 @@ class FrmMainTest : public QObject {
     QCOMPARE(window.selectedStep(), 2);
     QCOMPARE(shownCaption(window, "cmdAvanti"), resText(18, 0));
     QVERIFY(sink->boxes.empty());
+  }
+
+  void connectionAndTableButtonsDefineBothSides() {
+    WizardFiles files;
+    auto wizard = files.wizard();
+    kpx::test::ScopedRecordingSink sink;
+    frmMain window(*wizard);
+    window.show();
+    std::string file;
+    // Each dialog as a user fills it: an Access-kind database, then the first entry offered.
+    window.setDialogRunner([&file](QDialog& dialog) {
+      dialog.show();
+      if (dialog.objectName() == QStringLiteral("frmConnection")) {
+        auto* kinds = control<QComboBox>(dialog, "cmbConnection");
+        kinds->setCurrentIndex(kinds->findText(QStringLiteral("ACCESS")));
+        control<QLineEdit>(dialog, "txtDatabase")->setText(QString::fromStdString(file));
+        click(dialog, "cmdInsert");
+      } else {
+        click(dialog, "cmdSeleziona");
+      }
+    });
+    file = files.sourceDatabase();
+    click(window, "cmdInsertConnSource");
+    file = files.database();
+    click(window, "cmdInsertConnDestination");
+    QVERIFY(sink->boxes.empty());
+    QCOMPARE(shownCaption(window, "lblConnection1"), QStringLiteral("ACCESS"));
+    QCOMPARE(shownCaption(window, "lblTableSource"), QStringLiteral("Customers"));
+    QCOMPARE(shownCaption(window, "lblTableDestination"), QStringLiteral("Customers"));
+    QVERIFY(wizard->Destination()->CreatedDestinationTable() && !window.ConnectionUnchanged);
+    QVERIFY(enabled(window, "ribSelection2") && enabled(window, "cmdAvanti"));
   }
 
   void tableButtonChecksTheSourceHasTables_data() {
