@@ -7,6 +7,7 @@
 
 #include "data/mod_database.h"
 #include "kpxwizard/messages.h"
+#include "model/main_window_state.h"
 #include "support/recording_sink.h"
 #include "ui/frm_main.h"
 #include "ui/icons.h"
@@ -34,6 +35,8 @@ class FrmMainTest : public QObject {
   // Each test's wizard goes with its test, as a host closes its own.
   void cleanup() {
     if (auto wizard = kpx::oWizard()) wizard->CloseWizard();
+    // A new table asked for outlives its wizard, as the module-wide flag does in a host.
+    kpx::mainWindowState().NewTableRequested = false;
   }
 
   void captionsFollowTheLanguage_data() {
