@@ -66,6 +66,21 @@ class FrmTabelleTest : public QObject {
     kpx::modMain::resetState();
   }
 
+  void captionsFollowTheLanguage() {
+    for (int language : {0, 1})
+      for (int side : {1, 2}) {
+        auto wizard = kpx::cKPXWizard::create();
+        wizard->setLanguage(language);
+        frmTabelle dialog(*wizard, side);
+        dialog.show();
+        const std::pair<const char*, int> captions[] = {
+            {"label1", side == 1 ? 47 : 48}, {"ribSelection0", 16}, {"ribSelection1", 32}, {"cmdSeleziona", 49}, {"cmdAnnulla", 37}};
+        for (const auto& [name, n] : captions) QCOMPARE(kpx::test::shownCaption(dialog, name), kpx::test::resText(n, language));
+        for (QWidget* widget : dialog.findChildren<QWidget*>())
+          if (widget->isVisible()) QVERIFY2(widget->width() >= widget->minimumSizeHint().width(), qPrintable(widget->objectName()));
+      }
+  }
+
   void picksATableOfEachSource_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("path");
