@@ -185,7 +185,6 @@ void frmConnection::buildControls() {
   auto* label4 = label("label4", 44, cmbTextQualifier);
   cmdProperty = button("cmdProperty", 45, "ICO_PROPRIETA");
   cmdPreview = button("cmdPreview", 0, "ICO_SMALLANTEPRIMA");
-  cmdPreview->setToolTip(text(45));
   cmbRow->addItems({QStringLiteral("{CR}{LF}"), text(57), text(58), text(59), text(60), QStringLiteral("{CR}"),
                     QStringLiteral("{LF}")});
   cmbColumn->addItems({QStringLiteral(","), QStringLiteral(";"), QStringLiteral("TAB"), text(29)});
