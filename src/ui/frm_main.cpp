@@ -67,6 +67,7 @@ QPushButton* commandButton(const QString& name) {
 frmMain::frmMain(cKPXWizard& wizard, QWidget* parent) : QDialog(parent), m_wizard(wizard) {
   setObjectName(QStringLiteral("frmMain"));
   resetMainWindowMembers();
+  m_runDialog = [](QDialog& dialog) { dialog.exec(); };
   m_chooseFile = [this](bool save) {
     const QString filter = QStringLiteral("File INI (*.INI *.ini)");
     return save ? QFileDialog::getSaveFileName(this, QString(), QStringLiteral("*.INI"), filter)
@@ -426,14 +427,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 int32_t frmMain::showMessage(int32_t n, int32_t style) {
   const enKpxLanguage lang = m_wizard.Language() == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish;
   return ShowMessage(GetResText(n, lang), style, m_wizard.AppName());
-}
-
-void frmMain::showDialogMissing() {
-  // No numbered text says this; the pair lives here until the dialogs exist.
-  const std::string message = m_wizard.Language() == kpxLanguageItalian
-                                  ? "Questa finestra non è disponibile in questa versione."
-                                  : "This dialog is not available in this version.";
-  ShowMessage(message, vbInformation, m_wizard.AppName());
 }
 
 void frmMain::trapped(const char* procedure, const std::function<void()>& handler) {

@@ -64,6 +64,10 @@ class frmMain : public QDialog {
   using FileChooser = std::function<QString(bool save)>;
   void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
+  // How the connection dialog and the table picker are shown; modally unless replaced.
+  using DialogRunner = std::function<void(QDialog& dialog)>;
+  void setDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
+
   int selectedStep() const { return m_step; }
 
  protected:
@@ -147,13 +151,13 @@ class frmMain : public QDialog {
 
   bool confirmClose();
   int32_t showMessage(int32_t n, int32_t style);
-  void showDialogMissing();
   QString text(int32_t n) const;
   // Runs `handler`; an unexpected error is shown through the standard error report.
   void trapped(const char* procedure, const std::function<void()>& handler);
 
   cKPXWizard& m_wizard;
   FileChooser m_chooseFile;
+  DialogRunner m_runDialog;
   int m_step = StepSource;
   bool m_closeApproved = false;
   // The working copy of the transformations while the Mapping step is shown.

@@ -16,7 +16,9 @@
 #include "data/mod_database.h"
 #include "kpxwizard/messages.h"
 #include "model/main_window_state.h"
+#include "ui/frm_connection.h"
 #include "ui/frm_main.h"
+#include "ui/frm_tabelle.h"
 #include "ui/icons.h"
 #include "ui/mapping_grid.h"
 #include "ui/texts.h"
@@ -191,10 +193,50 @@ void frmMain::cmdIndietro_Click() {
 }
 
 void frmMain::cmdInsertConn_Click(int side) {
-  // The connection dialog comes with its own window; until then a connection is set by the
-  // host, by a loaded configuration or on the command line.
-  (void)side;
-  showDialogMissing();
+  frmConnection dialog(m_wizard, side, this);
+  m_runDialog(dialog);
+  ConnectionUnchanged = dialog.ConnectionUnchanged();
+  mainWindowState().ConnectionUnchanged = ConnectionUnchanged;
+  if (dialog.TableButtonEnabled()) cmdInsertTable[side]->setEnabled(true);
+  showConnectionDatas(side);
+  clsConnection& connection = side == 1 ? *m_wizard.Source() : *m_wizard.Destination();
+  if (side == 1 && connection.Database().empty()) return;
+  const clsConnection& source = *m_wizard.Source();
+  const clsConnection& destination = *m_wizard.Destination();
+  if (source.ConType() == CONN_TEXTFILE && destination.ConType() == CONN_TEXTFILE && source.Name() == destination.Name()) {
+    lblTable[side]->clear();
+    m_wizard.Transformations()->Reset();
+    return;
+  }
+  if (ConnectionUnchanged) return;
+  m_wizard.Transformations()->Reset();
+  setStepEnabled(StepExecution, false);
+  setStepEnabled(StepMapping, false);
+  if (side == 2) cmdAvanti->setEnabled(false);
+  if (connection.ConType() == CONN_TEXTFILE) {
+    if (side == 1) {
+      if (!modDatabase::OpenDatabase(connection)) {
+        modDatabase::ClearColumns(connection);
+        connection.setTableName("");
+        connection.setTableType(kpxTypeTable);
+        showTableLabel(side);
+        return;
+      }
+      connection.setTableName(connection.Database());
+    } else {
+      mainWindowState().NewTableRequested = false;
+      connection.setTableName(connection.Name());
+    }
+    connection.setTableType(kpxTypeTable);
+    showTableLabel(side);
+    cmdInsertTable[side]->hide();
+  } else {
+    connection.setTableName("");
+    connection.setTableType(-1);
+    cmdInsertTable[side]->show();
+    lblTable[side]->clear();
+  }
+  cmdInsertTable_Click(side);
 }
 
 void frmMain::cmdInsertTable_Click(int side) {
@@ -214,9 +256,14 @@ void frmMain::cmdInsertTable_Click(int side) {
       showMessage(506, vbExclamation);
       return;
     }
-    // The table picker comes with its own window.
-    showDialogMissing();
-    PickerCancelled = true;
+    frmTabelle picker(m_wizard, side, this);
+    m_runDialog(picker);
+    PickerCancelled = picker.Cancelled();
+    if (picker.Picked()) {
+      (side == 1 ? SourcePicked : DestinationPicked) = true;
+      (side == 1 ? SourceUnchanged : DestinationUnchanged) = !picker.NameChanged();
+    }
+    if (side == 2) DestinationTableExists = mainWindowState().DestinationTableExists;
   }
   showTableLabel(side);
   const bool tables = !m_wizard.Source()->TableName().empty() && !m_wizard.Destination()->TableName().empty();

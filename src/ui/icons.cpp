@@ -23,6 +23,10 @@ const std::vector<std::pair<const char*, const char*>>& iconTable() {
       {"ICO_EXCEL", "x-office-spreadsheet"},
       {"ICO_WORD", "x-office-document"},
       {"ICO_HTM", "text-html"},
+      {"ICO_PROPRIETA", "document-properties"},
+      {"ICO_SMALLANTEPRIMA", "document-print-preview"},
+      {"ICO_QUERY", "edit-find"},
+      {"ICO_SELEZIONA", "edit-select-all"},
       {"Corretto", "emblem-default"},
       {"scorretto", "dialog-error"},
   };

@@ -30,4 +30,9 @@ QString plainCaption(const QString& caption) {
   return plain;
 }
 
+QString notAvailableText(int32_t language) {
+  return language == 1 ? QStringLiteral("Questa finestra non è disponibile in questa versione.")
+                       : QStringLiteral("This dialog is not available in this version.");
+}
+
 }  // namespace kpx::ui

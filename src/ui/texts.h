@@ -14,6 +14,9 @@ QString uiText(int32_t n, int32_t language);
 // unchanged when every letter is taken. A literal "&" is doubled first.
 QString withMnemonic(const QString& caption, QSet<QChar>& used);
 
+// The notice shown where a window of a later version would open (no numbered text says it).
+QString notAvailableText(int32_t language);
+
 // A caption as the user reads it: mnemonic markers removed.
 QString plainCaption(const QString& caption);
 

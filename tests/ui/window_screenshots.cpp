@@ -1,11 +1,14 @@
 // Renders every step of the main window in English and Italian with a saved configuration
 // loaded, the Execution step after a run, to PNG files named window-step-language.png; the
 // Mapping step also onto the table the run filled, with a constant and an ignored column
-// (mapping-existing), and defining a new table (mapping-new).
+// (mapping-existing), and defining a new table (mapping-new); the connection dialog for every
+// kind (frmConnection-kind-language.png) and the table picker for either side
+// (frmTabelle-source|destination-language.png).
 //   window_screenshots CONFIG.ini OUTPUT_FOLDER
 // Run from the folder the configuration's relative paths start from. The configuration's
 // destination database is made afresh (an empty SQLite file) before each language's run.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QTableView>
 #include <QTest>
@@ -14,7 +17,9 @@
 #include "config/mod_ini_api.h"
 #include "data/mod_database.h"
 #include "kpxwizard/messages.h"
+#include "ui/frm_connection.h"
 #include "ui/frm_main.h"
+#include "ui/frm_tabelle.h"
 #include "ui/icons.h"
 #include "ui/mapping_grid.h"
 #include "window_probe.h"
@@ -43,9 +48,9 @@ int main(int argc, char** argv) {
     wizard->setLanguage(language);
     return wizard;
   };
-  auto save = [&folder](QWidget& window, const char* name, const char* code) {
+  auto save = [&folder](QWidget& window, const char* form, const QString& name, const char* code) {
     QTest::qWait(50);
-    const QString path = QStringLiteral("%1/frmMain-%2-%3.png").arg(folder, name, code);
+    const QString path = QStringLiteral("%1/%2-%3-%4.png").arg(folder, form, name, code);
     qInfo("%s", qPrintable(path));
     return window.grab().save(path);
   };
@@ -59,7 +64,7 @@ int main(int argc, char** argv) {
         // A loaded configuration has its mapping run, so every step button is enabled.
         kpx::test::click(window, QStringLiteral("ribSelection%1").arg(step));
         if (step == 3) kpx::test::click(window, "cmdAvanti");
-        if (!save(window, steps[step], code)) return 1;
+        if (!save(window, "frmMain", steps[step], code)) return 1;
       }
       // Back on the mapping, now onto the filled table: one column ignored, one constant.
       kpx::test::click(window, "ribSelection2");
@@ -71,10 +76,43 @@ int main(int argc, char** argv) {
       grid->fitColumns();
       
       grid->setCurrentIndex(model.index(4, 5));
-      if (!save(window, "mapping-existing", code)) return 1;
+      if (!save(window, "frmMain", "mapping-existing", code)) return 1;
     }
     // The component's package lives as long as the wizard that made it: this one goes with
     // its pictures, before the next is made.
+    wizard->CloseWizard();
+
+    // The connection dialog for every kind the installed providers offer, as a source, and
+    // as a destination where it differs (New); then the picker on the filled database.
+    wizard.reset();
+    wizard = kpx::cKPXWizard::create();
+    wizard->setLanguage(language);
+    wizard->setAppName("KPX Wizard IO");
+    for (int side : {1, 2}) {
+      kpx::ui::frmConnection dialog(*wizard, side);
+      auto* kinds = kpx::test::control<QComboBox>(dialog, "cmbConnection");
+      dialog.show();
+      for (int i = 0; i < kinds->count(); ++i) {
+        kinds->setCurrentIndex(i);
+        const int32_t kind = kinds->itemData(i).toInt();
+        if (side == 2 && kind != kpx::CONN_ACCESS && kind != kpx::CONN_TEXTFILE) continue;
+        QString slug = kinds->itemText(i).toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
+        if (side == 2) slug += QStringLiteral("-destination");
+        if (!save(dialog, "frmConnection", slug, code)) return 1;
+      }
+    }
+    const std::string database = kpx::modINIApi::ReadINIKey(config, "DESTINATION", "Database", "");
+    for (int side : {1, 2}) {
+      kpx::clsConnection& connection = side == 1 ? *wizard->Source() : *wizard->Destination();
+      connection.setProvider(kpx::CONN_ACCESS);
+      connection.setMode(side);
+      connection.setDatabase(database);
+      connection.setConnectionString(connection.CreateConnectionString());
+      if (!kpx::modDatabase::OpenDatabase(connection)) return 1;
+      kpx::ui::frmTabelle picker(*wizard, side);
+      picker.show();
+      if (!save(picker, "frmTabelle", side == 1 ? "source" : "destination", code)) return 1;
+    }
     wizard->CloseWizard();
 
     // A table still to be defined: the grid describes it from the source's columns. The
@@ -91,7 +129,7 @@ int main(int argc, char** argv) {
       window.show();
       kpx::test::click(window, "cmdAvanti");
       kpx::test::click(window, "cmdAvanti");
-      if (!save(window, "mapping-new", code)) return 1;
+      if (!save(window, "frmMain", "mapping-new", code)) return 1;
     }
     wizard->CloseWizard();
   }

@@ -1,0 +1,272 @@
+// The connection dialog: the kinds it offers, each kind's fields, what Save refuses with the
+// system's messages, and that only a save touches the connection, on real files.
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTest>
+
+#include "data/mod_database.h"
+#include "data/providers/provider.h"
+#include "kpxwizard/messages.h"
+#include "support/recording_sink.h"
+#include "ui/frm_connection.h"
+#include "ui/icons.h"
+#include "window_probe.h"
+#include "wizard_files.h"
+
+using kpx::test::click;
+using kpx::test::control;
+using kpx::test::resText;
+using kpx::test::WizardFiles;
+using kpx::ui::frmConnection;
+
+namespace {
+
+const std::vector<std::string> kAllProviders = {"Microsoft.Jet.OLEDB.4.0", "SQLOLEDB", "DTSFlatFile"};
+
+void choose(frmConnection& dialog, const char* kind) {
+  auto* list = control<QComboBox>(dialog, "cmbConnection");
+  list->setCurrentIndex(list->findText(QString::fromLatin1(kind)));
+}
+
+QStringList kinds(frmConnection& dialog) {
+  QStringList names;
+  auto* list = control<QComboBox>(dialog, "cmbConnection");
+  for (int i = 0; i < list->count(); ++i) names << list->itemText(i);
+  return names;
+}
+
+void type(frmConnection& dialog, const char* name, const QString& text) {
+  control<QLineEdit>(dialog, name)->setText(text);
+}
+
+// Defines a connection on `side` through the dialog; the file chooser answers `path`.
+void define(frmConnection& dialog, const char* kind, const std::string& path) {
+  dialog.setFileChooser([path](bool, const QString&, const QString&) { return QString::fromStdString(path); });
+  choose(dialog, kind);
+  click(dialog, "cmdSearch");
+}
+
+}  // namespace
+
+class FrmConnectionTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { kpx::ui::useIconTheme(); }
+  void init() { frmConnection::offeredProviders() = kAllProviders; }
+  void cleanup() {
+    if (auto wizard = kpx::oWizard()) wizard->CloseWizard();
+  }
+
+  void kindsFollowTheInstalledProviders_data() {
+    QTest::addColumn<QStringList>("providers");
+    QTest::addColumn<int>("side");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList jet = {"ACCESS", "EXCEL 3.0", "EXCEL 4.0", "EXCEL 5.0", "EXCEL 97-2000"};
+    QTest::newRow("source") << QStringList{"Microsoft.Jet.OLEDB.4.0", "DTSFlatFile"} << 1 << (jet + QStringList{"HTML SOURCE", "TEXT FILE"});
+    QTest::newRow("destination has no html") << QStringList{"Microsoft.Jet.OLEDB.4.0", "DTSFlatFile"} << 2 << (jet + QStringList{"TEXT FILE"});
+    QTest::newRow("library order") << QStringList{"DTSFlatFile", "KPX.Memory", "SQLOLEDB"} << 1 << QStringList{"TEXT FILE", "SQL SERVER"};
+    QTest::newRow("nothing known") << QStringList{"KPX.Memory"} << 1 << QStringList{};
+  }
+  void kindsFollowTheInstalledProviders() {
+    QFETCH(QStringList, providers);
+    QFETCH(int, side);
+    QFETCH(QStringList, expected);
+    frmConnection::offeredProviders().clear();
+    for (const QString& p : providers) frmConnection::offeredProviders().push_back(p.toStdString());
+    auto wizard = kpx::cKPXWizard::create();
+    frmConnection dialog(*wizard, side);
+    QCOMPARE(kinds(dialog), expected);
+    QVERIFY(control(dialog, "Frame1")->isHidden());
+  }
+
+  void theInstalledProvidersOfferNoSqlServer() {
+    frmConnection::offeredProviders() = kpx::data::installedProviders();
+    auto wizard = kpx::cKPXWizard::create();
+    frmConnection dialog(*wizard, 1);
+    QVERIFY(!kinds(dialog).contains("SQL SERVER"));
+    QVERIFY(kinds(dialog).contains("TEXT FILE"));
+  }
+
+  void eachKindShowsItsFields_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("side");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("access source") << "ACCESS" << 1 << "cmdSearch frameUserPass";
+    QTest::newRow("access destination") << "ACCESS" << 2 << "cmdSearch cmdCreateDestination frameUserPass";
+    QTest::newRow("sql server") << "SQL SERVER" << 1 << "fraAutentication frameUserPass txtServer";
+    QTest::newRow("excel") << "EXCEL 5.0" << 1 << "cmdSearch";
+    QTest::newRow("html") << "HTML SOURCE" << 1 << "cmdSearch";
+    QTest::newRow("text source") << "TEXT FILE" << 1 << "cmdSearch fraFileTesto cmdPreview txtSkipRows";
+    QTest::newRow("text destination") << "TEXT FILE" << 2 << "cmdSearch cmdCreateDestination fraFileTesto";
+  }
+  void eachKindShowsItsFields() {
+    QFETCH(QString, kind);
+    QFETCH(int, side);
+    QFETCH(QString, shown);
+    auto wizard = kpx::cKPXWizard::create();
+    frmConnection dialog(*wizard, side);
+    dialog.show();
+    choose(dialog, kind.toLatin1().constData());
+    for (const char* name : {"cmdSearch", "cmdCreateDestination", "fraAutentication", "frameUserPass", "txtServer",
+                             "fraFileTesto", "cmdPreview", "txtSkipRows"})
+      QVERIFY2(control(dialog, name)->isVisible() == shown.split(' ').contains(QString::fromLatin1(name)), name);
+  }
+
+  void authenticationRulesTheUserFields() {
+    auto wizard = kpx::cKPXWizard::create();
+    frmConnection dialog(*wizard, 1);
+    dialog.show();
+    choose(dialog, "SQL SERVER");
+    QVERIFY(!control(dialog, "txtUser")->isEnabled());
+    click(dialog, "optAutentication0");
+    QVERIFY(control(dialog, "txtPassword")->isEnabled());
+    QTest::keyClick(control(dialog, "txtUser"), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(control<QLineEdit>(dialog, "txtUser")->text(), QStringLiteral("Administrator"));
+    type(dialog, "txtPassword", "secret");
+    click(dialog, "optAutentication1");
+    QVERIFY(!control(dialog, "txtUser")->isEnabled());
+    QVERIFY(control<QLineEdit>(dialog, "txtUser")->text().isEmpty() && control<QLineEdit>(dialog, "txtPassword")->text().isEmpty());
+  }
+
+  void aTextSourceDefinedHereIsReadBack() {
+    WizardFiles files;
+    auto wizard = files.wizard();
+    frmConnection dialog(*wizard, 1);
+    dialog.show();
+    define(dialog, "TEXT FILE", files.csv());
+    click(dialog, "chkFirstRow");
+    control<QComboBox>(dialog, "cmbTextQualifier")->setCurrentIndex(2);
+    kpx::test::ScopedRecordingSink sink;
+    click(dialog, "cmdInsert");
+    QVERIFY(sink->boxes.empty());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.ConnectionUnchanged() && dialog.TableButtonEnabled());
+    kpx::clsConnection& source = *wizard->Source();
+    QCOMPARE(source.ConType(), int(kpx::CONN_TEXTFILE));
+    QCOMPARE(source.TextQualifier(), std::string("\""));
+    wizard->setSource(wizard->Source());
+    QVERIFY(kpx::modDatabase::OpenDatabase(source));
+    QCOMPARE(source.Columns()->Count(), 3);
+  }
+
+  void saveRefusesWithTheSystemsMessage_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("message");
+    QTest::newRow("no kind") << QString() << QString() << QString() << 526;
+    QTest::newRow("bad path") << "ACCESS" << "missing.mdb" << QString() << 529;
+    QTest::newRow("bad text path") << "TEXT FILE" << "missing.csv" << QString() << 529;
+    QTest::newRow("same as the destination") << "ACCESS" << "shop.db" << QString() << 525;
+    QTest::newRow("sql user missing") << "SQL SERVER" << QString() << "optAutentication0" << 524;
+    QTest::newRow("fixed without fields") << "TEXT FILE" << "customers.csv" << "optFisso" << 546;
+    QTest::newRow("row delimiter absent") << "TEXT FILE" << "customers.csv" << "row" << 522;
+  }
+  void saveRefusesWithTheSystemsMessage() {
+    QFETCH(QString, kind);
+    QFETCH(QString, file);
+    QFETCH(QString, setup);
+    QFETCH(int, message);
+    WizardFiles files;
+    auto wizard = files.wizard();
+    wizard->Destination()->setDatabase(files.database());
+    frmConnection dialog(*wizard, 1);
+    dialog.show();
+    if (!kind.isEmpty()) choose(dialog, kind.toLatin1().constData());
+    type(dialog, "txtDatabase", file.isEmpty() ? QString() : QString::fromStdString(files.folder()) + file);
+    if (kind == "SQL SERVER") type(dialog, "txtDatabase", "shop");
+    if (setup == "row") control<QComboBox>(dialog, "cmbRow")->setCurrentIndex(2);
+    else if (!setup.isEmpty()) click(dialog, setup);
+    kpx::test::ScopedRecordingSink sink;
+    click(dialog, "cmdInsert");
+    QCOMPARE(int(sink->boxes.size()), 1);
+    QCOMPARE(sink->boxes[0].text, kpx::GetResText(message, std::vector<std::string>{"-Property-"}));
+    QVERIFY(dialog.isVisible());
+    QVERIFY(wizard->Source()->Database().empty());
+  }
+
+  void skipRowsTakesOnlyNumbers() {
+    auto wizard = kpx::cKPXWizard::create();
+    frmConnection dialog(*wizard, 1);
+    dialog.show();
+    choose(dialog, "TEXT FILE");
+    auto* rows = control<QLineEdit>(dialog, "txtSkipRows");
+    kpx::test::ScopedRecordingSink sink;
+    for (const char* typed : {"", "abc"}) {
+      rows->setText(QString::fromLatin1(typed));
+      QFocusEvent leaving(QEvent::FocusOut);
+      QApplication::sendEvent(rows, &leaving);
+    }
+    QCOMPARE(rows->text(), QStringLiteral("abc"));
+    QCOMPARE(int(sink->boxes.size()), 1);
+    QCOMPARE(sink->boxes[0].text, std::string("Attention: the field 'Ignore rows'  must contain a numeric value !"));
+  }
+
+  void onlyASaveTouchesTheConnection_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("cancel") << true;
+    QTest::newRow("save unchanged") << false;
+  }
+  void onlyASaveTouchesTheConnection() {
+    QFETCH(bool, cancel);
+    WizardFiles files;
+    auto wizard = files.wizard();
+    kpx::clsConnection& source = *wizard->Source();
+    source.setProvider(kpx::CONN_ACCESS);
+    source.setDatabase(files.sourceDatabase());
+    source.setName(files.sourceDatabase());
+    source.setUser("Admin");
+    source.setTableName("Customers");
+    frmConnection dialog(*wizard, 1);
+    dialog.show();
+    QCOMPARE(control<QLineEdit>(dialog, "txtUser")->text(), QStringLiteral("Admin"));
+    if (cancel) type(dialog, "txtUser", "Someone");
+    click(dialog, cancel ? "cmdExit" : "cmdInsert");
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(dialog.ConnectionUnchanged() && !dialog.TableButtonEnabled());
+    QCOMPARE(source.User(), std::string("Admin"));
+    QCOMPARE(source.TableName(), std::string("Customers"));
+  }
+
+  void newMakesAnEmptyDestination_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("database") << "ACCESS" << "new.mdb";
+    QTest::newRow("text file") << "TEXT FILE" << "new.txt";
+  }
+  void newMakesAnEmptyDestination() {
+    QFETCH(QString, kind);
+    QFETCH(QString, file);
+    WizardFiles files;
+    auto wizard = files.wizard();
+    frmConnection dialog(*wizard, 2);
+    dialog.show();
+    const std::string path = files.folder() + file.toStdString();
+    define(dialog, kind.toLatin1().constData(), "");
+    dialog.setFileChooser([path](bool save, const QString&, const QString&) { return save ? QString::fromStdString(path) : QString(); });
+    click(dialog, "cmdCreateDestination");
+    QVERIFY(QFileInfo::exists(QString::fromStdString(path)));
+    if (kind == "ACCESS") QCOMPARE(WizardFiles::sqliteOn(path, "SELECT COUNT(*) FROM sqlite_master"), std::string("0\n"));
+  }
+
+  void fitsItsCaptionsInBothLanguages() {
+    for (int language : {0, 1})
+      for (const char* kind : {"SQL SERVER", "TEXT FILE"}) {
+        auto wizard = kpx::cKPXWizard::create();
+        wizard->setLanguage(language);
+        frmConnection dialog(*wizard, 1);
+        dialog.show();
+        choose(dialog, kind);
+        QCOMPARE(kpx::test::shownCaption(dialog, "cmdInsert"), resText(8, language));
+        QCOMPARE(kpx::test::shownCaption(dialog, "lblTitolo"), resText(30, language));
+        for (QWidget* widget : dialog.findChildren<QWidget*>())
+          if (widget->isVisible()) QVERIFY2(widget->width() >= widget->minimumSizeHint().width(), qPrintable(widget->objectName()));
+      }
+  }
+};
+
+QTEST_MAIN(FrmConnectionTest)
+#include "frm_connection_test.moc"

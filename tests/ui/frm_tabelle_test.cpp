@@ -1,0 +1,203 @@
+// The table and query picker on real sources: the tables it lists, the query it checks against
+// the catalog, a new destination table, and that only an accepted choice touches the
+// connection.
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "data/mod_database.h"
+#include "data/mod_main.h"
+#include "kpxwizard/messages.h"
+#include "support/recording_sink.h"
+#include "ui/frm_tabelle.h"
+#include "ui/icons.h"
+#include "window_probe.h"
+#include "wizard_files.h"
+
+using kpx::test::click;
+using kpx::test::control;
+using kpx::test::WizardFiles;
+using kpx::ui::frmTabelle;
+
+namespace {
+
+// Points `connection` at `path` as a `kind` and opens its catalog, as the main window does
+// before it shows the picker.
+bool openOn(kpx::clsConnection& connection, int32_t kind, const std::string& path, int32_t mode) {
+  connection.setProvider(kind);
+  connection.setMode(mode);
+  connection.setDatabase(path);
+  connection.setName(path);
+  connection.setConnectionString(connection.CreateConnectionString());
+  return kpx::modDatabase::OpenDatabase(connection);
+}
+
+// The source reads the Customers table of the sample database.
+bool readsCustomers(kpx::clsConnection& source, const WizardFiles& files) {
+  source.setTableName("Customers");
+  source.setTableType(kpx::kpxTypeTable);
+  return openOn(source, kpx::CONN_ACCESS, files.sourceDatabase(), 1);
+}
+
+QStringList entries(frmTabelle& dialog) {
+  QStringList names;
+  auto* list = control<QListWidget>(dialog, "List1");
+  for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
+  return names;
+}
+
+void pick(frmTabelle& dialog, const QString& entry) {
+  auto* list = control<QListWidget>(dialog, "List1");
+  list->setCurrentItem(list->findItems(entry, Qt::MatchExactly).value(0));
+  click(dialog, "cmdSeleziona");
+}
+
+}  // namespace
+
+class FrmTabelleTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { kpx::ui::useIconTheme(); }
+  void cleanup() {
+    if (auto wizard = kpx::oWizard()) wizard->CloseWizard();
+    kpx::modDatabase::resetState();
+    kpx::modMain::resetState();
+  }
+
+  void captionsFollowTheLanguage() {
+    for (int language : {0, 1})
+      for (int side : {1, 2}) {
+        auto wizard = kpx::cKPXWizard::create();
+        wizard->setLanguage(language);
+        frmTabelle dialog(*wizard, side);
+        dialog.show();
+        const std::pair<const char*, int> captions[] = {
+            {"label1", side == 1 ? 47 : 48}, {"ribSelection0", 16}, {"ribSelection1", 32}, {"cmdSeleziona", 49}, {"cmdAnnulla", 37}};
+        for (const auto& [name, n] : captions) QCOMPARE(kpx::test::shownCaption(dialog, name), kpx::test::resText(n, language));
+        for (QWidget* widget : dialog.findChildren<QWidget*>())
+          if (widget->isVisible()) QVERIFY2(widget->width() >= widget->minimumSizeHint().width(), qPrintable(widget->objectName()));
+      }
+  }
+
+  void picksATableOfEachSource_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("table");
+    const QString data = QStringLiteral(KPX_TEST_DATA);
+    QTest::newRow("sqlite") << int(kpx::CONN_ACCESS) << QString() << "Customers";
+    QTest::newRow("mdb") << int(kpx::CONN_ACCESS) << QStringLiteral(KPX_SHARED_TESTDATA "/access/jackcess__testV1997.mdb") << "Table1";
+    QTest::newRow("xls") << int(kpx::CONN_EXCEL) << data + "/excel/items_97.xls" << "items$";
+    QTest::newRow("xlsx") << int(kpx::CONN_EXCEL) << data + "/excel/items_2007.xlsx" << "items$";
+    QTest::newRow("html") << int(kpx::CONN_HTML_SOURCE) << data + "/html/catalogue.html" << "Products";
+  }
+  void picksATableOfEachSource() {
+    QFETCH(int, kind);
+    QFETCH(QString, path);
+    QFETCH(QString, table);
+    WizardFiles files;
+    const std::string file = path.isEmpty() ? files.sourceDatabase() : path.toStdString();
+    if (!QFileInfo::exists(QString::fromStdString(file))) QSKIP("the sample file is not here");
+    auto wizard = files.wizard();
+    kpx::clsConnection& source = *wizard->Source();
+    QVERIFY(openOn(source, kind, file, 1));
+    frmTabelle dialog(*wizard, 1);
+    dialog.show();
+    QVERIFY(entries(dialog).contains(table));
+    QVERIFY(control(dialog, "ribSelection1")->isVisible());
+    pick(dialog, table);
+    QVERIFY(dialog.Picked() && dialog.NameChanged() && !dialog.isVisible());
+    QCOMPARE(QString::fromStdString(source.TableName()), table);
+    QCOMPARE(source.TableType(), int(kpx::kpxTypeTable));
+  }
+
+  void queriesAreCheckedAgainstTheCatalog_data() {
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<int>("message");
+    QTest::newRow("empty") << QString() << 515;
+    QTest::newRow("not a select") << "Customers" << 517;
+    QTest::newRow("missing table") << "SELECT Id FROM Orders" << 502;
+    QTest::newRow("missing column") << "SELECT Id, Phone FROM Customers" << 516;
+    QTest::newRow("star") << "SELECT * FROM Customers" << 0;
+    QTest::newRow("columns and a clause") << "SELECT Id, Name FROM Customers WHERE Id > 1" << 0;
+  }
+  void queriesAreCheckedAgainstTheCatalog() {
+    QFETCH(QString, query);
+    QFETCH(int, message);
+    WizardFiles files;
+    auto wizard = files.wizard();
+    kpx::clsConnection& source = *wizard->Source();
+    QVERIFY(openOn(source, kpx::CONN_ACCESS, files.sourceDatabase(), 1));
+    frmTabelle dialog(*wizard, 1);
+    dialog.show();
+    click(dialog, "ribSelection1");
+    QVERIFY(control(dialog, "txtScript")->isVisible() && !control(dialog, "List1")->isVisible());
+    control<QPlainTextEdit>(dialog, "txtScript")->setPlainText(query);
+    kpx::test::ScopedRecordingSink sink;
+    click(dialog, "cmdSeleziona");
+    QCOMPARE(int(sink->boxes.size()), message ? 1 : 0);
+    if (message) {
+      QCOMPARE(sink->boxes[0].text, kpx::GetResText(message));
+      QVERIFY(dialog.isVisible() && source.TableName().empty());
+      return;
+    }
+    QCOMPARE(QString::fromStdString(source.TableName()), query);
+    QCOMPARE(source.TableType(), int(kpx::kpxTypeQuery));
+    QVERIFY(!dialog.isVisible());
+  }
+
+  void aNewTableForTheDestination() {
+    WizardFiles files;
+    auto wizard = files.wizard();
+    kpx::clsConnection& source = *wizard->Source();
+    QVERIFY(readsCustomers(source, files));
+    QVERIFY(openOn(*wizard->Destination(), kpx::CONN_ACCESS, files.database(), 2));
+    frmTabelle dialog(*wizard, 2);
+    dialog.show();
+    QVERIFY(!control(dialog, "ribSelection0")->isVisible() && !control(dialog, "ribSelection1")->isVisible());
+    QCOMPARE(entries(dialog).value(0), kpx::test::resText(68, 0));
+    kpx::test::ScopedRecordingSink sink;
+    pick(dialog, kpx::test::resText(68, 0));
+    QVERIFY(sink->boxes.empty());
+    QVERIFY(dialog.Picked() && dialog.NameChanged());
+    QVERIFY(wizard->Destination()->CreatedDestinationTable());
+    QCOMPARE(wizard->Destination()->TableName(), std::string("Customers"));
+    QVERIFY(!kpx::modDatabase::state().arrDestinationStructure.empty());
+  }
+
+  void aNewTableNeedsASourceTable() {
+    WizardFiles files;
+    auto wizard = files.wizard();
+    wizard->Source()->setDatabase(files.sourceDatabase());
+    QVERIFY(openOn(*wizard->Destination(), kpx::CONN_ACCESS, files.database(), 2));
+    frmTabelle dialog(*wizard, 2);
+    dialog.show();
+    kpx::test::ScopedRecordingSink sink;
+    pick(dialog, kpx::test::resText(68, 0));
+    QCOMPARE(int(sink->boxes.size()), 1);
+    QCOMPARE(sink->boxes[0].text, kpx::GetResText(518));
+    QVERIFY(dialog.isVisible() && wizard->Destination()->TableName().empty());
+  }
+
+  void onlyAnAcceptedChoiceTouchesTheConnection() {
+    WizardFiles files;
+    auto wizard = files.wizard();
+    kpx::clsConnection& source = *wizard->Source();
+    QVERIFY(readsCustomers(source, files));
+    frmTabelle dialog(*wizard, 1);
+    dialog.show();
+    dialog.close();
+    QVERIFY2(dialog.isVisible(), "the close box is refused until a choice or Undo");
+    click(dialog, "cmdAnnulla");
+    QVERIFY(dialog.Cancelled() && !dialog.Picked() && !dialog.isVisible());
+    QCOMPARE(source.TableName(), std::string("Customers"));
+    frmTabelle again(*wizard, 1);
+    again.show();
+    click(again, "cmdSeleziona");
+    QVERIFY(again.Picked() && !again.NameChanged());
+  }
+};
+
+QTEST_MAIN(FrmTabelleTest)
+#include "frm_tabelle_test.moc"
