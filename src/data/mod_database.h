@@ -2,6 +2,7 @@
 // views, answers whether a table or column exists, and fills a connection's Columns with
 // name, type code, size and nullability.
 #pragma once
+#include "kpxwizard/export.h"
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -37,24 +38,24 @@ struct State {
   std::string oTable;                          // table whose columns were read last
   StructureArray arrDestinationStructure;      // the destination table to create
 };
-State& state();
+KPX_WINDOWS_API State& state();
 // Closes the catalog and forgets everything (for tests and unloading).
 void resetState();
 
 // Creates a new, empty database file (SQLite) at `path`; reports failures.
-void CreaDataBase(const std::string& path);
+KPX_WINDOWS_API void CreaDataBase(const std::string& path);
 // Opens the connection's data source as the catalog (text files: reads their columns).
-bool OpenDatabase(clsConnection& conn);
+KPX_WINDOWS_API bool OpenDatabase(clsConnection& conn);
 // Adds the names of the catalog's tables (and views where the kind lists them) to `list`.
-void ShowTables(ListControl& list);
+KPX_WINDOWS_API void ShowTables(ListControl& list);
 void ShowTables(std::vector<std::string>& list);
 // The catalog holds at least one object of type "TABLE".
-bool HasTables();
+KPX_WINDOWS_API bool HasTables();
 // The catalog holds a table or view of that name (trimmed, without regard to case).
-bool TableExists(std::string_view tableName);
-bool ColumnExists(std::string_view column, std::string_view table);
+KPX_WINDOWS_API bool TableExists(std::string_view tableName);
+KPX_WINDOWS_API bool ColumnExists(std::string_view column, std::string_view table);
 // Fills conn.Columns from its table, or from the select list of its query.
-bool CreateSetColumn(clsConnection& conn);
+KPX_WINDOWS_API bool CreateSetColumn(clsConnection& conn);
 bool BuildADODBConnectionTextFile(clsConnection& conn);
 // Splits at the last "\" (or "/"): the folder with its separator, and the file name.
 bool GetDirectoryANDFile(const std::string& path, std::string& directory, std::string& file);
@@ -69,23 +70,23 @@ bool AttributesToNullable(int32_t attributes);
 bool AttributesToNullable(std::string_view attributes);
 void ClearSourceColumns();
 void ClearDestinationColumns();
-void ClearColumns(clsConnection& conn);
+KPX_WINDOWS_API void ClearColumns(clsConnection& conn);
 
 
 // --- Column type mapping (ADO data type codes to type names) ---
 
 // The Jet type name of an ADO type code ("Long", "VarChar", ...); "VarChar" for unknown codes.
-std::string JetTypeName(int32_t code);
+KPX_WINDOWS_API std::string JetTypeName(int32_t code);
 // The SQL Server type name ("int", "nvarchar", ...); "nvarchar" for unknown codes.
-std::string SqlServerTypeName(int32_t code);
+KPX_WINDOWS_API std::string SqlServerTypeName(int32_t code);
 // The text-file type name: "int", "Binary" or "VarChar" (unknown codes).
-std::string TextTypeName(int32_t code);
+KPX_WINDOWS_API std::string TextTypeName(int32_t code);
 // The width of a text-file column of that type: fixed by the type, or `columnSize` for text.
 int32_t TextTypeSize(int32_t code, int32_t columnSize);
 // "VarChar" 202, "char" 129, "integer" 3, "Binary" 128 (exact case); 0 for any other name.
 int16_t TypeCodeFromName(std::string_view name);
 // "NULL" when nullable, else "NOT NULL".
-std::string NullClause(bool nullable);
+KPX_WINDOWS_API std::string NullClause(bool nullable);
 // Whether the text is exactly "NULL".
 bool IsNullText(std::string_view text);
 // "-1" and "NULL" give "NULL", "0" and "NOT NULL" give "NOT NULL", anything else "".
@@ -99,17 +100,17 @@ std::string SizeClause(std::string_view size);
 // Replaces arrDestinationStructure with the current wizard's Source columns in the type names
 // of `dest`'s kind (SQL Server names for kind 2, Jet names otherwise); sizes "0" for "text",
 // "Bit" and "ntext". Errors are reported; the rows filled so far stay.
-void GenerateStructureArray(const clsConnection& dest);
+KPX_WINDOWS_API void GenerateStructureArray(const clsConnection& dest);
 // `conn`'s columns in text-file terms (type, width, "NULL"). A width above 32767 is an
 // overflow, reported; the rows filled so far are returned.
-StructureArray GenerateStructureArrayTextFile(const clsConnection& conn);
+KPX_WINDOWS_API StructureArray GenerateStructureArrayTextFile(const clsConnection& conn);
 // Replaces `conn`'s columns and fills the current wizard's Destination columns from `arr`.
 // 1 done; 2 when `conn` is a fixed-width file and a row has no width ("0" or ""); 0 after
 // the standard error report.
-int16_t FillTextDestinationColumns(const StructureArray& arr, clsConnection& conn);
+KPX_WINDOWS_API int16_t FillTextDestinationColumns(const StructureArray& arr, clsConnection& conn);
 // The CREATE TABLE text for the current wizard's Destination (its TableName and kind), lines
 // ended by CR LF: [name] and NULL clauses for SQL Server, back-quoted names for Access and
 // Excel, no NULL clauses for Excel. With no rows, the opening line alone.
-std::string GenerateScriptCreate(const StructureArray& arr);
+KPX_WINDOWS_API std::string GenerateScriptCreate(const StructureArray& arr);
 
 }  // namespace kpx::modDatabase

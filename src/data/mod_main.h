@@ -4,6 +4,7 @@
 // The query analysis does not parse SQL: it takes a SELECT text apart with a few word and
 // keyword searches, enough to learn the table it reads and the columns it selects.
 #pragma once
+#include "kpxwizard/export.h"
 #include <array>
 #include <cstdint>
 #include <string>
@@ -30,14 +31,14 @@ struct State {
 };
 
 // The module's state.
-State& state();
+KPX_WINDOWS_API State& state();
 // Puts the state back to its initial values (for tests).
 void resetState();
 
 // Takes a SELECT text apart: returns the upper-cased table name, or "" when the text does not
 // have the expected shape (or an error was reported). On success replaces colSelectedFields;
 // may set bQueryHasClauses (a four-word query clears it).
-std::string ExtractNameFields(std::string_view query);
+KPX_WINDOWS_API std::string ExtractNameFields(std::string_view query);
 
 // What ExtractNameFields found, as a value: the table ("" when the text has not the expected
 // shape), the select list and whether the query has clauses after its table.
@@ -49,7 +50,7 @@ struct SelectQuery {
 SelectQuery AnalyseSelect(std::string_view query);
 
 // The table name the query reads, as ExtractNameFields finds it, without touching the state.
-std::string ExtractTableName(std::string_view query);
+KPX_WINDOWS_API std::string ExtractTableName(std::string_view query);
 
 // The text without one enclosing pair of square brackets.
 std::string RemoveBrackets(std::string_view text);
@@ -59,20 +60,20 @@ std::string RemoveBrackets(std::string_view text);
 // table name back-quoted; for Access, SQL Server and HTML the query unchanged; other kinds
 // leave it as it was. A table name that is absent from the upper-cased text, or starts it, is
 // reported with the standard error report and leaves strQuerySpace as it was.
-void BuildQuerySpace(std::string_view query, std::string_view table, int32_t kind);
+KPX_WINDOWS_API void BuildQuerySpace(std::string_view query, std::string_view table, int32_t kind);
 
 // The file name of `path` without folders and without its extension (from the first ".").
 // A name without "." is reported with the standard error report and gives "".
 std::string TakeNameTable(std::string_view path);
 
 // Display name of a connection kind ("ACCESS", "SQL SERVER", ...), "" for unknown kinds.
-std::string NameConnection(int32_t kind);
+KPX_WINDOWS_API std::string NameConnection(int32_t kind);
 
 // True when every character is a decimal digit; true for "".
-bool IsDigitsOnly(std::string_view text);
+KPX_WINDOWS_API bool IsDigitsOnly(std::string_view text);
 
 // Empties the five preview rows.
-void ClearPreview();
+KPX_WINDOWS_API void ClearPreview();
 
 // Loads the first rows of the text file `path` into arrPreviewRows (without clearing it):
 // reads at most five physical lines (ended by CR LF, LF or CR; decoded from UTF-8, UTF-16
@@ -82,7 +83,7 @@ void ClearPreview();
 // delimiter does not occur (also for an empty file). A file that cannot be read throws
 // AutomationError (53 for a missing file, 75 otherwise) naming the file; a flag below -1
 // throws AutomationError 9.
-int16_t CreatePreview(const std::string& path, std::string_view delimiter, int16_t firstRowFlag);
+KPX_WINDOWS_API int16_t CreatePreview(const std::string& path, std::string_view delimiter, int16_t firstRowFlag);
 
 // Prepares a transfer into a new destination table: describes it in arrDestinationStructure
 // from the source's columns (read again unless the source is a text file), names it (the
@@ -95,6 +96,6 @@ struct PreparedTable {
   bool alreadyExists = false;
   explicit operator bool() const { return prepared; }
 };
-PreparedTable ProcessCreate(clsConnection& src, clsConnection& dest);
+KPX_WINDOWS_API PreparedTable ProcessCreate(clsConnection& src, clsConnection& dest);
 
 }  // namespace kpx::modMain

@@ -1,6 +1,7 @@
 // The state through which the wizard windows, the column builder and the table creator
 // exchange results. Core-side, so it can be read and written without a display.
 #pragma once
+#include "kpxwizard/export.h"
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,9 +36,9 @@ struct MainWindowState {
 };
 
 // The process-wide instance, created on first use.
-MainWindowState& mainWindowState();
+KPX_WINDOWS_API MainWindowState& mainWindowState();
 // Starts a new main window object: every window member back to its initial value (the
 // module-wide values are kept).
-void resetMainWindowMembers();
+KPX_WINDOWS_API void resetMainWindowMembers();
 
 }  // namespace kpx

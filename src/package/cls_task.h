@@ -2,6 +2,7 @@
 // the one-shot SQL tasks (delete rows, create table) and the data-pump step and task with one
 // transformation per clsTransformation; it relays the running package's events.
 #pragma once
+#include "kpxwizard/export.h"
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,7 +28,7 @@ class TaskEventSink {
   virtual void OnQueryCancel(const std::string& eventSource, bool& cancel) = 0;
 };
 
-class clsTask : private dts::PackageEvents {
+class KPX_WINDOWS_API clsTask : private dts::PackageEvents {
  public:
   explicit clsTask(TaskEventSink* events = nullptr) : m_events(events) {}
 

@@ -1,6 +1,7 @@
 // Emptying the destination table before a transfer, as the wizard's "delete the existing rows"
 // option does when the mapping is applied; also used by kpxwizard copy --replace.
 #pragma once
+#include "kpxwizard/export.h"
 #include <string>
 
 #include "kpxwizard/wizard.h"
@@ -15,6 +16,6 @@ std::string QualifiedTableName(const clsConnection& destination);
 // A database table's rows go inside the next transfer's transaction into that table, so a
 // failed run keeps them; other kinds run the statement at once through a one-shot package.
 // False after the message that says why.
-bool DeleteDestinationRows(cKPXWizard& wizard);
+KPX_WINDOWS_API bool DeleteDestinationRows(cKPXWizard& wizard);
 
 }  // namespace kpx

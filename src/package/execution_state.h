@@ -2,6 +2,7 @@
 // completed Execute, the last error description, the last package failure text; and the
 // helpers that build that failure text.
 #pragma once
+#include "kpxwizard/export.h"
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,7 +30,7 @@ struct ExecutionState {
   std::string strLastPackageError;
   std::string strPackageFailure;
 };
-ExecutionState& executionState();
+KPX_WINDOWS_API ExecutionState& executionState();
 
 // "x" + hexadecimal + ",  " + decimal for codes within ±65535; otherwise
 // "x" + hexadecimal + ",  x" + hexadecimal with the low 16 bits cleared + " + " + low 16 bits.

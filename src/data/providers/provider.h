@@ -6,6 +6,7 @@
 // and is registered in registry.cpp. Names of tables and columns compare without regard to
 // case everywhere in this layer.
 #pragma once
+#include "kpxwizard/export.h"
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -173,7 +174,7 @@ class Provider {
 // nullptr when there is none.
 Provider* findProvider(const std::string& name);
 // Names of every registered provider.
-std::vector<std::string> installedProviders();
+KPX_WINDOWS_API std::vector<std::string> installedProviders();
 // Opens through the provider named by the "Provider" property; DataError when unknown.
 std::unique_ptr<DataSource> openDataSource(const ConnectionProperties& properties);
 
