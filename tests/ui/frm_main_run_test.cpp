@@ -141,7 +141,7 @@ class FrmMainRunTest : public QObject {
     const auto& report = run.sink->boxes.back();
     QCOMPARE(report.style, 16);
     QCOMPARE(report.title, std::string("KPX Wizard IO"));
-    QVERIFY2(report.text.find("The table 'T' does not exist") != std::string::npos, report.text.c_str());
+    QVERIFY2(report.text.find("The table \"T\" does not exist") != std::string::npos, report.text.c_str());
     QCOMPARE(fileBytes(run.files.database()), before);
   }
 
