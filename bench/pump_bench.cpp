@@ -11,10 +11,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,7 +27,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const char* const kColumns[] = {"Id", "Name", "City", "Code", "Qty", "Amount", "Price", "Ratio", "Flag", "Day"};
+const char* const kColumns[] = {"Id",     "Name",  "City",  "Code", "Qty",
+                                "Amount", "Price", "Ratio", "Flag", "Day"};
 const char* const kCreate =
     "CREATE TABLE Bench (Id Long, Name VarChar(50), City VarChar(50), Code VarChar(10), Qty Long, "
     "Amount Double, Price Double, Ratio Double, Flag Long, Day Datetime);";
@@ -38,15 +39,20 @@ void writeCsv(const std::string& path, long rows) {
   std::fputs("Id,Name,City,Code,Qty,Amount,Price,Ratio,Flag,Day\r\n", f);
   const char* cities[] = {"Milano", "Roma", "Torino", "Napoli", "Bologna"};
   for (long i = 1; i <= rows; ++i) {
-    std::fprintf(f, "%ld,Customer %ld,%s,C%05ld,%ld,%.2f,%.3f,%.6f,%ld,2024-%02ld-%02ld\r\n", i, i, cities[i % 5],
-                 i % 100000, i % 1000, i * 1.25, (i % 977) / 7.0, 1.0 / (i + 1), i % 2, i % 12 + 1, i % 28 + 1);
+    std::fprintf(f, "%ld,Customer %ld,%s,C%05ld,%ld,%.2f,%.3f,%.6f,%ld,2024-%02ld-%02ld\r\n", i, i,
+                 cities[i % 5], i % 100000, i % 1000, i * 1.25, (i % 977) / 7.0, 1.0 / (i + 1),
+                 i % 2, i % 12 + 1, i % 28 + 1);
   }
   std::fclose(f);
 }
 
-bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool run(const std::string& command) {
+  return std::system(command.c_str()) == 0;
+}
 
-double seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double seconds(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // Copies the CSV into the table through the engine; returns false when the run failed.
 bool pumpWithEngine(const std::string& csv, const std::string& db) {
@@ -137,12 +143,13 @@ double median(std::vector<double> v) {
 // What the sqlite3 program reads from the table: its row count and sums over every column,
 // so that the two loads are compared on their content, not only on their row counts.
 std::string contentOf(const std::string& db) {
-  std::FILE* p = popen(("sqlite3 '" + db +
-                        "' 'SELECT count(*), total(Id), sum(length(Name)), count(DISTINCT City), "
-                        "count(DISTINCT Code), total(Qty), total(Amount), total(Price), total(Ratio), total(Flag), "
-                        "count(DISTINCT Day) FROM Bench'")
-                           .c_str(),
-                       "r");
+  std::FILE* p = popen(
+      ("sqlite3 '" + db +
+       "' 'SELECT count(*), total(Id), sum(length(Name)), count(DISTINCT City), "
+       "count(DISTINCT Code), total(Qty), total(Amount), total(Price), total(Ratio), total(Flag), "
+       "count(DISTINCT Day) FROM Bench'")
+          .c_str(),
+      "r");
   std::string out;
   char buffer[512];
   while (p && std::fgets(buffer, sizeof buffer, p)) out += buffer;
@@ -153,7 +160,8 @@ std::string contentOf(const std::string& db) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--engine") return pumpWithEngine(argv[2], argv[3]) ? 0 : 1;
+  if (argc == 4 && std::string(argv[1]) == "--engine")
+    return pumpWithEngine(argv[2], argv[3]) ? 0 : 1;
   int rounds = 5;
   std::vector<long> sizes;
   for (int i = 1; i < argc; ++i) {
@@ -170,8 +178,8 @@ int main(int argc, char** argv) {
   if (sizes.empty()) sizes = {1000000, 4000000};
   const fs::path dir = fs::temp_directory_path() / ("kpx_pump_bench_" + std::to_string(getpid()));
   fs::create_directories(dir);
-  std::printf("%10s %7s %14s %14s %8s %14s\n", "rows", "rounds", "engine rows/s", "import rows/s", "ratio",
-              "engine peak");
+  std::printf("%10s %7s %14s %14s %8s %14s\n", "rows", "rounds", "engine rows/s", "import rows/s",
+              "ratio", "engine peak");
   for (long rows : sizes) {
     const std::string csv = (dir / "bench.csv").string();
     const std::string engineDb = (dir / "engine.db").string();
@@ -193,14 +201,17 @@ int main(int argc, char** argv) {
           engine = engineInChild(csv, engineDb);
         } else {
           const auto start = Clock::now();
-          imported = run("sqlite3 '" + importDb + "' '.mode csv' '.import --skip 1 " + csv + " Bench'");
+          imported =
+              run("sqlite3 '" + importDb + "' '.mode csv' '.import --skip 1 " + csv + " Bench'");
           importSeconds.push_back(seconds(start));
         }
       }
       const std::string ours = contentOf(engineDb);
       const std::string theirs = contentOf(importDb);
-      if (!engine.ok || !imported || ours != theirs || ours.rfind(std::to_string(rows) + "|", 0) != 0) {
-        std::fprintf(stderr, "a run failed or the tables differ:\nengine: %s.import: %s", ours.c_str(), theirs.c_str());
+      if (!engine.ok || !imported || ours != theirs ||
+          ours.rfind(std::to_string(rows) + "|", 0) != 0) {
+        std::fprintf(stderr, "a run failed or the tables differ:\nengine: %s.import: %s",
+                     ours.c_str(), theirs.c_str());
         return 1;
       }
       engineSeconds.push_back(engine.seconds);
@@ -208,8 +219,8 @@ int main(int argc, char** argv) {
     }
     const double engineMedian = median(engineSeconds);
     const double importMedian = median(importSeconds);
-    std::printf("%10ld %7d %14.0f %14.0f %8.2f %11ld KiB\n", rows, rounds, rows / engineMedian, rows / importMedian,
-                engineMedian / importMedian, peakKiB);
+    std::printf("%10ld %7d %14.0f %14.0f %8.2f %11ld KiB\n", rows, rounds, rows / engineMedian,
+                rows / importMedian, engineMedian / importMedian, peakKiB);
     std::fflush(stdout);
   }
   fs::remove_all(dir);

@@ -40,8 +40,8 @@ void generate(const std::string& path, long rows) {
     int n = std::snprintf(line, sizeof line,
                           "%ld,\"Name %ld\",City %ld,%ld.%02ld,2024-%02ld-%02ld,%ld,C%06ld,"
                           "\"note, with comma\",%ld,%ld.5\r\n",
-                          i, i, i % 100, i * 7, i % 100, 1 + i % 12, 1 + i % 28, i % 2, i,
-                          i % 1000, i % 10000);
+                          i, i, i % 100, i * 7, i % 100, 1 + i % 12, 1 + i % 28, i % 2, i, i % 1000,
+                          i % 10000);
     std::fwrite(line, 1, static_cast<size_t>(n), f);
   }
   std::fclose(f);
@@ -90,11 +90,13 @@ int main(int argc, char** argv) {
   std::printf("file: %s, %ld rows x %zu columns, %.1f MB\n", path.c_str(), read, columns,
               static_cast<double>(progress.total) / 1e6);
   std::printf("text provider : %8.3f s  %12.0f rows/s  %7.1f MB/s  (%zu bytes of fields)\n",
-              providerSeconds, read / providerSeconds, progress.total / providerSeconds / 1e6, bytes);
+              providerSeconds, read / providerSeconds, progress.total / providerSeconds / 1e6,
+              bytes);
   std::printf("wc -l         : %8.3f s  %12.0f rows/s  %7.1f MB/s\n", wcSeconds, read / wcSeconds,
               progress.total / wcSeconds / 1e6);
   std::printf("sqlite3 import: %8.3f s  %12.0f rows/s\n", sqliteSeconds, read / sqliteSeconds);
-  std::printf("peak RSS: %ld KB after generating, %ld KB after reading\n", rssAfterGenerate, peakRssKb());
+  std::printf("peak RSS: %ld KB after generating, %ld KB after reading\n", rssAfterGenerate,
+              peakRssKb());
   std::remove(path.c_str());
   ::rmdir(folder);
   return read == rows ? 0 : 1;

@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
   wizard->advise(std::make_shared<PrintEvents>());
   wizard->setSource(source);
   wizard->setDestination(destination);
-  const bool done = wizard->BuildColumns(source, destination) == 1 && wizard->Mapping() && wizard->Execute();
+  const bool done =
+      wizard->BuildColumns(source, destination) == 1 && wizard->Mapping() && wizard->Execute();
   std::cout << (done ? "copied into table " + destination->TableName() : "failed") << "\n";
   return done ? 0 : 1;
 }

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "kpxwizard/export.h"
 #include "kpxwizard/columns.h"
 #include "kpxwizard/enums.h"
+#include "kpxwizard/export.h"
 
 namespace kpx {
 
@@ -139,6 +139,6 @@ class KPX_API clsConnection {
 // on the wizard. A value that does not convert to its number or boolean raises error 13 naming
 // the key and the file, before anything is stored.
 KPX_API void LetPropertyClass(clsConnection& connection, const std::string& Section,
-                      const std::string& strSectionKeys, const std::string& strFileIni);
+                              const std::string& strSectionKeys, const std::string& strFileIni);
 
 }  // namespace kpx

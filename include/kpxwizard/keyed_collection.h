@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "kpxwizard/export.h"
 #include "kpxwizard/automation_error.h"
+#include "kpxwizard/export.h"
 
 namespace kpx {
 
@@ -76,7 +76,10 @@ class KeyedCollection {
     using inner = typename std::vector<Entry>::const_iterator;
     explicit iterator(inner it) : m_it(it) {}
     const std::shared_ptr<T>& operator*() const { return m_it->item; }
-    iterator& operator++() { ++m_it; return *this; }
+    iterator& operator++() {
+      ++m_it;
+      return *this;
+    }
     bool operator!=(const iterator& o) const { return m_it != o.m_it; }
     bool operator==(const iterator& o) const { return m_it == o.m_it; }
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "kpxwizard/export.h"
 #include "kpxwizard/columns.h"
 #include "kpxwizard/enums.h"
+#include "kpxwizard/export.h"
 
 namespace kpx {
 

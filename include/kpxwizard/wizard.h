@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "kpxwizard/export.h"
 #include "kpxwizard/connection.h"
+#include "kpxwizard/export.h"
 #include "kpxwizard/transformations.h"
 
 namespace kpx {
@@ -59,7 +59,9 @@ class KPX_API cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
   // As setSource, and -2147221501 when a table is to be created before a source is set.
   void setDestination(std::shared_ptr<clsConnection> connection);
   std::shared_ptr<clsTransformations> Transformations() const { return m_transformations; }
-  void setTransformations(std::shared_ptr<clsTransformations> v) { m_transformations = std::move(v); }
+  void setTransformations(std::shared_ptr<clsTransformations> v) {
+    m_transformations = std::move(v);
+  }
   // 1 selects Italian, every other value English; stored as given.
   int32_t Language() const { return m_language; }
   void setLanguage(int32_t v) { m_language = v; }

@@ -7,8 +7,8 @@ std::string ParsedArguments::value(const std::string& option, const std::string&
   return it == values.end() ? fallback : it->second;
 }
 
-ParsedArguments parseArguments(const std::vector<std::string>& args, const AcceptedOptions& accepted,
-                               const std::string& command) {
+ParsedArguments parseArguments(const std::vector<std::string>& args,
+                               const AcceptedOptions& accepted, const std::string& command) {
   ParsedArguments parsed;
   const std::string seeHelp = "; see 'kpxwizard " + command + " --help'";
   bool optionsEnded = false;
@@ -35,7 +35,8 @@ ParsedArguments parseArguments(const std::vector<std::string>& args, const Accep
       hasInline = true;
     }
     if (accepted.withValue.count(name)) {
-      if (parsed.values.count(name)) throw CliError("kpxwizard " + command + ": " + name + " is given twice" + seeHelp);
+      if (parsed.values.count(name))
+        throw CliError("kpxwizard " + command + ": " + name + " is given twice" + seeHelp);
       if (!hasInline) {
         if (i + 1 >= args.size())
           throw CliError("kpxwizard " + command + ": " + name + " needs a value" + seeHelp);

@@ -26,8 +26,9 @@ class CliError : public std::runtime_error {
 
 // Which options a sub-command accepts.
 struct AcceptedOptions {
-  std::set<std::string> withValue;  // "--from-table", …: the next argument (or "=value") is its value
-  std::set<std::string> flags;      // "--create", …
+  std::set<std::string>
+      withValue;                // "--from-table", …: the next argument (or "=value") is its value
+  std::set<std::string> flags;  // "--create", …
 };
 
 struct ParsedArguments {
@@ -45,7 +46,7 @@ struct ParsedArguments {
 // "--help". An argument "--" ends the options. Throws CliError naming an unknown option, an
 // option given twice, or an option whose value is missing; `command` names the sub-command in
 // those texts.
-ParsedArguments parseArguments(const std::vector<std::string>& args, const AcceptedOptions& accepted,
-                               const std::string& command);
+ParsedArguments parseArguments(const std::vector<std::string>& args,
+                               const AcceptedOptions& accepted, const std::string& command);
 
 }  // namespace kpx::cli

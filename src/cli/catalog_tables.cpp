@@ -19,8 +19,8 @@ std::string namesOf(const std::vector<CatalogTable>& tables) {
 std::vector<CatalogTable> listTables(clsConnection& connection, const FileKind& kind) {
   connection.CreateConnectionString();
   if (!modDatabase::OpenDatabase(connection))
-    throw CliError("kpxwizard: cannot open '" + connection.Database() + "' as " + describeKind(kind) +
-                   " (see the message above); check that the file is one");
+    throw CliError("kpxwizard: cannot open '" + connection.Database() + "' as " +
+                   describeKind(kind) + " (see the message above); check that the file is one");
   std::vector<std::string> shown;
   modDatabase::ShowTables(shown);
   std::vector<CatalogTable> tables;
@@ -39,16 +39,16 @@ std::string chooseTable(const std::vector<CatalogTable>& tables, const std::stri
   if (wanted.empty()) {
     if (tables.size() == 1) return tables[0].name;
     if (tables.empty()) throw CliError("kpxwizard: '" + path + "' holds no table");
-    throw CliError("kpxwizard: '" + path + "' holds several tables (" + namesOf(tables) + "); choose one with " +
-                   option + " NAME");
+    throw CliError("kpxwizard: '" + path + "' holds several tables (" + namesOf(tables) +
+                   "); choose one with " + option + " NAME");
   }
   const std::string folded = foldCase(wanted);
   for (const auto& t : tables)
     if (foldCase(t.name) == folded) return t.name;
   for (const auto& t : tables)
     if (foldCase(t.name) == folded + "$") return t.name;
-  throw CliError("kpxwizard: '" + path + "' has no table '" + wanted + "'; its tables are: " +
-                 (tables.empty() ? std::string("none") : namesOf(tables)));
+  throw CliError("kpxwizard: '" + path + "' has no table '" + wanted +
+                 "'; its tables are: " + (tables.empty() ? std::string("none") : namesOf(tables)));
 }
 
 }  // namespace kpx::cli

@@ -13,7 +13,8 @@ void readColumns(Session& session) {
   cKPXWizard& wizard = session.wizard();
   const auto fail = [&](const std::string& what) {
     const std::string reason = session.reasonShown();
-    throw CliError("kpxwizard: cannot read the columns of " + what + (reason.empty() ? "" : ": " + reason));
+    throw CliError("kpxwizard: cannot read the columns of " + what +
+                   (reason.empty() ? "" : ": " + reason));
   };
   modDatabase::ClearColumns(source);
   if (source.TableType() == kpxTypeQuery) modMain::ExtractNameFields(source.TableName());
@@ -26,7 +27,8 @@ void readColumns(Session& session) {
   }
   modDatabase::ClearColumns(destination);
   if (destination.CreatedDestinationTable()) {
-    if (wizard.BuildColumns(wizard.Source(), wizard.Destination()) != 1 || destination.Columns()->Count() == 0)
+    if (wizard.BuildColumns(wizard.Source(), wizard.Destination()) != 1 ||
+        destination.Columns()->Count() == 0)
       fail("the new table '" + destination.TableName() + "' in '" + destination.Database() + "'");
     return;
   }
@@ -40,8 +42,10 @@ int32_t restoreTransformations(Session& session, const std::string& config) {
   wizard.Transformations()->Reset();
   if (!config::loadTransformations(wizard, config)) {
     const std::string reason = session.reasonShown();
-    throw CliError("kpxwizard run: a transformation in '" + config + "' names a column the tables do not have" +
-                   (reason.empty() ? "" : " (" + reason + ")") + "; save the transfer again or correct the file");
+    throw CliError("kpxwizard run: a transformation in '" + config +
+                   "' names a column the tables do not have" +
+                   (reason.empty() ? "" : " (" + reason + ")") +
+                   "; save the transfer again or correct the file");
   }
   return wizard.Transformations()->Count();
 }

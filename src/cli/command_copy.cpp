@@ -22,11 +22,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kKnownEndings = ".csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb";
+const char* const kKnownEndings =
+    ".csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb";
 
 AcceptedOptions copyOptions() {
   AcceptedOptions accepted;
-  accepted.withValue = {"--from-table", "--query", "--to-table", "--delimiter", "--qualifier", "--fixed", "--save"};
+  accepted.withValue = {"--from-table", "--query", "--to-table", "--delimiter",
+                        "--qualifier",  "--fixed", "--save"};
   accepted.flags = {"--create", "--replace", "--header", "--no-header", "--by-name"};
   addSessionOptions(accepted);
   return accepted;
@@ -55,11 +57,14 @@ TextLayout layoutFrom(const ParsedArguments& args) {
 void assign(Session& session, const std::shared_ptr<clsConnection>& connection, bool asSource,
             const std::string& path) {
   try {
-    if (asSource) session.wizard().setSource(connection);
-    else session.wizard().setDestination(connection);
+    if (asSource)
+      session.wizard().setSource(connection);
+    else
+      session.wizard().setDestination(connection);
   } catch (const AutomationError& e) {
     const std::string reason = session.reasonShown();
-    throw CliError("kpxwizard copy: the " + std::string(asSource ? "source" : "destination") + " '" + path +
+    throw CliError("kpxwizard copy: the " + std::string(asSource ? "source" : "destination") +
+                   " '" + path +
                    "' cannot be used: " + (reason.empty() ? e.description() : reason));
   }
 }
@@ -74,7 +79,8 @@ std::string newTableName(const clsConnection& source) {
   return name;
 }
 
-std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArguments& args, const TextLayout& layout) {
+std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArguments& args,
+                                             const TextLayout& layout) {
   const std::string path = args.positional[0];
   std::error_code ec;
   if (!fs::is_regular_file(path, ec))
@@ -82,7 +88,9 @@ std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArgum
   const FileKind kind = kindOf(path, "source");
   if (kind.conType == CONN_TEXTFILE) {
     if (args.hasValue("--query") || args.hasValue("--from-table"))
-      throw CliError("kpxwizard copy: the text file '" + path + "' is read whole; --query and --from-table need a database, workbook or HTML source");
+      throw CliError(
+          "kpxwizard copy: the text file '" + path +
+          "' is read whole; --query and --from-table need a database, workbook or HTML source");
     auto source = makeFileConnection(path, kind, kpxSource, layout);
     assign(session, source, true, path);
     return source;
@@ -94,7 +102,8 @@ std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArgum
     source = makeFileConnection(path, kind, kpxSource, layout, args.value("--query"), kpxTypeQuery);
   } else {
     auto probe = makeFileConnection(path, kind, kpxSource, layout);
-    const std::string table = chooseTable(listTables(*probe, kind), args.value("--from-table"), path, "--from-table");
+    const std::string table =
+        chooseTable(listTables(*probe, kind), args.value("--from-table"), path, "--from-table");
     source = makeFileConnection(path, kind, kpxSource, layout, table);
   }
   assign(session, source, true, path);
@@ -107,14 +116,18 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
   const FileKind kind = kindOf(path, "destination");
   const bool create = args.has("--create");
   if (kind.conType == CONN_HTML_SOURCE)
-    throw CliError("kpxwizard copy: an HTML page can only be read; choose a .db, .xlsx, .xls or .csv destination instead of '" + path + "'");
+    throw CliError(
+        "kpxwizard copy: an HTML page can only be read; choose a .db, .xlsx, .xls or .csv "
+        "destination instead of '" +
+        path + "'");
   if (kind.accessFile)
     throw CliError("kpxwizard copy: Access files are read-only here, so '" + path +
                    "' cannot be written; copy into a SQLite database (.db) instead");
   std::error_code ec;
   const bool exists = fs::exists(path, ec);
   if (kind.conType == CONN_TEXTFILE && exists && !args.has("--replace"))
-    throw CliError("kpxwizard copy: the text file '" + path + "' exists and would be replaced; add --replace to overwrite it");
+    throw CliError("kpxwizard copy: the text file '" + path +
+                   "' exists and would be replaced; add --replace to overwrite it");
   try {
     kpx::data::checkReplaceable(path, kind.conType == CONN_TEXTFILE ? "text file" : "destination");
   } catch (const kpx::data::DataError& e) {
@@ -122,10 +135,13 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
   }
   if (kind.conType != CONN_TEXTFILE && !exists) {
     if (!create)
-      throw CliError("kpxwizard copy: the destination '" + path + "' does not exist; add --create to make it with a new table");
+      throw CliError("kpxwizard copy: the destination '" + path +
+                     "' does not exist; add --create to make it with a new table");
     if (kind.conType == CONN_ACCESS) {
       modDatabase::CreaDataBase(path);
-      if (!fs::exists(path, ec)) throw CliError("kpxwizard copy: cannot create the SQLite database '" + path + "' (see the message above)");
+      if (!fs::exists(path, ec))
+        throw CliError("kpxwizard copy: cannot create the SQLite database '" + path +
+                       "' (see the message above)");
       session.out() << "Created the SQLite database " << path << std::endl;
     }
   }
@@ -136,7 +152,8 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
   }
   std::string table;
   if (create) {
-    table = args.hasValue("--to-table") ? args.value("--to-table") : newTableName(*session.wizard().Source());
+    table = args.hasValue("--to-table") ? args.value("--to-table")
+                                        : newTableName(*session.wizard().Source());
   } else {
     auto probe = makeFileConnection(path, kind, kpxDestination, layout);
     table = chooseTable(listTables(*probe, kind), args.value("--to-table"), path, "--to-table");
@@ -156,7 +173,9 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
     return kExitSuccess;
   }
   if (parsed.positional.size() != 2)
-    throw CliError("kpxwizard copy: give a source and a destination, as in 'kpxwizard copy customers.csv shop.db --create' (kpxwizard copy --help)");
+    throw CliError(
+        "kpxwizard copy: give a source and a destination, as in 'kpxwizard copy customers.csv "
+        "shop.db --create' (kpxwizard copy --help)");
   const TextLayout layout = layoutFrom(parsed);
 
   Session session(out, err, parsed);
@@ -167,12 +186,17 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   wizard.setReplaceDestinationRows(parsed.has("--replace"));
   readColumns(session);
 
-  if (pairColumns(wizard, parsed.has("--by-name"), destination->FormatFile() == kpxFixedFile ? layout.widths : std::vector<int>{}) == 0)
-    throw CliError(std::string("kpxwizard copy: no column of the source matches a column of the destination") +
-                   (parsed.has("--by-name") ? "; without --by-name columns are paired by position" : ""));
-  if (parsed.has("--replace") && destination->ConType() != CONN_TEXTFILE && !DeleteDestinationRows(wizard))
-    throw CliError("kpxwizard copy: cannot delete the rows of '" + destination->TableName() + "' in '" +
-                   destination->Database() + "'" + (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
+  if (pairColumns(wizard, parsed.has("--by-name"),
+                  destination->FormatFile() == kpxFixedFile ? layout.widths : std::vector<int>{}) ==
+      0)
+    throw CliError(
+        std::string("kpxwizard copy: no column of the source matches a column of the destination") +
+        (parsed.has("--by-name") ? "; without --by-name columns are paired by position" : ""));
+  if (parsed.has("--replace") && destination->ConType() != CONN_TEXTFILE &&
+      !DeleteDestinationRows(wizard))
+    throw CliError("kpxwizard copy: cannot delete the rows of '" + destination->TableName() +
+                   "' in '" + destination->Database() + "'" +
+                   (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
 
   const int status = runTransfer(session);
   const bool finished = status == kExitSuccess || status == kExitRowsRejected;
@@ -180,7 +204,8 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (!parsed.hasValue("--save")) return status;
   const std::string config = parsed.value("--save");
   if (!finished) {
-    err << "kpxwizard copy: the configuration was not saved to '" << config << "' because the transfer failed" << std::endl;
+    err << "kpxwizard copy: the configuration was not saved to '" << config
+        << "' because the transfer failed" << std::endl;
     return status;
   }
   // The table exists now: running the saved transfer appends to it.
@@ -188,7 +213,8 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (!wizard.SaveIntoINIFile(config))
     throw CliError("kpxwizard copy: cannot save the configuration to '" + config + "'" +
                    (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
-  out << "Saved the configuration to " << config << "; repeat the transfer with: kpxwizard run " << config << std::endl;
+  out << "Saved the configuration to " << config << "; repeat the transfer with: kpxwizard run "
+      << config << std::endl;
   return status;
 }
 

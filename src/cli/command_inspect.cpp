@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 bool isConfiguration(const std::string& path) {
   std::string ext = fs::path(path).extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return ext == ".ini";
 }
 
@@ -28,7 +29,8 @@ int inspectConfiguration(const std::string& config, bool json, std::ostream& out
   std::string combined = "{";
   bool first = true;
   for (const auto& [section, key, connection] :
-       {std::tuple{"SOURCE", "source", wizard->Source()}, std::tuple{"DESTINATION", "destination", wizard->Destination()}}) {
+       {std::tuple{"SOURCE", "source", wizard->Source()},
+        std::tuple{"DESTINATION", "destination", wizard->Destination()}}) {
     const std::string keys = modINIApi::ReadINISectionKeys(config, section);
     if (keys.empty()) continue;
     LetPropertyClass(*connection, section, keys, config);
@@ -44,7 +46,9 @@ int inspectConfiguration(const std::string& config, bool json, std::ostream& out
     first = false;
   }
   wizard->CloseWizard();
-  if (first) throw CliError("kpxwizard inspect: '" + config + "' has no SOURCE or DESTINATION section; is it a saved configuration?");
+  if (first)
+    throw CliError("kpxwizard inspect: '" + config +
+                   "' has no SOURCE or DESTINATION section; is it a saved configuration?");
   if (json) out << combined << "}" << std::endl;
   return kExitSuccess;
 }
@@ -61,10 +65,13 @@ int commandInspect(const std::vector<std::string>& args, std::ostream& out, std:
     return kExitSuccess;
   }
   if (parsed.positional.size() != 1)
-    throw CliError("kpxwizard inspect: give one file, as in 'kpxwizard inspect shop.db' (kpxwizard inspect --help)");
+    throw CliError(
+        "kpxwizard inspect: give one file, as in 'kpxwizard inspect shop.db' (kpxwizard inspect "
+        "--help)");
   const std::string path = parsed.positional[0];
   std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) throw CliError("kpxwizard inspect: the file '" + path + "' does not exist; check the path");
+  if (!fs::is_regular_file(path, ec))
+    throw CliError("kpxwizard inspect: the file '" + path + "' does not exist; check the path");
 
   ScopedMessageSink installed(std::make_shared<ConsoleMessageSink>(err, false));
   const bool json = parsed.has("--json");
@@ -73,18 +80,23 @@ int commandInspect(const std::vector<std::string>& args, std::ostream& out, std:
   const FileKind kind = detectFileKind(path);
   if (kind.conType == 0)
     throw CliError("kpxwizard inspect: cannot tell what kind of file '" + path +
-                   "' is; give it one of the endings .csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb");
+                   "' is; give it one of the endings .csv .txt .tsv .xls .xlsx .htm .html .db "
+                   ".sqlite .sqlite3 .mdb .accdb");
   TextLayout layout;
-  if (parsed.hasValue("--delimiter")) layout.delimiter = parseDelimiter(parsed.value("--delimiter"));
-  if (parsed.hasValue("--qualifier")) layout.qualifier = parseQualifier(parsed.value("--qualifier"));
+  if (parsed.hasValue("--delimiter"))
+    layout.delimiter = parseDelimiter(parsed.value("--delimiter"));
+  if (parsed.hasValue("--qualifier"))
+    layout.qualifier = parseQualifier(parsed.value("--qualifier"));
   layout.header = !parsed.has("--no-header");
   if (parsed.hasValue("--fixed")) layout.widths = parseWidths(parsed.value("--fixed"));
   auto wizard = cKPXWizard::create();
   auto connection = makeFileConnection(path, kind, kpxSource, layout);
   DataSourceReport report = inspectConnection(*connection, kind);
   wizard->CloseWizard();
-  if (json) out << reportJson(report) << std::endl;
-  else printReport(out, report);
+  if (json)
+    out << reportJson(report) << std::endl;
+  else
+    printReport(out, report);
   return kExitSuccess;
 }
 

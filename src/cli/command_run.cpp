@@ -24,12 +24,15 @@ int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kExitSuccess;
   }
   if (parsed.positional.size() != 1)
-    throw CliError("kpxwizard run: give one configuration file, as in 'kpxwizard run CONFIG.ini' (kpxwizard run --help)");
+    throw CliError(
+        "kpxwizard run: give one configuration file, as in 'kpxwizard run CONFIG.ini' (kpxwizard "
+        "run --help)");
   const std::string config = parsed.positional[0];
   std::error_code ec;
   if (!fs::is_regular_file(config, ec))
     throw CliError("kpxwizard run: the configuration file '" + config +
-                   "' does not exist; save one with 'kpxwizard copy … --save " + config + "' or the wizard");
+                   "' does not exist; save one with 'kpxwizard copy … --save " + config +
+                   "' or the wizard");
 
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
@@ -43,19 +46,23 @@ int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
   // The command line's language wins over the file's.
   if (parsed.hasValue("--lang")) wizard.setLanguage(language);
-  for (const auto& [role, connection] : {std::pair{"source", wizard.Source()}, std::pair{"destination", wizard.Destination()}}) {
+  for (const auto& [role, connection] :
+       {std::pair{"source", wizard.Source()}, std::pair{"destination", wizard.Destination()}}) {
     if (connection && !connection->Database().empty() && connection->ConType() > 0) continue;
     const std::string reason = session.reasonShown();
-    throw CliError("kpxwizard run: the " + std::string(role) + " in '" + config + "' is not valid" +
-                   (reason.empty() ? std::string(" (its section is missing or empty)") : ": " + reason) +
-                   "; check its Database, TypeConnection and TableName");
+    throw CliError(
+        "kpxwizard run: the " + std::string(role) + " in '" + config + "' is not valid" +
+        (reason.empty() ? std::string(" (its section is missing or empty)") : ": " + reason) +
+        "; check its Database, TypeConnection and TableName");
   }
   // A saved copy from a text file into an existing table keeps its transformations by column
   // name; when loading could not match them to the columns it read, they are matched again
   // against the tables themselves.
-  if (wizard.Transformations()->Count() == 0 && !modINIApi::ReadINISectionKeys(config, "TRANSFORMATIONS").empty()) {
+  if (wizard.Transformations()->Count() == 0 &&
+      !modINIApi::ReadINISectionKeys(config, "TRANSFORMATIONS").empty()) {
     const int32_t restored = restoreTransformations(session, config);
-    out << "Matched " << restored << " saved column transformation(s) to the tables' columns" << std::endl;
+    out << "Matched " << restored << " saved column transformation(s) to the tables' columns"
+        << std::endl;
   }
   const int status = runTransfer(session);
   if (status == kExitSuccess || status == kExitRowsRejected) created.keep();

@@ -20,9 +20,13 @@ int commandWizard(const std::vector<std::string>& args, std::ostream& out, std::
     return kExitSuccess;
   }
   if (parsed.positional.size() > 1)
-    throw CliError("kpxwizard wizard: give at most one configuration file, as in 'kpxwizard wizard CONFIG.ini' (kpxwizard wizard --help)");
+    throw CliError(
+        "kpxwizard wizard: give at most one configuration file, as in 'kpxwizard wizard "
+        "CONFIG.ini' (kpxwizard wizard --help)");
 #ifndef KPX_WITH_UI
-  throw CliError("kpxwizard wizard: this build has no wizard window (it was built without Qt); run a saved transfer with 'kpxwizard run CONFIG.ini'");
+  throw CliError(
+      "kpxwizard wizard: this build has no wizard window (it was built without Qt); run a saved "
+      "transfer with 'kpxwizard run CONFIG.ini'");
 #else
   if (const std::string problem = ui::displayProblem(); !problem.empty())
     throw CliError("kpxwizard wizard: the window cannot open: " + problem);

@@ -9,7 +9,8 @@ bool asksYesNo(int32_t style) {
 }
 }  // namespace
 
-ConsoleMessageSink::ConsoleMessageSink(std::ostream& err, bool answerYes, std::function<void()> beforeShow)
+ConsoleMessageSink::ConsoleMessageSink(std::ostream& err, bool answerYes,
+                                       std::function<void()> beforeShow)
     : m_err(err), m_answerYes(answerYes), m_beforeShow(std::move(beforeShow)) {}
 
 int32_t ConsoleMessageSink::show(const std::string& text, int32_t style, const std::string& title) {
@@ -21,8 +22,8 @@ int32_t ConsoleMessageSink::show(const std::string& text, int32_t style, const s
     m_err << line << std::endl;
     return vbOK;
   }
-  m_err << line << " [" << (m_answerYes ? "Yes" : "No") << (m_answerYes ? ", --yes" : "; --yes answers Yes")
-        << "]" << std::endl;
+  m_err << line << " [" << (m_answerYes ? "Yes" : "No")
+        << (m_answerYes ? ", --yes" : "; --yes answers Yes") << "]" << std::endl;
   return m_answerYes ? vbYes : vbNo;
 }
 

@@ -35,7 +35,9 @@ class ConsoleMessageSink : public MessageSink {
 // Installs a sink for the life of this object and restores the default one afterwards.
 class ScopedMessageSink {
  public:
-  explicit ScopedMessageSink(std::shared_ptr<MessageSink> sink) { installMessageSink(std::move(sink)); }
+  explicit ScopedMessageSink(std::shared_ptr<MessageSink> sink) {
+    installMessageSink(std::move(sink));
+  }
   ~ScopedMessageSink() { installMessageSink(nullptr); }
   ScopedMessageSink(const ScopedMessageSink&) = delete;
   ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;

@@ -15,7 +15,8 @@ namespace {
 std::vector<ColumnReport> columnsOf(const clsConnection& connection) {
   std::vector<ColumnReport> columns;
   for (const auto& c : *connection.Columns())
-    columns.push_back({c->Name(), c->DataType(), modDatabase::JetTypeName(c->DataType()), c->Size(), c->Nullable()});
+    columns.push_back({c->Name(), c->DataType(), modDatabase::JetTypeName(c->DataType()), c->Size(),
+                       c->Nullable()});
   return columns;
 }
 
@@ -33,7 +34,8 @@ DataSourceReport inspectConnection(clsConnection& connection, const FileKind& ki
   if (kind.conType == CONN_TEXTFILE) {
     modDatabase::ClearColumns(connection);
     if (!modDatabase::OpenDatabase(connection))
-      throw CliError("kpxwizard inspect: cannot read the text file '" + connection.Database() + "' (see the message above)");
+      throw CliError("kpxwizard inspect: cannot read the text file '" + connection.Database() +
+                     "' (see the message above)");
     report.tables.push_back({fileName(connection.Database()), "TABLE", columnsOf(connection)});
     return report;
   }
@@ -65,8 +67,10 @@ std::string reportJson(const DataSourceReport& report) {
     for (size_t c = 0; c < table.columns.size(); ++c) {
       const auto& col = table.columns[c];
       json += (c ? ", " : "") + std::string("{\"name\": ") + jsonString(col.name) +
-              ", \"type\": " + std::to_string(col.type) + ", \"typeName\": " + jsonString(col.typeName) +
-              ", \"size\": " + std::to_string(col.size) + ", \"nullable\": " + (col.nullable ? "true" : "false") + "}";
+              ", \"type\": " + std::to_string(col.type) +
+              ", \"typeName\": " + jsonString(col.typeName) +
+              ", \"size\": " + std::to_string(col.size) +
+              ", \"nullable\": " + (col.nullable ? "true" : "false") + "}";
     }
     json += "]}";
   }
@@ -81,9 +85,11 @@ void printReport(std::ostream& out, const DataSourceReport& report) {
     size_t width = 6;
     for (const auto& c : table.columns) width = std::max(width, c.name.size());
     char line[64];
-    out << "  " << std::string("Column") << std::string(width - 6 + 2, ' ') << "Code  Type         Size  Nulls\n";
+    out << "  " << std::string("Column") << std::string(width - 6 + 2, ' ')
+        << "Code  Type         Size  Nulls\n";
     for (const auto& c : table.columns) {
-      std::snprintf(line, sizeof line, "%4d  %-11s %5d  %s", c.type, c.typeName.c_str(), c.size, c.nullable ? "yes" : "no");
+      std::snprintf(line, sizeof line, "%4d  %-11s %5d  %s", c.type, c.typeName.c_str(), c.size,
+                    c.nullable ? "yes" : "no");
       out << "  " << c.name << std::string(width - c.name.size() + 2, ' ') << line << "\n";
     }
   }

@@ -24,12 +24,14 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (command == "copy") return commandCopy(rest, out, err);
     if (command == "inspect") return commandInspect(rest, out, err);
     if (command == "wizard") return commandWizard(rest, out, err);
-    throw CliError("kpxwizard: unknown command '" + command + "'; the commands are copy, run, inspect and wizard (kpxwizard --help)");
+    throw CliError("kpxwizard: unknown command '" + command +
+                   "'; the commands are copy, run, inspect and wizard (kpxwizard --help)");
   } catch (const CliError& e) {
     err << e.what() << std::endl;
     return e.status();
   } catch (const AutomationError& e) {
-    err << "kpxwizard " << command << ": " << e.description() << " (error " << e.number() << ")" << std::endl;
+    err << "kpxwizard " << command << ": " << e.description() << " (error " << e.number() << ")"
+        << std::endl;
     return kExitFailure;
   } catch (const std::exception& e) {
     err << "kpxwizard " << command << ": " << e.what() << std::endl;

@@ -73,16 +73,19 @@ std::string fixedColumnNames(const std::string& line, const std::vector<int>& wi
 
 std::string parseDelimiter(const std::string& text) {
   std::string lower = text;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   if (lower == "tab" || lower == "\\t" || text == "\t") return "\t";
   if (text.size() == 1) return text;
-  throw CliError("kpxwizard: the delimiter '" + text + "' is not one character; use e.g. --delimiter ';' or --delimiter tab");
+  throw CliError("kpxwizard: the delimiter '" + text +
+                 "' is not one character; use e.g. --delimiter ';' or --delimiter tab");
 }
 
 std::string parseQualifier(const std::string& text) {
   if (text.empty() || text == "none") return "";
   if (text.size() == 1) return text;
-  throw CliError("kpxwizard: the qualifier '" + text + "' is not one character; use e.g. --qualifier \"'\" or --qualifier none");
+  throw CliError("kpxwizard: the qualifier '" + text +
+                 "' is not one character; use e.g. --qualifier \"'\" or --qualifier none");
 }
 
 std::vector<int> parseWidths(const std::string& text) {
@@ -90,9 +93,11 @@ std::vector<int> parseWidths(const std::string& text) {
   size_t start = 0;
   while (start <= text.size()) {
     size_t comma = text.find(',', start);
-    std::string part = trimmed(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-    bool digits = !part.empty() && part.size() <= 6 &&
-                  std::all_of(part.begin(), part.end(), [](unsigned char c) { return std::isdigit(c); });
+    std::string part =
+        trimmed(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    bool digits =
+        !part.empty() && part.size() <= 6 &&
+        std::all_of(part.begin(), part.end(), [](unsigned char c) { return std::isdigit(c); });
     if (!digits || std::stoi(part) == 0)
       throw CliError("kpxwizard: the width '" + part + "' in --fixed " + text +
                      " is not a positive number; give the widths as --fixed 10,20,5");
@@ -103,9 +108,9 @@ std::vector<int> parseWidths(const std::string& text) {
   return widths;
 }
 
-std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const FileKind& kind, int32_t mode,
-                                                  const TextLayout& layout, const std::string& table,
-                                                  int32_t tableType) {
+std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const FileKind& kind,
+                                                  int32_t mode, const TextLayout& layout,
+                                                  const std::string& table, int32_t tableType) {
   auto c = std::make_shared<clsConnection>();
   c->setProvider(kind.conType);
   c->setDatabase(path);

@@ -11,10 +11,10 @@
 namespace kpx::cli {
 
 struct TextLayout {
-  std::string delimiter;      // "" to guess (from the name, then the first line)
+  std::string delimiter;  // "" to guess (from the name, then the first line)
   std::string qualifier = "\"";
-  bool header = true;         // the first row holds the column names
-  std::vector<int> widths;    // fixed-width columns when not empty
+  bool header = true;       // the first row holds the column names
+  std::vector<int> widths;  // fixed-width columns when not empty
 };
 
 // The column delimiter given on the command line: one character, or "tab" / "\t".
@@ -29,8 +29,9 @@ std::vector<int> parseWidths(const std::string& text);
 // kpxDestination). Database kinds get `table` and `tableType`; text files take `layout`, read
 // their row delimiter from the file when it exists (CRLF otherwise) and, as a fixed-width
 // source, their column names from the first line (or Col001, Col002…).
-std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const FileKind& kind, int32_t mode,
-                                                  const TextLayout& layout, const std::string& table = {},
+std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const FileKind& kind,
+                                                  int32_t mode, const TextLayout& layout,
+                                                  const std::string& table = {},
                                                   int32_t tableType = kpxTypeTable);
 
 }  // namespace kpx::cli

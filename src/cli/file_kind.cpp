@@ -14,7 +14,8 @@ std::string lowerExtension(const std::string& path) {
   size_t dot = path.rfind('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
   std::string ext = path.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return ext;
 }
 
@@ -43,7 +44,8 @@ bool startsWith(const std::string& head, const std::string& prefix) {
 
 bool looksLikeHtml(const std::string& head) {
   std::string lower = head;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   size_t start = lower.find_first_not_of(" \t\r\n\xef\xbb\xbf");
   if (start == std::string::npos) return false;
   return lower.compare(start, 9, "<!doctype") == 0 || lower.compare(start, 5, "<html") == 0 ||
@@ -57,13 +59,15 @@ FileKind byContent(const std::string& head) {
     kind.conType = CONN_ACCESS;
     kind.sqlite = true;
   } else if (head.size() >= 19 && (head.compare(4, 15, "Standard Jet DB") == 0 ||
-                                    head.compare(4, 15, "Standard ACE DB") == 0)) {
+                                   head.compare(4, 15, "Standard ACE DB") == 0)) {
     kind.conType = CONN_ACCESS;
     kind.accessFile = true;
-  } else if (startsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") || startsWith(head, "PK\x03\x04")) {
+  } else if (startsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") ||
+             startsWith(head, "PK\x03\x04")) {
     kind.conType = CONN_EXCEL;
   } else if (head.size() >= 2 && static_cast<unsigned char>(head[1]) <= 0x08 &&
-             (head[0] == '\x09') && (head[1] == '\x00' || head[1] == '\x02' || head[1] == '\x04' || head[1] == '\x08')) {
+             (head[0] == '\x09') &&
+             (head[1] == '\x00' || head[1] == '\x02' || head[1] == '\x04' || head[1] == '\x08')) {
     kind.conType = CONN_EXCEL;  // a BOF record of BIFF 2 to 8 written without a compound file
   } else if (looksLikeHtml(head)) {
     kind.conType = CONN_HTML_SOURCE;
@@ -85,7 +89,8 @@ FileKind detectFileKind(const std::string& path) {
     // Plain text: trust the name when it names a text file, else call it delimited text
     // only when the name says nothing else.
     if (named.conType == CONN_TEXTFILE || named.conType == 0) {
-      named.conType = head.find('\0') == std::string::npos && !head.empty() ? CONN_TEXTFILE : named.conType;
+      named.conType =
+          head.find('\0') == std::string::npos && !head.empty() ? CONN_TEXTFILE : named.conType;
     }
     return named;
   }
@@ -96,15 +101,21 @@ FileKind detectFileKind(const std::string& path) {
 
 std::string describeKind(const FileKind& kind) {
   switch (kind.conType) {
-    case CONN_ACCESS: return kind.accessFile ? "Access database" : "SQLite database";
-    case CONN_SQLServer: return "SQL Server database";
+    case CONN_ACCESS:
+      return kind.accessFile ? "Access database" : "SQLite database";
+    case CONN_SQLServer:
+      return "SQL Server database";
     case CONN_EXCEL:
     case CONN_EXCEL3:
     case CONN_EXCEL4:
-    case CONN_EXCEL5: return "Excel workbook";
-    case CONN_TEXTFILE: return "text file";
-    case CONN_HTML_SOURCE: return "HTML page";
-    default: return "unknown kind";
+    case CONN_EXCEL5:
+      return "Excel workbook";
+    case CONN_TEXTFILE:
+      return "text file";
+    case CONN_HTML_SOURCE:
+      return "HTML page";
+    default:
+      return "unknown kind";
   }
 }
 

@@ -7,10 +7,10 @@
 namespace kpx::cli {
 
 struct FileKind {
-  int32_t conType = 0;         // enConnectionType; 0 when the kind cannot be told
-  bool sqlite = false;         // an ACCESS-kind file that is (or will be) a SQLite database
-  bool accessFile = false;     // a Microsoft Access .mdb/.accdb file (read-only here)
-  char defaultDelimiter = ','; // text files: tab for .tsv
+  int32_t conType = 0;          // enConnectionType; 0 when the kind cannot be told
+  bool sqlite = false;          // an ACCESS-kind file that is (or will be) a SQLite database
+  bool accessFile = false;      // a Microsoft Access .mdb/.accdb file (read-only here)
+  char defaultDelimiter = ',';  // text files: tab for .tsv
 };
 
 // The kind of `path`. An existing file is judged by its content first (SQLite header, Access

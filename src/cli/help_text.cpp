@@ -23,7 +23,8 @@ Examples:
 Exit status: 0 success, 1 some rows were rejected (see the error log), 2 failure.
 )";
 
-const char* const kRunHelp = R"(Usage: kpxwizard run CONFIG.ini [--yes|--no] [--lang it|en] [--log-dir DIR]
+const char* const kRunHelp =
+    R"(Usage: kpxwizard run CONFIG.ini [--yes|--no] [--lang it|en] [--log-dir DIR]
                      [--busy-timeout SECONDS]
 
 Loads a saved configuration (the layout the wizard's Save button writes), runs the transfer,
@@ -108,7 +109,8 @@ Examples:
   kpxwizard inspect examples/customers.ini
 )";
 
-const char* const kWizardHelp = R"(Usage: kpxwizard wizard [CONFIG.ini] [--lang it|en] [--log-dir DIR]
+const char* const kWizardHelp =
+    R"(Usage: kpxwizard wizard [CONFIG.ini] [--lang it|en] [--log-dir DIR]
 
 Opens the four-step wizard window (Source, Destination, Mapping, Execution), with the saved
 configuration loaded when one is given. The window needs a display; without one, run the

@@ -7,7 +7,9 @@ namespace {
 
 volatile sig_atomic_t g_signal = 0;
 
-extern "C" void onInterrupt(int signal) { g_signal = signal; }
+extern "C" void onInterrupt(int signal) {
+  g_signal = signal;
+}
 
 }  // namespace
 
@@ -27,7 +29,9 @@ InterruptHandlers::~InterruptHandlers() {
   sigaction(SIGTERM, &m_oldTerminate, nullptr);
 }
 
-int interruptingSignal() { return g_signal; }
+int interruptingSignal() {
+  return g_signal;
+}
 
 void InterruptionSink::OnQueryCancel(const std::string&, bool& cancel) {
   if (g_signal != 0) cancel = true;

@@ -13,10 +13,14 @@ size_t utf8Length(std::string_view s, size_t i) {
   size_t length;
   uint32_t min;
   if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2, min = 0x80;
-  else if (lead >= 0xE0 && lead <= 0xEF) length = 3, min = 0x800;
-  else if (lead >= 0xF0 && lead <= 0xF4) length = 4, min = 0x10000;
-  else return 0;
+  if (lead >= 0xC2 && lead <= 0xDF)
+    length = 2, min = 0x80;
+  else if (lead >= 0xE0 && lead <= 0xEF)
+    length = 3, min = 0x800;
+  else if (lead >= 0xF0 && lead <= 0xF4)
+    length = 4, min = 0x10000;
+  else
+    return 0;
   if (i + length > s.size()) return 0;
   uint32_t cp = lead & (0x7F >> length);
   for (size_t k = 1; k < length; ++k) {
@@ -34,12 +38,28 @@ std::string jsonString(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     const char c = text[i];
     switch (c) {
-      case '"': out += "\\\""; ++i; continue;
-      case '\\': out += "\\\\"; ++i; continue;
-      case '\n': out += "\\n"; ++i; continue;
-      case '\r': out += "\\r"; ++i; continue;
-      case '\t': out += "\\t"; ++i; continue;
-      default: break;
+      case '"':
+        out += "\\\"";
+        ++i;
+        continue;
+      case '\\':
+        out += "\\\\";
+        ++i;
+        continue;
+      case '\n':
+        out += "\\n";
+        ++i;
+        continue;
+      case '\r':
+        out += "\\r";
+        ++i;
+        continue;
+      case '\t':
+        out += "\\t";
+        ++i;
+        continue;
+      default:
+        break;
     }
     if (static_cast<unsigned char>(c) < 0x20) {
       char escaped[8];

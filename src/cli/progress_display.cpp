@@ -15,7 +15,8 @@ std::string ProgressDisplay::formatElapsed(double seconds) {
   auto total = static_cast<long long>(seconds < 0 ? 0 : seconds);
   char text[32];
   if (total >= 3600)
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60, total % 60);
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60,
+                  total % 60);
   else
     std::snprintf(text, sizeof text, "%02lld:%02lld", total / 60, total % 60);
   return text;
@@ -31,7 +32,8 @@ std::string ProgressDisplay::progressText(int64_t rows, int32_t percent, double 
   }
   const double rate = seconds > 0 ? static_cast<double>(rows) / seconds : 0;
   char numbers[96];
-  std::snprintf(numbers, sizeof numbers, "%lld rows copied, %.0f rows/s, ", static_cast<long long>(rows), rate);
+  std::snprintf(numbers, sizeof numbers, "%lld rows copied, %.0f rows/s, ",
+                static_cast<long long>(rows), rate);
   return text + numbers + formatElapsed(seconds) + " elapsed";
 }
 

@@ -21,9 +21,11 @@ void Session::waitForLockedDatabases(const ParsedArguments& args) {
   int seconds = 10;
   if (args.hasValue("--busy-timeout")) {
     const std::string text = args.value("--busy-timeout");
-    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
-      throw CliError("kpxwizard: --busy-timeout takes a whole number of seconds, as in --busy-timeout 30; '" + text +
-                     "' is not one");
+    if (text.empty() || text.size() > 6 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+      throw CliError(
+          "kpxwizard: --busy-timeout takes a whole number of seconds, as in --busy-timeout 30; '" +
+          text + "' is not one");
     seconds = std::stoi(text);
   }
   auto& settings = data::busyWaitSettings();
@@ -31,34 +33,43 @@ void Session::waitForLockedDatabases(const ParsedArguments& args) {
   settings.onWait = [this](const data::BusyWait& wait) {
     m_display->breakLine();
     m_err << "kpxwizard: waiting for the database '" << wait.database << "', locked by "
-          << (wait.holder > 0 ? "process " + std::to_string(wait.holder) : std::string("another program")) << " ("
-          << static_cast<int>(wait.waitedSeconds) << " of " << static_cast<int>(wait.limitSeconds)
-          << " s, --busy-timeout)" << std::endl;
+          << (wait.holder > 0 ? "process " + std::to_string(wait.holder)
+                              : std::string("another program"))
+          << " (" << static_cast<int>(wait.waitedSeconds) << " of "
+          << static_cast<int>(wait.limitSeconds) << " s, --busy-timeout)" << std::endl;
     return interruptingSignal() == 0;
   };
 }
 
-bool standardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
+bool standardOutputIsTerminal() {
+  return ::isatty(STDOUT_FILENO) == 1;
+}
 
 Session::Session(std::ostream& out, std::ostream& err, const ParsedArguments& args)
     : m_out(out),
       m_err(err),
       m_display(std::make_shared<ProgressDisplay>(out, standardOutputIsTerminal())),
-      m_sink(std::make_shared<ConsoleMessageSink>(err, args.has("--yes"), [d = m_display.get()] { d->breakLine(); })),
+      m_sink(std::make_shared<ConsoleMessageSink>(err, args.has("--yes"),
+                                                  [d = m_display.get()] { d->breakLine(); })),
       m_installed(m_sink) {
-  if (args.has("--yes") && args.has("--no")) throw CliError("kpxwizard: give either --yes or --no, not both");
+  if (args.has("--yes") && args.has("--no"))
+    throw CliError("kpxwizard: give either --yes or --no, not both");
   m_wizard = cKPXWizard::create();
   if (args.hasValue("--lang")) {
     const std::string lang = args.value("--lang");
-    if (lang == "it") m_wizard->setLanguage(kpxLanguageItalian);
-    else if (lang == "en") m_wizard->setLanguage(kpxLanguageEnglish);
-    else throw CliError("kpxwizard: unknown language '" + lang + "'; use --lang it or --lang en");
+    if (lang == "it")
+      m_wizard->setLanguage(kpxLanguageItalian);
+    else if (lang == "en")
+      m_wizard->setLanguage(kpxLanguageEnglish);
+    else
+      throw CliError("kpxwizard: unknown language '" + lang + "'; use --lang it or --lang en");
   }
   if (args.hasValue("--log-dir")) {
     const std::string dir = args.value("--log-dir");
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec))
-      throw CliError("kpxwizard: the log folder '" + dir + "' does not exist; create it or choose another --log-dir");
+      throw CliError("kpxwizard: the log folder '" + dir +
+                     "' does not exist; create it or choose another --log-dir");
     m_wizard->setLogFilePath(dir);
   }
   m_cookie = m_wizard->advise(m_display);
@@ -76,7 +87,8 @@ Session::~Session() {
 std::string Session::reasonShown() const {
   // An error report ends with the description; its first lines are already on the screen.
   std::string text = m_sink->lastProblem();
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+    text.pop_back();
   const size_t lineStart = text.find_last_of('\n');
   return lineStart == std::string::npos ? text : text.substr(lineStart + 1);
 }

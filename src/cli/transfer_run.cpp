@@ -47,22 +47,28 @@ int runTransfer(Session& session) {
   out << "Rows read:     " << summary.written + summary.rejected << "\n"
       << "Rows written:  " << summary.written << "\n"
       << "Rows rejected: " << summary.rejected << "\n"
-      << "Time:          " << ProgressDisplay::formatElapsed(summary.seconds) << " (" << seconds << ")\n"
-      << "Error log:     " << summary.errorLog << (summary.rejected > 0 ? "" : " (no rows rejected)") << std::endl;
+      << "Time:          " << ProgressDisplay::formatElapsed(summary.seconds) << " (" << seconds
+      << ")\n"
+      << "Error log:     " << summary.errorLog
+      << (summary.rejected > 0 ? "" : " (no rows rejected)") << std::endl;
 
   if (const int signal = interruptingSignal(); signal != 0 && !summary.completed) {
-    session.err() << "kpxwizard: stopped by " << (signal == SIGINT ? "Ctrl-C" : signal == SIGTERM ? "SIGTERM" : "a signal")
+    session.err() << "kpxwizard: stopped by "
+                  << (signal == SIGINT    ? "Ctrl-C"
+                      : signal == SIGTERM ? "SIGTERM"
+                                          : "a signal")
                   << "; the destination is left as it was" << std::endl;
     return 128 + signal;
   }
   if (!summary.completed) {
     const std::string reason = session.reasonShown();
-    session.err() << "kpxwizard: the transfer failed" << (reason.empty() ? "" : ": " + reason) << std::endl;
+    session.err() << "kpxwizard: the transfer failed" << (reason.empty() ? "" : ": " + reason)
+                  << std::endl;
     return kExitFailure;
   }
   if (summary.rejected > 0) {
-    session.err() << "kpxwizard: " << summary.rejected << " row(s) were rejected; they are listed in "
-                  << summary.errorLog << std::endl;
+    session.err() << "kpxwizard: " << summary.rejected
+                  << " row(s) were rejected; they are listed in " << summary.errorLog << std::endl;
     return kExitRowsRejected;
   }
   return kExitSuccess;

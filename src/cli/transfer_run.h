@@ -14,7 +14,6 @@ struct TransferSummary {
   std::string errorLog;
 };
 
-
 // Executes the session's wizard and prints the summary to the session's output. Returns the
 // exit status: 0 all rows written, 1 rows were rejected, 2 the run failed (with the reason).
 int runTransfer(Session& session);

@@ -20,10 +20,13 @@ using modINIApi::WriteINIKey;
 constexpr const char* kTransformations = "TRANSFORMATIONS";
 constexpr const char* kTransformationKey = "TRANSFORMATION";
 
-std::string booleanText(bool value) { return value ? "True" : "False"; }
+std::string booleanText(bool value) {
+  return value ? "True" : "False";
+}
 
 // The name of the first column of `columns`; a missing one is an error naming `what`.
-std::string firstColumnName(const clsColumns& columns, const clsTransformation& t, const char* what) {
+std::string firstColumnName(const clsColumns& columns, const clsTransformation& t,
+                            const char* what) {
   if (columns.Count() < 1)
     throw AutomationError(kErrItemNotFound, "kpxwizard",
                           "The transformation " + t.Name() + " has no " + what + " column to save");
@@ -32,8 +35,9 @@ std::string firstColumnName(const clsColumns& columns, const clsTransformation& 
 
 std::shared_ptr<clsConnection> required(std::shared_ptr<clsConnection> c, const char* role) {
   if (!c)
-    throw AutomationError(91, "kpxwizard",
-                          std::string("Object variable not set: the wizard has no ") + role + " connection");
+    throw AutomationError(
+        91, "kpxwizard",
+        std::string("Object variable not set: the wizard has no ") + role + " connection");
   return c;
 }
 
@@ -77,19 +81,22 @@ void writeSection(const std::string& file, const char* section,
 bool destinationTableKept(clsConnection& dest) {
   if (dest.ConType() == CONN_TEXTFILE || dest.Database().empty()) return true;
   modDatabase::OpenDatabase(dest);
-  return modDatabase::TableExists(dest.TableName()) || modDatabase::TableExists(dest.TableName() + "$") ||
-         dest.CreatedDestinationTable();
+  return modDatabase::TableExists(dest.TableName()) ||
+         modDatabase::TableExists(dest.TableName() + "$") || dest.CreatedDestinationTable();
 }
 
 // The message that refuses to save `t`, or 0 when it can be saved.
 int32_t separatorMessage(const clsTransformation& t) {
-  auto holds = [](const std::string& text) { return text.find(kFieldSeparator) != std::string::npos; };
+  auto holds = [](const std::string& text) {
+    return text.find(kFieldSeparator) != std::string::npos;
+  };
   if (t.TransformationType() == kpxCopyColumn) {
     if (holds(t.ConstantValue()) || holds(firstColumnName(*t.SourceFields(), t, "source")) ||
         holds(firstColumnName(*t.DestinationFields(), t, "destination")))
       return 544;
   } else if (t.TransformationType() == kpxConstantColumn) {
-    if (holds(t.ConstantValue()) || holds(firstColumnName(*t.DestinationFields(), t, "destination")))
+    if (holds(t.ConstantValue()) ||
+        holds(firstColumnName(*t.DestinationFields(), t, "destination")))
       return 543;
   }
   return 0;
@@ -114,7 +121,8 @@ bool isFile(const std::string& path) {
 }
 
 // Loads one connection section and checks that its file is still there (message `missing`).
-bool loadConnection(clsConnection& c, const char* section, const std::string& file, int32_t missing) {
+bool loadConnection(clsConnection& c, const char* section, const std::string& file,
+                    int32_t missing) {
   std::string keys = ReadINISectionKeys(file, section);
   if (!keys.empty()) LetPropertyClass(c, section, keys, file);
   if (c.Database().empty()) return true;
@@ -141,8 +149,8 @@ bool saveConfiguration(cKPXWizard& wizard, const std::string& file) {
   WriteINIKey(file, "EXIT", "AskCloseConfirmation", booleanText(wizard.AskCloseConfirmation()));
   WriteINIKey(file, "EXIT", "AutoCloseWizard", booleanText(wizard.AutoCloseWizard()));
   writeSection(file, "SOURCE",
-               connectionKeys(*src, src->TableName(), std::to_string(src->TableType()), "LockSource",
-                              wizard.LockSource()));
+               connectionKeys(*src, src->TableName(), std::to_string(src->TableType()),
+                              "LockSource", wizard.LockSource()));
   const bool kept = destinationTableKept(*dest);
   writeSection(file, "DESTINATION",
                connectionKeys(*dest, kept ? dest->TableName() : "",
@@ -176,7 +184,8 @@ bool loadConfiguration(cKPXWizard& wizard, const std::string& file) {
     if (!ReadINISectionKeys(file, "LANGUAGE").empty())
       wizard.setLanguage(vb::CLng(ReadINIKey(file, "LANGUAGE", "Language", "")));
     if (!ReadINISectionKeys(file, "EXIT").empty()) {
-      wizard.setAskCloseConfirmation(vb::CBool(ReadINIKey(file, "EXIT", "AskCloseConfirmation", "")));
+      wizard.setAskCloseConfirmation(
+          vb::CBool(ReadINIKey(file, "EXIT", "AskCloseConfirmation", "")));
       wizard.setAutoCloseWizard(vb::CBool(ReadINIKey(file, "EXIT", "AutoCloseWizard", "")));
     }
     if (!loadConnection(*required(wizard.Source(), "Source"), "SOURCE", file, 541)) return false;
@@ -215,11 +224,13 @@ bool loadTransformations(cKPXWizard& wizard, const std::string& file) {
     auto& transformations = *wizard.Transformations();
     auto sourceColumns = required(wizard.Source(), "Source")->Columns();
     auto destinationColumns = required(wizard.Destination(), "Destination")->Columns();
-    const std::vector<std::string> names = vb::Split(ReadINISectionKeys(file, kTransformations), std::string(1, '\0'));
+    const std::vector<std::string> names =
+        vb::Split(ReadINISectionKeys(file, kTransformations), std::string(1, '\0'));
     // The list ends with a NUL, so its last piece is empty and is no name.
     const int32_t count = names.empty() ? 0 : static_cast<int32_t>(names.size()) - 1;
     for (int32_t i = 1; i <= count; ++i) {
-      std::string value = ReadINIKey(file, kTransformations, kTransformationKey + std::to_string(i), "");
+      std::string value =
+          ReadINIKey(file, kTransformations, kTransformationKey + std::to_string(i), "");
       std::vector<std::string> fields = vb::Split(value, kFieldSeparator);
       if (fields.size() != 6) continue;
       auto t = transformations.Add(fields[1]);

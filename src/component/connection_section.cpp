@@ -11,10 +11,13 @@ void LetPropertyClass(clsConnection& connection, const std::string& Section,
   const bool source = Section == "SOURCE";
   if ((!source && Section != "DESTINATION") || strSectionKeys.empty()) return;
   auto wizard = oWizard();
-  std::shared_ptr<clsConnection> role = !wizard ? nullptr : source ? wizard->Source() : wizard->Destination();
+  std::shared_ptr<clsConnection> role = !wizard  ? nullptr
+                                        : source ? wizard->Source()
+                                                 : wizard->Destination();
   if (!role)
-    throw AutomationError(91, "kpxwizard",
-                          "Object variable not set: no wizard connection to load section [" + Section + "] into");
+    throw AutomationError(
+        91, "kpxwizard",
+        "Object variable not set: no wizard connection to load section [" + Section + "] into");
 
   auto read = [&](const char* key, const std::string& fallback = "") {
     return modINIApi::ReadINIKey(strFileIni, Section, key, fallback);
@@ -25,7 +28,8 @@ void LetPropertyClass(clsConnection& connection, const std::string& Section,
       return convert(read(key, fallback));
     } catch (const AutomationError& e) {
       throw AutomationError(e.number(), e.source(),
-                            e.description() + " (key " + key + " of section [" + Section + "] in " + strFileIni + ")");
+                            e.description() + " (key " + key + " of section [" + Section + "] in " +
+                                strFileIni + ")");
     }
   };
   auto number = [](const std::string& v) { return vb::CLng(v); };

@@ -30,7 +30,9 @@ std::string loadWindowLibrary() {
 
 }  // namespace
 
-void registerWizardWindow(WizardWindowRunner runner) { windowRunner() = std::move(runner); }
+void registerWizardWindow(WizardWindowRunner runner) {
+  windowRunner() = std::move(runner);
+}
 
 std::shared_ptr<cKPXWizard> cKPXWizard::create() {
   std::shared_ptr<cKPXWizard> wizard(new cKPXWizard());

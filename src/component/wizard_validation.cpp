@@ -19,7 +19,8 @@ bool refuse(int32_t message) {
 
 void cKPXWizard::setSource(std::shared_ptr<clsConnection> connection) {
   m_source.reset();
-  if (!connection) throw AutomationError(kErrItemNotFound, m_appName, "Parametri Connessione Non Corretti");
+  if (!connection)
+    throw AutomationError(kErrItemNotFound, m_appName, "Parametri Connessione Non Corretti");
   connection->setMode(kpxSource);
   connection->setCreatedDestinationTable(false);
   if (!ControlConnection(*connection))
@@ -32,7 +33,8 @@ void cKPXWizard::setSource(std::shared_ptr<clsConnection> connection) {
 
 void cKPXWizard::setDestination(std::shared_ptr<clsConnection> connection) {
   m_destination.reset();
-  if (!connection) throw AutomationError(kErrItemNotFound, m_appName, "Parametri Connessione Non Corretti");
+  if (!connection)
+    throw AutomationError(kErrItemNotFound, m_appName, "Parametri Connessione Non Corretti");
   if (connection->CreatedDestinationTable() && (!m_source || m_source->Database().empty()))
     throw AutomationError(
         kErrConnectionNotSet, m_appName,
@@ -41,14 +43,17 @@ void cKPXWizard::setDestination(std::shared_ptr<clsConnection> connection) {
   if (!ControlConnection(*connection))
     throw AutomationError(kErrItemNotFound, m_appName, "Parametri Connessione Non Corretti");
   m_destination = connection;
-  if (m_source && !m_source->Database().empty() &&
-      m_source->Database() == connection->Database())
+  if (m_source && !m_source->Database().empty() && m_source->Database() == connection->Database())
     throw AutomationError(kErrSameConnections, m_appName, "Attenzione:connessioni uguali !");
 }
 
-bool cKPXWizard::ControlConnection(clsConnection& c) { return checkConnection(c, 502); }
+bool cKPXWizard::ControlConnection(clsConnection& c) {
+  return checkConnection(c, 502);
+}
 
-bool cKPXWizard::ControlConnectionInFileINI(clsConnection& c) { return checkConnection(c, 540); }
+bool cKPXWizard::ControlConnectionInFileINI(clsConnection& c) {
+  return checkConnection(c, 540);
+}
 
 bool cKPXWizard::checkConnection(clsConnection& c, int32_t missingTableMessage) {
   int32_t kind = c.ConType();
@@ -63,7 +68,8 @@ bool cKPXWizard::checkConnection(clsConnection& c, int32_t missingTableMessage) 
       modMain::ClearPreview();
       int16_t found = -2;
       try {
-        found = modMain::CreatePreview(c.Database(), std::to_string(c.RowDelimiter()), c.FirstRow());
+        found =
+            modMain::CreatePreview(c.Database(), std::to_string(c.RowDelimiter()), c.FirstRow());
       } catch (const AutomationError&) {
         // A text file that cannot be read is refused with the same message as one whose
         // rows cannot be told apart.

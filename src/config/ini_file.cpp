@@ -4,8 +4,8 @@
 #include <iterator>
 #include <system_error>
 
-#include "kpxwizard/keyed_collection.h"
 #include "data/text/text_decoding.h"
+#include "kpxwizard/keyed_collection.h"
 
 namespace kpx {
 namespace {
@@ -41,7 +41,9 @@ std::optional<Entry> entryOf(std::string_view line) {
   return Entry{trimBlanks(t.substr(0, eq)), trimBlanks(t.substr(eq + 1))};
 }
 
-bool sameName(std::string_view a, std::string_view b) { return foldCase(a) == foldCase(b); }
+bool sameName(std::string_view a, std::string_view b) {
+  return foldCase(a) == foldCase(b);
+}
 
 // The whole file as UTF-8, whatever of the known encodings it is in.
 std::string decodeWhole(std::string_view bytes) {
@@ -130,7 +132,9 @@ std::vector<std::string> IniFile::keys(std::string_view section) const {
   return names;
 }
 
-bool IniFile::hasSection(std::string_view section) const { return findSection(section).has_value(); }
+bool IniFile::hasSection(std::string_view section) const {
+  return findSection(section).has_value();
+}
 
 void IniFile::setValue(std::string_view section, std::string_view key, std::string_view value) {
   std::string line = std::string(trimBlanks(firstLine(key))) + "=" + std::string(firstLine(value));

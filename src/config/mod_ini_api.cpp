@@ -49,9 +49,9 @@ std::string ReadINISectionKeys(const std::string& file, const std::string& secti
 void DeleteSection(const std::string& file, const std::string& section) {
   if (!fileExists(file)) {
     // Shown directly, with its fixed English title, whatever the wizard's language.
-    currentMessageSink()->show("File Not Found: " + file +
-                                   "\r\nPlease refer To code in Function 'DeleteSection'",
-                               vbExclamation, "INI File Not Found");
+    currentMessageSink()->show(
+        "File Not Found: " + file + "\r\nPlease refer To code in Function 'DeleteSection'",
+        vbExclamation, "INI File Not Found");
     return;
   }
   IniFile ini = IniFile::load(file);

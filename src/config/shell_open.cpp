@@ -39,12 +39,16 @@ constexpr const char* kOpenScript =
 // 4 the open failed; 127 when xdg-open itself is missing.
 int32_t answerOfExitStatus(int status) {
   switch (status) {
-    case 0: return kStarted;
-    case 2: return kFileNotFound;
+    case 0:
+      return kStarted;
+    case 2:
+      return kFileNotFound;
     case 3:
     case 4:
-    case 127: return kNoAssociation;
-    default: return kUnknown;
+    case 127:
+      return kNoAssociation;
+    default:
+      return kUnknown;
   }
 }
 
@@ -73,19 +77,32 @@ void setShellLauncher(ShellLauncher launcher) {
 
 std::string ShellErrorText(int32_t answer) {
   switch (answer) {
-    case 2: return "File not found.";
-    case 3: return "Path not found.";
-    case 5: return "Access denied.";
-    case 8: return "Out of memory.";
-    case 11: return "Invalid EXE file or error in EXE image.";
-    case 26: return "A sharing violation occurred.";
-    case 27: return "Incomplete or invalid file association.";
-    case 28: return "DDE Time out.";
-    case 29: return "DDE transaction failed.";
-    case 30: return "DDE busy.";
-    case 31: return "No association for file extension.";
-    case 32: return "DLL not found.";
-    default: return "Unknown error.";
+    case 2:
+      return "File not found.";
+    case 3:
+      return "Path not found.";
+    case 5:
+      return "Access denied.";
+    case 8:
+      return "Out of memory.";
+    case 11:
+      return "Invalid EXE file or error in EXE image.";
+    case 26:
+      return "A sharing violation occurred.";
+    case 27:
+      return "Incomplete or invalid file association.";
+    case 28:
+      return "DDE Time out.";
+    case 29:
+      return "DDE transaction failed.";
+    case 30:
+      return "DDE busy.";
+    case 31:
+      return "No association for file extension.";
+    case 32:
+      return "DLL not found.";
+    default:
+      return "Unknown error.";
   }
 }
 

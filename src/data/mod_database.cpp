@@ -22,14 +22,17 @@ data::DataSource& catalog() {
 }
 
 // The catalog entry whose name equals `name` without regard to case.
-const data::TableInfo* findTable(const std::vector<data::TableInfo>& tables, std::string_view name) {
+const data::TableInfo* findTable(const std::vector<data::TableInfo>& tables,
+                                 std::string_view name) {
   std::string wanted = foldCase(name);
   for (const auto& t : tables)
     if (foldCase(t.name) == wanted) return &t;
   return nullptr;
 }
 
-void showExclamation(int32_t message) { ShowMessage(GetResText(message), vbExclamation); }
+void showExclamation(int32_t message) {
+  ShowMessage(GetResText(message), vbExclamation);
+}
 
 // Adds one column; false (after message 550) when the name is already there.
 bool addColumn(clsConnection& conn, const data::ColumnInfo& info) {
@@ -52,7 +55,9 @@ State& state() {
   return s;
 }
 
-void resetState() { state() = State(); }
+void resetState() {
+  state() = State();
+}
 
 void CreaDataBase(const std::string& path) {
   try {
@@ -266,7 +271,8 @@ bool GetFileExtension(const std::string& fileName, std::string& extension) {
 int16_t CountOccurrences(std::string_view text, std::string_view part) {
   if (part.empty()) return 0;
   int16_t count = 0;
-  for (size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + part.size()))
+  for (size_t at = text.find(part); at != std::string_view::npos;
+       at = text.find(part, at + part.size()))
     ++count;
   return count;
 }
@@ -277,7 +283,9 @@ std::string ExtractTextQualifier(std::string_view name, std::string_view qualifi
   return vb::RTrim(vb::Left(rest, std::max<int64_t>(vb::Len(rest) - q, 0)));
 }
 
-bool AttributesToNullable(int32_t attributes) { return !(attributes == 0 || attributes == 1); }
+bool AttributesToNullable(int32_t attributes) {
+  return !(attributes == 0 || attributes == 1);
+}
 
 bool AttributesToNullable(std::string_view attributes) {
   if (attributes == "0" || attributes == "1" || attributes == "NOT NULL") return false;
@@ -294,7 +302,8 @@ void ClearSourceColumns() {
 }
 
 void ClearDestinationColumns() {
-  if (auto wizard = oWizard(); wizard && wizard->Destination()) ClearColumns(*wizard->Destination());
+  if (auto wizard = oWizard(); wizard && wizard->Destination())
+    ClearColumns(*wizard->Destination());
 }
 
 }  // namespace kpx::modDatabase

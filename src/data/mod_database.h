@@ -2,13 +2,13 @@
 // views, answers whether a table or column exists, and fills a connection's Columns with
 // name, type code, size and nullability.
 #pragma once
-#include "kpxwizard/export.h"
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+#include "kpxwizard/export.h"
 
 #include "kpxwizard/connection.h"
 
@@ -71,7 +71,6 @@ bool AttributesToNullable(std::string_view attributes);
 void ClearSourceColumns();
 void ClearDestinationColumns();
 KPX_WINDOWS_API void ClearColumns(clsConnection& conn);
-
 
 // --- Column type mapping (ADO data type codes to type names) ---
 

@@ -4,12 +4,12 @@
 // The query analysis does not parse SQL: it takes a SELECT text apart with a few word and
 // keyword searches, enough to learn the table it reads and the columns it selects.
 #pragma once
-#include "kpxwizard/export.h"
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+#include "kpxwizard/export.h"
 
 #include "kpxwizard/connection.h"
 #include "model/row_delimiters.h"
@@ -83,7 +83,8 @@ KPX_WINDOWS_API void ClearPreview();
 // delimiter does not occur (also for an empty file). A file that cannot be read throws
 // AutomationError (53 for a missing file, 75 otherwise) naming the file; a flag below -1
 // throws AutomationError 9.
-KPX_WINDOWS_API int16_t CreatePreview(const std::string& path, std::string_view delimiter, int16_t firstRowFlag);
+KPX_WINDOWS_API int16_t CreatePreview(const std::string& path, std::string_view delimiter,
+                                      int16_t firstRowFlag);
 
 // Prepares a transfer into a new destination table: describes it in arrDestinationStructure
 // from the source's columns (read again unless the source is a text file), names it (the

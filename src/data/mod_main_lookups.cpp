@@ -7,15 +7,24 @@ namespace kpx::modMain {
 std::string NameConnection(int32_t kind) {
   try {
     switch (kind) {
-      case 1: return "ACCESS";
-      case 2: return "SQL SERVER";
-      case 3: return "EXCEL 97-2000";
-      case 4: return "TEXT FILE";
-      case 5: return "HTML SOURCE";
-      case 8: return "EXCEL 3.0";
-      case 9: return "EXCEL 4.0";
-      case 10: return "EXCEL 5.0";
-      default: return {};
+      case 1:
+        return "ACCESS";
+      case 2:
+        return "SQL SERVER";
+      case 3:
+        return "EXCEL 97-2000";
+      case 4:
+        return "TEXT FILE";
+      case 5:
+        return "HTML SOURCE";
+      case 8:
+        return "EXCEL 3.0";
+      case 9:
+        return "EXCEL 4.0";
+      case 10:
+        return "EXCEL 5.0";
+      default:
+        return {};
     }
   } catch (...) {
     ShowProcedureError("modMain", "NameConnection");

@@ -44,7 +44,9 @@ class PhysicalLineReader {
     fill();
     m_encoding = data::detectTextEncoding(std::string_view(m_buffer));
     m_pos = data::byteOrderMarkLength(m_encoding);
-    m_unit = m_encoding == data::TextEncoding::Utf16LE || m_encoding == data::TextEncoding::Utf16BE ? 2 : 1;
+    m_unit = m_encoding == data::TextEncoding::Utf16LE || m_encoding == data::TextEncoding::Utf16BE
+                 ? 2
+                 : 1;
   }
 
   data::TextEncoding encoding() const { return m_encoding; }
@@ -99,8 +101,10 @@ class PhysicalLineReader {
 
   char16_t unitAt(size_t i) const {
     auto byte = [&](size_t k) { return static_cast<unsigned char>(m_buffer[k]); };
-    if (m_encoding == data::TextEncoding::Utf16LE) return static_cast<char16_t>(byte(i) | byte(i + 1) << 8);
-    if (m_encoding == data::TextEncoding::Utf16BE) return static_cast<char16_t>(byte(i) << 8 | byte(i + 1));
+    if (m_encoding == data::TextEncoding::Utf16LE)
+      return static_cast<char16_t>(byte(i) | byte(i + 1) << 8);
+    if (m_encoding == data::TextEncoding::Utf16BE)
+      return static_cast<char16_t>(byte(i) << 8 | byte(i + 1));
     return byte(i);
   }
 

@@ -22,7 +22,8 @@ void buildSelectedFields(std::string_view selectList) {
   });
   std::vector<std::string> fields;
   fields.reserve(pieces.size());
-  for (const std::string& piece : pieces) fields.push_back(RemoveBrackets(vb::UCase(vb::Trim(piece))));
+  for (const std::string& piece : pieces)
+    fields.push_back(RemoveBrackets(vb::UCase(vb::Trim(piece))));
   state().colSelectedFields = std::move(fields);
 }
 
@@ -67,7 +68,8 @@ std::string analyseLongForm(const std::string& q, const std::vector<std::string>
   }
   if (selectAt < 0 || fromAt < 0) return {};
   std::string list;
-  for (std::ptrdiff_t i = selectAt + 1; i < fromAt; ++i) list += words[static_cast<size_t>(i)] + " ";
+  for (std::ptrdiff_t i = selectAt + 1; i < fromAt; ++i)
+    list += words[static_cast<size_t>(i)] + " ";
   list = vb::Trim(list);
   if (list.empty()) return {};
   buildSelectedFields(list);
@@ -86,7 +88,9 @@ State& state() {
   return instance;
 }
 
-void resetState() { state() = State{}; }
+void resetState() {
+  state() = State{};
+}
 
 SelectQuery AnalyseSelect(std::string_view query) {
   std::string table = ExtractNameFields(query);

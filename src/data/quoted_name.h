@@ -11,7 +11,8 @@ inline std::string QuoteName(const std::string& name, const char* open, const ch
   const std::string closing = close;
   std::string out = open;
   size_t from = 0;
-  for (size_t at; !closing.empty() && (at = name.find(closing, from)) != std::string::npos; from = at + closing.size()) {
+  for (size_t at; !closing.empty() && (at = name.find(closing, from)) != std::string::npos;
+       from = at + closing.size()) {
     out.append(name, from, at - from);
     out += closing;
     out += closing;

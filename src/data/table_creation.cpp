@@ -18,7 +18,9 @@ constexpr const char* kCrLf = "\r\n";
 // connection refused by its put).
 std::shared_ptr<clsConnection> wizardConnection(int32_t role) {
   auto wizard = oWizard();
-  auto connection = !wizard ? nullptr : role == kpxSource ? wizard->Source() : wizard->Destination();
+  auto connection = !wizard             ? nullptr
+                    : role == kpxSource ? wizard->Source()
+                                        : wizard->Destination();
   if (!connection)
     throw AutomationError(91, "kpxwizard",
                           std::string("Object variable not set: the wizard has no ") +
@@ -28,9 +30,9 @@ std::shared_ptr<clsConnection> wizardConnection(int32_t role) {
 
 // How the statement is written for one kind of destination.
 struct ScriptForm {
-  const char* open;    // before a name
-  const char* close;   // after a name
-  bool nullClauses;    // whether columns carry NULL / NOT NULL
+  const char* open;   // before a name
+  const char* close;  // after a name
+  bool nullClauses;   // whether columns carry NULL / NOT NULL
 };
 
 ScriptForm scriptFormOf(int32_t kind) {
@@ -53,7 +55,8 @@ void GenerateStructureArray(const clsConnection& dest) {
       StructureRow& r = structure[row++];
       r[0] = column->Name();
       r[1] = sqlServer ? SqlServerTypeName(column->DataType()) : JetTypeName(column->DataType());
-      r[2] = (r[1] == "text" || r[1] == "Bit" || r[1] == "ntext") ? "0" : std::to_string(column->Size());
+      r[2] = (r[1] == "text" || r[1] == "Bit" || r[1] == "ntext") ? "0"
+                                                                  : std::to_string(column->Size());
       r[3] = NullClause(column->Nullable());
     }
   } catch (...) {
@@ -71,7 +74,7 @@ StructureArray GenerateStructureArrayTextFile(const clsConnection& conn) {
       r[1] = TextTypeName(column->DataType());
       // The width is a 16-bit value: a long text or binary column does not fit.
       int16_t size = vb::toInt16(column->Size(), "the size " + std::to_string(column->Size()) +
-                                                      " of the text-file column " + column->Name());
+                                                     " of the text-file column " + column->Name());
       r[2] = std::to_string(TextTypeSize(column->DataType(), size));
       r[3] = "NULL";
     }
@@ -107,7 +110,8 @@ std::string GenerateScriptCreate(const StructureArray& arr) {
   try {
     auto destination = wizardConnection(kpxDestination);
     const ScriptForm form = scriptFormOf(destination->ConType());
-    script = std::string("CREATE TABLE ") + QuoteName(destination->TableName(), form.open, form.close) + " (" + kCrLf;
+    script = std::string("CREATE TABLE ") +
+             QuoteName(destination->TableName(), form.open, form.close) + " (" + kCrLf;
     for (size_t i = 0; i < arr.size(); ++i) {
       const StructureRow& r = arr[i];
       script += QuoteName(r[0], form.open, form.close) + " " + r[1] + SizeClause(r[2]);
@@ -127,7 +131,8 @@ namespace kpx::modMain {
 PreparedTable ProcessCreate(clsConnection& src, clsConnection& dest) {
   try {
     auto wizard = oWizard();
-    if (!wizard) throw AutomationError(91, "kpxwizard", "Object variable not set: no wizard object exists");
+    if (!wizard)
+      throw AutomationError(91, "kpxwizard", "Object variable not set: no wizard object exists");
     auto& structure = modDatabase::state().arrDestinationStructure;
     if (src.ConType() == CONN_TEXTFILE) {
       structure = modDatabase::GenerateStructureArrayTextFile(src);

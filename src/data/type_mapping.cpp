@@ -62,11 +62,17 @@ const TypeNames& namesOf(int32_t code) {
 
 }  // namespace
 
-std::string JetTypeName(int32_t code) { return namesOf(code).jet; }
+std::string JetTypeName(int32_t code) {
+  return namesOf(code).jet;
+}
 
-std::string SqlServerTypeName(int32_t code) { return namesOf(code).sqlServer; }
+std::string SqlServerTypeName(int32_t code) {
+  return namesOf(code).sqlServer;
+}
 
-std::string TextTypeName(int32_t code) { return namesOf(code).text; }
+std::string TextTypeName(int32_t code) {
+  return namesOf(code).text;
+}
 
 int32_t TextTypeSize(int32_t code, int32_t columnSize) {
   int32_t width = namesOf(code).textWidth;
@@ -81,9 +87,13 @@ int16_t TypeCodeFromName(std::string_view name) {
   return 0;
 }
 
-std::string NullClause(bool nullable) { return nullable ? "NULL" : "NOT NULL"; }
+std::string NullClause(bool nullable) {
+  return nullable ? "NULL" : "NOT NULL";
+}
 
-bool IsNullText(std::string_view text) { return text == "NULL"; }
+bool IsNullText(std::string_view text) {
+  return text == "NULL";
+}
 
 std::string NullText(std::string_view text) {
   if (text == "-1" || text == "NULL") return "NULL";
@@ -95,8 +105,9 @@ std::string SizeClause(std::string_view size) {
   if (size.empty()) return " ";
   std::optional<double> value = vb::parseNumber(size);
   if (!value)
-    throw AutomationError(vb::kErrTypeMismatch, "kpxwizard",
-                          "Type mismatch: the column size \"" + std::string(size) + "\" is not a number");
+    throw AutomationError(
+        vb::kErrTypeMismatch, "kpxwizard",
+        "Type mismatch: the column size \"" + std::string(size) + "\" is not a number");
   if (*value == 0) return " ";
   if (*value > 255) return " (255) ";
   return " (" + std::string(size) + ") ";

@@ -10,7 +10,8 @@ PairedColumns addCopyTransformations(clsTransformations& into, const clsConnecti
   PairedColumns out;
   const auto& from = *source.Columns();
   const auto& to = *destination.Columns();
-  const int32_t count = by == PairColumnsBy::Position ? std::min(from.Count(), to.Count()) : from.Count();
+  const int32_t count =
+      by == PairColumnsBy::Position ? std::min(from.Count(), to.Count()) : from.Count();
   for (int32_t i = 1; i <= count; ++i) {
     auto sc = from.Item(i);
     std::shared_ptr<clsColumn> dc;
@@ -30,7 +31,8 @@ PairedColumns addCopyTransformations(clsTransformations& into, const clsConnecti
     if (!sc->Name().empty()) {
       const size_t slot = static_cast<size_t>(out.pairs - 1);
       out.names += sc->Name() + ",";
-      out.widths += std::to_string(slot < fixedWidths.size() ? fixedWidths[slot] : sc->Size()) + ",";
+      out.widths +=
+          std::to_string(slot < fixedWidths.size() ? fixedWidths[slot] : sc->Size()) + ",";
     }
   }
   if (destination.ConType() == CONN_TEXTFILE && !out.names.empty()) {

@@ -110,20 +110,22 @@ std::string clsConnection::CreateConnectionString() {
                             : m_conType == CONN_EXCEL3 ? "3.0"
                             : m_conType == CONN_EXCEL4 ? "4.0"
                                                        : "5.0";
-      s = "Persist Security Info=False;Data Source=" + m_database +
-          ";Extended Properties=Excel " + version;
+      s = "Persist Security Info=False;Data Source=" + m_database + ";Extended Properties=Excel " +
+          version;
       break;
     }
     case CONN_TEXTFILE: {
-      s = "Data Source=" + m_database + ";Mode=" + std::to_string(m_modeText) +
-          ";Row Delimiter='" + m_rowDelimiterChars + "';File Format=" + std::to_string(m_formatFile);
+      s = "Data Source=" + m_database + ";Mode=" + std::to_string(m_modeText) + ";Row Delimiter='" +
+          m_rowDelimiterChars + "';File Format=" + std::to_string(m_formatFile);
       if (m_formatFile == kpxDelimitedFile) {
-        s += ";Column Delimiter='" + m_columnDelimiter + "';File Type=1; Skip Rows=" +
-             std::to_string(m_skipRows) + ";First Row Column Name=" + m_firstRow + " ";
+        s += ";Column Delimiter='" + m_columnDelimiter +
+             "';File Type=1; Skip Rows=" + std::to_string(m_skipRows) +
+             ";First Row Column Name=" + m_firstRow + " ";
       } else {
-        s += ";Column Lengths='" + m_columnLengths + "';File Type=1; Skip Rows=" +
-             std::to_string(m_skipRows) + ";First Row Column Name=" + m_firstRow +
-             ";Number of Column=-1 ; Column Names='" + m_columnNames + "'";
+        s += ";Column Lengths='" + m_columnLengths +
+             "';File Type=1; Skip Rows=" + std::to_string(m_skipRows) +
+             ";First Row Column Name=" + m_firstRow + ";Number of Column=-1 ; Column Names='" +
+             m_columnNames + "'";
       }
       break;
     }

@@ -7,6 +7,8 @@
 namespace kpx {
 
 // Keys compare as their upper-cased forms; one case mapping serves the whole system.
-std::string foldCase(std::string_view text) { return vb::UCase(text); }
+std::string foldCase(std::string_view text) {
+  return vb::UCase(text);
+}
 
 }  // namespace kpx

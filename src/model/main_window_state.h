@@ -1,11 +1,11 @@
 // The state through which the wizard windows, the column builder and the table creator
 // exchange results. Core-side, so it can be read and written without a display.
 #pragma once
-#include "kpxwizard/export.h"
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+#include "kpxwizard/export.h"
 
 #include "kpxwizard/transformations.h"
 

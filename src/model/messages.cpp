@@ -30,7 +30,9 @@ void installMessageSink(std::shared_ptr<MessageSink> sink) {
   sinkSlot() = sink ? std::move(sink) : std::make_shared<HeadlessMessageSink>();
 }
 
-std::shared_ptr<MessageSink> currentMessageSink() { return sinkSlot(); }
+std::shared_ptr<MessageSink> currentMessageSink() {
+  return sinkSlot();
+}
 
 std::string GetResText(int32_t n, enKpxLanguage language) {
   const std::string* text = findStoredText((language == kpxLanguageItalian ? 1000 : 2000) + n);
@@ -40,8 +42,8 @@ std::string GetResText(int32_t n, enKpxLanguage language) {
 std::string GetResText(int32_t n) {
   auto wizard = oWizard();
   if (!wizard) return {};
-  return GetResText(n, wizard->Language() == kpxLanguageItalian ? kpxLanguageItalian
-                                                                 : kpxLanguageEnglish);
+  return GetResText(
+      n, wizard->Language() == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish);
 }
 
 std::string GetResText(int32_t n, const std::vector<std::string>& values) {
@@ -75,8 +77,12 @@ int32_t ShowMessage(const std::string& prompt, int32_t style,
   return sinkSlot()->show(prompt, style, caption);
 }
 
-void SetBusyCursor() { sinkSlot()->setBusyCursor(); }
-void SetDefaultCursor() { sinkSlot()->setDefaultCursor(); }
+void SetBusyCursor() {
+  sinkSlot()->setBusyCursor();
+}
+void SetDefaultCursor() {
+  sinkSlot()->setDefaultCursor();
+}
 
 bool ckpx_Error::Import(const ckpx_Error& error, int32_t kind) {
   m_number = error.Number();

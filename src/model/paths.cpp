@@ -11,7 +11,9 @@ std::string withTrailingSeparator(std::string_view path) {
   return std::string(path) + (windowsStyle ? '\\' : '/');
 }
 
-std::string errorLogFile(const std::string& logFilePath) { return logFilePath + "KPXWIZARD_ERROR.txt"; }
+std::string errorLogFile(const std::string& logFilePath) {
+  return logFilePath + "KPXWIZARD_ERROR.txt";
+}
 
 std::string parentFolder(std::string_view path) {
   size_t cut = path.find_last_of("/\\");

@@ -17,9 +17,9 @@ struct RowDelimiter {
 
 // In the order the look-up tests them.
 constexpr RowDelimiter kRowDelimiters[] = {
-    {"{CR}{LF}", 0, "\r\n"},   {"{CR}", 5, "\r"},     {"{LF}", 6, "\n"},
-    {"Virgola", 1, ","},       {"Punto e Virgola", 2, ";"},
-    {"Tabulazione", 3, "\t"},  {"Barra Verticale", 4, "|"},
+    {"{CR}{LF}", 0, "\r\n"},     {"{CR}", 5, "\r"},           {"{LF}", 6, "\n"},
+    {"Virgola", 1, ","},         {"Punto e Virgola", 2, ";"}, {"Tabulazione", 3, "\t"},
+    {"Barra Verticale", 4, "|"},
 };
 
 // The code a delimiter value stands for when it is a number written in decimal.
@@ -41,6 +41,8 @@ std::string DelimiterText(std::string_view value) {
   return {};
 }
 
-std::string DelimiterText(int32_t code) { return DelimiterText(std::to_string(code)); }
+std::string DelimiterText(int32_t code) {
+  return DelimiterText(std::to_string(code));
+}
 
 }  // namespace kpx::modMain

@@ -58,7 +58,8 @@ std::optional<double> parseNumber(std::string_view text) {
   }
   double value = 0;
   auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value)) return std::nullopt;
+  if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value))
+    return std::nullopt;
   return value;
 }
 

@@ -9,24 +9,28 @@ namespace {
 
 constexpr char32_t kEscapeBase = 0xDC00;
 
-bool isEscapedByte(char32_t c) { return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF; }
+bool isEscapedByte(char32_t c) {
+  return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF;
+}
 
 // Length of the valid UTF-8 sequence starting at text[i], or 0 when it is not one.
 size_t sequenceLength(std::string_view text, size_t i) {
   const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
-  const auto continuation = [&](size_t k) { return i + k < text.size() && (byte(k) & 0xC0) == 0x80; };
+  const auto continuation = [&](size_t k) {
+    return i + k < text.size() && (byte(k) & 0xC0) == 0x80;
+  };
   unsigned char b = byte(0);
   if (b < 0x80) return 1;
   if (b >= 0xC2 && b <= 0xDF) return continuation(1) ? 2 : 0;
   if (b >= 0xE0 && b <= 0xEF) {
     if (!continuation(1) || !continuation(2)) return 0;
-    if (b == 0xE0 && byte(1) < 0xA0) return 0;  // overlong
+    if (b == 0xE0 && byte(1) < 0xA0) return 0;   // overlong
     if (b == 0xED && byte(1) >= 0xA0) return 0;  // surrogate
     return 3;
   }
   if (b >= 0xF0 && b <= 0xF4) {
     if (!continuation(1) || !continuation(2) || !continuation(3)) return 0;
-    if (b == 0xF0 && byte(1) < 0x90) return 0;  // overlong
+    if (b == 0xF0 && byte(1) < 0x90) return 0;   // overlong
     if (b == 0xF4 && byte(1) >= 0x90) return 0;  // above U+10FFFF
     return 4;
   }
@@ -62,7 +66,8 @@ std::u32string decode(std::string_view text) {
       continue;
     }
     char32_t c = len == 1 ? b : b & (0x7F >> len);
-    for (size_t k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    for (size_t k = 1; k < len; ++k)
+      c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     out += c;
     i += len;
   }
@@ -99,18 +104,18 @@ std::string encode(std::u32string_view text) {
 char32_t upperOf(char32_t c) {
   if (c >= U'a' && c <= U'z') return c - 32;
   if (c < 0x80) return c;
-  if (c == 0xB5) return 0x39C;                                 // micro sign
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;      // à..þ
-  if (c == 0xFF) return 0x178;                                 // ÿ
-  if (c >= 0x100 && c <= 0x17F) {                              // Latin Extended-A pairs
+  if (c == 0xB5) return 0x39C;                             // micro sign
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;  // à..þ
+  if (c == 0xFF) return 0x178;                             // ÿ
+  if (c >= 0x100 && c <= 0x17F) {                          // Latin Extended-A pairs
     if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return c % 2 == 0 ? c - 1 : c;
     if (c == 0x131) return U'I';
     if (c == 0x17F) return U'S';
     return (c % 2 == 1 && c != 0x138 && c != 0x149) ? c - 1 : c;
   }
-  if (c == 0x3C2) return 0x3A3;                                // final sigma
-  if (c >= 0x3B1 && c <= 0x3CB) return c - 32;                 // Greek
-  if (c >= 0x430 && c <= 0x44F) return c - 32;                 // Cyrillic
+  if (c == 0x3C2) return 0x3A3;                 // final sigma
+  if (c >= 0x3B1 && c <= 0x3CB) return c - 32;  // Greek
+  if (c >= 0x430 && c <= 0x44F) return c - 32;  // Cyrillic
   if (c >= 0x450 && c <= 0x45F) return c - 80;
   return c;
 }
@@ -128,9 +133,15 @@ std::string UCase(std::string_view text) {
   return out;
 }
 
-std::string LTrim(std::string_view text) { return trimmed(text, true, false); }
-std::string RTrim(std::string_view text) { return trimmed(text, false, true); }
-std::string Trim(std::string_view text) { return trimmed(text, true, true); }
+std::string LTrim(std::string_view text) {
+  return trimmed(text, true, false);
+}
+std::string RTrim(std::string_view text) {
+  return trimmed(text, false, true);
+}
+std::string Trim(std::string_view text) {
+  return trimmed(text, true, true);
+}
 
 std::string Left(std::string_view text, int64_t length) {
   if (length < 0) raiseInvalidCall();
@@ -193,7 +204,8 @@ std::vector<std::string> Split(std::string_view text, std::string_view delimiter
     return pieces;
   }
   size_t from = 0;
-  for (size_t p = text.find(delimiter); p != std::string_view::npos; p = text.find(delimiter, from)) {
+  for (size_t p = text.find(delimiter); p != std::string_view::npos;
+       p = text.find(delimiter, from)) {
     pieces.emplace_back(text.substr(from, p - from));
     from = p + delimiter.size();
   }

@@ -18,13 +18,14 @@ std::string componentFolder() {
   return "/";
 }
 
-
 std::shared_ptr<cKPXWizard>& currentWizard() {
   static std::shared_ptr<cKPXWizard> wizard;
   return wizard;
 }
 
-std::shared_ptr<cKPXWizard> oWizard() { return currentWizard(); }
+std::shared_ptr<cKPXWizard> oWizard() {
+  return currentWizard();
+}
 
 MainWindowState& mainWindowState() {
   static MainWindowState state;
@@ -43,9 +44,13 @@ cKPXWizard::cKPXWizard() : m_logFilePath(componentFolder()) {}
 
 cKPXWizard::~cKPXWizard() = default;
 
-void cKPXWizard::CloseWizard() { currentWizard().reset(); }
+void cKPXWizard::CloseWizard() {
+  currentWizard().reset();
+}
 
-void cKPXWizard::setLogFilePath(const std::string& v) { m_logFilePath = withTrailingSeparator(v); }
+void cKPXWizard::setLogFilePath(const std::string& v) {
+  m_logFilePath = withTrailingSeparator(v);
+}
 
 void cKPXWizard::setLockSource(bool v) {
   if (!v) return;  // a put of false is ignored: only true is ever stored

@@ -28,8 +28,8 @@ cKPXWizard& wizard() {
 
 // A new transformation of `className` named after `t`, with the settings every transfer uses.
 std::shared_ptr<dts::Transformation> newTransformation(dts::DataPumpTask& pump,
-                                                      const char* className,
-                                                      const clsTransformation& t) {
+                                                       const char* className,
+                                                       const clsTransformation& t) {
   auto x = pump.Transformations.New(className);
   x->Name = t.Name();
   x->TransformFlags = dts::kTransformFlagsDefault;
@@ -121,7 +121,9 @@ void clsTask::RemoveConnections() {
   while (list.Count() > 0) list.Remove(list.Item(1)->Name);
 }
 
-std::string clsTask::DescrFirstRow(int16_t firstRow) { return firstRow == -1 ? "True" : "False"; }
+std::string clsTask::DescrFirstRow(int16_t firstRow) {
+  return firstRow == -1 ? "True" : "False";
+}
 
 std::string clsTask::GetRowDelimiterComboIndex(int32_t rowDelimiter) {
   if (rowDelimiter < kpxCRLF || rowDelimiter > kpxLF) return "-1";
@@ -144,9 +146,13 @@ void clsTask::RemoveStepTrasformation() {
   while (list.Count() > 0) list.Remove(list.Item(1)->Name);
 }
 
-int16_t clsTask::DeleteRowsTableCreationTask(const std::string& sql) { return runSqlTask(sql, false); }
+int16_t clsTask::DeleteRowsTableCreationTask(const std::string& sql) {
+  return runSqlTask(sql, false);
+}
 
-int16_t clsTask::CreateTableCreationTask(const std::string& sql) { return runSqlTask(sql, true); }
+int16_t clsTask::CreateTableCreationTask(const std::string& sql) {
+  return runSqlTask(sql, true);
+}
 
 int16_t clsTask::runSqlTask(const std::string& sql, bool createTable) {
   const std::string name = createTable ? "CreateTableTask" : "DeleteRowsTask";
@@ -225,13 +231,17 @@ int16_t clsTask::CreateStepTaskTrasf() {
   }
   pump->DestinationConnectionID = 2;
   const clsConnection& destination = *w.Destination();
-  pump->DestinationObjectName =
-      destination.ConType() == CONN_SQLServer ? QualifiedTableName(destination) : destination.TableName();
+  pump->DestinationObjectName = destination.ConType() == CONN_SQLServer
+                                    ? QualifiedTableName(destination)
+                                    : destination.TableName();
   // A delete asked for another table is stale once a transfer goes elsewhere.
   auto& pending = executionState().pendingDelete;
-  const bool clears = pending && pending->database == destination.Database() && pending->table == destination.TableName();
-  if (clears) pump->DestinationClearSQL = pending->sql;
-  else pending.reset();
+  const bool clears = pending && pending->database == destination.Database() &&
+                      pending->table == destination.TableName();
+  if (clears)
+    pump->DestinationClearSQL = pending->sql;
+  else
+    pending.reset();
   pump->ProgressRowCount = dts::kProgressRowCount;
   pump->MaximumErrorCount = dts::kMaximumErrorCount;
   pump->FetchBufferSize = 1;
@@ -329,8 +339,9 @@ void clsTask::OnQueryCancel(const std::string& eventSource, bool& cancel) {
   if (m_events) m_events->OnQueryCancel(eventSource, cancel);
 }
 
-void clsTask::OnError(const std::string&, int32_t, const std::string&, const std::string& description,
-                      const std::string&, int32_t, const std::string&, bool&) {
+void clsTask::OnError(const std::string&, int32_t, const std::string&,
+                      const std::string& description, const std::string&, int32_t,
+                      const std::string&, bool&) {
   // Row errors are counted, never passed on: the run reports them at its end.
   auto& state = executionState();
   ++state.nPackageErrors;

@@ -2,10 +2,10 @@
 // the one-shot SQL tasks (delete rows, create table) and the data-pump step and task with one
 // transformation per clsTransformation; it relays the running package's events.
 #pragma once
-#include "kpxwizard/export.h"
 #include <cstdint>
 #include <memory>
 #include <string>
+#include "kpxwizard/export.h"
 
 #include "kpxwizard/connection.h"
 #include "kpxwizard/transformations.h"

@@ -16,7 +16,8 @@ std::string QualifiedTableName(const clsConnection& destination) {
     case CONN_EXCEL5:
       return QuoteName(destination.TableName(), "`", "`");
     case CONN_SQLServer:
-      return QuoteName(destination.Database(), "[", "]") + ".[dbo]." + QuoteName(destination.TableName(), "[", "]");
+      return QuoteName(destination.Database(), "[", "]") + ".[dbo]." +
+             QuoteName(destination.TableName(), "[", "]");
     default:
       return "";
   }
@@ -28,7 +29,8 @@ bool DeleteDestinationRows(cKPXWizard& wizard) {
     if (destination.ConType() == CONN_ACCESS) {
       // A database deletes inside the transfer's transaction, so a failed run loses nothing.
       executionState().pendingDelete =
-          PendingDelete{destination.Database(), destination.TableName(), "delete from " + QualifiedTableName(destination)};
+          PendingDelete{destination.Database(), destination.TableName(),
+                        "delete from " + QualifiedTableName(destination)};
       return true;
     }
     clsTask task;
@@ -37,7 +39,8 @@ bool DeleteDestinationRows(cKPXWizard& wizard) {
     task.CreateDTSConnection(*wizard.Destination());
     task.RemoveTaskTrasformation();
     task.RemoveStepTrasformation();
-    const bool done = task.DeleteRowsTableCreationTask("delete from " + QualifiedTableName(*wizard.Destination())) >= 1;
+    const bool done = task.DeleteRowsTableCreationTask(
+                          "delete from " + QualifiedTableName(*wizard.Destination())) >= 1;
     task.RemoveConnections();
     return done;
   } catch (...) {

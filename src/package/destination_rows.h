@@ -1,8 +1,8 @@
 // Emptying the destination table before a transfer, as the wizard's "delete the existing rows"
 // option does when the mapping is applied; also used by kpxwizard copy --replace.
 #pragma once
-#include "kpxwizard/export.h"
 #include <string>
+#include "kpxwizard/export.h"
 
 #include "kpxwizard/wizard.h"
 

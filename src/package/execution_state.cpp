@@ -23,7 +23,8 @@ std::string hex(uint32_t value) {
 std::string FormatErrorNumber(int32_t code) {
   uint32_t bits = static_cast<uint32_t>(code);
   if (code > -65536 && code < 65536) return "x" + hex(bits) + ",  " + std::to_string(code);
-  return "x" + hex(bits) + ",  x" + hex(bits & 0xFFFF0000u) + " + " + std::to_string(bits & 0xFFFFu);
+  return "x" + hex(bits) + ",  x" + hex(bits & 0xFFFF0000u) + " + " +
+         std::to_string(bits & 0xFFFFu);
 }
 
 std::string CollectStepErrors(const dts::Package& package) {

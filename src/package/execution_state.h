@@ -2,10 +2,10 @@
 // completed Execute, the last error description, the last package failure text; and the
 // helpers that build that failure text.
 #pragma once
-#include "kpxwizard/export.h"
 #include <cstdint>
 #include <optional>
 #include <string>
+#include "kpxwizard/export.h"
 
 namespace kpx {
 namespace dts {

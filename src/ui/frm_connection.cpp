@@ -36,11 +36,16 @@ struct KindEntry {
 
 const char* kindIcon(int32_t kind) {
   switch (kind) {
-    case CONN_ACCESS: return "ICO_ACCESS";
-    case CONN_SQLServer: return "ICO_SQL";
-    case CONN_TEXTFILE: return "ICO_WORD";
-    case CONN_HTML_SOURCE: return "ICO_HTM";
-    default: return "ICO_EXCEL";
+    case CONN_ACCESS:
+      return "ICO_ACCESS";
+    case CONN_SQLServer:
+      return "ICO_SQL";
+    case CONN_TEXTFILE:
+      return "ICO_WORD";
+    case CONN_HTML_SOURCE:
+      return "ICO_HTM";
+    default:
+      return "ICO_EXCEL";
   }
 }
 
@@ -81,10 +86,14 @@ frmConnection::frmConnection(cKPXWizard& wizard, int32_t connection, QWidget* pa
   SetDefaultCursor();
 }
 
-QString frmConnection::text(int32_t n) const { return uiText(n, m_wizard.Language()); }
+QString frmConnection::text(int32_t n) const {
+  return uiText(n, m_wizard.Language());
+}
 
-int32_t frmConnection::showMessage(int32_t n, int32_t style, const std::vector<std::string>& values) {
-  const enKpxLanguage lang = m_wizard.Language() == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish;
+int32_t frmConnection::showMessage(int32_t n, int32_t style,
+                                   const std::vector<std::string>& values) {
+  const enKpxLanguage lang =
+      m_wizard.Language() == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish;
   return ShowMessage(substituteCarets(GetResText(n, lang), values), style, m_wizard.AppName());
 }
 
@@ -149,7 +158,8 @@ void frmConnection::buildControls() {
     optAutentication[i] = new QRadioButton(withMnemonic(text(i == 0 ? 35 : 34).trimmed(), used));
     optAutentication[i]->setObjectName(QStringLiteral("optAutentication%1").arg(i));
     authRow->addWidget(optAutentication[i]);
-    connect(optAutentication[i], &QRadioButton::clicked, this, [this, i] { optAutentication_Click(i); });
+    connect(optAutentication[i], &QRadioButton::clicked, this,
+            [this, i] { optAutentication_Click(i); });
   }
 
   txtServer = named(new QComboBox, "txtServer");
@@ -185,10 +195,11 @@ void frmConnection::buildControls() {
   auto* label4 = label("label4", 44, cmbTextQualifier);
   cmdProperty = button("cmdProperty", 45, "ICO_PROPRIETA");
   cmdPreview = button("cmdPreview", 0, "ICO_SMALLANTEPRIMA");
-  cmbRow->addItems({QStringLiteral("{CR}{LF}"), text(57), text(58), text(59), text(60), QStringLiteral("{CR}"),
-                    QStringLiteral("{LF}")});
+  cmbRow->addItems({QStringLiteral("{CR}{LF}"), text(57), text(58), text(59), text(60),
+                    QStringLiteral("{CR}"), QStringLiteral("{LF}")});
   cmbColumn->addItems({QStringLiteral(","), QStringLiteral(";"), QStringLiteral("TAB"), text(29)});
-  cmbTextQualifier->addItems({text(61), text(62) + QStringLiteral(" {'}"), text(63) + QStringLiteral(" {''}")});
+  cmbTextQualifier->addItems(
+      {text(61), text(62) + QStringLiteral(" {'}"), text(63) + QStringLiteral(" {''}")});
   cmbRow->setCurrentIndex(0);
   cmbColumn->setCurrentIndex(0);
   cmbTextQualifier->setCurrentIndex(0);
@@ -251,13 +262,17 @@ void frmConnection::buildControls() {
     if (index >= 0) trapped("cmdConnection_Click", [this] { cmdConnection_Click(); });
   });
   connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
-  connect(cmdCreateDestination, &QPushButton::clicked, this, [this] { cmdCreateDestination_Click(); });
+  connect(cmdCreateDestination, &QPushButton::clicked, this,
+          [this] { cmdCreateDestination_Click(); });
   connect(optDelimitato, &QRadioButton::toggled, this, [this] { optFormat_Click(); });
   connect(optFisso, &QRadioButton::toggled, this, [this] { optFormat_Click(); });
   connect(cmbColumn, &QComboBox::currentIndexChanged, this, [this] { showOtherDelimiter(); });
-  connect(cmdPreview, &QPushButton::clicked, this, [this] { trapped("cmdPreview_Click", [this] { cmdPreview_Click(); }); });
-  connect(cmdProperty, &QPushButton::clicked, this, [this] { trapped("cmdProperty_Click", [this] { cmdPreview_Click(); }); });
-  connect(cmdInsert, &QPushButton::clicked, this, [this] { trapped("cmdInsert_Click", [this] { cmdInsert_Click(); }); });
+  connect(cmdPreview, &QPushButton::clicked, this,
+          [this] { trapped("cmdPreview_Click", [this] { cmdPreview_Click(); }); });
+  connect(cmdProperty, &QPushButton::clicked, this,
+          [this] { trapped("cmdProperty_Click", [this] { cmdPreview_Click(); }); });
+  connect(cmdInsert, &QPushButton::clicked, this,
+          [this] { trapped("cmdInsert_Click", [this] { cmdInsert_Click(); }); });
   connect(cmdExit, &QPushButton::clicked, this, [this] { reject(); });
 }
 
@@ -266,8 +281,11 @@ void frmConnection::buildKindList() {
   for (const std::string& provider : offeredProviders()) {
     std::vector<KindEntry> entries;
     if (provider == "Microsoft.Jet.OLEDB.4.0") {
-      entries = {{"ACCESS", CONN_ACCESS}, {"EXCEL 3.0", CONN_EXCEL3}, {"EXCEL 4.0", CONN_EXCEL4},
-                 {"EXCEL 5.0", CONN_EXCEL5}, {"EXCEL 97-2000", CONN_EXCEL}};
+      entries = {{"ACCESS", CONN_ACCESS},
+                 {"EXCEL 3.0", CONN_EXCEL3},
+                 {"EXCEL 4.0", CONN_EXCEL4},
+                 {"EXCEL 5.0", CONN_EXCEL5},
+                 {"EXCEL 97-2000", CONN_EXCEL}};
       if (source) entries.push_back({"HTML SOURCE", CONN_HTML_SOURCE});
     } else if (provider == "SQLOLEDB") {
       entries = {{"SQL SERVER", CONN_SQLServer}};
@@ -276,7 +294,8 @@ void frmConnection::buildKindList() {
       entries = {{"TEXT FILE", CONN_TEXTFILE}};
     }
     for (const KindEntry& entry : entries)
-      if (cmbConnection->findData(entry.kind) < 0) cmbConnection->addItem(QString::fromLatin1(entry.name), entry.kind);
+      if (cmbConnection->findData(entry.kind) < 0)
+        cmbConnection->addItem(QString::fromLatin1(entry.name), entry.kind);
   }
   cmbConnection->setCurrentIndex(-1);
 }
@@ -307,18 +326,26 @@ void frmConnection::readConnection() {
   if (kind != CONN_TEXTFILE) return;
   txtSkipRows->setText(QString::number(m_edited.SkipRows()));
   chkFirstRow->setChecked(m_edited.FirstRow() != 0);
-  cmbRow->setCurrentIndex(m_edited.RowDelimiter() >= 0 && m_edited.RowDelimiter() <= 6 ? m_edited.RowDelimiter() : 0);
+  cmbRow->setCurrentIndex(
+      m_edited.RowDelimiter() >= 0 && m_edited.RowDelimiter() <= 6 ? m_edited.RowDelimiter() : 0);
   if (m_edited.FormatFile() != 1) {
     optFisso->setChecked(true);
     return;
   }
   const std::string& qualifier = m_edited.TextQualifier();
-  if (qualifier == "'") cmbTextQualifier->setCurrentIndex(1);
-  else if (qualifier == "\"") cmbTextQualifier->setCurrentIndex(2);
-  else if (qualifier.empty()) cmbTextQualifier->setCurrentIndex(0);
-  else cmbTextQualifier->setEditText(QString::fromStdString(qualifier));
+  if (qualifier == "'")
+    cmbTextQualifier->setCurrentIndex(1);
+  else if (qualifier == "\"")
+    cmbTextQualifier->setCurrentIndex(2);
+  else if (qualifier.empty())
+    cmbTextQualifier->setCurrentIndex(0);
+  else
+    cmbTextQualifier->setEditText(QString::fromStdString(qualifier));
   const std::string& column = m_edited.ColumnDelimiter();
-  const int position = column == "," ? 0 : column == ";" ? 1 : (column == "\t" || column == "TAB") ? 2 : 3;
+  const int position = column == ","                         ? 0
+                       : column == ";"                       ? 1
+                       : (column == "\t" || column == "TAB") ? 2
+                                                             : 3;
   cmbColumn->setCurrentIndex(position);
   optDelimitato->setChecked(true);
   if (position == 3) txtAltro->setText(QString::fromStdString(column));
@@ -352,7 +379,8 @@ void frmConnection::cmdConnection_Click() {
     optAutentication[1]->setChecked(true);
     setUserEnabled(false);
     if (txtServer->count() == 0) {
-      for (const std::string& name : mainWindowState().SqlServerNames) txtServer->addItem(QString::fromStdString(name));
+      for (const std::string& name : mainWindowState().SqlServerNames)
+        txtServer->addItem(QString::fromStdString(name));
       txtServer->setCurrentIndex(-1);
     }
   } else if (access) {
@@ -380,7 +408,9 @@ void frmConnection::setUserEnabled(bool enabled) {
     widget->setEnabled(enabled);
 }
 
-void frmConnection::optAutentication_Click(int index) { setUserEnabled(index == 0); }
+void frmConnection::optAutentication_Click(int index) {
+  setUserEnabled(index == 0);
+}
 
 void frmConnection::cmdSearch_Click() {
   QString pattern;
@@ -408,8 +438,10 @@ void frmConnection::cmdSearch_Click() {
 
 void frmConnection::cmdCreateDestination_Click() {
   const bool textFile = SelectedKind == CONN_TEXTFILE;
-  const QString chosen = textFile ? m_chooseFile(true, QStringLiteral("*.txt"), QStringLiteral("File TEXT (*.txt *.csv)"))
-                                  : m_chooseFile(true, QStringLiteral("*.mdb"), QStringLiteral("File Access (*.mdb *.db)"));
+  const QString chosen =
+      textFile
+          ? m_chooseFile(true, QStringLiteral("*.txt"), QStringLiteral("File TEXT (*.txt *.csv)"))
+          : m_chooseFile(true, QStringLiteral("*.mdb"), QStringLiteral("File Access (*.mdb *.db)"));
   if (chosen.isEmpty() || QFileInfo::exists(chosen)) return;
   if (textFile) {
     QFile file(chosen);
@@ -438,7 +470,8 @@ bool frmConnection::textFileReadable(int32_t message) {
   }
   modMain::ClearPreview();
   // The delimiter goes by its position: the list shows it in the window's language.
-  if (modMain::CreatePreview(txtDatabase->text().toStdString(), std::to_string(cmbRow->currentIndex()),
+  if (modMain::CreatePreview(txtDatabase->text().toStdString(),
+                             std::to_string(cmbRow->currentIndex()),
                              chkFirstRow->isChecked() ? -1 : 0) == -2) {
     showMessage(522, vbExclamation);
     return false;
@@ -452,7 +485,8 @@ void frmConnection::cmdPreview_Click() {
     return;
   }
   if (!textFileReadable(528)) return;
-  ShowMessage(notAvailableText(m_wizard.Language()).toStdString(), vbInformation, m_wizard.AppName());
+  ShowMessage(notAvailableText(m_wizard.Language()).toStdString(), vbInformation,
+              m_wizard.AppName());
 }
 
 QString frmConnection::columnDelimiter() const {
@@ -511,25 +545,34 @@ int16_t frmConnection::SetConnection() {
   const int qualifierIndex = cmbTextQualifier->findText(cmbTextQualifier->currentText());
   const std::string qualifier = qualifierIndex == 1   ? "'"
                                 : qualifierIndex == 2 ? "\""
-                                : qualifierIndex == 0 ? ""
-                                                      : cmbTextQualifier->currentText().toStdString();
+                                : qualifierIndex == 0
+                                    ? ""
+                                    : cmbTextQualifier->currentText().toStdString();
   const bool source = m_connection == kpxSource;
   const int32_t format = optDelimitato->isChecked() ? 1 : 2;
   const int16_t skipRows = static_cast<int16_t>(txtSkipRows->text().toInt());
-  bool same = m_edited.Name() == database && modMain::NameConnection(m_edited.ConType()) == kindName;
+  bool same =
+      m_edited.Name() == database && modMain::NameConnection(m_edited.ConType()) == kindName;
   if (same && SelectedKind == CONN_TEXTFILE) {
     std::string column = columnDelimiter().toStdString();
     if (column == "TAB") column = "\t";
-    same = m_edited.FormatFile() == format && m_edited.FirstRow() == (chkFirstRow->isChecked() ? -1 : 0) &&
-           m_edited.RowDelimiter() == cmbRow->currentIndex() && (!source || m_edited.SkipRows() == skipRows) &&
-           (format == 2 || (m_edited.ColumnDelimiter() == column && m_edited.TextQualifier() == qualifier));
+    same = m_edited.FormatFile() == format &&
+           m_edited.FirstRow() == (chkFirstRow->isChecked() ? -1 : 0) &&
+           m_edited.RowDelimiter() == cmbRow->currentIndex() &&
+           (!source || m_edited.SkipRows() == skipRows) &&
+           (format == 2 ||
+            (m_edited.ColumnDelimiter() == column && m_edited.TextQualifier() == qualifier));
   } else if (same) {
-    same = m_edited.Password() == txtPassword->text().toStdString() && m_edited.User() == txtUser->text().toStdString() &&
-           (SelectedKind != CONN_SQLServer || m_edited.Server() == txtServer->currentText().toStdString());
+    same = m_edited.Password() == txtPassword->text().toStdString() &&
+           m_edited.User() == txtUser->text().toStdString() &&
+           (SelectedKind != CONN_SQLServer ||
+            m_edited.Server() == txtServer->currentText().toStdString());
   }
   if (same) return 2;
   const clsConnection& other = source ? *m_wizard.Destination() : *m_wizard.Source();
-  if (txtDatabase->text().compare(QString::fromStdString(other.Database()), Qt::CaseInsensitive) == 0) return 0;
+  if (txtDatabase->text().compare(QString::fromStdString(other.Database()), Qt::CaseInsensitive) ==
+      0)
+    return 0;
 
   if (SelectedKind == CONN_TEXTFILE) {
     m_edited.setCreatedDestinationTable(false);
@@ -581,7 +624,8 @@ bool frmConnection::eventFilter(QObject* watched, QEvent* event) {
     if (in && edit) QMetaObject::invokeMethod(edit, &QLineEdit::selectAll, Qt::QueuedConnection);
     if (!in && watched == txtSkipRows) {
       const QString rows = txtSkipRows->text().trimmed();
-      if (rows.isEmpty()) txtSkipRows->setText(QStringLiteral("0"));
+      if (rows.isEmpty())
+        txtSkipRows->setText(QStringLiteral("0"));
       else if (!modMain::IsDigitsOnly(rows.toStdString()))
         showMessage(545, vbExclamation, {plainCaption(text(36)).toStdString()});
     }

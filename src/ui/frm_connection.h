@@ -34,7 +34,8 @@ class frmConnection : public QDialog {
 
   // Where the browse and New buttons get a file name; the file dialog unless replaced.
   // `save` is true for New; the pattern is the dialog's default name.
-  using FileChooser = std::function<QString(bool save, const QString& pattern, const QString& filter)>;
+  using FileChooser =
+      std::function<QString(bool save, const QString& pattern, const QString& filter)>;
   void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
   // The providers whose kinds are offered; the installed ones unless replaced.

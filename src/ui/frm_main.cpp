@@ -31,7 +31,9 @@ namespace {
 // The window's size in the original's units (twips), shown at 96 dots per inch.
 constexpr int kWidthTwips = 9195;
 constexpr int kHeightTwips = 7000;
-constexpr int twipsToPixels(int twips) { return (twips * 96 + 720) / 1440; }
+constexpr int twipsToPixels(int twips) {
+  return (twips * 96 + 720) / 1440;
+}
 
 // Kind pictures come in 32 px; the step buttons' theme icons are drawn at 24 px and would
 // come out at mixed sizes above that.
@@ -94,7 +96,8 @@ void frmMain::buildControls() {
     cmdLoadSave[i] = commandButton(QStringLiteral("cmdLoadSave%1").arg(i));
     cmdLoadSave[i]->setFlat(true);
     toolbar->addWidget(cmdLoadSave[i]);
-    connect(cmdLoadSave[i], &QPushButton::clicked, this, [this, i] { trapped("cmdLoadSave_Click", [this, i] { cmdLoadSave_Click(i); }); });
+    connect(cmdLoadSave[i], &QPushButton::clicked, this,
+            [this, i] { trapped("cmdLoadSave_Click", [this, i] { cmdLoadSave_Click(i); }); });
   }
   toolbar->addStretch();
   root->addWidget(pnlToolbar);
@@ -144,8 +147,10 @@ void frmMain::buildControls() {
   bottom->addSpacing(16);
   bottom->addWidget(cmdEsci);
   root->addLayout(bottom);
-  connect(cmdAvanti, &QPushButton::clicked, this, [this] { trapped("cmdAvanti_Click", [this] { cmdAvanti_Click(); }); });
-  connect(cmdIndietro, &QPushButton::clicked, this, [this] { trapped("cmdIndietro_Click", [this] { cmdIndietro_Click(); }); });
+  connect(cmdAvanti, &QPushButton::clicked, this,
+          [this] { trapped("cmdAvanti_Click", [this] { cmdAvanti_Click(); }); });
+  connect(cmdIndietro, &QPushButton::clicked, this,
+          [this] { trapped("cmdIndietro_Click", [this] { cmdIndietro_Click(); }); });
   connect(cmdEsci, &QPushButton::clicked, this, &QWidget::close);
 
   applyTabOrder();
@@ -162,8 +167,10 @@ QWidget* frmMain::buildSummaryPanel(int side) {
   auto* grid = new QGridLayout(fraConnection[side]);
   // The captions' names as the window has always called them.
   const std::array<const char*, 6> captionNames =
-      source ? std::array<const char*, 6>{"label4", "label1", "label5", "label2", "label3", "label17"}
-             : std::array<const char*, 6>{"label9", "label6", "label10", "label7", "label8", "label19"};
+      source
+          ? std::array<const char*, 6>{"label4", "label1", "label5", "label2", "label3", "label17"}
+          : std::array<const char*, 6>{"label9", "label6", "label10",
+                                       "label7", "label8", "label19"};
   const QString n = QString::number(side);
   lblConnection[side] = valueLabel(source ? "lblConnection1" : "lblConnection2");
   lblDatabase[side] = valueLabel(source ? "lblDatabase1" : "lblDatabase2");
@@ -177,7 +184,7 @@ QWidget* frmMain::buildSummaryPanel(int side) {
   lblPassword[side]->setContextMenuPolicy(Qt::NoContextMenu);
   lblPassword[side]->installEventFilter(this);
   const std::array<QWidget*, 6> values = {lblConnection[side], lblDatabase[side], lblServer[side],
-                                          lblUser[side], lblPassword[side], lblTable[side]};
+                                          lblUser[side],       lblPassword[side], lblTable[side]};
   for (int row = 0; row < 6; ++row) {
     auto* caption = new QLabel;
     caption->setObjectName(QString::fromLatin1(captionNames[row]));
@@ -309,7 +316,9 @@ void frmMain::applyTabOrder() {
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
-QString frmMain::text(int32_t n) const { return uiText(n, m_wizard.Language()); }
+QString frmMain::text(int32_t n) const {
+  return uiText(n, m_wizard.Language());
+}
 
 void frmMain::SetCaptions() {
   setWindowTitle(QString::fromStdString(m_wizard.AppName()) + QStringLiteral(" - Version 1.0.1"));
@@ -320,7 +329,8 @@ void frmMain::SetCaptions() {
     button->setText(withMnemonic(text(n), used));
     button->setIcon(kpxIcon(icon));
   };
-  caption(cmdAvanti, m_step == StepExecution ? 21 : 18, m_step == StepExecution ? "ICO_EXECUTE" : "ICO_AVANTI");
+  caption(cmdAvanti, m_step == StepExecution ? 21 : 18,
+          m_step == StepExecution ? "ICO_EXECUTE" : "ICO_AVANTI");
   caption(cmdIndietro, 19, "ICO_INDIETRO");
   caption(cmdEsci, 17, "ICO_ESCI");
   caption(cmdLoadSave[1], 7, "ICO_LOADINI");
@@ -349,8 +359,10 @@ void frmMain::SetCaptions() {
   fraSteps->setTitle(text(28));
   lstSteps->setHeaderLabels({text(64), text(65)});
   // The mapping headings name the tables too; they are refreshed with the step.
-  lblTabella->setText(text(1) + QStringLiteral(": ") + QString::fromStdString(m_wizard.Source()->TableName()));
-  lblTabella2->setText(text(2) + QStringLiteral(": ") + QString::fromStdString(m_wizard.Destination()->TableName()));
+  lblTabella->setText(text(1) + QStringLiteral(": ") +
+                      QString::fromStdString(m_wizard.Source()->TableName()));
+  lblTabella2->setText(text(2) + QStringLiteral(": ") +
+                       QString::fromStdString(m_wizard.Destination()->TableName()));
   m_mappingModel->setLanguage(m_wizard.Language());
   tdbMain->fitColumns();
   // The list of SQL Servers on the network would be refreshed here; no browsing service
@@ -366,19 +378,37 @@ std::string frmMain::NameDatabase(const std::string& path) {
 void frmMain::SetImage(QLabel* image, int32_t kind) {
   const char* icon = nullptr;
   switch (kind) {
-    case CONN_ACCESS: icon = "ICO_ACCESS"; break;
-    case CONN_SQLServer: icon = "ICO_SQL"; break;
-    case CONN_EXCEL: case CONN_EXCEL3: case CONN_EXCEL4: case CONN_EXCEL5: icon = "ICO_EXCEL"; break;
-    case CONN_TEXTFILE: icon = "ICO_WORD"; break;
-    case CONN_HTML_SOURCE: icon = "ICO_HTM"; break;
-    default: return;
+    case CONN_ACCESS:
+      icon = "ICO_ACCESS";
+      break;
+    case CONN_SQLServer:
+      icon = "ICO_SQL";
+      break;
+    case CONN_EXCEL:
+    case CONN_EXCEL3:
+    case CONN_EXCEL4:
+    case CONN_EXCEL5:
+      icon = "ICO_EXCEL";
+      break;
+    case CONN_TEXTFILE:
+      icon = "ICO_WORD";
+      break;
+    case CONN_HTML_SOURCE:
+      icon = "ICO_HTM";
+      break;
+    default:
+      return;
   }
   image->setPixmap(kpxIcon(icon).pixmap(kIconSize, kIconSize));
   image->setProperty("icon", QString::fromLatin1(icon));
 }
 
-void frmMain::ShowSourceConnectionDatas() { showConnectionDatas(1); }
-void frmMain::ShowDestinationConnectionDatas() { showConnectionDatas(2); }
+void frmMain::ShowSourceConnectionDatas() {
+  showConnectionDatas(1);
+}
+void frmMain::ShowDestinationConnectionDatas() {
+  showConnectionDatas(2);
+}
 
 void frmMain::showConnectionDatas(int side) {
   const clsConnection& c = side == 1 ? *m_wizard.Source() : *m_wizard.Destination();
@@ -425,7 +455,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int32_t frmMain::showMessage(int32_t n, int32_t style) {
-  const enKpxLanguage lang = m_wizard.Language() == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish;
+  const enKpxLanguage lang =
+      m_wizard.Language() == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish;
   return ShowMessage(GetResText(n, lang), style, m_wizard.AppName());
 }
 
@@ -524,7 +555,8 @@ int16_t frmMain::buildColumns() {
   const clsConnection& destination = *m_wizard.Destination();
   // Before the Mapping step the column builder creates an asked-for table itself; the grid
   // then maps onto it instead of defining it again.
-  const bool creates = CreateTable == 0 && destination.CreatedDestinationTable() && destination.ConType() != CONN_TEXTFILE;
+  const bool creates = CreateTable == 0 && destination.CreatedDestinationTable() &&
+                       destination.ConType() != CONN_TEXTFILE;
   const int16_t result = m_wizard.BuildColumns(m_wizard.Source(), m_wizard.Destination());
   DestinationTableExists = mainWindowState().DestinationTableExists || (creates && result == 1);
   return result;

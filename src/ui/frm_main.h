@@ -138,7 +138,8 @@ class frmMain : public QDialog {
   // Applies the grid: creates the new table or deletes the existing rows where asked, and
   // fills the working set; false (after saying why) when the grid cannot be applied.
   bool InsertTransformationsFromGrid();
-  Comparison CompareTransformations(const clsTransformations& current, const clsTransformations& working);
+  Comparison CompareTransformations(const clsTransformations& current,
+                                    const clsTransformations& working);
   // Asks whether the changed mapping is kept and installs it if so; the working set goes.
   void ReplaceTransformation();
   void RefreshPanelMapping();

@@ -22,7 +22,8 @@ class frmMain::EventRelay : public WizardEventSink {
  public:
   explicit EventRelay(frmMain& window) : m_window(window) {}
   void OnStart(const std::string&) override { m_window.OnStart(); }
-  void OnProgress(const std::string&, const std::string& description, int32_t, int32_t low, int32_t) override {
+  void OnProgress(const std::string&, const std::string& description, int32_t, int32_t low,
+                  int32_t) override {
     m_window.OnProgress(description, low);
   }
   void OnFinish(const std::string&) override { m_window.OnFinish(); }
@@ -66,8 +67,12 @@ void frmMain::OnFinish() {
 void frmMain::ShowErrorInListView() {
   const ExecutionState& run = executionState();
   if (run.nPackageErrors <= 0) return;
-  const QString row = QString::fromStdString(substituteCarets(GetResText(549, m_wizard.Language() == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish), {std::to_string(run.nPackageErrors)})) +
-                      QStringLiteral(" ") + QString::fromStdString(run.strLastPackageError);
+  const QString row =
+      QString::fromStdString(substituteCarets(
+          GetResText(549, m_wizard.Language() == kpxLanguageItalian ? kpxLanguageItalian
+                                                                    : kpxLanguageEnglish),
+          {std::to_string(run.nPackageErrors)})) +
+      QStringLiteral(" ") + QString::fromStdString(run.strLastPackageError);
   ShowStepsProcess(row, false);
 }
 
@@ -75,7 +80,8 @@ void frmMain::ShowStepsProcess(const QString& description, bool completed) {
   trapped("ShowStepsProcess", [&] {
     QTreeWidgetItem* row = nullptr;
     for (int i = 0; i < lstSteps->topLevelItemCount() && !row; ++i)
-      if (lstSteps->topLevelItem(i)->data(0, kKeyRole).toString() == description) row = lstSteps->topLevelItem(i);
+      if (lstSteps->topLevelItem(i)->data(0, kKeyRole).toString() == description)
+        row = lstSteps->topLevelItem(i);
     if (!row) {
       row = new QTreeWidgetItem(lstSteps, {description});
       row->setData(0, kKeyRole, description);

@@ -38,7 +38,8 @@ std::vector<std::string> columnNames(const clsConnection& connection) {
 
 // A task builder holding the two package connections and no data-pump task, for one of the
 // statements the grid runs at once.
-std::unique_ptr<clsTask> statementTask(const clsConnection& source, const clsConnection& destination) {
+std::unique_ptr<clsTask> statementTask(const clsConnection& source,
+                                       const clsConnection& destination) {
   auto task = std::make_unique<clsTask>();
   task->RemoveConnections();
   task->CreateDTSConnection(source);
@@ -53,8 +54,10 @@ std::unique_ptr<clsTask> statementTask(const clsConnection& source, const clsCon
 bool frmMain::LoadGridMapping(clsConnection& source, clsConnection& destination) {
   bool loaded = false;
   trapped("LoadGridMapping", [&] {
-    lblTabella->setText(text(1) + QStringLiteral(": ") + QString::fromStdString(source.TableName()));
-    lblTabella2->setText(text(2) + QStringLiteral(": ") + QString::fromStdString(destination.TableName()));
+    lblTabella->setText(text(1) + QStringLiteral(": ") +
+                        QString::fromStdString(source.TableName()));
+    lblTabella2->setText(text(2) + QStringLiteral(": ") +
+                         QString::fromStdString(destination.TableName()));
     const int32_t kind = destination.ConType();
     if (!readColumns(source)) return;
     modDatabase::StructureArray structure;
@@ -102,7 +105,8 @@ void frmMain::FillGridFromTrasformations(MappingRows& rows, const clsTransformat
 
 int16_t frmMain::FillArrayDestinationFromTrueDbGrid(modDatabase::StructureArray& structure) {
   int16_t code = 0;
-  trapped("FillArrayDestinationFromTrueDbGrid", [&] { code = m_mappingModel->rows().fillStructure(structure); });
+  trapped("FillArrayDestinationFromTrueDbGrid",
+          [&] { code = m_mappingModel->rows().fillStructure(structure); });
   return code;
 }
 
@@ -110,7 +114,8 @@ void frmMain::SetTransformationsCopy(clsTransformations& target) {
   trapped("SetTransformationsCopy", [&] {
     clsConnection& destination = *m_wizard.Destination();
     std::string names, sizes;
-    m_mappingModel->rows().copyTransformations(target, *m_wizard.Source(), destination, names, sizes);
+    m_mappingModel->rows().copyTransformations(target, *m_wizard.Source(), destination, names,
+                                               sizes);
     if (destination.ConType() == CONN_TEXTFILE && m_mappingModel->rows().rowCount() > 0) {
       destination.setNumberColumns(target.Count());
       destination.setColumnNames(names);
@@ -159,7 +164,8 @@ bool frmMain::InsertTransformationsFromGrid() {
           return;
         }
       }
-      if (optHowModifyTable[0]->isChecked() && !fraOption->isHidden() && !DeleteDestinationRows(m_wizard))
+      if (optHowModifyTable[0]->isChecked() && !fraOption->isHidden() &&
+          !DeleteDestinationRows(m_wizard))
         return;
     }
     SetTransformationsCopy(*WorkingTransformations);
@@ -177,7 +183,8 @@ frmMain::Comparison frmMain::CompareTransformations(const clsTransformations& cu
     const clsTransformation& a = *current.Item(i);
     const clsTransformation& b = *working.Item(i);
     if (textFile) {
-      if (a.DestinationFields()->Count() != b.DestinationFields()->Count()) return Comparison::Changed;
+      if (a.DestinationFields()->Count() != b.DestinationFields()->Count())
+        return Comparison::Changed;
       for (int32_t f = 1; f <= a.DestinationFields()->Count(); ++f)
         if (a.DestinationFields()->Item(f)->Name() != b.DestinationFields()->Item(f)->Name())
           return Comparison::Changed;

@@ -40,12 +40,15 @@ class BusyCursor {
 
 }  // namespace
 
-void frmMain::setStepEnabled(int step, bool enabled) { ribSelection[step]->setEnabled(enabled); }
+void frmMain::setStepEnabled(int step, bool enabled) {
+  ribSelection[step]->setEnabled(enabled);
+}
 
 void frmMain::setNextCaption(bool execute) {
   // Go and Execute take the first letter Back and Exit leave free.
   QSet<QChar> used;
-  for (QAbstractButton* other : {static_cast<QAbstractButton*>(cmdIndietro), static_cast<QAbstractButton*>(cmdEsci)}) {
+  for (QAbstractButton* other :
+       {static_cast<QAbstractButton*>(cmdIndietro), static_cast<QAbstractButton*>(cmdEsci)}) {
     const qsizetype at = other->text().indexOf(QLatin1Char('&'));
     if (at >= 0 && at + 1 < other->text().size()) used.insert(other->text()[at + 1].toLower());
   }
@@ -62,29 +65,40 @@ void frmMain::ribSelection_Click(int step) {
   m_step = step;
   for (int i = 0; i < 4; ++i) {
     QPalette palette = ribSelection[i]->palette();
-    palette.setColor(QPalette::ButtonText, i == step ? kSelectedStepColour
-                                                     : QApplication::palette().color(QPalette::ButtonText));
+    palette.setColor(
+        QPalette::ButtonText,
+        i == step ? kSelectedStepColour : QApplication::palette().color(QPalette::ButtonText));
     ribSelection[i]->setPalette(palette);
   }
   m_panels->setCurrentIndex(step);
   switch (step) {
-    case StepSource: enterSource(); break;
-    case StepDestination: enterDestination(); break;
-    case StepMapping: enterMapping(); break;
-    default: enterExecution(); break;
+    case StepSource:
+      enterSource();
+      break;
+    case StepDestination:
+      enterDestination();
+      break;
+    case StepMapping:
+      enterMapping();
+      break;
+    default:
+      enterExecution();
+      break;
   }
 }
 
 void frmMain::offerChangedMapping() {
   if (!MappingVisited) return;
   if (WorkingTransformations &&
-      CompareTransformations(*m_wizard.Transformations(), *WorkingTransformations) == Comparison::Changed)
+      CompareTransformations(*m_wizard.Transformations(), *WorkingTransformations) ==
+          Comparison::Changed)
     ReplaceTransformation();
   MappingVisited = false;
 }
 
 void frmMain::enterSource() {
-  const bool tables = !m_wizard.Source()->TableName().empty() && !m_wizard.Destination()->TableName().empty();
+  const bool tables =
+      !m_wizard.Source()->TableName().empty() && !m_wizard.Destination()->TableName().empty();
   if (!tables) {
     setStepEnabled(StepMapping, false);
     setStepEnabled(StepExecution, false);
@@ -103,7 +117,8 @@ void frmMain::enterDestination() {
   cmdIndietro->setVisible(true);
   cmdAvanti->setVisible(true);
   setNextCaption(false);
-  const bool tables = !m_wizard.Source()->TableName().empty() && !m_wizard.Destination()->TableName().empty();
+  const bool tables =
+      !m_wizard.Source()->TableName().empty() && !m_wizard.Destination()->TableName().empty();
   setStepEnabled(StepMapping, tables);
   cmdAvanti->setEnabled(tables);
   if (!tables) setStepEnabled(StepExecution, false);
@@ -118,8 +133,10 @@ void frmMain::enterMapping() {
     showMessage(507, vbInformation);
     return;
   }
-  const bool newTable = destination.CreatedDestinationTable() || mainWindowState().NewTableRequested;
-  CreateTable = newTable && destination.ConType() != CONN_TEXTFILE && !DestinationTableExists ? 1 : 2;
+  const bool newTable =
+      destination.CreatedDestinationTable() || mainWindowState().NewTableRequested;
+  CreateTable =
+      newTable && destination.ConType() != CONN_TEXTFILE && !DestinationTableExists ? 1 : 2;
   WorkingTransformations = m_wizard.Transformations()->Clone();
   WorkingTransformations->setName("InsiemeTrasformazioni");
   if (!LoadGridMapping(*m_wizard.Source(), *m_wizard.Destination())) {
@@ -137,9 +154,10 @@ void frmMain::enterMapping() {
 void frmMain::enterExecution() {
   if (MappingVisited) {
     MappingVisited = false;
-    const Comparison result = WorkingTransformations
-                                  ? CompareTransformations(*m_wizard.Transformations(), *WorkingTransformations)
-                                  : Comparison::Unchanged;
+    const Comparison result =
+        WorkingTransformations
+            ? CompareTransformations(*m_wizard.Transformations(), *WorkingTransformations)
+            : Comparison::Unchanged;
     if (result == Comparison::Invalid) {
       lblTable[2]->clear();
       selectStep(StepDestination);
@@ -155,10 +173,12 @@ void frmMain::enterExecution() {
   const clsConnection& destination = *m_wizard.Destination();
   lblRConnection[1]->setText(QString::fromStdString(NameDatabase(source.Database())));
   lblRConnection[2]->setText(QString::fromStdString(NameDatabase(destination.Database())));
-  lblRTable[1]->setText(source.ConType() == CONN_TEXTFILE ? lblRConnection[1]->text()
-                                                          : QString::fromStdString(source.TableName()));
-  lblRTable[2]->setText(destination.ConType() == CONN_TEXTFILE ? lblRConnection[2]->text()
-                                                               : QString::fromStdString(destination.TableName()));
+  lblRTable[1]->setText(source.ConType() == CONN_TEXTFILE
+                            ? lblRConnection[1]->text()
+                            : QString::fromStdString(source.TableName()));
+  lblRTable[2]->setText(destination.ConType() == CONN_TEXTFILE
+                            ? lblRConnection[2]->text()
+                            : QString::fromStdString(destination.TableName()));
   for (QLabel* label : {lblRConnection[1], lblRConnection[2], lblRTable[1], lblRTable[2]})
     label->setToolTip(label->text());
   cmdIndietro->setVisible(true);
@@ -203,7 +223,8 @@ void frmMain::cmdInsertConn_Click(int side) {
   if (side == 1 && connection.Database().empty()) return;
   const clsConnection& source = *m_wizard.Source();
   const clsConnection& destination = *m_wizard.Destination();
-  if (source.ConType() == CONN_TEXTFILE && destination.ConType() == CONN_TEXTFILE && source.Name() == destination.Name()) {
+  if (source.ConType() == CONN_TEXTFILE && destination.ConType() == CONN_TEXTFILE &&
+      source.Name() == destination.Name()) {
     lblTable[side]->clear();
     m_wizard.Transformations()->Reset();
     return;
@@ -266,14 +287,16 @@ void frmMain::cmdInsertTable_Click(int side) {
     if (side == 2) DestinationTableExists = mainWindowState().DestinationTableExists;
   }
   showTableLabel(side);
-  const bool tables = !m_wizard.Source()->TableName().empty() && !m_wizard.Destination()->TableName().empty();
+  const bool tables =
+      !m_wizard.Source()->TableName().empty() && !m_wizard.Destination()->TableName().empty();
   if (tables) {
     setStepEnabled(StepMapping, true);
     if (side == 2) cmdAvanti->setEnabled(true);
     if (!PickerCancelled) {
-      const bool keep = (SourcePicked && DestinationPicked && SourceUnchanged && DestinationUnchanged) ||
-                        (SourcePicked && SourceUnchanged && !DestinationPicked) ||
-                        (DestinationPicked && DestinationUnchanged && !SourcePicked);
+      const bool keep =
+          (SourcePicked && DestinationPicked && SourceUnchanged && DestinationUnchanged) ||
+          (SourcePicked && SourceUnchanged && !DestinationPicked) ||
+          (DestinationPicked && DestinationUnchanged && !SourcePicked);
       if (!keep) {
         m_wizard.Transformations()->Reset();
         setStepEnabled(StepExecution, false);

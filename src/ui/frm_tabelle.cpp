@@ -93,7 +93,8 @@ frmTabelle::frmTabelle(cKPXWizard& wizard, int32_t connection, QWidget* parent)
   connect(List1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
     if (!item->text().isEmpty()) cmdSeleziona->click();
   });
-  connect(cmdSeleziona, &QPushButton::clicked, this, [this] { trapped("cmdSeleziona_Click", [this] { cmdSeleziona_Click(); }); });
+  connect(cmdSeleziona, &QPushButton::clicked, this,
+          [this] { trapped("cmdSeleziona_Click", [this] { cmdSeleziona_Click(); }); });
   connect(cmdAnnulla, &QPushButton::clicked, this, [this] { cmdAnnulla_Click(); });
 
   trapped("Form_Load", [this] {
@@ -103,12 +104,15 @@ frmTabelle::frmTabelle(cKPXWizard& wizard, int32_t connection, QWidget* parent)
     } else {
       for (QToolButton* mode : ribSelection) mode->hide();
       const clsConnection& source = *m_wizard.Source();
-      m_sourceTable = source.TableType() == kpxTypeQuery ? modMain::ExtractTableName(source.TableName()) : source.TableName();
+      m_sourceTable = source.TableType() == kpxTypeQuery
+                          ? modMain::ExtractTableName(source.TableName())
+                          : source.TableName();
       ribSelection_Click(0);
     }
     if (m_edited.TableName().empty()) return;
     if (m_edited.TableType() != kpxTypeQuery) {
-      const auto found = List1->findItems(QString::fromStdString(m_edited.TableName()), Qt::MatchExactly | Qt::MatchCaseSensitive);
+      const auto found = List1->findItems(QString::fromStdString(m_edited.TableName()),
+                                          Qt::MatchExactly | Qt::MatchCaseSensitive);
       if (!found.isEmpty()) List1->setCurrentItem(found.first());
     } else {
       ribSelection[1]->setChecked(true);
@@ -117,10 +121,13 @@ frmTabelle::frmTabelle(cKPXWizard& wizard, int32_t connection, QWidget* parent)
   });
 }
 
-QString frmTabelle::text(int32_t n) const { return uiText(n, m_wizard.Language()); }
+QString frmTabelle::text(int32_t n) const {
+  return uiText(n, m_wizard.Language());
+}
 
 int32_t frmTabelle::showMessage(int32_t n, int32_t style) {
-  const enKpxLanguage lang = m_wizard.Language() == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish;
+  const enKpxLanguage lang =
+      m_wizard.Language() == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish;
   return ShowMessage(GetResText(n, lang), style, m_wizard.AppName());
 }
 
@@ -135,7 +142,9 @@ void frmTabelle::trapped(const char* procedure, const std::function<void()>& han
 void frmTabelle::ribSelection_Click(int mode) {
   for (int i : {0, 1}) {
     QPalette palette = ribSelection[i]->palette();
-    palette.setColor(QPalette::ButtonText, i == mode ? QColor(192, 0, 0) : QApplication::palette().color(QPalette::ButtonText));
+    palette.setColor(
+        QPalette::ButtonText,
+        i == mode ? QColor(192, 0, 0) : QApplication::palette().color(QPalette::ButtonText));
     ribSelection[i]->setPalette(palette);
   }
   if (mode == 0) {
@@ -154,7 +163,8 @@ void frmTabelle::subTable() {
   txtScript->hide();
   List1->show();
   List1->clear();
-  if (m_connection == kpxDestination && !m_wizard.Source()->Database().empty()) List1->addItem(text(68));
+  if (m_connection == kpxDestination && !m_wizard.Source()->Database().empty())
+    List1->addItem(text(68));
   ListAdapter adapter(List1);
   modDatabase::ShowTables(adapter);
   if (List1->count() > 0) List1->setCurrentRow(0);
@@ -207,7 +217,8 @@ void frmTabelle::selectDestination() {
 
 void frmTabelle::selectSourceTable() {
   m_edited.setTableType(kpxTypeTable);
-  const std::string name = List1->currentItem() ? List1->currentItem()->text().toStdString() : std::string();
+  const std::string name =
+      List1->currentItem() ? List1->currentItem()->text().toStdString() : std::string();
   const bool changed = name != m_edited.TableName();
   if (changed) m_edited.setTableName(name);
   accept(changed);
@@ -259,7 +270,9 @@ void frmTabelle::cmdAnnulla_Click() {
   QDialog::reject();
 }
 
-void frmTabelle::reject() { cmdAnnulla_Click(); }
+void frmTabelle::reject() {
+  cmdAnnulla_Click();
+}
 
 void frmTabelle::closeEvent(QCloseEvent* event) {
   if (!bDialogDone) {

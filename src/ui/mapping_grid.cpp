@@ -54,13 +54,16 @@ QVariant MappingGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const std::string& value = m_rows.cell(index.row(), index.column());
   switch (role) {
-    case Qt::DisplayRole: return shownText(index.column(), value);
-    case Qt::EditRole: return QString::fromStdString(value);
+    case Qt::DisplayRole:
+      return shownText(index.column(), value);
+    case Qt::EditRole:
+      return QString::fromStdString(value);
     case Qt::TextAlignmentRole:
       // Sizes read as numbers.
       if (index.column() == MapSize) return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
       return {};
-    default: return {};
+    default:
+      return {};
   }
 }
 
@@ -78,7 +81,8 @@ bool MappingGridModel::setData(const QModelIndex& index, const QVariant& value, 
     m_rows.setCell(index.row(), MapSize, "0");
   // The cells whose editability follows from this one are redrawn with it.
   emit dataChanged(this->index(index.row(), 0), this->index(index.row(), MapColumnCount - 1));
-  if (index.column() == MapSource && !wasConstant && m_rows.cell(index.row(), MapSource) == kConstantEntry)
+  if (index.column() == MapSource && !wasConstant &&
+      m_rows.cell(index.row(), MapSource) == kConstantEntry)
     emit constantChosen(index.row());
   return true;
 }
@@ -103,7 +107,8 @@ QWidget* MappingGridDelegate::createEditor(QWidget* parent, const QStyleOptionVi
   if (!model || !hasList(model->rows(), column)) {
     auto* line = qobject_cast<QLineEdit*>(QStyledItemDelegate::createEditor(parent, option, index));
     if (line && column == MapSize)
-      line->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
+      line->setValidator(
+          new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
     return line;
   }
   auto* list = new QComboBox(parent);
@@ -131,7 +136,8 @@ void MappingGridDelegate::setEditorData(QWidget* editor, const QModelIndex& inde
     list->setEditText(value);
 }
 
-void MappingGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+void MappingGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                       const QModelIndex& index) const {
   auto* list = qobject_cast<QComboBox*>(editor);
   if (!list) return QStyledItemDelegate::setModelData(editor, model, index);
   QString value = list->currentData().toString();
@@ -169,18 +175,22 @@ void MappingGridView::fitColumns() {
   if (!mapping) return;
   int widest = 0;
   for (const std::string& value : mapping->rows().listValues(MapSource))
-    widest = std::max(widest, fontMetrics().horizontalAdvance(mapping->shownText(MapSource, value)));
+    widest =
+        std::max(widest, fontMetrics().horizontalAdvance(mapping->shownText(MapSource, value)));
   // Room for the list's arrow beside its text.
-  const int arrow = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
+  const int arrow = style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                    2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
   setColumnWidth(MapSource, std::max(columnWidth(MapSource), widest + arrow));
 }
 
 void MappingGridView::commitPendingEdit() {
   QWidget* editor = indexWidget(currentIndex());
-  if (!editor) editor = focusWidget() != this && isAncestorOf(focusWidget()) ? focusWidget() : nullptr;
+  if (!editor)
+    editor = focusWidget() != this && isAncestorOf(focusWidget()) ? focusWidget() : nullptr;
   if (!editor) return;
   // A combo box's line edit has focus; its box is the editor the delegate knows.
-  if (auto* line = qobject_cast<QLineEdit*>(editor); line && qobject_cast<QComboBox*>(line->parentWidget()))
+  if (auto* line = qobject_cast<QLineEdit*>(editor);
+      line && qobject_cast<QComboBox*>(line->parentWidget()))
     editor = line->parentWidget();
   commitData(editor);
   closeEditor(editor, QAbstractItemDelegate::NoHint);
@@ -188,8 +198,10 @@ void MappingGridView::commitPendingEdit() {
 
 bool MappingGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
   // The source and type cells are chosen from their lists, never typed into.
-  if (trigger == AnyKeyPressed && (index.column() == MapSource || index.column() == MapType)) return false;
-  if (trigger == AnyKeyPressed && index.column() == MapSize && event && event->type() == QEvent::KeyPress) {
+  if (trigger == AnyKeyPressed && (index.column() == MapSource || index.column() == MapType))
+    return false;
+  if (trigger == AnyKeyPressed && index.column() == MapSize && event &&
+      event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const QString typed = key->text();
     if (typed.isEmpty() || !MappingRows::acceptsSizeKey(typed.at(0).unicode())) return false;
@@ -203,7 +215,8 @@ bool MappingGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent
 }
 
 void MappingGridView::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Down && event->modifiers() & Qt::AltModifier && state() != EditingState) {
+  if (event->key() == Qt::Key_Down && event->modifiers() & Qt::AltModifier &&
+      state() != EditingState) {
     edit(currentIndex(), EditKeyPressed, event);
     return;
   }

@@ -6,7 +6,9 @@ namespace kpx::ui {
 
 namespace {
 
-bool isDigitKey(int key) { return key >= '0' && key <= '9'; }
+bool isDigitKey(int key) {
+  return key >= '0' && key <= '9';
+}
 
 std::string upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -23,10 +25,14 @@ std::vector<std::string> MappingRows::listValues(int column) const {
       values.insert(values.end(), m_sourceColumns.begin(), m_sourceColumns.end());
       return values;
     }
-    case MapDestination: return {std::string(kIgnoreEntry)};
-    case MapType: return typeList(m_destinationKind);
-    case MapNull: return {std::string(kNullable), std::string(kNotNullable)};
-    default: return {};
+    case MapDestination:
+      return {std::string(kIgnoreEntry)};
+    case MapType:
+      return typeList(m_destinationKind);
+    case MapNull:
+      return {std::string(kNullable), std::string(kNotNullable)};
+    default:
+      return {};
   }
 }
 
@@ -36,7 +42,7 @@ void MappingRows::fillDestination(const clsConnection& destination) {
   for (const auto& column : *destination.Columns()) {
     Row row;
     row[MapDestination] = column->Name();
-    row[MapType] = kind == CONN_TEXTFILE      ? modDatabase::TextTypeName(column->DataType())
+    row[MapType] = kind == CONN_TEXTFILE    ? modDatabase::TextTypeName(column->DataType())
                    : kind == CONN_SQLServer ? modDatabase::SqlServerTypeName(column->DataType())
                                             : modDatabase::JetTypeName(column->DataType());
     row[MapSize] = std::to_string(column->Size());
@@ -84,14 +90,20 @@ void MappingRows::pairByName() {
 
 bool MappingRows::isEditable(int row, int column) const {
   switch (column) {
-    case MapSource: return true;
-    case MapConstant: return cell(row, MapSource) == kConstantEntry;
-    case MapSize: return m_createTable != 2 && isLengthBearing(cell(row, MapType));
-    default: return m_createTable != 2;
+    case MapSource:
+      return true;
+    case MapConstant:
+      return cell(row, MapSource) == kConstantEntry;
+    case MapSize:
+      return m_createTable != 2 && isLengthBearing(cell(row, MapType));
+    default:
+      return m_createTable != 2;
   }
 }
 
-bool MappingRows::acceptsSizeKey(int key) { return isDigitKey(key) || key == '\b'; }
+bool MappingRows::acceptsSizeKey(int key) {
+  return isDigitKey(key) || key == '\b';
+}
 
 bool MappingRows::isLengthBearing(std::string_view type) {
   static const std::array<std::string_view, 6> lengthBearing{"VarBinary", "VarChar", "Binary",
@@ -104,9 +116,9 @@ const std::vector<std::string>& MappingRows::typeList(int32_t kind) {
       "VarBinary", "VarChar", "Decimal", "BigBinary", "LongText", "Currency",   "Datetime",
       "Byte",      "Short",   "Long",    "Single",    "Double",   "LongBinary", "GUID"};
   static const std::vector<std::string> sqlServer{
-      "bigint", "numeric", "VarBinary", "Binary", "VarChar",  "nchar",     "nvarchar",
-      "char",   "text",    "ntext",     "money",  "Datetime", "tinyint",   "smallint",
-      "real",   "float",   "sql_variant", "uniqueidentifier"};
+      "bigint",   "numeric",  "VarBinary", "Binary", "VarChar",     "nchar",
+      "nvarchar", "char",     "text",      "ntext",  "money",       "Datetime",
+      "tinyint",  "smallint", "real",      "float",  "sql_variant", "uniqueidentifier"};
   static const std::vector<std::string> text{"Binary", "char", "integer", "VarChar"};
   if (kind == CONN_SQLServer) return sqlServer;
   if (kind == CONN_TEXTFILE) return text;
@@ -135,7 +147,8 @@ int16_t MappingRows::fillStructure(modDatabase::StructureArray& structure) const
   if (std::adjacent_find(names.begin(), names.end()) != names.end()) return -2;
   structure.clear();
   for (int r : used)
-    structure.push_back({cell(r, MapDestination), cell(r, MapType), cell(r, MapSize), cell(r, MapNull)});
+    structure.push_back(
+        {cell(r, MapDestination), cell(r, MapType), cell(r, MapSize), cell(r, MapNull)});
   return 1;
 }
 

@@ -44,7 +44,9 @@ class MappingRows {
 
   int rowCount() const { return static_cast<int>(m_rows.size()); }
   const std::string& cell(int row, int column) const { return m_rows.at(row).at(column); }
-  void setCell(int row, int column, std::string value) { m_rows.at(row).at(column) = std::move(value); }
+  void setCell(int row, int column, std::string value) {
+    m_rows.at(row).at(column) = std::move(value);
+  }
   void setRows(std::vector<Row> rows) { m_rows = std::move(rows); }
 
   // The source's column names, listed in column 0 after the two special entries.

@@ -5,7 +5,8 @@
 namespace kpx::ui {
 
 QString uiText(int32_t n, int32_t language) {
-  const enKpxLanguage lang = language == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish;
+  const enKpxLanguage lang =
+      language == kpxLanguageItalian ? kpxLanguageItalian : kpxLanguageEnglish;
   return QString::fromStdString(GetResText(n, lang));
 }
 

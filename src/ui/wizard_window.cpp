@@ -29,7 +29,9 @@ QApplication& ownApplication() {
 // Puts the host's message box back when the window closes, however it closes.
 class ScopedQtMessages {
  public:
-  ScopedQtMessages() : m_previous(currentMessageSink()) { installMessageSink(std::make_shared<QtMessageSink>()); }
+  ScopedQtMessages() : m_previous(currentMessageSink()) {
+    installMessageSink(std::make_shared<QtMessageSink>());
+  }
   ~ScopedQtMessages() { installMessageSink(m_previous); }
   ScopedQtMessages(const ScopedQtMessages&) = delete;
   ScopedQtMessages& operator=(const ScopedQtMessages&) = delete;
@@ -40,7 +42,9 @@ class ScopedQtMessages {
 
 }  // namespace
 
-void installWizardWindow() { registerWizardWindow(runWizardWindow); }
+void installWizardWindow() {
+  registerWizardWindow(runWizardWindow);
+}
 
 std::string displayProblem() {
   if (qobject_cast<QApplication*>(QCoreApplication::instance())) return {};
@@ -59,7 +63,8 @@ std::string displayProblem() {
 
 bool runWizardWindow(cKPXWizard& wizard) {
   if (const std::string problem = displayProblem(); !problem.empty())
-    throw AutomationError(kErrUnspecified, wizard.AppName(), "The wizard window cannot open: " + problem);
+    throw AutomationError(kErrUnspecified, wizard.AppName(),
+                          "The wizard window cannot open: " + problem);
   if (!QCoreApplication::instance()) ownApplication();
   useIconTheme();
   ScopedQtMessages messages;

@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return true;
   }();
   (void)quiet;
-  const std::string text(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));
+  const std::string text(reinterpret_cast<const char*>(data),
+                         strnlen(reinterpret_cast<const char*>(data), size));
 
   KPX_OBJECT* created = nullptr;
   if (kpxCreateObject(text.c_str(), &created) == 0) kpxRelease(created);

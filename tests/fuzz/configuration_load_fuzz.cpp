@@ -22,12 +22,14 @@ class SilentSink : public kpx::MessageSink {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string file = "/tmp/kpx_configuration_fuzz_" + std::to_string(::getpid()) + ".ini";
+  static const std::string file =
+      "/tmp/kpx_configuration_fuzz_" + std::to_string(::getpid()) + ".ini";
   static std::shared_ptr<kpx::cKPXWizard> wizard = [] {
     kpx::installMessageSink(std::make_shared<SilentSink>());
     return kpx::cKPXWizard::create();
   }();
-  std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), size);
+  std::ofstream(file, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(data), size);
 
   wizard->LoadFromINIFile(file);
   for (const auto& connection : {wizard->Source(), wizard->Destination()})

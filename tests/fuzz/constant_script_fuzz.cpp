@@ -15,10 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           a.column.find_first_of("\"\r\n") != std::string::npos) {
         continue;
       }
-      const std::string again = "Function Main()\r\n   DTSDestination(\"" + a.column + "\")=\"" + a.value +
-                                "\"\r\n   Main = DTSTransformStat_OK\r\nEnd Function";
+      const std::string again = "Function Main()\r\n   DTSDestination(\"" + a.column + "\")=\"" +
+                                a.value + "\"\r\n   Main = DTSTransformStat_OK\r\nEnd Function";
       const auto back = kpx::dts::parseConstantScript(again, "Main");
-      if (back.size() != 1 || back[0].column != a.column || back[0].value != a.value) __builtin_trap();
+      if (back.size() != 1 || back[0].column != a.column || back[0].value != a.value)
+        __builtin_trap();
     }
   } catch (const kpx::dts::ScriptError&) {
   }

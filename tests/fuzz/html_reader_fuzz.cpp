@@ -11,7 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kpx::data;
-  auto source = openHtmlText(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.html");
+  auto source =
+      openHtmlText(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.html");
   const auto tables = source->tables();
   for (const TableInfo& t : tables) {
     auto reader = source->openTable(t.name);
@@ -21,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (!tables.empty()) {
     try {
-      auto reader = runQueryOver(*source, "SELECT * FROM " + quoteName(tables.front().name) + " ORDER BY 1");
+      auto reader =
+          runQueryOver(*source, "SELECT * FROM " + quoteName(tables.front().name) + " ORDER BY 1");
       while (reader->next())
         for (size_t i = 0; i < reader->columns().size(); ++i) (void)reader->field(i);
     } catch (const DataError&) {

@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/tmp/kpx_preview_fuzz_" + std::to_string(::getpid()) + ".txt";
-  static const char* const delimiters[] = {"{CR}{LF}", "{CR}", "{LF}", "Virgola", "2", "3",
+  static const char* const delimiters[] = {"{CR}{LF}",        "{CR}",   "{LF}", "Virgola", "2", "3",
                                            "Barra Verticale", "Unknown"};
   if (size == 0) return 0;
   const char* delimiter = delimiters[data[0] % 8];

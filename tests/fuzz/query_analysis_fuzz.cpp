@@ -18,8 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string query(reinterpret_cast<const char*>(data), size);
   std::string table = kpx::modMain::ExtractNameFields(query);
   kpx::modMain::ExtractTableName(query);
-  for (int32_t kind : {1, 3, 4, 8})
-    kpx::modMain::BuildQuerySpace(query, table, kind);
+  for (int32_t kind : {1, 3, 4, 8}) kpx::modMain::BuildQuerySpace(query, table, kind);
   if (kpx::vb::Len(kpx::vb::UCase(query)) != kpx::vb::Len(query)) __builtin_trap();
   kpx::modMain::resetState();
   return 0;

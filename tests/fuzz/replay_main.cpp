@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     std::sort(inputs.begin(), inputs.end());
     for (const auto& path : inputs) {
       std::ifstream in(path, std::ios::binary);
-      const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
       std::printf("%s\n", path.c_str());
       std::fflush(stdout);  // a crash names the input that caused it
       LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());

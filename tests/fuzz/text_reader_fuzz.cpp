@@ -25,7 +25,8 @@ void checkChunkedDecoding(const std::string& bytes, size_t chunk) {
   TextDecoder a(encoding), b(encoding);
   a.decode(bytes, whole);
   a.finish(whole);
-  for (size_t at = 0; at < bytes.size(); at += chunk) b.decode(std::string_view(bytes).substr(at, chunk), pieces);
+  for (size_t at = 0; at < bytes.size(); at += chunk)
+    b.decode(std::string_view(bytes).substr(at, chunk), pieces);
   b.finish(pieces);
   if (whole != pieces) std::abort();
 }
@@ -38,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data + 3), size - 3);
   checkChunkedDecoding(bytes, 1 + readSize % 7);
 
-  static const std::string path = "/tmp/kpx_text_reader_fuzz_" + std::to_string(::getpid()) + ".txt";
+  static const std::string path =
+      "/tmp/kpx_text_reader_fuzz_" + std::to_string(::getpid()) + ".txt";
   if (FILE* f = std::fopen(path.c_str(), "wb")) {
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);

@@ -13,7 +13,8 @@ template <typename Read>
 int readEveryCell(const uint8_t* data, size_t size, Read read) {
   using namespace kpx::data;
   try {
-    auto book = std::make_shared<excel::Workbook>(read(std::string_view(reinterpret_cast<const char*>(data), size)));
+    auto book = std::make_shared<excel::Workbook>(
+        read(std::string_view(reinterpret_cast<const char*>(data), size)));
     for (const auto& sheet : book->sheets) {
       auto reader = excel::openSheetReader(book, sheet, true);
       while (reader->next())

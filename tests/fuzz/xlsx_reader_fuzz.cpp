@@ -4,5 +4,6 @@
 #include "workbook_fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return readEveryCell(data, size, [](std::string_view bytes) { return kpx::data::excel::readXlsx(bytes); });
+  return readEveryCell(data, size,
+                       [](std::string_view bytes) { return kpx::data::excel::readXlsx(bytes); });
 }

@@ -19,16 +19,21 @@ namespace fs = std::filesystem;
 // mdbtools 1.0 loses a few bytes in its catalog property reader when a page is garbled; the
 // leak is the library's, met only by the damaged-file tests. Full stacks let the suppression
 // see past glib's allocator, which has no frame pointers.
-extern "C" const char* __lsan_default_suppressions() { return "leak:mdb_kkd_to_props\n"; }
-extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:mdb_kkd_to_props\n";
+}
+extern "C" const char* __asan_default_options() {
+  return "fast_unwind_on_malloc=0";
+}
 
 namespace {
 
 const fs::path kAccessDir = fs::path(KPX_SHARED_TESTDATA) / "access";
 
 std::unique_ptr<DataSource> openAccess(const fs::path& file) {
-  return openDataSource(ConnectionProperties::parse("Persist Security Info=True;Data Source=" + file.string() +
-                                                    ";User ID=Provider=Microsoft.jet.OLEDB.4.0;"));
+  return openDataSource(
+      ConnectionProperties::parse("Persist Security Info=True;Data Source=" + file.string() +
+                                  ";User ID=Provider=Microsoft.jet.OLEDB.4.0;"));
 }
 
 // Compares one of our values with mdb-export's text for it; returns a description of the
@@ -45,11 +50,13 @@ std::string compare(const ColumnInfo& column, const Value& ours, const std::stri
       if (!parseDouble(theirs, b)) return "mdb-export printed '" + theirs + "'";
       parseDouble(mine, a);
       const double tolerance = column.type == adSingle ? 1e-6 : 1e-14;
-      return std::fabs(a - b) <= tolerance * std::max(1.0, std::fabs(b)) ? "" : mine + " vs " + theirs;
+      return std::fabs(a - b) <= tolerance * std::max(1.0, std::fabs(b)) ? ""
+                                                                         : mine + " vs " + theirs;
     }
     case adCurrency: {
       int64_t a = 0, b = 0;
-      return parseCurrency(mine, a) && parseCurrency(theirs, b) && a == b ? "" : mine + " vs " + theirs;
+      return parseCurrency(mine, a) && parseCurrency(theirs, b) && a == b ? ""
+                                                                          : mine + " vs " + theirs;
     }
     case adNumeric:
       return mine == toText(Value::fromDecimal(theirs)) ? "" : mine + " vs " + theirs;
@@ -65,7 +72,8 @@ std::string compare(const ColumnInfo& column, const Value& ours, const std::stri
     }
     case adVarBinary:
     case adLongVarBinary:
-      return mine == theirs ? "" : "binary differs (" + std::to_string(ours.text.size()) + " bytes)";
+      return mine == theirs ? ""
+                            : "binary differs (" + std::to_string(ours.text.size()) + " bytes)";
     default:
       return mine == theirs ? "" : "'" + mine + "' vs '" + theirs + "'";
   }
@@ -93,8 +101,10 @@ TEST_P(AccessFile, ReadsEveryTableAsMdbExportDoes) {
   for (const auto& table : tables) {
     SCOPED_TRACE(table);
     int rc = 0;
-    const auto csv = kpx::test::parseCsv(commandOutput("mdb-export -b hex -D %Y-%m-%d -T '%Y-%m-%d %H:%M:%S' " +
-                                                shellQuote(file.string()) + " " + shellQuote(table), &rc));
+    const auto csv =
+        kpx::test::parseCsv(commandOutput("mdb-export -b hex -D %Y-%m-%d -T '%Y-%m-%d %H:%M:%S' " +
+                                              shellQuote(file.string()) + " " + shellQuote(table),
+                                          &rc));
     ASSERT_EQ(rc, 0);
     ASSERT_FALSE(csv.empty());
     auto reader = source->openTable(table);
@@ -118,7 +128,8 @@ TEST_P(AccessFile, ReadsEveryTableAsMdbExportDoes) {
 
 INSTANTIATE_TEST_SUITE_P(SharedFiles, AccessFile,
                          testing::Values("jackcess__testV1997.mdb", "jackcess__test2V2003.mdb",
-                                         "jackcess__adox_jet4.mdb", "jackcess__oldDatesV2007.accdb"),
+                                         "jackcess__adox_jet4.mdb",
+                                         "jackcess__oldDatesV2007.accdb"),
                          [](const auto& info) {
                            std::string name = info.param;
                            for (char& ch : name) {

@@ -21,10 +21,13 @@ class ProgramArguments : public ::testing::Test {
     fs::create_directories(dir);
     std::ofstream(dir / "people.csv") << "Id,Name\n1,Anna\n";
     std::ofstream(dir / "mystery.bin") << std::string("\x01\x02\x00\x03", 4);
-    std::ofstream(dir / "page.html") << "<html><body><table><tr><th>A</th></tr><tr><td>1</td></tr></table></body></html>";
+    std::ofstream(dir / "page.html")
+        << "<html><body><table><tr><th>A</th></tr><tr><td>1</td></tr></table></body></html>";
     std::ofstream(dir / "old.mdb") << "";
     ASSERT_EQ(std::system(("sqlite3 " + (dir / "two.db").string() +
-                           " 'CREATE TABLE A(x Long); CREATE TABLE B(y Long);'").c_str()), 0);
+                           " 'CREATE TABLE A(x Long); CREATE TABLE B(y Long);'")
+                              .c_str()),
+              0);
   }
   static void TearDownTestSuite() { fs::remove_all(dir); }
   static fs::path dir;
@@ -52,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(EachCommand, HelpText,
                          ::testing::Values(HelpCase{"Program", "--help", "inspect PATH|CONFIG.ini"},
                                            HelpCase{"Run", "run --help", "--log-dir DIR"},
                                            HelpCase{"Copy", "copy --help", "--by-name"},
-                                           HelpCase{"CopyShortFlag", "copy -h", "--save CONFIG.ini"},
+                                           HelpCase{"CopyShortFlag", "copy -h",
+                                                    "--save CONFIG.ini"},
                                            HelpCase{"Inspect", "inspect --help", "\"nullable\""}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -62,7 +66,8 @@ struct RefusedCase {
   const char* message;    // a part of standard error
 };
 
-class RefusedCommandLine : public ProgramArguments, public ::testing::WithParamInterface<RefusedCase> {};
+class RefusedCommandLine : public ProgramArguments,
+                           public ::testing::WithParamInterface<RefusedCase> {};
 
 TEST_P(RefusedCommandLine, ExitsWithStatusTwoAndSaysWhy) {
   const auto inFolder = [](std::string text) {
@@ -79,16 +84,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RefusedCase{"NoCommand", "", "Usage: kpxwizard COMMAND"},
         RefusedCase{"UnknownCommand", "export x", "unknown command 'export'"},
-        RefusedCase{"OptionWithoutValue", "copy @/people.csv @/out.csv --to-table", "--to-table needs a value"},
+        RefusedCase{"OptionWithoutValue", "copy @/people.csv @/out.csv --to-table",
+                    "--to-table needs a value"},
         RefusedCase{"CopyNeedsTwoFiles", "copy @/people.csv", "give a source and a destination"},
         RefusedCase{"MissingConfiguration", "run @/nothing.ini", "'@/nothing.ini' does not exist"},
-        RefusedCase{"MissingSource", "copy @/nothing.csv @/out.csv", "the source file '@/nothing.csv' does not exist"},
+        RefusedCase{"MissingSource", "copy @/nothing.csv @/out.csv",
+                    "the source file '@/nothing.csv' does not exist"},
         RefusedCase{"UnknownKind", "inspect @/mystery.bin", "cannot tell what kind of file"},
-        RefusedCase{"HtmlDestination", "copy @/people.csv @/page.html", "an HTML page can only be read"},
+        RefusedCase{"HtmlDestination", "copy @/people.csv @/page.html",
+                    "an HTML page can only be read"},
         RefusedCase{"DestinationWithoutCreate", "copy @/people.csv @/new.db", "add --create"},
-        RefusedCase{"SeveralSourceTables", "copy @/two.db @/out.csv", "several tables (A, B); choose one with --from-table"},
-        RefusedCase{"NoSuchSourceTable", "copy @/two.db @/out.csv --from-table C", "has no table 'C'; its tables are: A, B"},
-        RefusedCase{"BadWidths", "copy @/people.csv @/out.txt --fixed 5,x", "the width 'x' in --fixed 5,x"}),
+        RefusedCase{"SeveralSourceTables", "copy @/two.db @/out.csv",
+                    "several tables (A, B); choose one with --from-table"},
+        RefusedCase{"NoSuchSourceTable", "copy @/two.db @/out.csv --from-table C",
+                    "has no table 'C'; its tables are: A, B"},
+        RefusedCase{"BadWidths", "copy @/people.csv @/out.txt --fixed 5,x",
+                    "the width 'x' in --fixed 5,x"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

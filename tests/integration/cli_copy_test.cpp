@@ -20,12 +20,14 @@ class Copy : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(dir / "logs");
-    scratch.write("people.csv", "Id,Name,City\r\n1,Anna,Milano\r\n2,\"Bruno, Jr\",Zürich\r\n3,Carla,\r\n");
+    scratch.write("people.csv",
+                  "Id,Name,City\r\n1,Anna,Milano\r\n2,\"Bruno, Jr\",Zürich\r\n3,Carla,\r\n");
   }
 
   std::string path(const std::string& name) const { return scratch.path(name); }
   ProgramRun copy(const std::string& arguments) {
-    return runKpxwizard("copy " + arguments + " --log-dir " + shellQuote(path("logs")), dir.string());
+    return runKpxwizard("copy " + arguments + " --log-dir " + shellQuote(path("logs")),
+                        dir.string());
   }
   std::string sql(const std::string& database, const std::string& statement) {
     return kpx::test::sqliteOutput(path(database), statement);
@@ -33,7 +35,8 @@ class Copy : public ::testing::Test {
   // The rows of a CSV file as Python's csv module reads them.
   std::string csvRows(const std::string& name) {
     return commandOutput("python3 -c " +
-                         shellQuote("import csv,sys; print(list(csv.reader(open(sys.argv[1], newline='', encoding='utf-8'))))") +
+                         shellQuote("import csv,sys; print(list(csv.reader(open(sys.argv[1], "
+                                    "newline='', encoding='utf-8'))))") +
                          " " + shellQuote(path(name)));
   }
 
@@ -47,20 +50,24 @@ TEST_F(Copy, CsvIntoANewTableOfANewSqliteDatabase) {
   EXPECT_NE(run.out.find("Created the SQLite database shop.db"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Rows written:  3\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Rows rejected: 0\n"), std::string::npos) << run.out;
-  EXPECT_EQ(sql("shop.db", "SELECT Id, Name, City FROM People ORDER BY Id"), "1|Anna|Milano\n2|Bruno, Jr|Zürich\n3|Carla|\n");
+  EXPECT_EQ(sql("shop.db", "SELECT Id, Name, City FROM People ORDER BY Id"),
+            "1|Anna|Milano\n2|Bruno, Jr|Zürich\n3|Carla|\n");
 }
 
 TEST_F(Copy, SqliteTableIntoACsvFile) {
-  sql("shop.db", "CREATE TABLE Customers(Id Long, Name VarChar(50), Balance Double);"
-                 "INSERT INTO Customers VALUES(1,'Anna',10.5),(2,'Bruno \"B\", Jr',-3),(3,'Carla',NULL);");
+  sql("shop.db",
+      "CREATE TABLE Customers(Id Long, Name VarChar(50), Balance Double);"
+      "INSERT INTO Customers VALUES(1,'Anna',10.5),(2,'Bruno \"B\", Jr',-3),(3,'Carla',NULL);");
   auto run = copy("shop.db customers.csv");
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(csvRows("customers.csv"),
-            "[['Id', 'Name', 'Balance'], ['1', 'Anna', '10.5'], ['2', 'Bruno \"B\", Jr', '-3'], ['3', 'Carla', '']]\n");
+            "[['Id', 'Name', 'Balance'], ['1', 'Anna', '10.5'], ['2', 'Bruno \"B\", Jr', '-3'], "
+            "['3', 'Carla', '']]\n");
 }
 
 TEST_F(Copy, ByNamePairsColumnsWhateverTheirOrder) {
-  sql("shop.db", "CREATE TABLE People(city VarChar(30), ID Long, Extra VarChar(5), NAME VarChar(30));");
+  sql("shop.db",
+      "CREATE TABLE People(city VarChar(30), ID Long, Extra VarChar(5), NAME VarChar(30));");
   auto run = copy("people.csv shop.db --by-name");
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(sql("shop.db", "SELECT ID, NAME, city, Extra IS NULL FROM People ORDER BY ID"),

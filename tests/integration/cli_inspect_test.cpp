@@ -21,10 +21,11 @@ namespace {
 class Inspect : public ::testing::Test {
  protected:
   void SetUp() override {
-    kpx::test::sqliteOutput(db,
-                            "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), Balance Currency);"
-                            "CREATE TABLE Odd(\"say \"\"hi\"\"\" Double, \"back\\slash\" Bit, \"città\" LongText);"
-                            "CREATE VIEW Rich AS SELECT Id, Name FROM Customers;");
+    kpx::test::sqliteOutput(
+        db,
+        "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), Balance Currency);"
+        "CREATE TABLE Odd(\"say \"\"hi\"\"\" Double, \"back\\slash\" Bit, \"città\" LongText);"
+        "CREATE VIEW Rich AS SELECT Id, Name FROM Customers;");
   }
 
   // Runs a Python expression over the JSON that `inspect --json` printed for `path`.
@@ -32,10 +33,11 @@ class Inspect : public ::testing::Test {
     auto run = runKpxwizard("inspect " + shellQuote(path) + " --json");
     EXPECT_EQ(run.status, 0) << run.err;
     std::ofstream(dir / "out.json", std::ios::binary) << run.out;
-    return commandOutput("python3 -c " +
-                         shellQuote("import json,sys; d=json.load(open(sys.argv[1], encoding='utf-8')); print(" +
-                                    expression + ")") +
-                         " " + shellQuote((dir / "out.json").string()));
+    return commandOutput(
+        "python3 -c " +
+        shellQuote("import json,sys; d=json.load(open(sys.argv[1], encoding='utf-8')); print(" +
+                   expression + ")") +
+        " " + shellQuote((dir / "out.json").string()));
   }
 
   kpx::test::ScratchFolder scratch;
@@ -50,32 +52,44 @@ TEST_F(Inspect, ListsTablesViewsAndColumnsOfASqliteDatabase) {
   EXPECT_NE(run.out.find("TABLE Customers"), std::string::npos);
   EXPECT_NE(run.out.find("VIEW Rich"), std::string::npos);
   EXPECT_NE(run.out.find("  Id          3  Long            0  no\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("  Name      202  VarChar        50  yes\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("  Name      202  VarChar        50  yes\n"), std::string::npos)
+      << run.out;
 }
 
 TEST_F(Inspect, JsonEscapesQuotesBackslashesAndKeepsUnicode) {
-  EXPECT_EQ(pythonOverJson(db, "[c['name'] for c in d['tables'][1]['columns']] == ['say \"hi\"', 'back\\\\slash', 'città']"),
+  EXPECT_EQ(pythonOverJson(db,
+                           "[c['name'] for c in d['tables'][1]['columns']] == ['say \"hi\"', "
+                           "'back\\\\slash', 'città']"),
             "True\n");
 }
 
 TEST_F(Inspect, TextFileIsOneTableOfVarCharColumns) {
   std::ofstream(dir / "people.tsv") << "Id\tFull Name\tAge\n1\tAnna\t30\n";
   EXPECT_EQ(pythonOverJson((dir / "people.tsv").string(),
-                           "d['kind'], [(t['name'], [(c['name'], c['type'], c['size']) for c in t['columns']]) for t in d['tables']]"),
-            "text file [('people.tsv', [('Id', 200, 255), ('Full Name', 200, 255), ('Age', 200, 255)])]\n");
+                           "d['kind'], [(t['name'], [(c['name'], c['type'], c['size']) for c in "
+                           "t['columns']]) for t in d['tables']]"),
+            "text file [('people.tsv', [('Id', 200, 255), ('Full Name', 200, 255), ('Age', 200, "
+            "255)])]\n");
 }
 
 TEST_F(Inspect, ConfigurationShowsItsSourceAndDestination) {
   std::ofstream(dir / "people.csv") << "Id,Name\n1,Anna\n";
-  std::ofstream(dir / "copy.ini") << "[SOURCE]\nTypeConnection=4\nProvider=DTSFlatFile\nDatabase=" << (dir / "people.csv").string()
-                                  << "\nMode=1\nId=1\nModeText=1\nTableName=x\nTableType=2\nCreatedDestinationTable=False\n"
-                                     "DelimiterColumn=,\nDelimiterRow=6\nFirstRow=-1\nTypeTextFile=1\nSkipRows=0\nTextQualifier=\"\n"
-                                     "LockSource=False\n[DESTINATION]\nTypeConnection=1\nProvider=Microsoft.Jet.OLEDB.4.0\nDatabase="
-                                  << db << "\nMode=2\nId=2\nModeText=3\nTableName=Customers\nTableType=2\n"
-                                           "CreatedDestinationTable=False\nDelimiterRow=0\nFirstRow=0\nTypeTextFile=0\nSkipRows=0\nLockDestination=False\n";
-  EXPECT_EQ(pythonOverJson((dir / "copy.ini").string(),
-                           "d['source']['kind'], [c['name'] for c in d['source']['tables'][0]['columns']], "
-                           "d['destination']['kind'], len(d['destination']['tables'])"),
+  std::ofstream(dir / "copy.ini")
+      << "[SOURCE]\nTypeConnection=4\nProvider=DTSFlatFile\nDatabase="
+      << (dir / "people.csv").string()
+      << "\nMode=1\nId=1\nModeText=1\nTableName=x\nTableType=2\nCreatedDestinationTable=False\n"
+         "DelimiterColumn=,\nDelimiterRow=6\nFirstRow=-1\nTypeTextFile=1\nSkipRows="
+         "0\nTextQualifier=\"\n"
+         "LockSource=False\n[DESTINATION]\nTypeConnection=1\nProvider=Microsoft.Jet.OLEDB.4."
+         "0\nDatabase="
+      << db
+      << "\nMode=2\nId=2\nModeText=3\nTableName=Customers\nTableType=2\n"
+         "CreatedDestinationTable=False\nDelimiterRow=0\nFirstRow=0\nTypeTextFile=0\nSkipRows="
+         "0\nLockDestination=False\n";
+  EXPECT_EQ(pythonOverJson(
+                (dir / "copy.ini").string(),
+                "d['source']['kind'], [c['name'] for c in d['source']['tables'][0]['columns']], "
+                "d['destination']['kind'], len(d['destination']['tables'])"),
             "text file ['Id', 'Name'] SQLite database 3\n");
   auto text = runKpxwizard("inspect " + shellQuote((dir / "copy.ini").string()));
   EXPECT_EQ(text.status, 0) << text.err;

@@ -36,20 +36,29 @@ class RunSample : public ::testing::Test {
 TEST_F(RunSample, CopiesTheCustomersIntoANewSqliteDatabase) {
   auto run = runKpxwizard("run examples/customers.ini --log-dir .", dir.string());
   ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_NE(run.out.find("Created the SQLite database examples/out/customers.db"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Rows read:     40\nRows written:  40\nRows rejected: 0\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.err.find(kpx::GetResText(504, kpx::kpxLanguageEnglish)), std::string::npos) << run.err;
+  EXPECT_NE(run.out.find("Created the SQLite database examples/out/customers.db"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("Rows read:     40\nRows written:  40\nRows rejected: 0\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.err.find(kpx::GetResText(504, kpx::kpxLanguageEnglish)), std::string::npos)
+      << run.err;
   EXPECT_EQ(sql("SELECT COUNT(*), COUNT(DISTINCT Country) FROM Customers"), "40|16\n");
-  EXPECT_EQ(sql("SELECT Company, City, Joined, CreditLimit FROM Customers WHERE CustomerID = '1035'"),
-            "Hungry Coyote Import Store, Ltd.|Elgin|2019-09-27|2600.00\n");
+  EXPECT_EQ(
+      sql("SELECT Company, City, Joined, CreditLimit FROM Customers WHERE CustomerID = '1035'"),
+      "Hungry Coyote Import Store, Ltd.|Elgin|2019-09-27|2600.00\n");
 }
 
 TEST_F(RunSample, FailedRunRemovesTheDatabaseItCreated) {
   // The sample's rows, then a quote that never closes.
-  std::ofstream(dir / "examples/customers.csv", std::ios::binary | std::ios::app) << "9999,\"never closed\r\n";
+  std::ofstream(dir / "examples/customers.csv", std::ios::binary | std::ios::app)
+      << "9999,\"never closed\r\n";
   auto run = runKpxwizard("run examples/customers.ini --log-dir .", dir.string());
   EXPECT_EQ(run.status, 2) << run.out << run.err;
-  EXPECT_NE(run.out.find("Created the SQLite database examples/out/customers.db"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Created the SQLite database examples/out/customers.db"),
+            std::string::npos)
+      << run.out;
   EXPECT_FALSE(fs::exists(dir / "examples/out/customers.db"));
 }
 
@@ -57,8 +66,11 @@ TEST_F(RunSample, MissingSourceFileMakesTheConfigurationInvalid) {
   fs::remove(dir / "examples/customers.csv");
   auto run = runKpxwizard("run examples/customers.ini --log-dir .", dir.string());
   EXPECT_EQ(run.status, 2) << run.out;
-  EXPECT_NE(run.err.find("cannot load the configuration 'examples/customers.ini'"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find(kpx::GetResText(541, kpx::kpxLanguageEnglish)), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("cannot load the configuration 'examples/customers.ini'"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find(kpx::GetResText(541, kpx::kpxLanguageEnglish)), std::string::npos)
+      << run.err;
 }
 
 // Loading a saved copy from a text file into an existing table drops its transformations (the
@@ -66,8 +78,10 @@ TEST_F(RunSample, MissingSourceFileMakesTheConfigurationInvalid) {
 TEST_F(RunSample, SavedTextIntoExistingTableCopyRunsAgain) {
   const std::string db = (dir / "shop.db").string();
   kpx::test::sqliteOutput(db, "CREATE TABLE P(a, b, c)");
-  std::ofstream(dir / "people.csv", std::ios::binary) << "Id,Name,City\r\n1,Anna,Roma\r\n2,Bruno,Pisa\r\n3,Carla,Bari\r\n";
-  auto copy = runKpxwizard("copy people.csv shop.db --to-table P --save again.ini --log-dir .", dir.string());
+  std::ofstream(dir / "people.csv", std::ios::binary)
+      << "Id,Name,City\r\n1,Anna,Roma\r\n2,Bruno,Pisa\r\n3,Carla,Bari\r\n";
+  auto copy = runKpxwizard("copy people.csv shop.db --to-table P --save again.ini --log-dir .",
+                           dir.string());
   ASSERT_EQ(copy.status, 0) << copy.out << copy.err;
   auto run = runKpxwizard("run again.ini --log-dir .", dir.string());
   ASSERT_EQ(run.status, 0) << run.out << run.err;
@@ -79,8 +93,9 @@ TEST_F(RunSample, SavedTextIntoExistingTableCopyRunsAgain) {
   kpx::test::sqliteOutput(db, "DROP TABLE P; CREATE TABLE P(a, b)");
   auto broken = runKpxwizard("run again.ini --log-dir .", dir.string());
   EXPECT_EQ(broken.status, 2) << broken.out;
-  EXPECT_NE(broken.err.find("a transformation in 'again.ini' names a column the tables do not have"),
-            std::string::npos)
+  EXPECT_NE(
+      broken.err.find("a transformation in 'again.ini' names a column the tables do not have"),
+      std::string::npos)
       << broken.err;
 }
 

@@ -21,19 +21,20 @@
 namespace fs = std::filesystem;
 using kpx::test::commandOutput;
 using kpx::test::hexOf;
-using kpx::test::sqlIdentifier;
 using kpx::test::kpxwizardPath;
 using kpx::test::ProgramRun;
 using kpx::test::runKpxwizard;
 using kpx::test::shellQuote;
+using kpx::test::sqlIdentifier;
 
 namespace {
 
 class Safety : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("kpx_cli_safety_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir = fs::temp_directory_path() /
+          ("kpx_cli_safety_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir / "logs");
     write("people.csv", "Id,Name,City\r\n1,Anna,Milano\r\n2,\"Bruno, Jr\",Zürich\r\n3,Carla,\r\n");
@@ -44,20 +45,24 @@ class Safety : public ::testing::Test {
   }
 
   std::string path(const std::string& name) const { return (dir / name).string(); }
-  void write(const std::string& name, const std::string& text) { std::ofstream(path(name), std::ios::binary) << text; }
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(path(name), std::ios::binary) << text;
+  }
   ProgramRun copy(std::string arguments, const std::string& shellPrefix = "") {
     if (arguments.find("--log-dir") == std::string::npos) arguments += " --log-dir logs";
     if (shellPrefix.empty()) return runKpxwizard("copy " + arguments, dir.string());
     ProgramRun run;
     const std::string errFile = path("stderr.txt");
-    run.out = commandOutput("cd " + shellQuote(dir.string()) + " && " + shellPrefix + " " + shellQuote(kpxwizardPath()) +
-                                " copy " + arguments + " </dev/null 2>" + shellQuote(errFile),
+    run.out = commandOutput("cd " + shellQuote(dir.string()) + " && " + shellPrefix + " " +
+                                shellQuote(kpxwizardPath()) + " copy " + arguments +
+                                " </dev/null 2>" + shellQuote(errFile),
                             &run.status);
     run.err = commandOutput("cat " + shellQuote(errFile));
     return run;
   }
   std::string sql(const std::string& database, const std::string& statement) {
-    return commandOutput("sqlite3 " + shellQuote(path(database)) + " " + shellQuote(statement) + " 2>&1");
+    return commandOutput("sqlite3 " + shellQuote(path(database)) + " " + shellQuote(statement) +
+                         " 2>&1");
   }
   bool same(const std::string& a, const std::string& b) {
     int status = 0;
@@ -70,7 +75,8 @@ class Safety : public ::testing::Test {
     std::vector<std::string> out;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
       const std::string name = entry.path().filename().string();
-      if (name.find(".kpxtmp-") != std::string::npos || name.ends_with("-journal")) out.push_back(name);
+      if (name.find(".kpxtmp-") != std::string::npos || name.ends_with("-journal"))
+        out.push_back(name);
     }
     return out;
   }
@@ -83,7 +89,8 @@ class Safety : public ::testing::Test {
   void writeBigCsv(const std::string& name, int rows) {
     std::ofstream out(path(name), std::ios::binary);
     out << "Id,Name,Amount\r\n";
-    for (int i = 1; i <= rows; ++i) out << i << ",Name number " << i << " of the big file," << i << ".25\r\n";
+    for (int i = 1; i <= rows; ++i)
+      out << i << ",Name number " << i << " of the big file," << i << ".25\r\n";
   }
   // A workbook or database holding table People, made by the program itself.
   void makeDestination(const std::string& name) {
@@ -148,7 +155,8 @@ TEST_P(CliNames, ColumnNameFromATextHeaderStaysAName) {
   auto run = copy("in.tsv shop.db --create --to-table T --qualifier none");
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_EQ(sql("shop.db", "SELECT name FROM sqlite_master ORDER BY name"), "T\nkeep\n");
-  EXPECT_EQ(sql("shop.db", "SELECT hex(name) FROM pragma_table_info('T')"), hexOf("Id") + "\n" + hexOf(name) + "\n");
+  EXPECT_EQ(sql("shop.db", "SELECT hex(name) FROM pragma_table_info('T')"),
+            hexOf("Id") + "\n" + hexOf(name) + "\n");
   EXPECT_EQ(sql("shop.db", "SELECT Id, " + sqlIdentifier(name) + " FROM T"), "1|one\n2|two\n");
   EXPECT_EQ(sql("shop.db", "SELECT x FROM keep"), "42\n");
 }
@@ -158,7 +166,8 @@ TEST_P(CliNames, TableNameFromTheCommandLineStaysAName) {
   sql("shop.db", "CREATE TABLE keep(x); INSERT INTO keep VALUES(42);");
   auto run = copy("people.csv shop.db --create --to-table " + shellQuote(name));
   ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(sql("shop.db", "SELECT hex(name) FROM sqlite_master ORDER BY name = 'keep'"), hexOf(name) + "\n" + hexOf("keep") + "\n");
+  EXPECT_EQ(sql("shop.db", "SELECT hex(name) FROM sqlite_master ORDER BY name = 'keep'"),
+            hexOf(name) + "\n" + hexOf("keep") + "\n");
   EXPECT_EQ(sql("shop.db", "SELECT count(*) FROM " + sqlIdentifier(name)), "3\n");
   // Replacing its rows deletes them and nothing else.
   run = copy("people.csv shop.db --to-table " + shellQuote(name) + " --replace");
@@ -212,13 +221,15 @@ class BrokenSources : public Safety, public ::testing::WithParamInterface<Broken
 
 TEST_P(BrokenSources, ReplaceKeepsTheTableAsItWas) {
   write(GetParam().file, GetParam().text);
-  sql("shop.db", "CREATE TABLE T(Id Long, Amount Double); INSERT INTO T VALUES(100, 1.5), (200, 2.5);");
+  sql("shop.db",
+      "CREATE TABLE T(Id Long, Amount Double); INSERT INTO T VALUES(100, 1.5), (200, 2.5);");
   keepCopy("shop.db");
   auto run = copy(GetParam().file + " shop.db --to-table T --replace");
   EXPECT_EQ(run.status, 2) << run.out << run.err;
   EXPECT_NE(run.out.find("Rows written:  0\n"), std::string::npos) << run.out;
   EXPECT_TRUE(same("shop.db", "shop.db.before"));
-  EXPECT_EQ(sql("shop.db", "PRAGMA integrity_check; SELECT group_concat(Id) FROM T"), "ok\n100,200\n");
+  EXPECT_EQ(sql("shop.db", "PRAGMA integrity_check; SELECT group_concat(Id) FROM T"),
+            "ok\n100,200\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, BrokenSources, ::testing::ValuesIn(kBrokenSources),
@@ -273,7 +284,8 @@ TEST_F(Safety, ExistingTextFileIsReplacedOnlyWithReplace) {
   EXPECT_TRUE(same("out.csv", "out.csv.before"));
   run = copy("people.csv out.csv --replace");
   ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(commandOutput("head -1 " + shellQuote(path("out.csv"))), "\"Id\",\"Name\",\"City\"\r\n");
+  EXPECT_EQ(commandOutput("head -1 " + shellQuote(path("out.csv"))),
+            "\"Id\",\"Name\",\"City\"\r\n");
 }
 
 // ---- Modes, links and files that may not be written ------------------------------------------
@@ -293,8 +305,10 @@ const DestinationKind kRewritten[] = {
 class Rewritten : public Safety, public ::testing::WithParamInterface<DestinationKind> {
  protected:
   void prepare(const std::string& name) {
-    if (name.ends_with(".csv")) write(name, "Id,Name,City\r\n9,Old,\r\n");
-    else makeDestination(name);
+    if (name.ends_with(".csv"))
+      write(name, "Id,Name,City\r\n9,Old,\r\n");
+    else
+      makeDestination(name);
   }
 };
 
@@ -317,7 +331,8 @@ TEST_P(Rewritten, NewFileFollowsTheUmask) {
   for (const char* mask : {"027", "077"}) {
     SCOPED_TRACE(mask);
     fs::remove(path(kind.file));
-    auto run = copy("people.csv " + kind.file + " --create --to-table People", std::string("umask ") + mask + " &&");
+    auto run = copy("people.csv " + kind.file + " --create --to-table People",
+                    std::string("umask ") + mask + " &&");
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(modeOf(kind.file), 0666 & ~std::stoi(mask, nullptr, 8));
   }
@@ -384,7 +399,8 @@ TEST_P(StoppedRuns, TextRunLeavesNoTemporaryFileAndTheFileAsItWas) {
   keepCopy("out.csv");
   const pid_t child = start({"big.csv", "out.csv", "--replace"});
   // Signalled once the run has begun writing beside the file.
-  for (int i = 0; i < 3000 && temporaryFiles().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  for (int i = 0; i < 3000 && temporaryFiles().empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   ASSERT_FALSE(temporaryFiles().empty()) << "the run never started writing";
   ::kill(child, GetParam().signal);
   const int status = waitFor(child);
@@ -392,12 +408,14 @@ TEST_P(StoppedRuns, TextRunLeavesNoTemporaryFileAndTheFileAsItWas) {
   EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam().signal);
   EXPECT_TRUE(temporaryFiles().empty());
   EXPECT_TRUE(same("out.csv", "out.csv.before"));
-  EXPECT_NE(commandOutput("cat " + shellQuote(path("run.err"))).find("left as it was"), std::string::npos);
+  EXPECT_NE(commandOutput("cat " + shellQuote(path("run.err"))).find("left as it was"),
+            std::string::npos);
 }
 
 TEST_P(StoppedRuns, DatabaseRunRollsBack) {
   writeBigCsv("big.csv", 300000);
-  sql("shop.db", "CREATE TABLE T(Id Long, Name Text, Amount Double); INSERT INTO T VALUES(1,'keep',1);");
+  sql("shop.db",
+      "CREATE TABLE T(Id Long, Name Text, Amount Double); INSERT INTO T VALUES(1,'keep',1);");
   const std::string before = sql("shop.db", ".dump");
   const pid_t child = start({"big.csv", "shop.db", "--to-table", "T", "--replace"});
   for (int i = 0; i < 3000 && !fs::exists(path("shop.db-journal")); ++i)
@@ -433,7 +451,8 @@ class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase>
     const auto& c = GetParam();
     writeBigCsv("big.csv", c.rows);
     if (c.file.ends_with(".db")) {
-      sql(c.file, "CREATE TABLE T(Id Long, Name Text, Amount Double); INSERT INTO T VALUES(1,'keep',1);");
+      sql(c.file,
+          "CREATE TABLE T(Id Long, Name Text, Amount Double); INSERT INTO T VALUES(1,'keep',1);");
     } else if (c.file.ends_with(".csv")) {
       write(c.file, "Id,Name,Amount\r\n1,keep,1\r\n");
     } else {
@@ -447,13 +466,16 @@ class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase>
   // SQLite's own check, an xlsx workbook's rows after Python's zip check (the file itself
   // carries the time it was written), other files' checksum and size.
   std::string content(const std::string& file) {
-    if (file.ends_with(".db")) return sql(file, "PRAGMA integrity_check; SELECT count(*), sum(Id) FROM T");
+    if (file.ends_with(".db"))
+      return sql(file, "PRAGMA integrity_check; SELECT count(*), sum(Id) FROM T");
     if (file.ends_with(".xlsx")) {
       const std::string script =
           "import sys, zipfile\n"
           "z = zipfile.ZipFile(sys.argv[1])\n"
-          "print(z.testzip(), sum(z.read(n).count(b'<row ') for n in z.namelist() if n.startswith('xl/worksheets/')))\n";
-      return commandOutput("python3 -c " + shellQuote(script) + " " + shellQuote(path(file)) + " 2>&1");
+          "print(z.testzip(), sum(z.read(n).count(b'<row ') for n in z.namelist() if "
+          "n.startswith('xl/worksheets/')))\n";
+      return commandOutput("python3 -c " + shellQuote(script) + " " + shellQuote(path(file)) +
+                           " 2>&1");
     }
     return commandOutput("cksum < " + shellQuote(path(file)));
   }
@@ -471,12 +493,14 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
     return a;
   }()));
   const auto whole = std::chrono::steady_clock::now() - started;
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << commandOutput("cat " + shellQuote(path("run.err")));
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << commandOutput("cat " + shellQuote(path("run.err")));
   const std::string finished = content(c.file);
   ASSERT_NE(finished, before);
 
   std::mt19937 random(std::random_device{}());
-  std::uniform_int_distribution<long> delay(0, std::chrono::duration_cast<std::chrono::microseconds>(whole).count());
+  std::uniform_int_distribution<long> delay(
+      0, std::chrono::duration_cast<std::chrono::microseconds>(whole).count());
   int unchanged = 0;
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE(round);
@@ -506,7 +530,8 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
     a.insert(a.end(), c.arguments.begin(), c.arguments.end());
     return a;
   }()));
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << commandOutput("cat " + shellQuote(path("run.err")));
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << commandOutput("cat " + shellQuote(path("run.err")));
   EXPECT_TRUE(temporaryFiles().empty());
 }
 
@@ -526,7 +551,9 @@ TEST_P(FullFileSystem, FailedWriteLeavesTheFileAsItWas) {
   writeBigCsv("big.csv", 30000);
   const std::string file = "full/" + kind.file;
   if (kind.file.ends_with(".db")) {
-    sql(file, "CREATE TABLE People(Id Long, Name Text, City Text); INSERT INTO People VALUES(1,'keep','x');");
+    sql(file,
+        "CREATE TABLE People(Id Long, Name Text, City Text); INSERT INTO People "
+        "VALUES(1,'keep','x');");
   } else if (kind.file.ends_with(".csv")) {
     write(file, "Id,Name,City\r\n9,Old,\r\n");
   } else {
@@ -567,7 +594,9 @@ class LockedDatabase : public Safety, public ::testing::WithParamInterface<LockC
 
 TEST_P(LockedDatabase, WaitIsShownAndBounded) {
   const auto& c = GetParam();
-  sql("shop.db", "CREATE TABLE People(Id Long, Name Text, City Text); INSERT INTO People VALUES(9,'Old','x');");
+  sql("shop.db",
+      "CREATE TABLE People(Id Long, Name Text, City Text); INSERT INTO People "
+      "VALUES(9,'Old','x');");
   const std::string locker =
       "import sqlite3, sys, time\n"
       "c = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
@@ -578,13 +607,17 @@ TEST_P(LockedDatabase, WaitIsShownAndBounded) {
   write("locker.py", locker);
   const pid_t holder = ::fork();
   if (holder == 0) {
-    const std::string db = path("shop.db"), marker = path("locked"), seconds = std::to_string(c.holdSeconds);
-    ::execlp("python3", "python3", path("locker.py").c_str(), db.c_str(), marker.c_str(), seconds.c_str(), nullptr);
+    const std::string db = path("shop.db"), marker = path("locked"),
+                      seconds = std::to_string(c.holdSeconds);
+    ::execlp("python3", "python3", path("locker.py").c_str(), db.c_str(), marker.c_str(),
+             seconds.c_str(), nullptr);
     ::_exit(127);
   }
-  for (int i = 0; i < 2000 && !fs::exists(path("locked")); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  for (int i = 0; i < 2000 && !fs::exists(path("locked")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   ASSERT_TRUE(fs::exists(path("locked")));
-  auto run = copy("people.csv shop.db --to-table People --busy-timeout " + std::to_string(c.timeout));
+  auto run =
+      copy("people.csv shop.db --to-table People --busy-timeout " + std::to_string(c.timeout));
   waitFor(holder);
   EXPECT_NE(run.err.find("waiting for the database"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("process " + std::to_string(holder)), std::string::npos) << run.err;

@@ -21,7 +21,8 @@ class WithoutDisplay : public ::testing::Test {
 };
 
 TEST_F(WithoutDisplay, WizardCommandSaysToRunInstead) {
-  const auto run = runKpxwizard("wizard " + shellQuote(std::string(KPX_SOURCE_DIR) + "/examples/customers.ini"));
+  const auto run =
+      runKpxwizard("wizard " + shellQuote(std::string(KPX_SOURCE_DIR) + "/examples/customers.ini"));
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("there is no display"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("kpxwizard run CONFIG.ini"), std::string::npos) << run.err;
@@ -38,12 +39,14 @@ TEST_F(WithoutDisplay, WizardCommandTakesAtMostOneConfiguration) {
 // answers false with the reason instead of ending the process.
 TEST_F(WithoutDisplay, AutomationHostGetsFalseAndTheReason) {
   int status = -1;
-  const std::string out = commandOutput("python3 " + shellQuote(std::string(KPX_SOURCE_DIR) + "/examples/automation_host.py") +
-                                            " --wizard " + shellQuote(std::string(KPX_BINARY_DIR) + "/src/libkpxwizard.so") + " 2>&1",
-                                        &status);
+  const std::string out = commandOutput(
+      "python3 " + shellQuote(std::string(KPX_SOURCE_DIR) + "/examples/automation_host.py") +
+          " --wizard " + shellQuote(std::string(KPX_BINARY_DIR) + "/src/libkpxwizard.so") + " 2>&1",
+      &status);
   EXPECT_EQ(status, 1) << out;
   EXPECT_NE(out.find("ActivateWizard: False"), std::string::npos) << out;
-  EXPECT_NE(out.find("The wizard window cannot open: there is no display"), std::string::npos) << out;
+  EXPECT_NE(out.find("The wizard window cannot open: there is no display"), std::string::npos)
+      << out;
 }
 #endif
 

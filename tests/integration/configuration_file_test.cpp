@@ -37,7 +37,8 @@ class ConfigurationFile : public ::testing::Test {
     shop = sqlite("shop.db",
                   "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), City VarChar(30));"
                   "INSERT INTO Customers VALUES (1, 'Anna', 'Roma');");
-    target = sqlite("target.db", "CREATE TABLE Clients(Code Long, FullName VarChar(50), Town VarChar(30));");
+    target = sqlite("target.db",
+                    "CREATE TABLE Clients(Code Long, FullName VarChar(50), Town VarChar(30));");
     file = scratch.path("wizard.ini");
   }
   void TearDown() override {
@@ -50,20 +51,25 @@ class ConfigurationFile : public ::testing::Test {
     test::sqliteOutput(scratch.path(name), sql);
     return scratch.path(name);
   }
-  std::string writeData(const std::string& name, const std::string& content) { return scratch.write(name, content); }
+  std::string writeData(const std::string& name, const std::string& content) {
+    return scratch.write(name, content);
+  }
   std::string copyFixture(const std::string& relative, const std::string& name) {
     return scratch.copyFixture(relative, name);
   }
   // A file of tests/data/config with @DIR@ replaced by this run's data folder.
   std::string golden(const std::string& name) {
-    return replaceAll(test::readFile(KPX_TEST_DATA "/config/" + name), "@DIR@", scratch.dir().string());
+    return replaceAll(test::readFile(KPX_TEST_DATA "/config/" + name), "@DIR@",
+                      scratch.dir().string());
   }
 
-  static std::shared_ptr<clsConnection> database(int32_t kind, const std::string& path, const std::string& table,
+  static std::shared_ptr<clsConnection> database(int32_t kind, const std::string& path,
+                                                 const std::string& table,
                                                  int32_t type = kpxTypeTable) {
     return test::tableConnection(kind, path, table, type);
   }
-  static std::shared_ptr<clsConnection> textFile(const std::string& path, int32_t format, int32_t rowDelimiter,
+  static std::shared_ptr<clsConnection> textFile(const std::string& path, int32_t format,
+                                                 int32_t rowDelimiter,
                                                  const std::string& columnDelimiter) {
     return test::textConnection(path, format, rowDelimiter, columnDelimiter);
   }
@@ -101,7 +107,8 @@ struct Scenario {
   void (*setUp)(ConfigurationFile&);
 };
 
-class SavedConfiguration : public ConfigurationFile, public ::testing::WithParamInterface<Scenario> {};
+class SavedConfiguration : public ConfigurationFile,
+                           public ::testing::WithParamInterface<Scenario> {};
 
 const Scenario kScenarios[] = {
     {"access.ini",
@@ -121,7 +128,8 @@ const Scenario kScenarios[] = {
      }},
     {"sqlserver.ini",
      [](ConfigurationFile& f) {
-       f.wizard->setSource(f.database(CONN_ACCESS, f.shop, "SELECT Name, Id FROM Customers WHERE Id > 1", kpxTypeQuery));
+       f.wizard->setSource(f.database(CONN_ACCESS, f.shop,
+                                      "SELECT Name, Id FROM Customers WHERE Id > 1", kpxTypeQuery));
        auto dest = f.database(CONN_SQLServer, "Sales", "Copia");
        dest->setServer("DBSRV01");
        dest->setUser("sa");
@@ -134,7 +142,8 @@ const Scenario kScenarios[] = {
      }},
     {"delimited.ini",
      [](ConfigurationFile& f) {
-       auto src = f.textFile(f.writeData("people.csv", "\"Id\";\"Name\"\r\n1;\"Anna\"\r\n"), kpxDelimitedFile, kpxCRLF, ";");
+       auto src = f.textFile(f.writeData("people.csv", "\"Id\";\"Name\"\r\n1;\"Anna\"\r\n"),
+                             kpxDelimitedFile, kpxCRLF, ";");
        src->setFirstRow(-1);
        src->setTextQualifier("\"");
        f.wizard->setSource(src);
@@ -152,10 +161,11 @@ TEST_P(SavedConfiguration, WritesTheExpectedFile) {
   EXPECT_EQ(test::readFile(file), golden(GetParam().golden));
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKind, SavedConfiguration, ::testing::ValuesIn(kScenarios), [](const auto& info) {
-  std::string name = info.param.golden;
-  return name.substr(0, name.find('.'));
-});
+INSTANTIATE_TEST_SUITE_P(EveryKind, SavedConfiguration, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) {
+                           std::string name = info.param.golden;
+                           return name.substr(0, name.find('.'));
+                         });
 
 // --- Rules of the saved layout ---
 
@@ -196,8 +206,10 @@ TEST_P(SeparatorRefusal, KeepsTheOldTransformationsAndSaysWhy) {
   EXPECT_EQ(sink->boxes[0].text, GetResText(r.message));
   EXPECT_EQ(sink->boxes[0].style, vbExclamation);
   EXPECT_EQ(sink->boxes[0].title, "KPX WIZARD IO");
-  EXPECT_EQ(modINIApi::ReadINIKey(file, "LANGUAGE", "Language", ""), "1");  // written before the check
-  EXPECT_EQ(modINIApi::ReadINISectionKeys(file, "TRANSFORMATIONS"), std::string("TRANSFORMATION1\0", 16));
+  EXPECT_EQ(modINIApi::ReadINIKey(file, "LANGUAGE", "Language", ""),
+            "1");  // written before the check
+  EXPECT_EQ(modINIApi::ReadINISectionKeys(file, "TRANSFORMATIONS"),
+            std::string("TRANSFORMATION1\0", 16));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -205,7 +217,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Refusal{"CopySource", "A", kpxCopyColumn, "", "Na§me", "FullName", 544},
                       Refusal{"CopyConstant", "A", kpxCopyColumn, "§", "Name", "FullName", 544},
                       Refusal{"ConstantValue", "A", kpxConstantColumn, "a§b", "", "Town", 543},
-                      Refusal{"TransformationNameIsNotChecked", "Na§me", kpxConstantColumn, "x", "", "Town", 0}),
+                      Refusal{"TransformationNameIsNotChecked", "Na§me", kpxConstantColumn, "x", "",
+                              "Town", 0}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- Loading ---

@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 using test::CsvRows;
 
 std::unique_ptr<DataSource> openWorkbook(const std::string& path) {
-  return excel::openExcelWorkbook(ConnectionProperties::parse("Data Source=" + path + ";Extended Properties=\"Excel 8.0;HDR=YES;\""));
+  return excel::openExcelWorkbook(ConnectionProperties::parse(
+      "Data Source=" + path + ";Extended Properties=\"Excel 8.0;HDR=YES;\""));
 }
 
 // "33%" → 0.33, "1,234.5" → 1234.5; false when the text is no number.
@@ -38,7 +39,8 @@ std::string isoDateOf(const std::string& text, int shiftDays) {
   return toText(Value::fromDate(oleDateFromParts(y, m, d, hh, mm, ss) + shiftDays));
 }
 
-void expectSame(const std::string& ours, const std::string& reference, int shiftDays, const std::string& where) {
+void expectSame(const std::string& ours, const std::string& reference, int shiftDays,
+                const std::string& where) {
   if (ours == reference) return;
   double a, b;
   if (numberIn(ours, a) && numberIn(reference, b)) {
@@ -59,7 +61,8 @@ void dropTrailingEmptyRows(CsvRows& rows) {
 }
 
 // Compares one table with reference rows whose first row is the header.
-void expectTableMatches(DataSource& source, const std::string& table, CsvRows reference, int shiftDays) {
+void expectTableMatches(DataSource& source, const std::string& table, CsvRows reference,
+                        int shiftDays) {
   dropTrailingEmptyRows(reference);
   auto reader = source.openTable(table);
   const auto& columns = reader->columns();
@@ -67,7 +70,8 @@ void expectTableMatches(DataSource& source, const std::string& table, CsvRows re
   for (const auto& r : reference) width = std::max(width, r.size());
   ASSERT_EQ(columns.size(), width) << table;
   for (size_t c = 0; !reference.empty() && c < reference[0].size(); ++c)
-    expectSame(columns[c].name, reference[0][c], shiftDays, table + " header " + std::to_string(c + 1));
+    expectSame(columns[c].name, reference[0][c], shiftDays,
+               table + " header " + std::to_string(c + 1));
   size_t row = 1;
   while (reader->next()) {
     ASSERT_LT(row, reference.size()) << table << ": more rows than the reference";
@@ -78,7 +82,8 @@ void expectTableMatches(DataSource& source, const std::string& table, CsvRows re
     }
     ++row;
   }
-  EXPECT_EQ(row, std::max<size_t>(reference.size(), 1)) << table << ": fewer rows than the reference";
+  EXPECT_EQ(row, std::max<size_t>(reference.size(), 1))
+      << table << ": fewer rows than the reference";
 }
 
 struct SharedCase {
@@ -105,7 +110,8 @@ TEST_P(SharedWorkbook, MatchesLibreOfficeValueByValue) {
     // LibreOffice calls it Sheet1.
     if (!source->hasTable(table) && tables.size() == 1) table = tables[0].name;
     SCOPED_TRACE(name);
-    expectTableMatches(*source, table, test::readCsvFile(entry.path().string()), GetParam().shiftDays);
+    expectTableMatches(*source, table, test::readCsvFile(entry.path().string()),
+                       GetParam().shiftDays);
     ++compared;
   }
   EXPECT_EQ(compared, int(tables.size())) << "every sheet has a reference";
@@ -118,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(Excel, SharedWorkbook,
                                            SharedCase{"edr__as3xls_BIFF3.xls", 0},
                                            SharedCase{"edr__as3xls_BIFF4.xls", 0},
                                            SharedCase{"edr__as3xls_BIFF5.xls", 0},
-                                           SharedCase{"edr__Test_num_double_date_bool_string.xls", 0},
+                                           SharedCase{"edr__Test_num_double_date_bool_string.xls",
+                                                      0},
                                            SharedCase{"edr__TestMultiSheet.xlsx", 0},
                                            SharedCase{"libxls__dates-1904.xls", 0}),
                          [](const auto& info) {
@@ -131,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(Excel, SharedWorkbook,
 TEST(ExcelRead, DatesInThe1904SystemAreTheSameDays) {
   const fs::path file = fs::path(KPX_SHARED_TESTDATA) / "excel" / "libxls__dates-1904.xls";
   if (!fs::exists(file)) GTEST_SKIP() << "shared test data not found: " << file;
-  auto source = excel::openExcelWorkbook(ConnectionProperties::parse("Data Source=" + file.string() + ";Extended Properties=\"Excel 8.0;HDR=NO\""));
+  auto source = excel::openExcelWorkbook(ConnectionProperties::parse(
+      "Data Source=" + file.string() + ";Extended Properties=\"Excel 8.0;HDR=NO\""));
   auto reader = source->openTable("Sheet1$");
   ASSERT_TRUE(reader->next());
   EXPECT_EQ(reader->columns()[0].name, "F1");
@@ -156,8 +164,11 @@ TEST_P(FixtureWorkbook, ReadsBackItsCsv) {
   expectTableMatches(*source, "people$", test::readCsvFile((dir / "people.csv").string()), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Excel, FixtureWorkbook, ::testing::Values("people_97.xls", "people_2007.xlsx"),
-                         [](const auto& info) { return std::string(info.param).substr(7, 2) == "97" ? "Biff8" : "Xlsx"; });
+INSTANTIATE_TEST_SUITE_P(Excel, FixtureWorkbook,
+                         ::testing::Values("people_97.xls", "people_2007.xlsx"),
+                         [](const auto& info) {
+                           return std::string(info.param).substr(7, 2) == "97" ? "Biff8" : "Xlsx";
+                         });
 
 }  // namespace
 }  // namespace kpx::data

@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 class ExcelWrite : public ::testing::TestWithParam<const char*> {
  protected:
   std::unique_ptr<DataSource> open() {
-    return excel::openExcelWorkbook(ConnectionProperties::parse("Data Source=" + m_path + ";Extended Properties=Excel 8.0;"));
+    return excel::openExcelWorkbook(
+        ConnectionProperties::parse("Data Source=" + m_path + ";Extended Properties=Excel 8.0;"));
   }
   test::ScratchFolder m_scratch;
   const fs::path& m_dir = m_scratch.dir();
@@ -27,18 +28,22 @@ class ExcelWrite : public ::testing::TestWithParam<const char*> {
 TEST_P(ExcelWrite, CreateTableMakesTheWorkbookAndRowsReadBackInLibreOffice) {
   auto source = open();
   ASSERT_FALSE(fs::exists(m_path));
-  source->execute("CREATE TABLE `Orders` (`Code` VarChar (50) ,\r\n`Amount` Double ,\r\n`Price` Currency ,\r\n"
-                  "`When` Datetime ,\r\n`Paid` Bit ,\r\n`Note` LongText \r\n)");
+  source->execute(
+      "CREATE TABLE `Orders` (`Code` VarChar (50) ,\r\n`Amount` Double ,\r\n`Price` Currency ,\r\n"
+      "`When` Datetime ,\r\n`Paid` Bit ,\r\n`Note` LongText \r\n)");
   ASSERT_TRUE(fs::exists(m_path));
   auto writer = source->openWriter("Orders", {"Code", "Amount", "Price", "When", "Paid", "Note"});
   std::string longNote(300, 'x');
   longNote += "àè€";
   const std::vector<std::vector<Value>> rows = {
-      {Value::fromString("A-1"), Value::fromDouble(12.5), Value::fromCurrency(123450), Value::fromDate(oleDateFromParts(2024, 2, 29)),
-       Value::fromBool(true), Value::fromString("first, with a comma")},
-      {Value::fromString("B-2"), Value::fromInt(-7), Value::fromCurrency(-5), Value::fromDate(oleDateFromParts(1999, 12, 31, 23, 59, 58)),
-       Value::fromBool(false), Value::fromString(longNote)},
-      {Value::fromString("C-3"), Value::null(), Value::null(), Value::null(), Value::null(), Value::null()},
+      {Value::fromString("A-1"), Value::fromDouble(12.5), Value::fromCurrency(123450),
+       Value::fromDate(oleDateFromParts(2024, 2, 29)), Value::fromBool(true),
+       Value::fromString("first, with a comma")},
+      {Value::fromString("B-2"), Value::fromInt(-7), Value::fromCurrency(-5),
+       Value::fromDate(oleDateFromParts(1999, 12, 31, 23, 59, 58)), Value::fromBool(false),
+       Value::fromString(longNote)},
+      {Value::fromString("C-3"), Value::null(), Value::null(), Value::null(), Value::null(),
+       Value::null()},
   };
   for (const auto& r : rows) writer->writeRow(r.data(), r.size());
   writer->commit();
@@ -57,7 +62,8 @@ TEST_P(ExcelWrite, CreateTableMakesTheWorkbookAndRowsReadBackInLibreOffice) {
   auto reader = again->openTable("Orders$");
   for (const auto& r : rows) {
     ASSERT_TRUE(reader->next());
-    for (size_t c = 0; c < r.size(); ++c) EXPECT_EQ(toText(reader->field(c)), toText(r[c])) << columns[c].name;
+    for (size_t c = 0; c < r.size(); ++c)
+      EXPECT_EQ(toText(reader->field(c)), toText(r[c])) << columns[c].name;
   }
   EXPECT_FALSE(reader->next());
 
@@ -117,7 +123,8 @@ TEST_P(ExcelWrite, RollbackAndFailedRunsLeaveTheWorkbookAsItWas) {
   EXPECT_EQ(test::readFile(m_path), before);
   auto reader = open()->openTable("T$");
   EXPECT_FALSE(reader->next());
-  EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1) << "no temporary file left";
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1)
+      << "no temporary file left";
 }
 
 INSTANTIATE_TEST_SUITE_P(Excel, ExcelWrite, ::testing::Values(".xls", ".xlsx"),

@@ -30,20 +30,27 @@ std::string intoName(Into i) {
   return names[static_cast<int>(i)];
 }
 
-void PrintTo(From f, std::ostream* os) { *os << fromName(f); }
-void PrintTo(Into i, std::ostream* os) { *os << intoName(i); }
+void PrintTo(From f, std::ostream* os) {
+  *os << fromName(f);
+}
+void PrintTo(Into i, std::ostream* os) {
+  *os << intoName(i);
+}
 
 std::string trimRight(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
 }
 
-class TransferMatrix : public test::HeadlessTransfer, public ::testing::WithParamInterface<std::tuple<From, Into>> {
+class TransferMatrix : public test::HeadlessTransfer,
+                       public ::testing::WithParamInterface<std::tuple<From, Into>> {
  protected:
   std::shared_ptr<clsConnection> makeSource(From from) {
     switch (from) {
       case From::Delimited: {
-        auto c = csvSource(write("items.csv", "Code,Label,Price\r\n1,uno,1.5\r\n2,\"due, tre\",2.25\r\n3,quattro,-7\r\n"));
+        auto c = csvSource(
+            write("items.csv",
+                  "Code,Label,Price\r\n1,uno,1.5\r\n2,\"due, tre\",2.25\r\n3,quattro,-7\r\n"));
         c->setTextQualifier("\"");
         return c;
       }
@@ -60,14 +67,16 @@ class TransferMatrix : public test::HeadlessTransfer, public ::testing::WithPara
       }
       case From::Sqlite: {
         const std::string db = path("source.db");
-        sqlite(db, "CREATE TABLE Items(Code INTEGER, Label TEXT, Price REAL);"
-                   "INSERT INTO Items VALUES(1,'uno',1.5),(2,'due, tre',2.25),(3,'quattro',-7);");
+        sqlite(db,
+               "CREATE TABLE Items(Code INTEGER, Label TEXT, Price REAL);"
+               "INSERT INTO Items VALUES(1,'uno',1.5),(2,'due, tre',2.25),(3,'quattro',-7);");
         return database(db, "Items");
       }
       case From::Xls:
         return database(std::string(KPX_TEST_DATA) + "/excel/items_97.xls", "items$", CONN_EXCEL);
       case From::Xlsx:
-        return database(std::string(KPX_TEST_DATA) + "/excel/items_2007.xlsx", "items$", CONN_EXCEL);
+        return database(std::string(KPX_TEST_DATA) + "/excel/items_2007.xlsx", "items$",
+                        CONN_EXCEL);
       case From::Html:
         return database(write("items.html",
                               "<html><body><table>\n"
@@ -86,8 +95,9 @@ class TransferMatrix : public test::HeadlessTransfer, public ::testing::WithPara
   std::pair<std::shared_ptr<clsConnection>, bool> makeDestination(Into into) {
     switch (into) {
       case Into::ExistingTable:
-        sqlite(path("out.db"), "CREATE TABLE Items(Code Long, Label VarChar(20), Price Double);"
-                               "INSERT INTO Items VALUES(0,'old',0);");
+        sqlite(path("out.db"),
+               "CREATE TABLE Items(Code Long, Label VarChar(20), Price Double);"
+               "INSERT INTO Items VALUES(0,'old',0);");
         return {database(path("out.db"), "Items"), false};
       case Into::NewTable:
         modDatabase::CreaDataBase(path("out.db"));
@@ -130,16 +140,19 @@ class TransferMatrix : public test::HeadlessTransfer, public ::testing::WithPara
     switch (into) {
       case Into::ExistingTable:
       case Into::NewTable:
-        return test::parseCsv(test::sqliteOutput(path("out.db"), "SELECT Code, Label, Price FROM Items ORDER BY Code;", "-csv"));
+        return test::parseCsv(test::sqliteOutput(
+            path("out.db"), "SELECT Code, Label, Price FROM Items ORDER BY Code;", "-csv"));
       case Into::Delimited:
         return withoutHeader(test::readCsvFile(path("out.csv")));
       case Into::FixedWidth: {
         CsvRows rows;
         const std::string text = test::readFile(path("out.txt"));
-        for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+             start = end + 2) {
           const std::string line = text.substr(start, end - start);
           EXPECT_EQ(line.size(), 19u) << line;
-          rows.push_back({trimRight(line.substr(0, 4)), trimRight(line.substr(4, 9)), trimRight(line.substr(13))});
+          rows.push_back({trimRight(line.substr(0, 4)), trimRight(line.substr(4, 9)),
+                          trimRight(line.substr(13))});
         }
         return withoutHeader(rows);
       }
@@ -147,7 +160,8 @@ class TransferMatrix : public test::HeadlessTransfer, public ::testing::WithPara
       case Into::Xlsx: {
         skipped = !test::haveLibreOffice();
         if (skipped) return {};
-        return withoutHeader(test::libreOfficeSheets(path(into == Into::Xls ? "out.xls" : "out.xlsx"), path("lo"))["Items"]);
+        return withoutHeader(test::libreOfficeSheets(
+            path(into == Into::Xls ? "out.xls" : "out.xlsx"), path("lo"))["Items"]);
       }
     }
     return {};
@@ -170,7 +184,8 @@ TEST_P(TransferMatrix, CopiesEveryRow) {
   wizard->setDestination(destination);
   std::string created;
   if (described) {
-    ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << test::shownBoxes(sink);
+    ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1)
+        << test::shownBoxes(sink);
     created = modDatabase::GenerateScriptCreate(modDatabase::state().arrDestinationStructure);
     ASSERT_TRUE(wizard->Mapping());
   } else {
@@ -186,22 +201,27 @@ TEST_P(TransferMatrix, CopiesEveryRow) {
   if (into == Into::ExistingTable) expected.insert(expected.begin(), {"0", "old", "0"});
   EXPECT_EQ(test::canonicalNumbers(rows), test::canonicalNumbers(expected));
   if (into == Into::NewTable) {
-    EXPECT_EQ(sqlite(path("out.db"), "SELECT sql FROM sqlite_master WHERE name='Items';"), created + "\n");
+    EXPECT_EQ(sqlite(path("out.db"), "SELECT sql FROM sqlite_master WHERE name='Items';"),
+              created + "\n");
     // The new table's columns take the source's types: text files give text; a database keeps
     // its integers; workbooks and pages hold their numbers as doubles.
     const char* types = from == From::Delimited || from == From::FixedWidth ? "text|text|text\n"
-                        : from == From::Sqlite                             ? "integer|text|real\n"
-                                                                           : "real|text|real\n";
-    EXPECT_EQ(sqlite(path("out.db"), "SELECT DISTINCT typeof(Code), typeof(Label), typeof(Price) FROM Items;"), types);
+                        : from == From::Sqlite                              ? "integer|text|real\n"
+                                                                            : "real|text|real\n";
+    EXPECT_EQ(sqlite(path("out.db"),
+                     "SELECT DISTINCT typeof(Code), typeof(Label), typeof(Price) FROM Items;"),
+              types);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Headless, TransferMatrix,
-    ::testing::Combine(::testing::Values(From::Delimited, From::FixedWidth, From::Sqlite, From::Xls, From::Xlsx,
-                                         From::Html),
-                       ::testing::Values(Into::ExistingTable, Into::NewTable, Into::Delimited, Into::FixedWidth,
-                                         Into::Xls, Into::Xlsx)),
-    [](const auto& info) { return fromName(std::get<0>(info.param)) + "Into" + intoName(std::get<1>(info.param)); });
+    ::testing::Combine(::testing::Values(From::Delimited, From::FixedWidth, From::Sqlite, From::Xls,
+                                         From::Xlsx, From::Html),
+                       ::testing::Values(Into::ExistingTable, Into::NewTable, Into::Delimited,
+                                         Into::FixedWidth, Into::Xls, Into::Xlsx)),
+    [](const auto& info) {
+      return fromName(std::get<0>(info.param)) + "Into" + intoName(std::get<1>(info.param));
+    });
 
 }  // namespace

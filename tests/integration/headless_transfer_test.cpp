@@ -21,7 +21,9 @@ namespace {
 
 using test::HeadlessTransfer;
 
-std::string shown(test::ScopedRecordingSink& sink) { return test::shownBoxes(sink); }
+std::string shown(test::ScopedRecordingSink& sink) {
+  return test::shownBoxes(sink);
+}
 
 TEST_F(HeadlessTransfer, CsvIntoANewTableOfANewDatabase) {
   test::ScopedRecordingSink sink;
@@ -35,7 +37,8 @@ TEST_F(HeadlessTransfer, CsvIntoANewTableOfANewDatabase) {
   EXPECT_EQ(destination->TableName(), csv);  // a text source gives its path; ProcessCreate names it
 
   ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
-  std::string created = modDatabase::GenerateScriptCreate(modDatabase::state().arrDestinationStructure);
+  std::string created =
+      modDatabase::GenerateScriptCreate(modDatabase::state().arrDestinationStructure);
   ASSERT_TRUE(wizard->Mapping());
   ASSERT_EQ(wizard->Transformations()->Count(), 3);
   EXPECT_EQ(wizard->Transformations()->Item(1)->Name(), "tra1Id");
@@ -44,7 +47,8 @@ TEST_F(HeadlessTransfer, CsvIntoANewTableOfANewDatabase) {
   std::string table = destination->TableName();
   EXPECT_EQ(sqlite(db, "SELECT count(*), sum(Id), min(Name) FROM \"" + table + "\";"),
             "2500|3126250|Name 1\n");
-  EXPECT_EQ(sqlite(db, "SELECT sql FROM sqlite_master WHERE name='" + table + "';"), created + "\n");
+  EXPECT_EQ(sqlite(db, "SELECT sql FROM sqlite_master WHERE name='" + table + "';"),
+            created + "\n");
   EXPECT_EQ(events->log, "start:TrasformationStep_Execute;finish:TrasformationStep_Execute;");
   EXPECT_EQ(events->progress, (std::vector<int64_t>{1000, 2000}));
   EXPECT_EQ(events->errors, 0);
@@ -58,10 +62,12 @@ TEST_F(HeadlessTransfer, SqliteIntoAnExistingTableWithAConstantAndFewerColumns) 
   test::ScopedRecordingSink sink;
   std::string src = path("src.db");
   std::string dst = path("dst.db");
-  sqlite(src, "CREATE TABLE People(Id INTEGER, Name TEXT, City TEXT);"
-              "INSERT INTO People VALUES(1,'Anna','Roma'),(2,'Bruno','Milano'),(3,'Carla','Pisa');");
-  sqlite(dst, "CREATE TABLE Contacts(Code INTEGER, FullName TEXT, Origin TEXT, Country TEXT);"
-              "INSERT INTO Contacts VALUES(9,'Old','X','Y');");
+  sqlite(src,
+         "CREATE TABLE People(Id INTEGER, Name TEXT, City TEXT);"
+         "INSERT INTO People VALUES(1,'Anna','Roma'),(2,'Bruno','Milano'),(3,'Carla','Pisa');");
+  sqlite(dst,
+         "CREATE TABLE Contacts(Code INTEGER, FullName TEXT, Origin TEXT, Country TEXT);"
+         "INSERT INTO Contacts VALUES(9,'Old','X','Y');");
   wizard->setSource(database(src, "People"));
   wizard->setDestination(database(dst, "Contacts"));
   ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
@@ -82,8 +88,9 @@ TEST_F(HeadlessTransfer, SqliteIntoAnExistingTableWithAConstantAndFewerColumns) 
 TEST_F(HeadlessTransfer, QueryWithWhereIntoADelimitedTextFile) {
   test::ScopedRecordingSink sink;
   std::string src = path("src.db");
-  sqlite(src, "CREATE TABLE T(A INTEGER, B TEXT);"
-              "INSERT INTO T VALUES(1,'one'),(2,'two'),(3,'three, with comma');");
+  sqlite(src,
+         "CREATE TABLE T(A INTEGER, B TEXT);"
+         "INSERT INTO T VALUES(1,'one'),(2,'two'),(3,'three, with comma');");
   auto source = database(src, "SELECT A, B FROM T WHERE A > 1");
   source->setTableType(kpxTypeQuery);
   wizard->setSource(source);
@@ -95,7 +102,8 @@ TEST_F(HeadlessTransfer, QueryWithWhereIntoADelimitedTextFile) {
   pairColumns({"A", "B"});
   ASSERT_TRUE(wizard->Execute()) << shown(sink);
   std::string csv = commandOutput(
-      "python3 -c \"import csv,sys; print([r for r in csv.reader(open(sys.argv[1], newline=''))])\" " +
+      "python3 -c \"import csv,sys; print([r for r in csv.reader(open(sys.argv[1], "
+      "newline=''))])\" " +
       shellQuote(path("out.csv")));
   EXPECT_EQ(csv, "[['A', 'B'], ['2', 'two'], ['3', 'three, with comma']]\n");
 }
@@ -111,9 +119,10 @@ TEST_F(HeadlessTransfer, AccessTableIntoSqliteHoldsWhatMdbExportReads) {
   destination->setCreatedDestinationTable(true);
   wizard->setDestination(destination);
   ASSERT_TRUE(wizard->Execute()) << shown(sink);
-  test::CsvRows ours = test::parseCsv(commandOutput("sqlite3 -csv " + shellQuote(db) + " 'SELECT * FROM Table1;'"));
-  test::CsvRows theirs = test::parseCsv(commandOutput("mdb-export -D %Y-%m-%d -T '%Y-%m-%d %H:%M:%S' " +
-                                                      shellQuote(mdb) + " Table1 | tail -n +2"));
+  test::CsvRows ours =
+      test::parseCsv(commandOutput("sqlite3 -csv " + shellQuote(db) + " 'SELECT * FROM Table1;'"));
+  test::CsvRows theirs = test::parseCsv(commandOutput(
+      "mdb-export -D %Y-%m-%d -T '%Y-%m-%d %H:%M:%S' " + shellQuote(mdb) + " Table1 | tail -n +2"));
   // A day at midnight is stored as the day alone.
   for (auto& row : theirs)
     for (auto& field : row)
@@ -140,7 +149,8 @@ TEST_F(HeadlessTransfer, FailedRowsAreLoggedAndOfferTheLogUpToAHundred) {
   EXPECT_EQ(executionState().nPackageErrors, 0);
   EXPECT_EQ(wizard->CountCorrectImport(), 0);
   EXPECT_EQ(events->errors, 0);  // row errors never reach the host
-  EXPECT_NE(test::readFile(path("KPXWIZARD_ERROR.txt")).find("|10|Name 10|n/a\r\n"), std::string::npos);
+  EXPECT_NE(test::readFile(path("KPXWIZARD_ERROR.txt")).find("|10|Name 10|n/a\r\n"),
+            std::string::npos);
 
   wizard->setSource(csvSource(writeCsv("worse.csv", 1010, 10)));  // 101
   EXPECT_FALSE(wizard->Execute());
@@ -151,7 +161,9 @@ TEST_F(HeadlessTransfer, CancelFromTheHostLeavesTheDestinationAsItWas) {
   test::ScopedRecordingSink sink;
   std::string csv = writeCsv("many.csv", 5000);
   std::string dst = path("dst.db");
-  sqlite(dst, "CREATE TABLE T(Id Long, Name VarChar(50), Amount Double); INSERT INTO T VALUES(0,'keep',0);");
+  sqlite(dst,
+         "CREATE TABLE T(Id Long, Name VarChar(50), Amount Double); INSERT INTO T "
+         "VALUES(0,'keep',0);");
   wizard->setSource(csvSource(csv));
   wizard->setDestination(database(dst, "T"));
   pairColumns({"Id", "Name", "Amount"});

@@ -11,8 +11,8 @@ const std::string kCatalogue = std::string(KPX_TEST_DATA) + "/html/catalogue.htm
 const std::string kTypes = std::string(KPX_TEST_DATA) + "/html/types.html";
 
 std::unique_ptr<DataSource> openPage(const std::string& path) {
-  return openHtmlSource(ConnectionProperties::parse(
-      "Data Source=" + path + ";Extended Properties=HTML Import;User ID="));
+  return openHtmlSource(ConnectionProperties::parse("Data Source=" + path +
+                                                    ";Extended Properties=HTML Import;User ID="));
 }
 
 std::vector<std::vector<std::string>> readAll(RowReader& reader) {
@@ -28,9 +28,12 @@ std::vector<std::string> namesOf(const std::vector<ColumnInfo>& columns) {
 TEST(HtmlSource, ProductsReadBackValueByValue) {
   auto source = openPage(kCatalogue);
   const auto columns = source->columns("PRODUCTS");
-  EXPECT_EQ(namesOf(columns), (std::vector<std::string>{"Code", "Name", "Price", "Added", "In stock", "F6"}));
-  const std::vector<int32_t> types{adVarWChar, adVarWChar, adCurrency, adDate, adBoolean, adVarWChar};
-  for (size_t i = 0; i < columns.size(); ++i) EXPECT_EQ(columns[i].type, types[i]) << columns[i].name;
+  EXPECT_EQ(namesOf(columns),
+            (std::vector<std::string>{"Code", "Name", "Price", "Added", "In stock", "F6"}));
+  const std::vector<int32_t> types{adVarWChar, adVarWChar, adCurrency,
+                                   adDate,     adBoolean,  adVarWChar};
+  for (size_t i = 0; i < columns.size(); ++i)
+    EXPECT_EQ(columns[i].type, types[i]) << columns[i].name;
   EXPECT_EQ(columns[0].size, 255);
   auto reader = source->openTable("products");
   const std::vector<std::vector<std::string>> expected{
@@ -48,28 +51,37 @@ TEST(HtmlSource, SpansNestedTablesAndEntities) {
                                                    {"North", "Q2", "d:150.5", "same"},
                                                    {"South total", "South total", "d:-20", "same"},
                                                    {"East", "Q1", "d:7", "short"}}));
-  EXPECT_EQ(readAll(*source->openTable("Staff list")),
-            (std::vector<std::vector<std::string>>{{"Ann", "see\nabove"}, {"Bob", "<none> \u20ac5"}}));
+  EXPECT_EQ(
+      readAll(*source->openTable("Staff list")),
+      (std::vector<std::vector<std::string>>{{"Ann", "see\nabove"}, {"Bob", "<none> \u20ac5"}}));
   EXPECT_EQ(namesOf(source->columns("Table4")), (std::vector<std::string>{"inner", "cell"}));
-  EXPECT_EQ(readAll(*source->openTable("Table4")), (std::vector<std::vector<std::string>>{{"d:1", "d:2"}}));
+  EXPECT_EQ(readAll(*source->openTable("Table4")),
+            (std::vector<std::vector<std::string>>{{"d:1", "d:2"}}));
   EXPECT_TRUE(readAll(*source->openTable("Table5")).empty());
 }
 
 TEST(HtmlSource, ConvertsOnlyWhatEveryRowAgreesOn) {
   auto source = openPage(kTypes);
   const auto columns = source->columns("Table1");
-  EXPECT_EQ(namesOf(columns), (std::vector<std::string>{"Plain", "Thousands", "Zip", "Mixed", "Long", "Empty", "Euro", "Big"}));
-  const std::vector<std::pair<int32_t, int32_t>> typeAndSize{
-      {adDouble, 0},      {adVarWChar, 255}, {adVarWChar, 255}, {adVarWChar, 255},
-      {adLongVarWChar, html::kLongTextSize}, {adVarWChar, 255}, {adVarWChar, 255}, {adVarWChar, 255}};
+  EXPECT_EQ(namesOf(columns), (std::vector<std::string>{"Plain", "Thousands", "Zip", "Mixed",
+                                                        "Long", "Empty", "Euro", "Big"}));
+  const std::vector<std::pair<int32_t, int32_t>> typeAndSize{{adDouble, 0},
+                                                             {adVarWChar, 255},
+                                                             {adVarWChar, 255},
+                                                             {adVarWChar, 255},
+                                                             {adLongVarWChar, html::kLongTextSize},
+                                                             {adVarWChar, 255},
+                                                             {adVarWChar, 255},
+                                                             {adVarWChar, 255}};
   for (size_t i = 0; i < columns.size(); ++i) {
     EXPECT_EQ(columns[i].type, typeAndSize[i].first) << columns[i].name;
     EXPECT_EQ(columns[i].size, typeAndSize[i].second) << columns[i].name;
   }
   const auto rows = readAll(*source->openTable("table1"));
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0], (std::vector<std::string>{"d:1", "1,234.5", "01234", "5", std::string(300, 'L'),
-                                               "<null>", "12,50 \u20ac", "1234567890123456"}));
+  EXPECT_EQ(rows[0],
+            (std::vector<std::string>{"d:1", "1,234.5", "01234", "5", std::string(300, 'L'),
+                                      "<null>", "12,50 \u20ac", "1234567890123456"}));
   EXPECT_EQ(rows[2][0], "d:3");
   EXPECT_EQ(rows[2][3], "2024-01-01");
 }
@@ -86,11 +98,15 @@ TEST_P(HtmlEncoding, PagesNotInUtf8ReadTheSame) {
   auto source = openPage(std::string(KPX_TEST_DATA) + "/html/" + GetParam());
   ASSERT_EQ(source->tables().size(), 1u);
   EXPECT_EQ(source->tables()[0].name, "Citt\u00e0");
-  EXPECT_EQ(readAll(*source->openTable("CITT\u00c0")), (std::vector<std::vector<std::string>>{{"Caff\u00e8 \u20ac", "d:1.5"}}));
+  EXPECT_EQ(readAll(*source->openTable("CITT\u00c0")),
+            (std::vector<std::vector<std::string>>{{"Caff\u00e8 \u20ac", "d:1.5"}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Html, HtmlEncoding, ::testing::Values("windows1252.html", "utf16le.html"),
-                         [](const auto& info) { return std::string(info.param).substr(0, std::string(info.param).find('.')); });
+INSTANTIATE_TEST_SUITE_P(
+    Html, HtmlEncoding, ::testing::Values("windows1252.html", "utf16le.html"),
+    [](const auto& info) {
+      return std::string(info.param).substr(0, std::string(info.param).find('.'));
+    });
 
 }  // namespace
 }  // namespace kpx::data

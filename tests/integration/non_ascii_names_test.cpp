@@ -47,12 +47,14 @@ Source sqliteSource(const fs::path& dir) {
   const std::string db = (dir / "cities.db").string();
   int rc = 0;
   if (!fs::exists(db))
-  test::commandOutput("sqlite3 " + test::shellQuote(db) + " " +
-                          test::shellQuote("CREATE TABLE \"CITTÀ\"(\"ETÀ\" Long, \"ÉCOLE\" VarChar(20));"
-                                           "INSERT INTO \"CITTÀ\" VALUES (30, 'Liceo');"),
-                      &rc);
+    test::commandOutput(
+        "sqlite3 " + test::shellQuote(db) + " " +
+            test::shellQuote("CREATE TABLE \"CITTÀ\"(\"ETÀ\" Long, \"ÉCOLE\" VarChar(20));"
+                             "INSERT INTO \"CITTÀ\" VALUES (30, 'Liceo');"),
+        &rc);
   EXPECT_EQ(rc, 0);
-  return {openDataSource(ConnectionProperties::parse("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db)),
+  return {openDataSource(
+              ConnectionProperties::parse("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db)),
           "CITTÀ"};
 }
 
@@ -79,9 +81,11 @@ Source htmlSource(const fs::path& dir) {
   const fs::path page = dir / "cities.html";
   writeFile(page,
             "<html><head><meta charset=\"utf-8\"></head><body><table><caption>CITTÀ</caption>"
-            "<tr><th>ETÀ</th><th>ÉCOLE</th></tr><tr><td>30</td><td>Liceo</td></tr></table></body></html>");
-  return {openDataSource(ConnectionProperties::parse("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + page.string() +
-                                                     ";Extended Properties=HTML Import")),
+            "<tr><th>ETÀ</th><th>ÉCOLE</th></tr><tr><td>30</td><td>Liceo</td></tr></table></body></"
+            "html>");
+  return {openDataSource(ConnectionProperties::parse(
+              "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + page.string() +
+              ";Extended Properties=HTML Import")),
           "CITTÀ"};
 }
 
@@ -108,7 +112,8 @@ Source memorySource(const fs::path& dir) {
     db = std::make_shared<MemoryDatabase>();
     MemoryTable& table = db->addTable(
         "CITTÀ", {{"ETÀ", adInteger, 0, adColNullable}, {"ÉCOLE", adVarWChar, 20, adColNullable}});
-    table.rows.push_back({StoredValue(Value::fromInt(30)), StoredValue(Value::fromString("Liceo"))});
+    table.rows.push_back(
+        {StoredValue(Value::fromInt(30)), StoredValue(Value::fromString("Liceo"))});
   }
   return {std::make_unique<MemoryDataSource>(db), "CITTÀ"};
 }
@@ -142,18 +147,22 @@ TEST_P(NonAsciiNames, TableAndColumnsAnswerToAnotherCase) {
 TEST_P(NonAsciiNames, AMissingTableIsReportedTheSameWayByEveryKind) {
   Source source = GetParam().make(dir);
   EXPECT_FALSE(source.data->hasTable("CITTA"));
-  for (auto open : {+[](DataSource& d) { d.openTable("CITTA"); }, +[](DataSource& d) { d.columns("CITTA"); }}) {
+  for (auto open :
+       {+[](DataSource& d) { d.openTable("CITTA"); }, +[](DataSource& d) { d.columns("CITTA"); }}) {
     try {
       open(*source.data);
       ADD_FAILURE() << "a table without its accent was found";
     } catch (const DataError& e) {
-      EXPECT_NE(std::string(e.what()).find("The table \"CITTA\" does not exist in "), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("The table \"CITTA\" does not exist in "),
+                std::string::npos)
+          << e.what();
     }
   }
 }
 
 TEST_P(NonAsciiNames, RowsAreWrittenThroughColumnsInAnotherCase) {
-  if (!GetParam().appendsByName) GTEST_SKIP() << GetParam().name << " takes no rows into columns it has";
+  if (!GetParam().appendsByName)
+    GTEST_SKIP() << GetParam().name << " takes no rows into columns it has";
   {
     Source source = GetParam().make(dir);
     auto writer = source.data->openWriter(GetParam().otherCase, {"école", "età"});

@@ -17,8 +17,10 @@ namespace {
 class PumpSqlite : public testing::Test {
  protected:
   void SetUp() override {
-    sqlite3(targetPath, "CREATE TABLE Dest (Code VarChar(10), Name VarChar(20), Qty Long NOT NULL, Price Double);"
-                        "INSERT INTO Dest VALUES ('old', 'kept', 1, 0.5);");
+    sqlite3(
+        targetPath,
+        "CREATE TABLE Dest (Code VarChar(10), Name VarChar(20), Qty Long NOT NULL, Price Double);"
+        "INSERT INTO Dest VALUES ('old', 'kept', 1, 0.5);");
   }
   std::string sqlite3(const std::string& path, const std::string& sql) {
     return test::sqliteOutput(path, sql, "-batch -csv");
@@ -36,13 +38,15 @@ class PumpSqlite : public testing::Test {
   void makeSource(int rows, int badEvery = 0) {
     sqlite3(sourcePath,
             "CREATE TABLE Src (Id Long, Name VarChar(20), Qty VarChar(10), Price Double);"
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(rows) +
-                ") INSERT INTO Src SELECT i, 'N' || i, CASE WHEN " + std::to_string(badEvery) +
-                " > 0 AND i % " + std::to_string(badEvery) + " = 0 THEN 'bad' ELSE i END, i / 4.0 FROM n;");
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                std::to_string(rows) + ") INSERT INTO Src SELECT i, 'N' || i, CASE WHEN " +
+                std::to_string(badEvery) + " > 0 AND i % " + std::to_string(badEvery) +
+                " = 0 THEN 'bad' ELSE i END, i / 4.0 FROM n;");
   }
 
   std::unique_ptr<dts::Package> makePackage() {
-    auto package = test::makePumpPackage(jet(sourcePath, 1), jet(targetPath, 2), "Src", "Dest", exceptionFile);
+    auto package =
+        test::makePumpPackage(jet(sourcePath, 1), jet(targetPath, 2), "Src", "Dest", exceptionFile);
     auto& pump = test::pumpOf(*package);
     test::addCopy(pump, "tra1Name", "Name", "Name");
     test::addCopy(pump, "tra2Qty", "Qty", "Qty");
@@ -62,12 +66,15 @@ TEST_F(PumpSqlite, CopiesRowsWithNumbersStoredAsNumbers) {
   auto package = makePackage();
   package->Execute(&events);
   package->UnInitialize();
-  EXPECT_EQ(sqlite3(targetPath, "SELECT count(*), sum(Qty), sum(Price) FROM Dest WHERE Code = 'K7'"),
-            "1500,1125750,281437.5\n");
+  EXPECT_EQ(
+      sqlite3(targetPath, "SELECT count(*), sum(Qty), sum(Price) FROM Dest WHERE Code = 'K7'"),
+      "1500,1125750,281437.5\n");
   EXPECT_EQ(sqlite3(targetPath, "SELECT * FROM Dest WHERE rowid IN (1, 2, 1501)"),
             "old,kept,1,0.5\nK7,N1,1,0.25\nK7,N1500,1500,375.0\n");
-  EXPECT_EQ(sqlite3(targetPath, "SELECT DISTINCT typeof(Qty) || typeof(Price) FROM Dest"), "integerreal\n");
-  EXPECT_EQ(events.log[1], "progress TrasformationStep_Execute 0% 1000/0") << "a SQLite source has no known size";
+  EXPECT_EQ(sqlite3(targetPath, "SELECT DISTINCT typeof(Qty) || typeof(Price) FROM Dest"),
+            "integerreal\n");
+  EXPECT_EQ(events.log[1], "progress TrasformationStep_Execute 0% 1000/0")
+      << "a SQLite source has no known size";
 }
 
 TEST_F(PumpSqlite, TooManyBadRowsLeaveTheFileAsItWas) {

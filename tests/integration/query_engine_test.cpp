@@ -6,8 +6,8 @@
 
 #include "data/providers/html/html_source.h"
 #include "data/providers/memory/memory_provider.h"
-#include "support/command_output.h"
 #include "data/query/query_engine.h"
+#include "support/command_output.h"
 #include "support/rows_as_text.h"
 
 namespace kpx::data {
@@ -16,10 +16,13 @@ namespace {
 const std::string kCatalogue = std::string(KPX_TEST_DATA) + "/html/catalogue.html";
 
 std::unique_ptr<DataSource> openCatalogue() {
-  return openHtmlSource(ConnectionProperties::parse("Data Source=" + kCatalogue + ";Extended Properties=HTML Import"));
+  return openHtmlSource(ConnectionProperties::parse("Data Source=" + kCatalogue +
+                                                    ";Extended Properties=HTML Import"));
 }
 
-std::vector<std::vector<std::string>> rowsOf(RowReader& reader) { return test::readRowsAsText(reader); }
+std::vector<std::vector<std::string>> rowsOf(RowReader& reader) {
+  return test::readRowsAsText(reader);
+}
 
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -44,16 +47,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "SELECT Code, Price FROM Products WHERE Price > 0 ORDER BY Code",
                   {{"A01", "12.5"}, {"b02", "3"}}},
         QueryCase{"AccentedTextComparesWithoutCase",
-                  "SELECT Code FROM Products WHERE Name = 'CAF\u00c9 & CR\u00c8ME'", {{"A01"}}},
+                  "SELECT Code FROM Products WHERE Name = 'CAF\u00c9 & CR\u00c8ME'",
+                  {{"A01"}}},
         QueryCase{"GroupBy",
-                  "SELECT Region, SUM(Sales) AS Total, COUNT(*) AS N FROM Table2 GROUP BY Region ORDER BY Region DESC",
+                  "SELECT Region, SUM(Sales) AS Total, COUNT(*) AS N FROM Table2 GROUP BY Region "
+                  "ORDER BY Region DESC",
                   {{"South total", "-20", "1"}, {"North", "250.5", "2"}, {"East", "7", "1"}}},
         QueryCase{"DatesCompareWithIsoText",
                   "SELECT Code, Added FROM Products WHERE Added >= '2024-01-01' ORDER BY Added",
                   {{"C03", "2024-01-15 17:45:10"}, {"A01", "2024-02-29"}}},
-        QueryCase{"NullsAndEmptyHeaderName", "SELECT Code FROM Products WHERE F6 IS NULL", {{"b02"}}},
+        QueryCase{
+            "NullsAndEmptyHeaderName", "SELECT Code FROM Products WHERE F6 IS NULL", {{"b02"}}},
         QueryCase{"JoinOfTwoTables",
-                  "SELECT p.Code, t.Region FROM Products p JOIN Table2 t ON t.Sales = 7 WHERE p.Price < 0",
+                  "SELECT p.Code, t.Region FROM Products p JOIN Table2 t ON t.Sales = 7 WHERE "
+                  "p.Price < 0",
                   {{"C03", "East"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -81,10 +88,11 @@ TEST_P(QueryFailure, IsADataErrorSayingWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Html, QueryFailure,
-    ::testing::Values(FailureCase{"MissingTable", "SELECT * FROM Nowhere", "\"Nowhere\" does not exist"},
-                      FailureCase{"MissingColumn", "SELECT Colour FROM Products", "no such column: Colour"},
-                      FailureCase{"NotASelect", "DELETE FROM Products", "may not be modified"},
-                      FailureCase{"TwoStatements", "SELECT 1; SELECT 2", "one statement"}),
+    ::testing::Values(
+        FailureCase{"MissingTable", "SELECT * FROM Nowhere", "\"Nowhere\" does not exist"},
+        FailureCase{"MissingColumn", "SELECT Colour FROM Products", "no such column: Colour"},
+        FailureCase{"NotASelect", "DELETE FROM Products", "may not be modified"},
+        FailureCase{"TwoStatements", "SELECT 1; SELECT 2", "one statement"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
@@ -101,14 +109,17 @@ TEST(AccessQuery, MatchesSqliteOverMdbExport) {
   const std::string csv = shared + "/expected/jackcess__testV1997.mdb.mdb-export.Table1.csv";
   if (!std::filesystem::exists(mdb) || !std::filesystem::exists(csv))
     GTEST_SKIP() << "the shared test data folder " << shared << " is not there";
-  auto source = openDataSource(ConnectionProperties::parse("Data Source=" + mdb + ";Provider=Microsoft.Jet.OLEDB.4.0"));
-  auto reader = source->openQuery("SELECT a, B, D FROM table1 WHERE b LIKE 'HIJ%' OR D = 0 ORDER BY A DESC");
+  auto source = openDataSource(
+      ConnectionProperties::parse("Data Source=" + mdb + ";Provider=Microsoft.Jet.OLEDB.4.0"));
+  auto reader =
+      source->openQuery("SELECT a, B, D FROM table1 WHERE b LIKE 'HIJ%' OR D = 0 ORDER BY A DESC");
   std::string ours;
   for (const auto& row : rowsOf(*reader)) ours += row[0] + "," + row[1] + "," + row[2] + "\n";
   int exitCode = -1;
   const std::string theirs = test::commandOutput(
       "sqlite3 -csv :memory: -cmd " + test::shellQuote(".import --csv " + csv + " t") +
-          " \"SELECT A, B, CAST(D AS INTEGER) FROM t WHERE B LIKE 'HIJ%' OR CAST(D AS INTEGER) = 0 ORDER BY A DESC\"",
+          " \"SELECT A, B, CAST(D AS INTEGER) FROM t WHERE B LIKE 'HIJ%' OR CAST(D AS INTEGER) = 0 "
+          "ORDER BY A DESC\"",
       &exitCode);
   ASSERT_EQ(exitCode, 0);
   EXPECT_EQ(ours, theirs);
@@ -128,13 +139,16 @@ namespace {
 TEST(ExcelQuery, MatchesSqliteOverLibreOfficeCsv) {
   const std::string shared = KPX_SHARED_TESTDATA;
   const std::string xls = shared + "/excel/edr__Test_num_double_date_bool_string.xls";
-  const std::string csv = shared + "/expected/edr__Test_num_double_date_bool_string.xls.lo.Sheet1.csv";
+  const std::string csv =
+      shared + "/expected/edr__Test_num_double_date_bool_string.xls.lo.Sheet1.csv";
   if (!std::filesystem::exists(xls) || !std::filesystem::exists(csv))
     GTEST_SKIP() << "the shared test data folder " << shared << " is not there";
   auto source = openDataSource(ConnectionProperties::parse(
-      "Persist Security Info=False;Data Source=" + xls + ";Extended Properties=Excel 8.0Provider=Microsoft.jet.OLEDB.4.0;"));
+      "Persist Security Info=False;Data Source=" + xls +
+      ";Extended Properties=Excel 8.0Provider=Microsoft.jet.OLEDB.4.0;"));
   auto reader = source->openQuery(
-      "SELECT COUNT(*), SUM(`1`), MAX(`1.02`) FROM `SHEET1$` WHERE `1.02` > 10 AND [next value is null] IS NULL");
+      "SELECT COUNT(*), SUM(`1`), MAX(`1.02`) FROM `SHEET1$` WHERE `1.02` > 10 AND [next value is "
+      "null] IS NULL");
   std::string ours;
   for (const auto& row : rowsOf(*reader)) ours += row[0] + "," + row[1] + "," + row[2] + "\n";
   int exitCode = -1;
@@ -152,7 +166,5 @@ TEST(ExcelQuery, MatchesSqliteOverLibreOfficeCsv) {
 }  // namespace kpx::data
 
 namespace kpx::data {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 }  // namespace kpx::data

@@ -27,7 +27,9 @@ using test::hexOf;
 using test::sqlIdentifier;
 using test::sqlLiteral;
 
-std::string shown(test::ScopedRecordingSink& sink) { return test::shownBoxes(sink); }
+std::string shown(test::ScopedRecordingSink& sink) {
+  return test::shownBoxes(sink);
+}
 
 struct HostileName {
   const char* label;
@@ -51,8 +53,9 @@ TEST_P(HostileNames, ColumnAndTableNamesRoundTripIntoANewTable) {
   const std::string name = GetParam().name;
   const std::string src = path("src.db");
   const std::string dst = path("dst.db");
-  sqlite(src, "CREATE TABLE Items(Id Long, " + sqlIdentifier(name) + " VarChar(20));"
-              "INSERT INTO Items VALUES(1,'one'),(2,'two');");
+  sqlite(src, "CREATE TABLE Items(Id Long, " + sqlIdentifier(name) +
+                  " VarChar(20));"
+                  "INSERT INTO Items VALUES(1,'one'),(2,'two');");
   sqlite(dst, "CREATE TABLE keep(x); INSERT INTO keep VALUES(42);");
   wizard->setSource(database(src, "Items"));
   auto destination = database(dst, name);
@@ -63,10 +66,13 @@ TEST_P(HostileNames, ColumnAndTableNamesRoundTripIntoANewTable) {
   ASSERT_TRUE(wizard->Execute()) << shown(sink);
 
   EXPECT_EQ(sqlite(dst, "SELECT hex(name) FROM sqlite_master ORDER BY name;"),
-            hexOf(std::min(name, std::string("keep"))) + "\n" + hexOf(std::max(name, std::string("keep"))) + "\n");
+            hexOf(std::min(name, std::string("keep"))) + "\n" +
+                hexOf(std::max(name, std::string("keep"))) + "\n");
   EXPECT_EQ(sqlite(dst, "SELECT hex(name) FROM pragma_table_info(" + sqlLiteral(name) + ");"),
             hexOf("Id") + "\n" + hexOf(name) + "\n");
-  EXPECT_EQ(sqlite(dst, "SELECT Id, " + sqlIdentifier(name) + " FROM " + sqlIdentifier(name) + " ORDER BY Id;"), "1|one\n2|two\n");
+  EXPECT_EQ(sqlite(dst, "SELECT Id, " + sqlIdentifier(name) + " FROM " + sqlIdentifier(name) +
+                            " ORDER BY Id;"),
+            "1|one\n2|two\n");
   EXPECT_EQ(sqlite(dst, "SELECT x FROM keep;"), "42\n");
 }
 
@@ -74,7 +80,8 @@ TEST_P(HostileNames, DeletingTheRowsOfAnExistingTableDeletesNothingElse) {
   test::ScopedRecordingSink sink;
   const std::string name = GetParam().name;
   const std::string dst = path("dst.db");
-  sqlite(dst, "CREATE TABLE " + sqlIdentifier(name) + "(Id Long, Name VarChar(20)); INSERT INTO " + sqlIdentifier(name) +
+  sqlite(dst, "CREATE TABLE " + sqlIdentifier(name) + "(Id Long, Name VarChar(20)); INSERT INTO " +
+                  sqlIdentifier(name) +
                   " VALUES(7,'old'); CREATE TABLE keep(x); INSERT INTO keep VALUES(42);");
   wizard->setSource(csvSource(writeCsv("new.csv", 3)));
   wizard->setDestination(database(dst, name));
@@ -93,8 +100,8 @@ INSTANTIATE_TEST_SUITE_P(Names, HostileNames, ::testing::ValuesIn(kHostileNames)
 struct FailedReplacement {
   const char* label;
   int rows;
-  int badEvery;      // every so many source rows fail to convert
-  int cancelAt;      // the host cancels at this progress event; 0 never
+  int badEvery;  // every so many source rows fail to convert
+  int cancelAt;  // the host cancels at this progress event; 0 never
 };
 
 const FailedReplacement kFailedReplacements[] = {
@@ -102,14 +109,16 @@ const FailedReplacement kFailedReplacements[] = {
     {"cancelled_by_the_host", 5000, 0, 2},
 };
 
-class FailedReplacements : public HeadlessTransfer, public ::testing::WithParamInterface<FailedReplacement> {};
+class FailedReplacements : public HeadlessTransfer,
+                           public ::testing::WithParamInterface<FailedReplacement> {};
 
 TEST_P(FailedReplacements, KeepEveryRowOfTheTable) {
   test::ScopedRecordingSink sink;
   const FailedReplacement& c = GetParam();
   const std::string db = path("stock.db");
-  sqlite(db, "CREATE TABLE Stock(Id Long, Name VarChar(20), Amount Double);"
-             "INSERT INTO Stock VALUES(100,'old',1),(200,'older',2);");
+  sqlite(db,
+         "CREATE TABLE Stock(Id Long, Name VarChar(20), Amount Double);"
+         "INSERT INTO Stock VALUES(100,'old',1),(200,'older',2);");
   const std::string before = sqlite(db, ".dump");
   wizard->setSource(csvSource(writeCsv("in.csv", c.rows, c.badEvery)));
   wizard->setDestination(database(db, "Stock"));
@@ -135,8 +144,10 @@ INSTANTIATE_TEST_SUITE_P(Runs, FailedReplacements, ::testing::ValuesIn(kFailedRe
 TEST_F(HeadlessTransfer, DeleteAskedForOneTableIsForgottenWhenTheTransferGoesToAnother) {
   test::ScopedRecordingSink sink;
   const std::string db = path("two.db");
-  sqlite(db, "CREATE TABLE A(Id Long, Name VarChar(20), Amount Double); INSERT INTO A VALUES(100,'a',1);"
-             "CREATE TABLE B(Id Long, Name VarChar(20), Amount Double);");
+  sqlite(
+      db,
+      "CREATE TABLE A(Id Long, Name VarChar(20), Amount Double); INSERT INTO A VALUES(100,'a',1);"
+      "CREATE TABLE B(Id Long, Name VarChar(20), Amount Double);");
   wizard->setSource(csvSource(writeCsv("in.csv", 2)));
   wizard->setDestination(database(db, "A"));
   ASSERT_TRUE(DeleteDestinationRows(*wizard)) << shown(sink);
@@ -144,14 +155,18 @@ TEST_F(HeadlessTransfer, DeleteAskedForOneTableIsForgottenWhenTheTransferGoesToA
   ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
   pairColumns({"Id", "Name", "Amount"});
   ASSERT_TRUE(wizard->Execute()) << shown(sink);
-  EXPECT_EQ(sqlite(db, "SELECT (SELECT group_concat(Id) FROM A), (SELECT group_concat(Id) FROM B);"), "100|1,2\n");
+  EXPECT_EQ(
+      sqlite(db, "SELECT (SELECT group_concat(Id) FROM A), (SELECT group_concat(Id) FROM B);"),
+      "100|1,2\n");
   EXPECT_FALSE(executionState().pendingDelete.has_value());
 }
 
 TEST_F(HeadlessTransfer, PumpCountsRowsWrittenAndRowsRefused) {
   test::ScopedRecordingSink sink;
   const std::string db = path("out.db");
-  sqlite(db, "CREATE TABLE T(Id Long, Name VarChar(20), Amount Double); INSERT INTO T VALUES(1,'x',1);");
+  sqlite(
+      db,
+      "CREATE TABLE T(Id Long, Name VarChar(20), Amount Double); INSERT INTO T VALUES(1,'x',1);");
   wizard->setSource(csvSource(writeCsv("in.csv", 50, 10)));
   wizard->setDestination(database(db, "T"));
   ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
@@ -171,8 +186,10 @@ class ScopedEnvironment {
     ::setenv(name, value.c_str(), 1);
   }
   ~ScopedEnvironment() {
-    if (m_had) ::setenv(m_name, m_old.c_str(), 1);
-    else ::unsetenv(m_name);
+    if (m_had)
+      ::setenv(m_name, m_old.c_str(), 1);
+    else
+      ::unsetenv(m_name);
   }
 
  private:
@@ -206,7 +223,8 @@ TEST_P(LogFolders, FailedRowsAreLoggedWhereTheyCanBe) {
   if (!c.fallsBack || c.readOnly) fs::create_directories(path(c.folder));
   if (c.readOnly) fs::permissions(path(c.folder), fs::perms::owner_read | fs::perms::owner_exec);
   const std::string folder = path(c.folder) + "/";
-  const std::string expected = c.fallsBack ? path("state") + "/kpxwizard/KPXWIZARD_ERROR.txt" : folder + "KPXWIZARD_ERROR.txt";
+  const std::string expected = c.fallsBack ? path("state") + "/kpxwizard/KPXWIZARD_ERROR.txt"
+                                           : folder + "KPXWIZARD_ERROR.txt";
   EXPECT_EQ(errorLogFileInUse(folder), expected);
 
   const std::string db = path("out.db");

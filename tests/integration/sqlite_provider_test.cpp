@@ -16,7 +16,9 @@ namespace {
 
 class SqliteProvider : public testing::Test {
  protected:
-  std::string sqlite3(const std::string& sql) { return kpx::test::sqliteOutput(path, sql, "-batch"); }
+  std::string sqlite3(const std::string& sql) {
+    return kpx::test::sqliteOutput(path, sql, "-batch");
+  }
   std::unique_ptr<DataSource> open(const std::string& mode = "3") {
     return openDataSource(ConnectionProperties::parse(
         "Persist Security Info=True;Data Source=" + path + ";Mode=" + mode +
@@ -39,9 +41,13 @@ class SqliteProvider : public testing::Test {
 };
 
 TEST_F(SqliteProvider, ReadsValuesTypedByTheirColumns) {
-  sqlite3("CREATE TABLE \"t \"\"q\"\"\" (\"a\"\"\" VarChar(10), b Long, c Double, d Currency, e Datetime, f Bit, g Decimal, h LongBinary, i GUID);"
-          "INSERT INTO \"t \"\"q\"\"\" VALUES ('x;y', 42, 0.1, 12.5, '2020-02-29 13:14:15', 1, '12.3400', x'00FF', '{6B29FC40-CA47-1067-B31D-00DD010662DA}');"
-          "INSERT INTO \"t \"\"q\"\"\" VALUES (NULL, NULL, NULL, NULL, '2020-01-01', 0, 7, NULL, NULL);");
+  sqlite3(
+      "CREATE TABLE \"t \"\"q\"\"\" (\"a\"\"\" VarChar(10), b Long, c Double, d Currency, e "
+      "Datetime, f Bit, g Decimal, h LongBinary, i GUID);"
+      "INSERT INTO \"t \"\"q\"\"\" VALUES ('x;y', 42, 0.1, 12.5, '2020-02-29 13:14:15', 1, "
+      "'12.3400', x'00FF', '{6B29FC40-CA47-1067-B31D-00DD010662DA}');"
+      "INSERT INTO \"t \"\"q\"\"\" VALUES (NULL, NULL, NULL, NULL, '2020-01-01', 0, 7, NULL, "
+      "NULL);");
   auto source = open("1");
   auto reader = source->openTable("T \"q\"");
   ASSERT_TRUE(reader->next());
@@ -53,25 +59,39 @@ TEST_F(SqliteProvider, ReadsValuesTypedByTheirColumns) {
   EXPECT_EQ(reader->progress().done, 1);
   EXPECT_EQ(reader->progress().total, 0);
   auto rest = source->openTable("t \"q\"");
-  EXPECT_EQ(readRows(*rest),
-            "x;y|42|0.1|12.5|2020-02-29 13:14:15|1|12.34|00FF|{6B29FC40-CA47-1067-B31D-00DD010662DA}\n"
-            "||||2020-01-01|0|7||\n");
+  EXPECT_EQ(
+      readRows(*rest),
+      "x;y|42|0.1|12.5|2020-02-29 13:14:15|1|12.34|00FF|{6B29FC40-CA47-1067-B31D-00DD010662DA}\n"
+      "||||2020-01-01|0|7||\n");
   auto query = source->openQuery("SELECT b * 2 AS twice FROM \"t \"\"q\"\"\" WHERE b IS NOT NULL");
   EXPECT_EQ(query->columns().at(0).name, "twice");
   EXPECT_EQ(readRows(*query), "84\n");
 }
 
 TEST_F(SqliteProvider, WriterStoresConvertedValuesThatSqlite3ReadsBack) {
-  sqlite3("CREATE TABLE `Dest` (`Name` VarChar (5) NOT NULL, `N` Long NULL, `D` Double NULL, `M` Currency NULL,"
-          " `W` Datetime NULL, `B` Bit NULL, `X` Decimal NULL, `Bin` LongBinary NULL)");
+  sqlite3(
+      "CREATE TABLE `Dest` (`Name` VarChar (5) NOT NULL, `N` Long NULL, `D` Double NULL, `M` "
+      "Currency NULL,"
+      " `W` Datetime NULL, `B` Bit NULL, `X` Decimal NULL, `Bin` LongBinary NULL)");
   auto source = open();
   auto writer = source->openWriter("dest", {"name", "N", "D", "M", "W", "B", "X", "Bin"});
-  Value row1[] = {Value::fromString("Ann"), Value::fromString("12"), Value::fromString("2.5"),
-                  Value::fromString("19.99"), Value::fromString("2021-03-04T05:06:07"),
-                  Value::fromString("True"), Value::fromString("1.50"), Value::fromBinary("\x01\x02")};
+  Value row1[] = {Value::fromString("Ann"),
+                  Value::fromString("12"),
+                  Value::fromString("2.5"),
+                  Value::fromString("19.99"),
+                  Value::fromString("2021-03-04T05:06:07"),
+                  Value::fromString("True"),
+                  Value::fromString("1.50"),
+                  Value::fromBinary("\x01\x02")};
   writer->writeRow(row1, 8);
-  Value badNumber[] = {Value::fromString("Bob"), Value::fromString("twelve"), Value::null(), Value::null(),
-                       Value::null(), Value::null(), Value::null(), Value::null()};
+  Value badNumber[] = {Value::fromString("Bob"),
+                       Value::fromString("twelve"),
+                       Value::null(),
+                       Value::null(),
+                       Value::null(),
+                       Value::null(),
+                       Value::null(),
+                       Value::null()};
   try {
     writer->writeRow(badNumber, 8);
     FAIL();
@@ -80,7 +100,7 @@ TEST_F(SqliteProvider, WriterStoresConvertedValuesThatSqlite3ReadsBack) {
     EXPECT_EQ(e.value(), "twelve");
   }
   Value missingName[] = {Value::null(), Value::fromInt(1), Value::null(), Value::null(),
-                         Value::null(), Value::null(), Value::null(), Value::null()};
+                         Value::null(), Value::null(),     Value::null(), Value::null()};
   try {
     writer->writeRow(missingName, 8);
     FAIL();
@@ -88,15 +108,17 @@ TEST_F(SqliteProvider, WriterStoresConvertedValuesThatSqlite3ReadsBack) {
     EXPECT_EQ(e.column(), "Name");
     EXPECT_NE(std::string(e.what()).find("Dest"), std::string::npos);
   }
-  Value row2[] = {Value::fromString("Cy"), Value::fromDouble(3), Value::fromInt(-1), Value::fromCurrency(5),
-                  Value::fromDate(0.5), Value::fromBool(false), Value::fromString("1234.5678"),
-                  Value::null()};
+  Value row2[] = {Value::fromString("Cy"),        Value::fromDouble(3), Value::fromInt(-1),
+                  Value::fromCurrency(5),         Value::fromDate(0.5), Value::fromBool(false),
+                  Value::fromString("1234.5678"), Value::null()};
   writer->writeRow(row2, 8);
   writer->commit();
-  EXPECT_EQ(sqlite3("SELECT Name, N, typeof(N), D, typeof(D), M, typeof(M), W, B, typeof(B), X, typeof(X),"
-                    " hex(Bin) FROM Dest ORDER BY rowid"),
-            "Ann|12|integer|2.5|real|19.99|real|2021-03-04 05:06:07|1|integer|1.5|real|0102\n"
-            "Cy|3|integer|-1.0|real|0.0005|real|1899-12-30 12:00:00|0|integer|1234.5678|real|\n");
+  EXPECT_EQ(
+      sqlite3(
+          "SELECT Name, N, typeof(N), D, typeof(D), M, typeof(M), W, B, typeof(B), X, typeof(X),"
+          " hex(Bin) FROM Dest ORDER BY rowid"),
+      "Ann|12|integer|2.5|real|19.99|real|2021-03-04 05:06:07|1|integer|1.5|real|0102\n"
+      "Cy|3|integer|-1.0|real|0.0005|real|1899-12-30 12:00:00|0|integer|1234.5678|real|\n");
 }
 
 TEST_F(SqliteProvider, RollbackAndAbandonedWriterLeaveTheFileUnchanged) {
@@ -132,7 +154,8 @@ TEST_F(SqliteProvider, WriterKeepsEveryRowInOrderAcrossGroups) {
       const bool bad = i % 7 == 0;
       number = bad ? "x" + std::to_string(i) : std::to_string(i);
       label = "label number " + std::to_string(i);
-      Value row[] = {Value::fromString(number), Value::fromString(label), Value::fromDate(45000 + i)};
+      Value row[] = {Value::fromString(number), Value::fromString(label),
+                     Value::fromDate(45000 + i)};
       if (bad) {
         EXPECT_THROW(writer->writeRow(row, 3), RowError);
         continue;
@@ -149,7 +172,8 @@ TEST_F(SqliteProvider, WriterKeepsEveryRowInOrderAcrossGroups) {
 // A day written as YYYY-MM-DD goes into a date column as it stands, in groups and row by row;
 // one that names no real day is refused.
 TEST_F(SqliteProvider, DayTextIntoADateColumn) {
-  for (const char* create : {"CREATE TABLE t (d Datetime)", "CREATE TABLE t (d Datetime NOT NULL)"}) {
+  for (const char* create :
+       {"CREATE TABLE t (d Datetime)", "CREATE TABLE t (d Datetime NOT NULL)"}) {
     SCOPED_TRACE(create);
     fs::remove(path);
     sqlite3(create);
@@ -159,12 +183,14 @@ TEST_F(SqliteProvider, DayTextIntoADateColumn) {
       Value v = Value::fromString(day);
       writer->writeRow(&v, 1);
     }
-    for (const char* wrong : {"2023-02-29", "1900-02-29", "2100-02-29", "2024-04-31", "2024-13-01", "0099-01-01"}) {
+    for (const char* wrong :
+         {"2023-02-29", "1900-02-29", "2100-02-29", "2024-04-31", "2024-13-01", "0099-01-01"}) {
       Value v = Value::fromString(wrong);
       EXPECT_THROW(writer->writeRow(&v, 1), RowError) << wrong;
     }
     writer->commit();
-    EXPECT_EQ(sqlite3("SELECT d, typeof(d) FROM t ORDER BY rowid"), "2024-02-29|text\n2000-02-29|text\n1600-02-29|text\n");
+    EXPECT_EQ(sqlite3("SELECT d, typeof(d) FROM t ORDER BY rowid"),
+              "2024-02-29|text\n2000-02-29|text\n1600-02-29|text\n");
   }
 }
 
@@ -181,8 +207,9 @@ TEST_F(SqliteProvider, EachKindOfConstraintRefusesItsOwnRow) {
       {"primary key", "CREATE TABLE t (a INTEGER PRIMARY KEY)", false},
       {"unique index", "CREATE TABLE t (a Long); CREATE UNIQUE INDEX u ON t(a)", false},
       {"check", "CREATE TABLE t (a Long CHECK (a IS NOT NULL))", true},
-      {"trigger", "CREATE TABLE t (a Long); CREATE TRIGGER no_null BEFORE INSERT ON t WHEN NEW.a IS NULL "
-                  "BEGIN SELECT RAISE(ABORT, 'no empty a'); END",
+      {"trigger",
+       "CREATE TABLE t (a Long); CREATE TRIGGER no_null BEFORE INSERT ON t WHEN NEW.a IS NULL "
+       "BEGIN SELECT RAISE(ABORT, 'no empty a'); END",
        true},
   };
   for (const Case& c : cases) {

@@ -21,11 +21,12 @@ class TableCreation : public ::testing::Test {
  protected:
   void SetUp() override {
     wizard = cKPXWizard::create();
-    source = sqlite("shop.db",
-                    "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), Notes LongText, "
-                    "Wide VarChar(300) NOT NULL, Balance Currency, Born Datetime, Active Bit, "
-                    "Ratio Double, Small Short, Tiny Byte, Code GUID, Amount Decimal, Photo LongBinary);"
-                    "CREATE TABLE Existing(A Long);");
+    source =
+        sqlite("shop.db",
+               "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), Notes LongText, "
+               "Wide VarChar(300) NOT NULL, Balance Currency, Born Datetime, Active Bit, "
+               "Ratio Double, Small Short, Tiny Byte, Code GUID, Amount Decimal, Photo LongBinary);"
+               "CREATE TABLE Existing(A Long);");
     modDatabase::CreaDataBase(destination);
   }
   void TearDown() override {
@@ -39,7 +40,8 @@ class TableCreation : public ::testing::Test {
     return scratch.path(name);
   }
 
-  std::shared_ptr<clsConnection> sourceConnection(const std::string& table, int32_t type = kpxTypeTable) {
+  std::shared_ptr<clsConnection> sourceConnection(const std::string& table,
+                                                  int32_t type = kpxTypeTable) {
     auto c = std::make_shared<clsConnection>();
     c->setProvider(CONN_ACCESS);
     c->setDatabase(source);
@@ -62,7 +64,8 @@ class TableCreation : public ::testing::Test {
   // Runs `script` with the sqlite3 program and returns the text SQLite stored for `table`.
   std::string storedDefinition(const std::string& script, const std::string& table) {
     test::sqliteOutput(destination, script);
-    return test::sqliteOutput(destination, "SELECT hex(sql) FROM sqlite_master WHERE name = '" + table + "'");
+    return test::sqliteOutput(destination,
+                              "SELECT hex(sql) FROM sqlite_master WHERE name = '" + table + "'");
   }
 
   test::ScratchFolder scratch;
@@ -89,7 +92,8 @@ TEST_F(TableCreation, TableSourceNamesTheNewTableAfterItselfAndSqliteAcceptsTheT
   EXPECT_EQ(structure[6], (modDatabase::StructureRow{"Active", "Bit", "0", "NULL"}));
 
   std::string script = modDatabase::GenerateScriptCreate(structure);
-  const std::string opening = "CREATE TABLE `Customers` (\r\n`Id` Long NOT NULL,\r\n`Name` VarChar (50) NULL,\r\n";
+  const std::string opening =
+      "CREATE TABLE `Customers` (\r\n`Id` Long NOT NULL,\r\n`Name` VarChar (50) NULL,\r\n";
   EXPECT_EQ(script.substr(0, opening.size()), opening);
   EXPECT_EQ(script.substr(script.size() - 26), "`Photo` LongBinary NULL\r\n)");
   EXPECT_EQ(storedDefinition(script, "Customers"), hexOf(script) + "\n");
@@ -99,7 +103,8 @@ TEST_F(TableCreation, NewTableReadsBackWithTheSourceTypes) {
   auto src = sourceConnection("Customers");
   auto dest = newTableDestination(CONN_ACCESS, "Copy");
   ASSERT_TRUE(modMain::ProcessCreate(*src, *dest));
-  storedDefinition(modDatabase::GenerateScriptCreate(modDatabase::state().arrDestinationStructure), "Copy");
+  storedDefinition(modDatabase::GenerateScriptCreate(modDatabase::state().arrDestinationStructure),
+                   "Copy");
 
   clsConnection created;
   created.setProvider(CONN_ACCESS);
@@ -129,7 +134,8 @@ TEST_F(TableCreation, AnExistingTableOfThatNameIsRecorded) {
 TEST_F(TableCreation, SqliteAcceptsEveryJetColumnForm) {
   modDatabase::StructureArray rows;
   int n = 0;
-  for (int32_t code : {2, 3, 4, 5, 6, 7, 11, 12, 16, 20, 72, 128, 129, 131, 201, 203, 204, 205, 999}) {
+  for (int32_t code :
+       {2, 3, 4, 5, 6, 7, 11, 12, 16, 20, 72, 128, 129, 131, 201, 203, 204, 205, 999}) {
     for (const char* size : {"0", "40", "300"})
       for (const char* null : {"NULL", "NOT NULL", "-1", "0", ""})
         rows.push_back({"C" + std::to_string(++n) + " " + modDatabase::JetTypeName(code),

@@ -21,7 +21,8 @@ using Rows = std::vector<std::vector<std::string>>;
 // The names in `folder`, to show that no temporary file is left behind.
 std::vector<std::string> entries(const kpx::test::ScratchFolder& folder) {
   std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder.dir())) names.push_back(e.path().filename().string());
+  for (const auto& e : std::filesystem::directory_iterator(folder.dir()))
+    names.push_back(e.path().filename().string());
   return names;
 }
 
@@ -33,14 +34,17 @@ std::unique_ptr<DataSource> openText(const std::string& path, const Props& prope
   return openDataSource(p);
 }
 
-std::string tableOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+std::string tableOf(const std::string& path) {
+  return path.substr(path.rfind('/') + 1);
+}
 
 Rows readBack(const std::string& path, const Props& properties) {
   return kpx::test::readRowsAsText(*openText(path, properties)->openTable(tableOf(path)));
 }
 
-const Props kCsv = {{"Row Delimiter", "\r\n"}, {"Column Delimiter", ","}, {"Text Qualifier", "\""},
-                    {"First Row Column Name", "True"}, {"File Format", "1"}, {"Mode", "3"}};
+const Props kCsv = {{"Row Delimiter", "\r\n"}, {"Column Delimiter", ","},
+                    {"Text Qualifier", "\""},  {"First Row Column Name", "True"},
+                    {"File Format", "1"},      {"Mode", "3"}};
 Props with(Props p, const std::string& k, const std::string& v) {
   p[k] = v;
   return p;
@@ -70,23 +74,36 @@ TEST_P(TextWrite, WritesTheFileAndReadsItBack) {
 }
 
 const WriteCase kWrites[] = {
-    {"QualifiedTextAndPlainNumbers", kCsv, {"Id", "Name", "Price", "When", "Ok"},
+    {"QualifiedTextAndPlainNumbers",
+     kCsv,
+     {"Id", "Name", "Price", "When", "Ok"},
      {{Value::fromInt(1), Value::fromString("Anna"), Value::fromDouble(2.5),
        Value::fromDate(45292.5), Value::fromBool(true)},
       {Value::fromInt(-2), Value::fromString("say \"hi\", ok"), Value::fromCurrency(12345),
        Value::null(), Value::fromBool(false)}},
      "\"Id\",\"Name\",\"Price\",\"When\",\"Ok\"\r\n1,\"Anna\",2.5,2024-01-01 12:00:00,1\r\n"
      "-2,\"say \"\"hi\"\", ok\",1.2345,,0\r\n",
-     {{"1", "Anna", "2.5", "2024-01-01 12:00:00", "1"}, {"-2", "say \"hi\", ok", "1.2345", "<null>", "0"}}},
-    {"LineBreakInsideQualifiedText", kCsv, {"Note"}, {{Value::fromString("two\r\nlines")}, {Value::fromString("")}},
-     "\"Note\"\r\n\"two\r\nlines\"\r\n\"\"\r\n", {{"two\r\nlines"}, {""}}},
+     {{"1", "Anna", "2.5", "2024-01-01 12:00:00", "1"},
+      {"-2", "say \"hi\", ok", "1.2345", "<null>", "0"}}},
+    {"LineBreakInsideQualifiedText",
+     kCsv,
+     {"Note"},
+     {{Value::fromString("two\r\nlines")}, {Value::fromString("")}},
+     "\"Note\"\r\n\"two\r\nlines\"\r\n\"\"\r\n",
+     {{"two\r\nlines"}, {""}}},
     {"NoQualifierNoHeaderSemicolonRows",
-     with(with(with(kCsv, "Text Qualifier", ""), "First Row Column Name", "False"), "Row Delimiter", ";"),
-     {"a", "b"}, {{Value::fromString("x"), Value::fromInt(1)}, {Value::null(), Value::fromString("y")}},
-     "x,1;,y;", {{"x", "1"}, {"<null>", "y"}}},
+     with(with(with(kCsv, "Text Qualifier", ""), "First Row Column Name", "False"), "Row Delimiter",
+          ";"),
+     {"a", "b"},
+     {{Value::fromString("x"), Value::fromInt(1)}, {Value::null(), Value::fromString("y")}},
+     "x,1;,y;",
+     {{"x", "1"}, {"<null>", "y"}}},
     {"FixedWidthPadsToWidth",
-     {{"File Format", "2"}, {"Column Lengths", "3,6,3"}, {"Column Names", "Id,Name,Age"},
-      {"First Row Column Name", "True"}, {"Row Delimiter", "\r\n"}},
+     {{"File Format", "2"},
+      {"Column Lengths", "3,6,3"},
+      {"Column Names", "Id,Name,Age"},
+      {"First Row Column Name", "True"},
+      {"Row Delimiter", "\r\n"}},
      {"Id", "Name", "Age"},
      {{Value::fromInt(7), Value::fromString("Ren\xC3\xA9"), Value::fromInt(30)},
       {Value::fromInt(100), Value::null(), Value::fromInt(5)}},
@@ -100,8 +117,9 @@ INSTANTIATE_TEST_SUITE_P(Files, TextWrite, ::testing::ValuesIn(kWrites),
 TEST(TextWriteCheckedByPython, CsvModuleReadsWhatWasWritten) {
   kpx::test::ScratchFolder folder;
   std::string path = folder.path("check.csv");
-  const std::vector<std::string> values = {"plain", "with, comma", "with \"quotes\"", "two\r\nlines",
-                                           "\xC3\xA0 accent", "", "'apostrophe'"};
+  const std::vector<std::string> values = {"plain",        "with, comma",     "with \"quotes\"",
+                                           "two\r\nlines", "\xC3\xA0 accent", "",
+                                           "'apostrophe'"};
   auto writer = openText(path, kCsv)->openWriter("check.csv", {"n", "v"});
   for (size_t i = 0; i < values.size(); ++i) {
     Value row[] = {Value::fromInt(static_cast<int64_t>(i)), Value::fromString(values[i])};
@@ -110,10 +128,11 @@ TEST(TextWriteCheckedByPython, CsvModuleReadsWhatWasWritten) {
   writer->commit();
 
   std::string script = folder.path("dump.py");
-  std::ofstream(script) << "import csv, sys\n"
-                           "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
-                           "    for row in csv.reader(f):\n"
-                           "        print('|'.join(row).replace('\\r', '<CR>').replace('\\n', '<LF>'))\n";
+  std::ofstream(script)
+      << "import csv, sys\n"
+         "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
+         "    for row in csv.reader(f):\n"
+         "        print('|'.join(row).replace('\\r', '<CR>').replace('\\n', '<LF>'))\n";
   std::string out = folder.path("dump.txt");
   ASSERT_EQ(std::system(("python3 '" + script + "' '" + path + "' > '" + out + "'").c_str()), 0);
   std::string expected = "n|v\n";
@@ -163,8 +182,12 @@ TEST(TextWriteRowErrors, BadRowIsRefusedWholeAndTheWriterGoesOn) {
   const std::vector<Bad> cases = {
       {fixed, {Value::fromString("ok"), Value::fromString("toolong")}, "7 characters long"},
       {fixed, {Value::fromString("x"), Value::fromString("a\nb")}, "line break"},
-      {with(kCsv, "Text Qualifier", ""), {Value::fromString("ok"), Value::fromString("a,b")}, "column delimiter"},
-      {with(kCsv, "Text Qualifier", ""), {Value::fromString("ok"), Value::fromString("a\nb")}, "row delimiter"},
+      {with(kCsv, "Text Qualifier", ""),
+       {Value::fromString("ok"), Value::fromString("a,b")},
+       "column delimiter"},
+      {with(kCsv, "Text Qualifier", ""),
+       {Value::fromString("ok"), Value::fromString("a\nb")},
+       "row delimiter"},
   };
   for (const Bad& bad : cases) {
     std::string path = folder.path("bad.txt");

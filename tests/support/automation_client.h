@@ -17,10 +17,22 @@ namespace kpx::test {
 class Var {
  public:
   Var() { kpxVariantInit(&v); }
-  explicit Var(int16_t n) : Var() { v.vt = KPX_VT_I2; v.u.iVal = n; }
-  explicit Var(int32_t n) : Var() { v.vt = KPX_VT_I4; v.u.lVal = n; }
-  explicit Var(bool b) : Var() { v.vt = KPX_VT_BOOL; v.u.boolVal = b ? -1 : 0; }
-  explicit Var(const char* s) : Var() { v.vt = KPX_VT_BSTR; v.u.bstrVal = kpxSysAllocStringUTF8(s); }
+  explicit Var(int16_t n) : Var() {
+    v.vt = KPX_VT_I2;
+    v.u.iVal = n;
+  }
+  explicit Var(int32_t n) : Var() {
+    v.vt = KPX_VT_I4;
+    v.u.lVal = n;
+  }
+  explicit Var(bool b) : Var() {
+    v.vt = KPX_VT_BOOL;
+    v.u.boolVal = b ? -1 : 0;
+  }
+  explicit Var(const char* s) : Var() {
+    v.vt = KPX_VT_BSTR;
+    v.u.bstrVal = kpxSysAllocStringUTF8(s);
+  }
   explicit Var(const std::string& s) : Var(s.c_str()) {}
   // An object argument: takes a reference of its own.
   explicit Var(KPX_OBJECT* o) : Var() {
@@ -91,8 +103,8 @@ inline Outcome invokeId(KPX_OBJECT* o, int32_t dispid, uint16_t flags, std::vect
   for (auto& a : args) raw.push_back(a.v);
   Outcome out;
   KPX_EXCEPINFO excep{};
-  out.hr = kpxInvoke(o, dispid, flags, static_cast<uint32_t>(raw.size()), raw.data(),
-                     &out.result.v, &excep);
+  out.hr = kpxInvoke(o, dispid, flags, static_cast<uint32_t>(raw.size()), raw.data(), &out.result.v,
+                     &excep);
   out.scode = excep.scode;
   auto utf8 = [](KPX_BSTR s) {
     char* p = kpxBstrToUTF8(s);

@@ -1,7 +1,7 @@
 #include "support/command_output.h"
 
-#include <cstdio>
 #include <sys/wait.h>
+#include <cstdio>
 
 namespace kpx::test {
 
@@ -23,8 +23,10 @@ std::string commandOutput(const std::string& command, int* exitCode) {
 std::string shellQuote(const std::string& text) {
   std::string out = "'";
   for (char c : text) {
-    if (c == '\'') out += "'\\''";
-    else out += c;
+    if (c == '\'')
+      out += "'\\''";
+    else
+      out += c;
   }
   return out + "'";
 }

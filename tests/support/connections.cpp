@@ -2,8 +2,8 @@
 
 namespace kpx::test {
 
-std::shared_ptr<clsConnection> tableConnection(int32_t kind, const std::string& path, const std::string& table,
-                                               int32_t tableType) {
+std::shared_ptr<clsConnection> tableConnection(int32_t kind, const std::string& path,
+                                               const std::string& table, int32_t tableType) {
   auto c = std::make_shared<clsConnection>();
   c->setProvider(kind);
   c->setDatabase(path);
@@ -12,7 +12,8 @@ std::shared_ptr<clsConnection> tableConnection(int32_t kind, const std::string& 
   return c;
 }
 
-std::shared_ptr<clsConnection> textConnection(const std::string& path, int32_t format, int32_t rowDelimiter,
+std::shared_ptr<clsConnection> textConnection(const std::string& path, int32_t format,
+                                              int32_t rowDelimiter,
                                               const std::string& columnDelimiter) {
   auto c = std::make_shared<clsConnection>();
   c->setProvider(CONN_TEXTFILE);

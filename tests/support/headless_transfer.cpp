@@ -12,21 +12,26 @@ namespace fs = std::filesystem;
 
 namespace kpx::test {
 
-void HostEvents::OnStart(const std::string& source) { log += "start:" + source + ";"; }
+void HostEvents::OnStart(const std::string& source) {
+  log += "start:" + source + ";";
+}
 
-void HostEvents::OnProgress(const std::string&, const std::string&, int32_t, int32_t low, int32_t high) {
+void HostEvents::OnProgress(const std::string&, const std::string&, int32_t, int32_t low,
+                            int32_t high) {
   progress.push_back(int64_t{high} << 32 | static_cast<uint32_t>(low));
 }
 
-void HostEvents::OnFinish(const std::string& source) { log += "finish:" + source + ";"; }
+void HostEvents::OnFinish(const std::string& source) {
+  log += "finish:" + source + ";";
+}
 
 void HostEvents::OnQueryCancel(const std::string&, bool& cancel) {
   ++queries;
   if (cancelAt > 0 && queries == cancelAt) cancel = true;
 }
 
-void HostEvents::OnError(const std::string&, int32_t, const std::string&, const std::string&, const std::string&,
-                         int32_t, const std::string&, bool&) {
+void HostEvents::OnError(const std::string&, int32_t, const std::string&, const std::string&,
+                         const std::string&, int32_t, const std::string&, bool&) {
   ++errors;
 }
 
@@ -37,8 +42,9 @@ std::string shownBoxes(ScopedRecordingSink& sink) {
 }
 
 void HeadlessTransfer::SetUp() {
-  dir = fs::temp_directory_path() / ("kpx_transfer_" + std::to_string(::getpid()) + "_" +
-                                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  dir =
+      fs::temp_directory_path() / ("kpx_transfer_" + std::to_string(::getpid()) + "_" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
   fs::remove_all(dir);
   fs::create_directories(dir);
   resetSharedState();
@@ -53,14 +59,17 @@ void HeadlessTransfer::TearDown() {
   fs::remove_all(dir);
 }
 
-std::string HeadlessTransfer::sqlite(const std::string& db, const std::string& sql) { return sqliteOutput(db, sql); }
+std::string HeadlessTransfer::sqlite(const std::string& db, const std::string& sql) {
+  return sqliteOutput(db, sql);
+}
 
 std::string HeadlessTransfer::writeCsv(const std::string& name, int rows, int badEvery) {
   std::ofstream out(path(name), std::ios::binary);
   out << "Id,Name,Amount\r\n";
   for (int i = 1; i <= rows; ++i) {
     const bool bad = badEvery > 0 && i % badEvery == 0;
-    out << i << ",Name " << i << "," << (bad ? std::string("n/a") : std::to_string(i) + ".5") << "\r\n";
+    out << i << ",Name " << i << "," << (bad ? std::string("n/a") : std::to_string(i) + ".5")
+        << "\r\n";
   }
   return path(name);
 }
@@ -71,8 +80,8 @@ std::shared_ptr<clsConnection> HeadlessTransfer::csvSource(const std::string& fi
   return c;
 }
 
-std::shared_ptr<clsConnection> HeadlessTransfer::database(const std::string& file, const std::string& table,
-                                                          int32_t kind) {
+std::shared_ptr<clsConnection> HeadlessTransfer::database(const std::string& file,
+                                                          const std::string& table, int32_t kind) {
   return tableConnection(kind, file, table);
 }
 

@@ -18,11 +18,12 @@ namespace kpx::test {
 class HostEvents : public WizardEventSink {
  public:
   void OnStart(const std::string& source) override;
-  void OnProgress(const std::string&, const std::string&, int32_t, int32_t low, int32_t high) override;
+  void OnProgress(const std::string&, const std::string&, int32_t, int32_t low,
+                  int32_t high) override;
   void OnFinish(const std::string& source) override;
   void OnQueryCancel(const std::string&, bool& cancel) override;
-  void OnError(const std::string&, int32_t, const std::string&, const std::string&, const std::string&, int32_t,
-               const std::string&, bool&) override;
+  void OnError(const std::string&, int32_t, const std::string&, const std::string&,
+               const std::string&, int32_t, const std::string&, bool&) override;
 
   std::string log;
   std::vector<int64_t> progress;

@@ -20,7 +20,8 @@ std::string kpxwizardPath() {
 
 ProgramRun runKpxwizard(const std::string& arguments, const std::string& workingDirectory) {
   static int serial = 0;
-  const std::string errFile = "/tmp/kpx_cli_err_" + std::to_string(::getpid()) + "_" + std::to_string(++serial);
+  const std::string errFile =
+      "/tmp/kpx_cli_err_" + std::to_string(::getpid()) + "_" + std::to_string(++serial);
   std::string command;
   if (!workingDirectory.empty()) command = "cd " + shellQuote(workingDirectory) + " && ";
   command += shellQuote(kpxwizardPath()) + " " + arguments + " </dev/null 2>" + shellQuote(errFile);

@@ -27,9 +27,12 @@ CsvRows parseCsv(const std::string& s) {
   for (size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
     if (quoted) {
-      if (c == '"' && i + 1 < s.size() && s[i + 1] == '"') field += '"', ++i;
-      else if (c == '"') quoted = false;
-      else field += c;
+      if (c == '"' && i + 1 < s.size() && s[i + 1] == '"')
+        field += '"', ++i;
+      else if (c == '"')
+        quoted = false;
+      else
+        field += c;
     } else if (c == '"') {
       quoted = any = true;
     } else if (c == ',') {
@@ -72,7 +75,9 @@ CsvRows canonicalNumbers(CsvRows rows) {
 
 namespace fs = std::filesystem;
 
-bool haveLibreOffice() { return std::system("command -v soffice >/dev/null 2>&1") == 0; }
+bool haveLibreOffice() {
+  return std::system("command -v soffice >/dev/null 2>&1") == 0;
+}
 
 namespace {
 
@@ -83,8 +88,8 @@ bool runLibreOffice(const std::string& arguments) {
   const std::string lockPath = profile.string() + ".lock";
   const int lock = ::open(lockPath.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
   if (lock >= 0) ::flock(lock, LOCK_EX);
-  const std::string cmd = "soffice -env:UserInstallation=file://" + profile.string() + " --headless " + arguments +
-                          " >/dev/null 2>&1";
+  const std::string cmd = "soffice -env:UserInstallation=file://" + profile.string() +
+                          " --headless " + arguments + " >/dev/null 2>&1";
   const bool ok = std::system(cmd.c_str()) == 0;
   if (lock >= 0) ::close(lock);
   return ok;
@@ -92,13 +97,16 @@ bool runLibreOffice(const std::string& arguments) {
 
 }  // namespace
 
-std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook, const std::string& outDir) {
+std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook,
+                                                 const std::string& outDir) {
   if (!haveLibreOffice()) return {};
   fs::create_directories(outDir);
   std::map<std::string, CsvRows> sheets;
   // Sheet -1 writes every sheet to its own file, NAME-SHEET.csv.
-  if (!runLibreOffice("--convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1'"
-                      " --outdir '" + outDir + "' '" + workbook + "'")) {
+  if (!runLibreOffice("--convert-to 'csv:Text - txt - csv "
+                      "(StarCalc):44,34,76,1,,0,false,true,false,false,false,-1'"
+                      " --outdir '" +
+                      outDir + "' '" + workbook + "'")) {
     ADD_FAILURE() << "LibreOffice could not convert " << workbook;
     return sheets;
   }
@@ -106,7 +114,8 @@ std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook, co
   for (const auto& entry : fs::directory_iterator(outDir)) {
     std::string name = entry.path().filename().string();
     if (name.rfind(stem, 0) == 0 && entry.path().extension() == ".csv")
-      sheets[name.substr(stem.size(), name.size() - stem.size() - 4)] = readCsvFile(entry.path().string());
+      sheets[name.substr(stem.size(), name.size() - stem.size() - 4)] =
+          readCsvFile(entry.path().string());
   }
   if (sheets.empty()) ADD_FAILURE() << "LibreOffice read no sheet from " << workbook;
   return sheets;

@@ -23,6 +23,7 @@ bool haveLibreOffice();
 // Converts every sheet of `workbook` with LibreOffice headless into `outDir`, using a
 // private profile, and returns sheet name → rows. A workbook LibreOffice cannot read fails
 // the running test (and gives no sheets).
-std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook, const std::string& outDir);
+std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook,
+                                                 const std::string& outDir);
 
 }  // namespace kpx::test

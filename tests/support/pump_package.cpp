@@ -37,7 +37,8 @@ dts::DataPumpTask& pumpOf(const dts::Package& package) {
   return *package.Tasks.Item("TrasformationTask_Execute")->dataPump();
 }
 
-void addCopy(dts::DataPumpTask& pump, const std::string& name, const std::string& from, const std::string& to) {
+void addCopy(dts::DataPumpTask& pump, const std::string& name, const std::string& from,
+             const std::string& to) {
   auto t = pump.Transformations.New(dts::kCopyTransformationClass);
   t->Name = name;
   t->SourceColumns.Add(t->SourceColumns.New(from, 1));
@@ -45,7 +46,8 @@ void addCopy(dts::DataPumpTask& pump, const std::string& name, const std::string
   pump.Transformations.Add(t);
 }
 
-void addConstant(dts::DataPumpTask& pump, const std::string& name, const std::string& to, const std::string& value) {
+void addConstant(dts::DataPumpTask& pump, const std::string& name, const std::string& to,
+                 const std::string& value) {
   auto t = pump.Transformations.New(dts::kScriptTransformationClass);
   t->Name = name;
   t->DestinationColumns.Add(t->DestinationColumns.New(to, 1));
@@ -58,7 +60,8 @@ void addConstant(dts::DataPumpTask& pump, const std::string& name, const std::st
   pump.Transformations.Add(t);
 }
 
-std::shared_ptr<dts::Connection> makeConnection(const std::string& provider, const std::string& dataSource, int id) {
+std::shared_ptr<dts::Connection> makeConnection(const std::string& provider,
+                                                const std::string& dataSource, int id) {
   auto connection = std::make_shared<dts::Connection>();
   connection->ProviderName = provider;
   connection->Name = dataSource;
@@ -67,15 +70,19 @@ std::shared_ptr<dts::Connection> makeConnection(const std::string& provider, con
   return connection;
 }
 
-void RecordingEvents::OnStart(const std::string& source) { log.push_back("start " + source); }
-
-void RecordingEvents::OnProgress(const std::string& source, const std::string&, int32_t percent, int32_t low,
-                                 int32_t high) {
-  log.push_back("progress " + source + " " + std::to_string(percent) + "% " + std::to_string(low) + "/" +
-                std::to_string(high));
+void RecordingEvents::OnStart(const std::string& source) {
+  log.push_back("start " + source);
 }
 
-void RecordingEvents::OnFinish(const std::string& source) { log.push_back("finish " + source); }
+void RecordingEvents::OnProgress(const std::string& source, const std::string&, int32_t percent,
+                                 int32_t low, int32_t high) {
+  log.push_back("progress " + source + " " + std::to_string(percent) + "% " + std::to_string(low) +
+                "/" + std::to_string(high));
+}
+
+void RecordingEvents::OnFinish(const std::string& source) {
+  log.push_back("finish " + source);
+}
 
 void RecordingEvents::OnQueryCancel(const std::string& source, bool& cancel) {
   log.push_back("cancel? " + source);
@@ -83,8 +90,8 @@ void RecordingEvents::OnQueryCancel(const std::string& source, bool& cancel) {
 }
 
 void RecordingEvents::OnError(const std::string& source, int32_t code, const std::string&,
-                              const std::string& description, const std::string&, int32_t, const std::string&,
-                              bool&) {
+                              const std::string& description, const std::string&, int32_t,
+                              const std::string&, bool&) {
   ++errors;
   log.push_back("error " + source + " " + std::to_string(code) + " " + description);
 }

@@ -20,11 +20,14 @@ std::unique_ptr<dts::Package> makePumpPackage(std::shared_ptr<dts::Connection> s
 // The pump of such a package.
 dts::DataPumpTask& pumpOf(const dts::Package& package);
 // Adds a copy of one column.
-void addCopy(dts::DataPumpTask& pump, const std::string& name, const std::string& from, const std::string& to);
+void addCopy(dts::DataPumpTask& pump, const std::string& name, const std::string& from,
+             const std::string& to);
 // Adds a constant the way the builder writes it: the four-line script around the value.
-void addConstant(dts::DataPumpTask& pump, const std::string& name, const std::string& to, const std::string& value);
+void addConstant(dts::DataPumpTask& pump, const std::string& name, const std::string& to,
+                 const std::string& value);
 // A connection of `provider` with "Data Source" set.
-std::shared_ptr<dts::Connection> makeConnection(const std::string& provider, const std::string& dataSource, int id);
+std::shared_ptr<dts::Connection> makeConnection(const std::string& provider,
+                                                const std::string& dataSource, int id);
 
 // Records every event as one line ("start S", "progress S 40% 1000/0", "cancel? S",
 // "finish S", "error S <code> <description>"); answers the `cancelAtQuery`-th cancel question

@@ -17,13 +17,26 @@ TextRows readRowsAsText(kpx::data::RowReader& reader, bool withKinds) {
       std::string prefix;
       if (withKinds) {
         switch (v.kind) {
-          case ValueKind::String: break;
-          case ValueKind::Double: prefix = "d:"; break;
-          case ValueKind::Currency: prefix = "c:"; break;
-          case ValueKind::Date: prefix = "t:"; break;
-          case ValueKind::Boolean: prefix = "b:"; break;
-          case ValueKind::Integer: prefix = "i:"; break;
-          default: prefix = "?:"; break;
+          case ValueKind::String:
+            break;
+          case ValueKind::Double:
+            prefix = "d:";
+            break;
+          case ValueKind::Currency:
+            prefix = "c:";
+            break;
+          case ValueKind::Date:
+            prefix = "t:";
+            break;
+          case ValueKind::Boolean:
+            prefix = "b:";
+            break;
+          case ValueKind::Integer:
+            prefix = "i:";
+            break;
+          default:
+            prefix = "?:";
+            break;
         }
       }
       row.push_back(prefix + kpx::data::toText(v));

@@ -34,7 +34,8 @@ std::string ScratchFolder::write(const std::string& name, const std::string& byt
 }
 
 std::string ScratchFolder::copyFixture(const std::string& relative, const std::string& name) const {
-  fs::copy_file(fs::path(KPX_TEST_DATA) / relative, m_dir / name, fs::copy_options::overwrite_existing);
+  fs::copy_file(fs::path(KPX_TEST_DATA) / relative, m_dir / name,
+                fs::copy_options::overwrite_existing);
   return path(name);
 }
 
@@ -45,10 +46,11 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
-std::string sqliteOutput(const std::string& database, const std::string& sql, const std::string& options) {
+std::string sqliteOutput(const std::string& database, const std::string& sql,
+                         const std::string& options) {
   int code = 0;
-  std::string out = commandOutput("sqlite3 " + options + " " + shellQuote(database) + " " + shellQuote(sql) + " 2>&1",
-                                  &code);
+  std::string out = commandOutput(
+      "sqlite3 " + options + " " + shellQuote(database) + " " + shellQuote(sql) + " 2>&1", &code);
   EXPECT_EQ(code, 0) << sql << "\n" << out;
   return out;
 }

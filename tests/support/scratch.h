@@ -30,6 +30,7 @@ std::string readFile(const std::string& path);
 
 // What the sqlite3 program prints for `sql` on `database`, with `options` (such as "-csv")
 // before the file name; a failing run fails the test.
-std::string sqliteOutput(const std::string& database, const std::string& sql, const std::string& options = "");
+std::string sqliteOutput(const std::string& database, const std::string& sql,
+                         const std::string& options = "");
 
 }  // namespace kpx::test

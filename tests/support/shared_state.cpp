@@ -4,6 +4,8 @@
 
 namespace kpx::test {
 
-void resetSharedState() { resetModuleState(); }
+void resetSharedState() {
+  resetModuleState();
+}
 
 }  // namespace kpx::test

@@ -24,8 +24,12 @@ std::string hexOf(const std::string& text) {
   return out;
 }
 
-std::string sqlIdentifier(const std::string& name) { return quoted(name, '"'); }
+std::string sqlIdentifier(const std::string& name) {
+  return quoted(name, '"');
+}
 
-std::string sqlLiteral(const std::string& text) { return quoted(text, '\''); }
+std::string sqlLiteral(const std::string& text) {
+  return quoted(text, '\'');
+}
 
 }  // namespace kpx::test

@@ -23,7 +23,8 @@ using kpx::ui::frmConnection;
 
 namespace {
 
-const std::vector<std::string> kAllProviders = {"Microsoft.Jet.OLEDB.4.0", "SQLOLEDB", "DTSFlatFile"};
+const std::vector<std::string> kAllProviders = {"Microsoft.Jet.OLEDB.4.0", "SQLOLEDB",
+                                                "DTSFlatFile"};
 
 void choose(frmConnection& dialog, const char* kind) {
   auto* list = control<QComboBox>(dialog, "cmbConnection");
@@ -43,7 +44,8 @@ void type(frmConnection& dialog, const char* name, const QString& text) {
 
 // Defines a connection on `side` through the dialog; the file chooser answers `path`.
 void define(frmConnection& dialog, const char* kind, const std::string& path) {
-  dialog.setFileChooser([path](bool, const QString&, const QString&) { return QString::fromStdString(path); });
+  dialog.setFileChooser(
+      [path](bool, const QString&, const QString&) { return QString::fromStdString(path); });
   choose(dialog, kind);
   click(dialog, "cmdSearch");
 }
@@ -65,9 +67,13 @@ class FrmConnectionTest : public QObject {
     QTest::addColumn<int>("side");
     QTest::addColumn<QStringList>("expected");
     const QStringList jet = {"ACCESS", "EXCEL 3.0", "EXCEL 4.0", "EXCEL 5.0", "EXCEL 97-2000"};
-    QTest::newRow("source") << QStringList{"Microsoft.Jet.OLEDB.4.0", "DTSFlatFile"} << 1 << (jet + QStringList{"HTML SOURCE", "TEXT FILE"});
-    QTest::newRow("destination has no html") << QStringList{"Microsoft.Jet.OLEDB.4.0", "DTSFlatFile"} << 2 << (jet + QStringList{"TEXT FILE"});
-    QTest::newRow("library order") << QStringList{"DTSFlatFile", "KPX.Memory", "SQLOLEDB"} << 1 << QStringList{"TEXT FILE", "SQL SERVER"};
+    QTest::newRow("source") << QStringList{"Microsoft.Jet.OLEDB.4.0", "DTSFlatFile"} << 1
+                            << (jet + QStringList{"HTML SOURCE", "TEXT FILE"});
+    QTest::newRow("destination has no html")
+        << QStringList{"Microsoft.Jet.OLEDB.4.0", "DTSFlatFile"} << 2
+        << (jet + QStringList{"TEXT FILE"});
+    QTest::newRow("library order") << QStringList{"DTSFlatFile", "KPX.Memory", "SQLOLEDB"} << 1
+                                   << QStringList{"TEXT FILE", "SQL SERVER"};
     QTest::newRow("nothing known") << QStringList{"KPX.Memory"} << 1 << QStringList{};
   }
   void kindsFollowTheInstalledProviders() {
@@ -95,12 +101,15 @@ class FrmConnectionTest : public QObject {
     QTest::addColumn<int>("side");
     QTest::addColumn<QString>("shown");
     QTest::newRow("access source") << "ACCESS" << 1 << "cmdSearch frameUserPass";
-    QTest::newRow("access destination") << "ACCESS" << 2 << "cmdSearch cmdCreateDestination frameUserPass";
+    QTest::newRow("access destination")
+        << "ACCESS" << 2 << "cmdSearch cmdCreateDestination frameUserPass";
     QTest::newRow("sql server") << "SQL SERVER" << 1 << "fraAutentication frameUserPass txtServer";
     QTest::newRow("excel") << "EXCEL 5.0" << 1 << "cmdSearch";
     QTest::newRow("html") << "HTML SOURCE" << 1 << "cmdSearch";
-    QTest::newRow("text source") << "TEXT FILE" << 1 << "cmdSearch fraFileTesto cmdPreview txtSkipRows";
-    QTest::newRow("text destination") << "TEXT FILE" << 2 << "cmdSearch cmdCreateDestination fraFileTesto";
+    QTest::newRow("text source") << "TEXT FILE" << 1
+                                 << "cmdSearch fraFileTesto cmdPreview txtSkipRows";
+    QTest::newRow("text destination")
+        << "TEXT FILE" << 2 << "cmdSearch cmdCreateDestination fraFileTesto";
   }
   void eachKindShowsItsFields() {
     QFETCH(QString, kind);
@@ -110,9 +119,12 @@ class FrmConnectionTest : public QObject {
     frmConnection dialog(*wizard, side);
     dialog.show();
     choose(dialog, kind.toLatin1().constData());
-    for (const char* name : {"cmdSearch", "cmdCreateDestination", "fraAutentication", "frameUserPass", "txtServer",
-                             "fraFileTesto", "cmdPreview", "txtSkipRows"})
-      QVERIFY2(control(dialog, name)->isVisible() == shown.split(' ').contains(QString::fromLatin1(name)), name);
+    for (const char* name :
+         {"cmdSearch", "cmdCreateDestination", "fraAutentication", "frameUserPass", "txtServer",
+          "fraFileTesto", "cmdPreview", "txtSkipRows"})
+      QVERIFY2(control(dialog, name)->isVisible() ==
+                   shown.split(' ').contains(QString::fromLatin1(name)),
+               name);
   }
 
   void authenticationRulesTheUserFields() {
@@ -128,7 +140,8 @@ class FrmConnectionTest : public QObject {
     type(dialog, "txtPassword", "secret");
     click(dialog, "optAutentication1");
     QVERIFY(!control(dialog, "txtUser")->isEnabled());
-    QVERIFY(control<QLineEdit>(dialog, "txtUser")->text().isEmpty() && control<QLineEdit>(dialog, "txtPassword")->text().isEmpty());
+    QVERIFY(control<QLineEdit>(dialog, "txtUser")->text().isEmpty() &&
+            control<QLineEdit>(dialog, "txtPassword")->text().isEmpty());
   }
 
   void aTextSourceDefinedHereIsReadBack() {
@@ -158,12 +171,19 @@ class FrmConnectionTest : public QObject {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<int>("message");
     QTest::newRow("no kind") << QString() << QString() << QString() << 526;
-    QTest::newRow("bad path") << "ACCESS" << "missing.mdb" << QString() << 529;
-    QTest::newRow("bad text path") << "TEXT FILE" << "missing.csv" << QString() << 529;
-    QTest::newRow("same as the destination") << "ACCESS" << "shop.db" << QString() << 525;
+    QTest::newRow("bad path") << "ACCESS"
+                              << "missing.mdb" << QString() << 529;
+    QTest::newRow("bad text path") << "TEXT FILE"
+                                   << "missing.csv" << QString() << 529;
+    QTest::newRow("same as the destination") << "ACCESS"
+                                             << "shop.db" << QString() << 525;
     QTest::newRow("sql user missing") << "SQL SERVER" << QString() << "optAutentication0" << 524;
-    QTest::newRow("fixed without fields") << "TEXT FILE" << "customers.csv" << "optFisso" << 546;
-    QTest::newRow("row delimiter absent") << "TEXT FILE" << "customers.csv" << "row" << 522;
+    QTest::newRow("fixed without fields") << "TEXT FILE"
+                                          << "customers.csv"
+                                          << "optFisso" << 546;
+    QTest::newRow("row delimiter absent") << "TEXT FILE"
+                                          << "customers.csv"
+                                          << "row" << 522;
   }
   void saveRefusesWithTheSystemsMessage() {
     QFETCH(QString, kind);
@@ -176,10 +196,13 @@ class FrmConnectionTest : public QObject {
     frmConnection dialog(*wizard, 1);
     dialog.show();
     if (!kind.isEmpty()) choose(dialog, kind.toLatin1().constData());
-    type(dialog, "txtDatabase", file.isEmpty() ? QString() : QString::fromStdString(files.folder()) + file);
+    type(dialog, "txtDatabase",
+         file.isEmpty() ? QString() : QString::fromStdString(files.folder()) + file);
     if (kind == "SQL SERVER") type(dialog, "txtDatabase", "shop");
-    if (setup == "row") control<QComboBox>(dialog, "cmbRow")->setCurrentIndex(2);
-    else if (!setup.isEmpty()) click(dialog, setup);
+    if (setup == "row")
+      control<QComboBox>(dialog, "cmbRow")->setCurrentIndex(2);
+    else if (!setup.isEmpty())
+      click(dialog, setup);
     kpx::test::ScopedRecordingSink sink;
     click(dialog, "cmdInsert");
     QCOMPARE(int(sink->boxes.size()), 1);
@@ -202,7 +225,8 @@ class FrmConnectionTest : public QObject {
     }
     QCOMPARE(rows->text(), QStringLiteral("abc"));
     QCOMPARE(int(sink->boxes.size()), 1);
-    QCOMPARE(sink->boxes[0].text, std::string("Attention: the field 'Ignore rows'  must contain a numeric value !"));
+    QCOMPARE(sink->boxes[0].text,
+             std::string("Attention: the field 'Ignore rows'  must contain a numeric value !"));
   }
 
   void onlyASaveTouchesTheConnection_data() {
@@ -234,8 +258,10 @@ class FrmConnectionTest : public QObject {
   void newMakesAnEmptyDestination_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("file");
-    QTest::newRow("database") << "ACCESS" << "new.mdb";
-    QTest::newRow("text file") << "TEXT FILE" << "new.txt";
+    QTest::newRow("database") << "ACCESS"
+                              << "new.mdb";
+    QTest::newRow("text file") << "TEXT FILE"
+                               << "new.txt";
   }
   void newMakesAnEmptyDestination() {
     QFETCH(QString, kind);
@@ -246,10 +272,14 @@ class FrmConnectionTest : public QObject {
     dialog.show();
     const std::string path = files.folder() + file.toStdString();
     define(dialog, kind.toLatin1().constData(), "");
-    dialog.setFileChooser([path](bool save, const QString&, const QString&) { return save ? QString::fromStdString(path) : QString(); });
+    dialog.setFileChooser([path](bool save, const QString&, const QString&) {
+      return save ? QString::fromStdString(path) : QString();
+    });
     click(dialog, "cmdCreateDestination");
     QVERIFY(QFileInfo::exists(QString::fromStdString(path)));
-    if (kind == "ACCESS") QCOMPARE(WizardFiles::sqliteOn(path, "SELECT COUNT(*) FROM sqlite_master"), std::string("0\n"));
+    if (kind == "ACCESS")
+      QCOMPARE(WizardFiles::sqliteOn(path, "SELECT COUNT(*) FROM sqlite_master"),
+               std::string("0\n"));
   }
 
   void fitsItsCaptionsInBothLanguages() {
@@ -263,7 +293,9 @@ class FrmConnectionTest : public QObject {
         QCOMPARE(kpx::test::shownCaption(dialog, "cmdInsert"), resText(8, language));
         QCOMPARE(kpx::test::shownCaption(dialog, "lblTitolo"), resText(30, language));
         for (QWidget* widget : dialog.findChildren<QWidget*>())
-          if (widget->isVisible()) QVERIFY2(widget->width() >= widget->minimumSizeHint().width(), qPrintable(widget->objectName()));
+          if (widget->isVisible())
+            QVERIFY2(widget->width() >= widget->minimumSizeHint().width(),
+                     qPrintable(widget->objectName()));
       }
   }
 };

@@ -22,7 +22,9 @@ using kpx::ui::frmMain;
 
 namespace {
 
-QAbstractItemModel& grid(frmMain& window) { return *control<QTableView>(window, "tdbMain")->model(); }
+QAbstractItemModel& grid(frmMain& window) {
+  return *control<QTableView>(window, "tdbMain")->model();
+}
 
 // The grid row whose destination cell is `name`; -1 when there is none.
 int rowOf(frmMain& window, const QString& name) {
@@ -93,46 +95,56 @@ class FrmMainMappingTest : public QObject {
     files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL, Region TEXT)");
     auto wizard = files.wizard();
     kpx::test::ScopedRecordingSink sink;
-    auto window = windowOnMapping(*wizard, withoutTransformations(files.writeConfiguration("T", false, language)));
+    auto window = windowOnMapping(
+        *wizard, withoutTransformations(files.writeConfiguration("T", false, language)));
     QCOMPARE(window->selectedStep(), 2);
     auto* view = control<QTableView>(*window, "tdbMain");
     QStringList captions;
     for (int c = 0; c < 6; ++c) captions << grid(*window).headerData(c, Qt::Horizontal).toString();
-    QCOMPARE(captions, (QStringList{resText(3, language), resText(4, language), resText(24, language),
-                                    resText(25, language), resText(26, language), resText(27, language)}));
+    QCOMPARE(captions,
+             (QStringList{resText(3, language), resText(4, language), resText(24, language),
+                          resText(25, language), resText(26, language), resText(27, language)}));
     // Every destination column is a row, fed by the source column of its name.
     QCOMPARE(grid(*window).rowCount(), 4);
     // The source column fits its list's longest entry before any cell holds it.
-    QVERIFY(view->columnWidth(0) > view->fontMetrics().horizontalAdvance(resText(67, language)) + 16);
-    QCOMPARE(grid(*window).index(rowOf(*window, "Name"), 0).data().toString(), QStringLiteral("Name"));
+    QVERIFY(view->columnWidth(0) >
+            view->fontMetrics().horizontalAdvance(resText(67, language)) + 16);
+    QCOMPARE(grid(*window).index(rowOf(*window, "Name"), 0).data().toString(),
+             QStringLiteral("Name"));
     QCOMPARE(grid(*window).index(rowOf(*window, "Region"), 0).data().toString(), QString());
 
     QVERIFY(choose(*window, "Amount", 0, QStringLiteral("2")));
-    QCOMPARE(grid(*window).index(rowOf(*window, "Amount"), 0).data().toString(), resText(66, language));
+    QCOMPARE(grid(*window).index(rowOf(*window, "Amount"), 0).data().toString(),
+             resText(66, language));
     // Choosing the constant moves to its cell, where typing edits and Enter commits.
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     view->setFocus();
     QVERIFY(choose(*window, "Region", 0, QStringLiteral("1")));
-    QCOMPARE(grid(*window).index(rowOf(*window, "Region"), 0).data().toString(), resText(67, language));
+    QCOMPARE(grid(*window).index(rowOf(*window, "Region"), 0).data().toString(),
+             resText(67, language));
     QTRY_COMPARE(view->currentIndex(), grid(*window).index(rowOf(*window, "Region"), 5));
     type("North");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QTRY_COMPARE(grid(*window).index(rowOf(*window, "Region"), 5).data().toString(), QStringLiteral("North"));
+    QTRY_COMPARE(grid(*window).index(rowOf(*window, "Region"), 5).data().toString(),
+                 QStringLiteral("North"));
     // Escape leaves the cell as it was.
     type("South");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QTRY_VERIFY(QApplication::focusWidget() == view);
-    QCOMPARE(grid(*window).index(rowOf(*window, "Region"), 5).data().toString(), QStringLiteral("North"));
+    QCOMPARE(grid(*window).index(rowOf(*window, "Region"), 5).data().toString(),
+             QStringLiteral("North"));
     for (int c = 0; c < 5; ++c)
-      QVERIFY2(view->columnWidth(c) >= view->horizontalHeader()->sectionSizeHint(c), qPrintable(captions[c]));
+      QVERIFY2(view->columnWidth(c) >= view->horizontalHeader()->sectionSizeHint(c),
+               qPrintable(captions[c]));
 
     click(*window, "ribSelection3");
     QCOMPARE(window->selectedStep(), 3);
     QCOMPARE(wizard->Transformations()->Count(), 3);
     click(*window, "cmdAvanti");
-    QCOMPARE(files.sqlite("SELECT Id, Name, quote(Amount), Region FROM T ORDER BY Id"),
-             std::string("1|Customer 1|NULL|North\n2|Customer 2|NULL|North\n3|Customer 3|NULL|North\n"));
+    QCOMPARE(
+        files.sqlite("SELECT Id, Name, quote(Amount), Region FROM T ORDER BY Id"),
+        std::string("1|Customer 1|NULL|North\n2|Customer 2|NULL|North\n3|Customer 3|NULL|North\n"));
   }
 
   void newTableDefinedInTheGrid() {
@@ -140,7 +152,8 @@ class FrmMainMappingTest : public QObject {
     files.sqlite("CREATE TABLE Other (x)");
     auto wizard = files.wizard();
     kpx::test::ScopedRecordingSink sink;
-    auto shown = windowOnMapping(*wizard, withoutTransformations(files.writeConfiguration("Fresh", true)));
+    auto shown =
+        windowOnMapping(*wizard, withoutTransformations(files.writeConfiguration("Fresh", true)));
     frmMain& window = *shown;
     QCOMPARE(window.CreateTable, 1);
     QVERIFY(!control(window, "fraOption")->isVisible());
@@ -158,9 +171,11 @@ class FrmMainMappingTest : public QObject {
     click(window, "ribSelection3");
     QCOMPARE(window.selectedStep(), 3);
     QCOMPARE(window.CreateTable, 2);
-    QCOMPARE(files.sqlite(".schema Fresh"),
-             std::string("CREATE TABLE `Fresh` (\r\n`Id` Long NOT NULL,\r\n`FullName` VarChar (40) NULL,\r\n"
-                         "`Amount` Double NULL\r\n);\n"));
+    QCOMPARE(
+        files.sqlite(".schema Fresh"),
+        std::string(
+            "CREATE TABLE `Fresh` (\r\n`Id` Long NOT NULL,\r\n`FullName` VarChar (40) NULL,\r\n"
+            "`Amount` Double NULL\r\n);\n"));
     click(window, "cmdAvanti");
     QCOMPARE(files.sqlite("SELECT Id, FullName, Amount FROM Fresh ORDER BY Id"),
              std::string("1|Customer 1|10.5\n2|Customer 2|20.5\n"));
@@ -179,7 +194,8 @@ class FrmMainMappingTest : public QObject {
     files.sqlite("CREATE TABLE Other (x)");
     auto wizard = files.wizard();
     kpx::test::ScopedRecordingSink sink;
-    auto shown = windowOnMapping(*wizard, withoutTransformations(files.writeConfiguration("Fresh", true)));
+    auto shown =
+        windowOnMapping(*wizard, withoutTransformations(files.writeConfiguration("Fresh", true)));
     frmMain& window = *shown;
     for (const char* name : {"Id", "Name", "Amount"}) {
       const bool keep = !secondName.isEmpty() && QString(name) != "Amount";
@@ -192,12 +208,14 @@ class FrmMainMappingTest : public QObject {
     QCOMPARE(window.selectedStep(), 1);
     QCOMPARE(sink->boxes.back().text, kpx::GetResText(message, kpx::kpxLanguageEnglish));
     QCOMPARE(sink->boxes.back().style, 48);
-    QCOMPARE(files.sqlite("SELECT count(*) FROM sqlite_master WHERE name = 'Fresh'"), std::string("0\n"));
+    QCOMPARE(files.sqlite("SELECT count(*) FROM sqlite_master WHERE name = 'Fresh'"),
+             std::string("0\n"));
   }
 
   void deleteOptionEmptiesTheTableInTheRun() {
     WizardFiles files(2);
-    files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL); INSERT INTO T VALUES (9, 'old', 1)");
+    files.sqlite(
+        "CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL); INSERT INTO T VALUES (9, 'old', 1)");
     auto wizard = files.wizard();
     kpx::test::ScopedRecordingSink sink;
     auto window = loadedWindow(*wizard, files.writeConfiguration("T", false));
@@ -223,7 +241,8 @@ class FrmMainMappingTest : public QObject {
     files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
     auto wizard = files.wizard();
     kpx::test::ScopedRecordingSink sink({answer});
-    auto window = windowOnMapping(*wizard, withoutTransformations(files.writeConfiguration("T", false)));
+    auto window =
+        windowOnMapping(*wizard, withoutTransformations(files.writeConfiguration("T", false)));
     QVERIFY(choose(*window, "Amount", 0, QStringLiteral("2")));
     const size_t before = sink->boxes.size();
     click(*window, "ribSelection0");

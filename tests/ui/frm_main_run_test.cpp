@@ -52,7 +52,8 @@ struct WindowAtExecution {
     files.sqlite(createTable);
     wizard = files.wizard();
     window = std::make_unique<frmMain>(*wizard);
-    loadThroughButton(*window, files.writeConfiguration("T", false, language, WizardFiles::Source::SqliteTable));
+    loadThroughButton(
+        *window, files.writeConfiguration("T", false, language, WizardFiles::Source::SqliteTable));
     click(*window, "ribSelection3");
   }
   WizardFiles files;
@@ -97,14 +98,17 @@ class FrmMainRunTest : public QObject {
     QCOMPARE(shownCaption(window, "lblRTable1"), QStringLiteral("customers.csv"));
     click(window, "cmdAvanti");
 
-    QCOMPARE(files.sqlite("SELECT COUNT(*), SUM(Id), MIN(Name), MAX(CAST(Amount AS REAL)) FROM Customers"),
+    QCOMPARE(files.sqlite(
+                 "SELECT COUNT(*), SUM(Id), MIN(Name), MAX(CAST(Amount AS REAL)) FROM Customers"),
              std::string("12000|72006000|Customer 1|120000.5\n"));
     // One Completed row per progress report (every 1000 rows); the bar's maximum doubled
     // once the count reached it, and the bar ends full.
     const QStringList rows = stepRows(window);
     QCOMPARE(rows.size(), 12);
-    QCOMPARE(rows.front(), "1000 rows have been transformed or copied.=" + resText(71, 0) + "/Corretto");
-    QCOMPARE(rows.back(), "12000 rows have been transformed or copied.=" + resText(71, 0) + "/Corretto");
+    QCOMPARE(rows.front(),
+             "1000 rows have been transformed or copied.=" + resText(71, 0) + "/Corretto");
+    QCOMPARE(rows.back(),
+             "12000 rows have been transformed or copied.=" + resText(71, 0) + "/Corretto");
     auto* bar = control<QProgressBar>(window, "ProgressBar1");
     QCOMPARE(bar->maximum(), 20000);
     QCOMPARE(bar->value(), 20000);
@@ -113,7 +117,8 @@ class FrmMainRunTest : public QObject {
   }
 
   void rejectedRowsAddOneErrorRow() {
-    WindowAtExecution run(5, "CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL CHECK (Amount < 25))", 1);
+    WindowAtExecution run(
+        5, "CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL CHECK (Amount < 25))", 1);
     QCOMPARE(run.window->selectedStep(), 3);
     click(*run.window, "cmdAvanti");
 
@@ -121,15 +126,17 @@ class FrmMainRunTest : public QObject {
     const QStringList rows = stepRows(*run.window);
     QVERIFY2(!rows.isEmpty(), "no step rows");
     const QString errorRow = rows.back();
-    const QString expectedStart =
-        QString::fromStdString(kpx::substituteCarets(kpx::GetResText(549, kpx::kpxLanguageItalian), {"3"})) + " ";
+    const QString expectedStart = QString::fromStdString(kpx::substituteCarets(
+                                      kpx::GetResText(549, kpx::kpxLanguageItalian), {"3"})) +
+                                  " ";
     QVERIFY2(errorRow.startsWith(expectedStart), qPrintable(errorRow));
     QVERIFY2(errorRow.endsWith("=" + resText(70, 1) + "/scorretto"), qPrintable(errorRow));
     QVERIFY(errorRow.length() > expectedStart.length() + QString("=Errore/scorretto").length());
   }
 
   void failedRunShowsAnErrorRowAndLeavesTheDatabase() {
-    WindowAtExecution run(5, "CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL); CREATE TABLE Other (x)");
+    WindowAtExecution run(
+        5, "CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL); CREATE TABLE Other (x)");
     run.files.sqlite("DROP TABLE T");
     const QByteArray before = fileBytes(run.files.database());
     const size_t boxesBefore = run.sink->boxes.size();
@@ -141,7 +148,8 @@ class FrmMainRunTest : public QObject {
     const auto& report = run.sink->boxes.back();
     QCOMPARE(report.style, 16);
     QCOMPARE(report.title, std::string("KPX Wizard IO"));
-    QVERIFY2(report.text.find("The table \"T\" does not exist") != std::string::npos, report.text.c_str());
+    QVERIFY2(report.text.find("The table \"T\" does not exist") != std::string::npos,
+             report.text.c_str());
     QCOMPARE(fileBytes(run.files.database()), before);
   }
 

@@ -23,7 +23,9 @@ using kpx::ui::frmMain;
 
 namespace {
 
-bool enabled(QWidget& window, const char* name) { return control(window, name)->isEnabled(); }
+bool enabled(QWidget& window, const char* name) {
+  return control(window, name)->isEnabled();
+}
 
 }  // namespace
 
@@ -44,22 +46,50 @@ class FrmMainTest : public QObject {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("expected");
     const std::vector<std::pair<const char*, std::vector<int>>> captions = {
-        {"ribSelection0", {3}}, {"ribSelection1", {4}}, {"ribSelection2", {5}}, {"ribSelection3", {6}},
-        {"cmdLoadSave1", {7}}, {"cmdLoadSave2", {8}}, {"cmdEsci", {17}}, {"cmdAvanti", {18}},
-        {"cmdIndietro", {19}}, {"cmdInsertConnSource", {15}}, {"cmdInsertConnDestination", {15}},
-        {"cmdInsertTableSource", {16}}, {"cmdInsertTableDestination", {16}},
-        {"label4", {9}}, {"label1", {10}}, {"label5", {11}}, {"label2", {12}}, {"label3", {13}}, {"label17", {14}},
-        {"label9", {9}}, {"label6", {10}}, {"label10", {11}}, {"label7", {12}}, {"label8", {13}}, {"label19", {14}},
-        {"fraConnection1", {55}}, {"fraConnection2", {55}},
-        {"optHowModifyTable0", {23}}, {"optHowModifyTable1", {22}},
-        {"Frame1", {3}}, {"Frame2", {4}}, {"lblRConnectionCaption1", {20}}, {"lblRConnectionCaption2", {20}},
-        {"lblRTableCaption1", {14}}, {"lblRTableCaption2", {14}}, {"fraSteps", {28}}, {"lstSteps", {64, 65}},
+        {"ribSelection0", {3}},
+        {"ribSelection1", {4}},
+        {"ribSelection2", {5}},
+        {"ribSelection3", {6}},
+        {"cmdLoadSave1", {7}},
+        {"cmdLoadSave2", {8}},
+        {"cmdEsci", {17}},
+        {"cmdAvanti", {18}},
+        {"cmdIndietro", {19}},
+        {"cmdInsertConnSource", {15}},
+        {"cmdInsertConnDestination", {15}},
+        {"cmdInsertTableSource", {16}},
+        {"cmdInsertTableDestination", {16}},
+        {"label4", {9}},
+        {"label1", {10}},
+        {"label5", {11}},
+        {"label2", {12}},
+        {"label3", {13}},
+        {"label17", {14}},
+        {"label9", {9}},
+        {"label6", {10}},
+        {"label10", {11}},
+        {"label7", {12}},
+        {"label8", {13}},
+        {"label19", {14}},
+        {"fraConnection1", {55}},
+        {"fraConnection2", {55}},
+        {"optHowModifyTable0", {23}},
+        {"optHowModifyTable1", {22}},
+        {"Frame1", {3}},
+        {"Frame2", {4}},
+        {"lblRConnectionCaption1", {20}},
+        {"lblRConnectionCaption2", {20}},
+        {"lblRTableCaption1", {14}},
+        {"lblRTableCaption2", {14}},
+        {"fraSteps", {28}},
+        {"lstSteps", {64, 65}},
     };
     for (int language : {0, 1})
       for (const auto& [name, numbers] : captions) {
         QStringList parts;
         for (int n : numbers) parts << resText(n, language);
-        QTest::addRow("%s-%s", language ? "it" : "en", name) << language << QString::fromLatin1(name) << parts.join('|');
+        QTest::addRow("%s-%s", language ? "it" : "en", name)
+            << language << QString::fromLatin1(name) << parts.join('|');
       }
   }
   void captionsFollowTheLanguage() {
@@ -80,7 +110,8 @@ class FrmMainTest : public QObject {
       frmMain window(*wizard);
       window.show();
       QCOMPARE(window.windowTitle(), QStringLiteral("Importa - Version 1.0.1"));
-      QVERIFY2(window.width() >= 613 && window.height() >= 467, qPrintable(QStringLiteral("%1x%2").arg(window.width()).arg(window.height())));
+      QVERIFY2(window.width() >= 613 && window.height() >= 467,
+               qPrintable(QStringLiteral("%1x%2").arg(window.width()).arg(window.height())));
       // Every control of every step gets at least the room its caption asks for.
       for (QWidget* widget : window.findChildren<QWidget*>()) {
         if (!qobject_cast<QAbstractButton*>(widget) && !qobject_cast<QLabel*>(widget)) continue;
@@ -95,7 +126,8 @@ class FrmMainTest : public QObject {
 
   void everyIconNameShowsAnIcon_data() {
     QTest::addColumn<QString>("name");
-    for (const auto& [name, themeName] : kpx::ui::iconTable()) QTest::newRow(name) << QString::fromLatin1(name);
+    for (const auto& [name, themeName] : kpx::ui::iconTable())
+      QTest::newRow(name) << QString::fromLatin1(name);
   }
   void everyIconNameShowsAnIcon() {
     QFETCH(QString, name);
@@ -124,7 +156,8 @@ class FrmMainTest : public QObject {
     QTest::newRow("destination only") << false << true << false << 0 << false << false << 0;
     QTest::newRow("neither") << false << false << false << 0 << false << false << 0;
     QTest::newRow("mapping already run") << true << true << true << 3 << true << true << 0;
-    QTest::newRow("mapping run, destination missing") << true << false << true << 0 << false << false << 1;
+    QTest::newRow("mapping run, destination missing")
+        << true << false << true << 0 << false << false << 1;
   }
   void openingStepFollowsTheConnections() {
     QFETCH(bool, source);
@@ -137,8 +170,10 @@ class FrmMainTest : public QObject {
     WizardFiles files;
     files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
     auto wizard = files.wizard();
-    QVERIFY(wizard->LoadFromINIFile(files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
-    for (auto [connection, defined] : {std::pair{wizard->Source(), source}, std::pair{wizard->Destination(), destination}})
+    QVERIFY(wizard->LoadFromINIFile(
+        files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
+    for (auto [connection, defined] :
+         {std::pair{wizard->Source(), source}, std::pair{wizard->Destination(), destination}})
       if (!defined) {
         connection->setDatabase("");
         connection->setTableName("");
@@ -155,7 +190,8 @@ class FrmMainTest : public QObject {
       QCOMPARE(sink->boxes[0].style, 48);
     }
     for (int i = 0; i < 4; ++i)
-      QCOMPARE(control(window, QStringLiteral("pnlControl%1").arg(i))->isVisibleTo(&window), i == step);
+      QCOMPARE(control(window, QStringLiteral("pnlControl%1").arg(i))->isVisibleTo(&window),
+               i == step);
   }
 
   void tableButtonsAndIconsFollowKindsAndLocks_data() {
@@ -167,12 +203,20 @@ class FrmMainTest : public QObject {
     // connection buttons enabled, as "1"/"0" in that order.
     QTest::addColumn<QString>("buttons");
     QTest::addColumn<QString>("icons");
-    QTest::newRow("text into access") << 4 << 1 << false << false << QStringLiteral("001111") << QStringLiteral("ICO_WORD ICO_ACCESS");
-    QTest::newRow("excel into text") << 3 << 4 << false << false << QStringLiteral("110011") << QStringLiteral("ICO_EXCEL ICO_WORD");
-    QTest::newRow("html into sql server") << 5 << 2 << false << false << QStringLiteral("111111") << QStringLiteral("ICO_HTM ICO_SQL");
-    QTest::newRow("excel 5 locked into excel 3") << 10 << 8 << true << false << QStringLiteral("101101") << QStringLiteral("ICO_EXCEL ICO_EXCEL");
-    QTest::newRow("access into locked excel 4") << 1 << 9 << false << true << QStringLiteral("111010") << QStringLiteral("ICO_ACCESS ICO_EXCEL");
-    QTest::newRow("both locked text") << 4 << 4 << true << true << QStringLiteral("000000") << QStringLiteral("ICO_WORD ICO_WORD");
+    QTest::newRow("text into access") << 4 << 1 << false << false << QStringLiteral("001111")
+                                      << QStringLiteral("ICO_WORD ICO_ACCESS");
+    QTest::newRow("excel into text") << 3 << 4 << false << false << QStringLiteral("110011")
+                                     << QStringLiteral("ICO_EXCEL ICO_WORD");
+    QTest::newRow("html into sql server") << 5 << 2 << false << false << QStringLiteral("111111")
+                                          << QStringLiteral("ICO_HTM ICO_SQL");
+    QTest::newRow("excel 5 locked into excel 3")
+        << 10 << 8 << true << false << QStringLiteral("101101")
+        << QStringLiteral("ICO_EXCEL ICO_EXCEL");
+    QTest::newRow("access into locked excel 4")
+        << 1 << 9 << false << true << QStringLiteral("111010")
+        << QStringLiteral("ICO_ACCESS ICO_EXCEL");
+    QTest::newRow("both locked text") << 4 << 4 << true << true << QStringLiteral("000000")
+                                      << QStringLiteral("ICO_WORD ICO_WORD");
   }
   void tableButtonsAndIconsFollowKindsAndLocks() {
     QFETCH(int, sourceKind);
@@ -182,7 +226,8 @@ class FrmMainTest : public QObject {
     QFETCH(QString, buttons);
     QFETCH(QString, icons);
     auto wizard = kpx::cKPXWizard::create();
-    for (auto [connection, kind] : {std::pair{wizard->Source(), sourceKind}, std::pair{wizard->Destination(), destinationKind}}) {
+    for (auto [connection, kind] : {std::pair{wizard->Source(), sourceKind},
+                                    std::pair{wizard->Destination(), destinationKind}}) {
       connection->setConType(kind);
       connection->setDatabase("/data/file" + std::to_string(kind));
     }
@@ -194,9 +239,12 @@ class FrmMainTest : public QObject {
       return visible ? !widget->isHidden() : widget->isEnabled();
     };
     QString actual;
-    for (auto [name, shown] : {std::pair{"cmdInsertTableSource", true}, {"cmdInsertTableSource", false},
-                               {"cmdInsertTableDestination", true}, {"cmdInsertTableDestination", false},
-                               {"cmdInsertConnSource", false}, {"cmdInsertConnDestination", false}})
+    for (auto [name, shown] : {std::pair{"cmdInsertTableSource", true},
+                               {"cmdInsertTableSource", false},
+                               {"cmdInsertTableDestination", true},
+                               {"cmdInsertTableDestination", false},
+                               {"cmdInsertConnSource", false},
+                               {"cmdInsertConnDestination", false}})
       actual += flag(name, shown) ? '1' : '0';
     QCOMPARE(actual, buttons);
     QCOMPARE(control(window, "imgIcon1")->property("icon").toString() + " " +
@@ -208,7 +256,8 @@ class FrmMainTest : public QObject {
     WizardFiles files;
     files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
     auto wizard = files.wizard();
-    QVERIFY(wizard->LoadFromINIFile(files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
+    QVERIFY(wizard->LoadFromINIFile(
+        files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
     // Not yet mapped, so the window opens on the first step.
     wizard->setExecutedMapping(false);
     kpx::test::ScopedRecordingSink sink;
@@ -225,8 +274,13 @@ class FrmMainTest : public QObject {
       else
         click(window, "cmdAvanti");
       QCOMPARE(window.selectedStep(), step);
-      QCOMPARE(control(window, QStringLiteral("ribSelection%1").arg(step))->palette().color(QPalette::ButtonText), selected);
-      QVERIFY(control(window, QStringLiteral("ribSelection%1").arg(step - 1))->palette().color(QPalette::ButtonText) != selected);
+      QCOMPARE(control(window, QStringLiteral("ribSelection%1").arg(step))
+                   ->palette()
+                   .color(QPalette::ButtonText),
+               selected);
+      QVERIFY(control(window, QStringLiteral("ribSelection%1").arg(step - 1))
+                  ->palette()
+                  .color(QPalette::ButtonText) != selected);
       QVERIFY(control(window, "cmdIndietro")->isVisible());
     }
     QCOMPARE(shownCaption(window, "cmdAvanti"), resText(21, 0));
@@ -305,7 +359,8 @@ class FrmMainTest : public QObject {
     QCOMPARE(int(sink->boxes.size()), message ? 1 : 0);
     if (message) QCOMPARE(sink->boxes[0].style, style);
     if (message) QCOMPARE(sink->boxes[0].text, kpx::GetResText(message, kpx::kpxLanguageEnglish));
-    QCOMPARE(shownCaption(window, "lblTableSource"), message ? QString() : QStringLiteral("Customers"));
+    QCOMPARE(shownCaption(window, "lblTableSource"),
+             message ? QString() : QStringLiteral("Customers"));
     QVERIFY(!control(window, "ribSelection2")->isEnabled());
   }
 
@@ -313,7 +368,8 @@ class FrmMainTest : public QObject {
     WizardFiles files;
     files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
     auto wizard = files.wizard();
-    QVERIFY(wizard->LoadFromINIFile(files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
+    QVERIFY(wizard->LoadFromINIFile(
+        files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
     wizard->setExecutedMapping(true);
     kpx::test::ScopedRecordingSink sink;
     frmMain window(*wizard);
@@ -330,7 +386,8 @@ class FrmMainTest : public QObject {
     WizardFiles files;
     files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
     auto wizard = files.wizard();
-    QVERIFY(wizard->LoadFromINIFile(files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
+    QVERIFY(wizard->LoadFromINIFile(
+        files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
     frmMain window(*wizard);
     window.show();
     click(window, "ribSelection2");

@@ -73,11 +73,17 @@ class FrmTabelleTest : public QObject {
         wizard->setLanguage(language);
         frmTabelle dialog(*wizard, side);
         dialog.show();
-        const std::pair<const char*, int> captions[] = {
-            {"label1", side == 1 ? 47 : 48}, {"ribSelection0", 16}, {"ribSelection1", 32}, {"cmdSeleziona", 49}, {"cmdAnnulla", 37}};
-        for (const auto& [name, n] : captions) QCOMPARE(kpx::test::shownCaption(dialog, name), kpx::test::resText(n, language));
+        const std::pair<const char*, int> captions[] = {{"label1", side == 1 ? 47 : 48},
+                                                        {"ribSelection0", 16},
+                                                        {"ribSelection1", 32},
+                                                        {"cmdSeleziona", 49},
+                                                        {"cmdAnnulla", 37}};
+        for (const auto& [name, n] : captions)
+          QCOMPARE(kpx::test::shownCaption(dialog, name), kpx::test::resText(n, language));
         for (QWidget* widget : dialog.findChildren<QWidget*>())
-          if (widget->isVisible()) QVERIFY2(widget->width() >= widget->minimumSizeHint().width(), qPrintable(widget->objectName()));
+          if (widget->isVisible())
+            QVERIFY2(widget->width() >= widget->minimumSizeHint().width(),
+                     qPrintable(widget->objectName()));
       }
   }
 
@@ -87,10 +93,15 @@ class FrmTabelleTest : public QObject {
     QTest::addColumn<QString>("table");
     const QString data = QStringLiteral(KPX_TEST_DATA);
     QTest::newRow("sqlite") << int(kpx::CONN_ACCESS) << QString() << "Customers";
-    QTest::newRow("mdb") << int(kpx::CONN_ACCESS) << QStringLiteral(KPX_SHARED_TESTDATA "/access/jackcess__testV1997.mdb") << "Table1";
-    QTest::newRow("xls") << int(kpx::CONN_EXCEL) << data + "/excel/items_97.xls" << "items$";
-    QTest::newRow("xlsx") << int(kpx::CONN_EXCEL) << data + "/excel/items_2007.xlsx" << "items$";
-    QTest::newRow("html") << int(kpx::CONN_HTML_SOURCE) << data + "/html/catalogue.html" << "Products";
+    QTest::newRow("mdb") << int(kpx::CONN_ACCESS)
+                         << QStringLiteral(KPX_SHARED_TESTDATA "/access/jackcess__testV1997.mdb")
+                         << "Table1";
+    QTest::newRow("xls") << int(kpx::CONN_EXCEL) << data + "/excel/items_97.xls"
+                         << "items$";
+    QTest::newRow("xlsx") << int(kpx::CONN_EXCEL) << data + "/excel/items_2007.xlsx"
+                          << "items$";
+    QTest::newRow("html") << int(kpx::CONN_HTML_SOURCE) << data + "/html/catalogue.html"
+                          << "Products";
   }
   void picksATableOfEachSource() {
     QFETCH(int, kind);
@@ -155,7 +166,8 @@ class FrmTabelleTest : public QObject {
     QVERIFY(openOn(*wizard->Destination(), kpx::CONN_ACCESS, files.database(), 2));
     frmTabelle dialog(*wizard, 2);
     dialog.show();
-    QVERIFY(!control(dialog, "ribSelection0")->isVisible() && !control(dialog, "ribSelection1")->isVisible());
+    QVERIFY(!control(dialog, "ribSelection0")->isVisible() &&
+            !control(dialog, "ribSelection1")->isVisible());
     QCOMPARE(entries(dialog).value(0), kpx::test::resText(68, 0));
     kpx::test::ScopedRecordingSink sink;
     pick(dialog, kpx::test::resText(68, 0));

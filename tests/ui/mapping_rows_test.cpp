@@ -15,9 +15,10 @@ using Row = MappingRows::Row;
 namespace {
 
 // A row feeding `destination` from `source` ("1" constant, "2" ignore) with a type and size.
-Row row(std::string source, std::string destination, std::string type = "VarChar", std::string size = "50",
-        std::string constant = "") {
-  return {std::move(source), std::move(destination), std::move(type), std::move(size), "NULL", std::move(constant)};
+Row row(std::string source, std::string destination, std::string type = "VarChar",
+        std::string size = "50", std::string constant = "") {
+  return {std::move(source),  std::move(destination), std::move(type), std::move(size), "NULL",
+          std::move(constant)};
 }
 
 std::shared_ptr<kpx::clsConnection> connectionWith(const std::vector<std::string>& names) {
@@ -39,15 +40,33 @@ class MappingRowsTest : public QObject {
     QTest::addColumn<QString>("editable");  // one character per column 0..5
     // Onto an existing table only what feeds a column changes; a new table's size only for
     // the length-bearing types; a constant only on a constant row.
-    QTest::newRow("existing, copy") << 2 << "Id" << "VarChar" << "100000";
-    QTest::newRow("existing, constant") << 2 << "1" << "Long" << "100001";
-    QTest::newRow("existing, ignore") << 2 << "2" << "VarChar" << "100000";
-    QTest::newRow("new, VarChar") << 1 << "Id" << "VarChar" << "111110";
-    QTest::newRow("new, nvarchar") << 1 << "Id" << "nvarchar" << "111110";
-    QTest::newRow("new, char constant") << 1 << "1" << "char" << "111111";
-    QTest::newRow("new, Long") << 1 << "Id" << "Long" << "111010";
-    QTest::newRow("new, Datetime constant") << 1 << "1" << "Datetime" << "111011";
-    QTest::newRow("new, varchar in lower case") << 1 << "Id" << "varchar" << "111010";
+    QTest::newRow("existing, copy") << 2 << "Id"
+                                    << "VarChar"
+                                    << "100000";
+    QTest::newRow("existing, constant") << 2 << "1"
+                                        << "Long"
+                                        << "100001";
+    QTest::newRow("existing, ignore") << 2 << "2"
+                                      << "VarChar"
+                                      << "100000";
+    QTest::newRow("new, VarChar") << 1 << "Id"
+                                  << "VarChar"
+                                  << "111110";
+    QTest::newRow("new, nvarchar") << 1 << "Id"
+                                   << "nvarchar"
+                                   << "111110";
+    QTest::newRow("new, char constant") << 1 << "1"
+                                        << "char"
+                                        << "111111";
+    QTest::newRow("new, Long") << 1 << "Id"
+                               << "Long"
+                               << "111010";
+    QTest::newRow("new, Datetime constant") << 1 << "1"
+                                            << "Datetime"
+                                            << "111011";
+    QTest::newRow("new, varchar in lower case") << 1 << "Id"
+                                                << "varchar"
+                                                << "111010";
   }
   void editingRules() {
     QFETCH(int, createTable);
@@ -83,7 +102,8 @@ class MappingRowsTest : public QObject {
       rows.setRows({row("Id", "Col", "VarChar", "50")});
     });
     QCOMPARE(model.setData(model.index(0, kpx::ui::MapSize), typed, Qt::EditRole), accepted);
-    QCOMPARE(model.index(0, kpx::ui::MapSize).data(Qt::EditRole).toString(), accepted ? typed : QStringLiteral("50"));
+    QCOMPARE(model.index(0, kpx::ui::MapSize).data(Qt::EditRole).toString(),
+             accepted ? typed : QStringLiteral("50"));
     QVERIFY(MappingRows::acceptsSizeKey('\b'));
   }
 
@@ -114,11 +134,16 @@ class MappingRowsTest : public QObject {
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("last");
-    QTest::newRow("Access") << int(kpx::CONN_ACCESS) << 14 << "VarBinary" << "GUID";
-    QTest::newRow("Excel") << int(kpx::CONN_EXCEL) << 14 << "VarBinary" << "GUID";
-    QTest::newRow("HTML") << int(kpx::CONN_HTML_SOURCE) << 14 << "VarBinary" << "GUID";
-    QTest::newRow("SQL Server") << int(kpx::CONN_SQLServer) << 18 << "bigint" << "uniqueidentifier";
-    QTest::newRow("text file") << int(kpx::CONN_TEXTFILE) << 4 << "Binary" << "VarChar";
+    QTest::newRow("Access") << int(kpx::CONN_ACCESS) << 14 << "VarBinary"
+                            << "GUID";
+    QTest::newRow("Excel") << int(kpx::CONN_EXCEL) << 14 << "VarBinary"
+                           << "GUID";
+    QTest::newRow("HTML") << int(kpx::CONN_HTML_SOURCE) << 14 << "VarBinary"
+                          << "GUID";
+    QTest::newRow("SQL Server") << int(kpx::CONN_SQLServer) << 18 << "bigint"
+                                << "uniqueidentifier";
+    QTest::newRow("text file") << int(kpx::CONN_TEXTFILE) << 4 << "Binary"
+                               << "VarChar";
   }
   void typeListsFollowTheDestinationKind() {
     QFETCH(int, kind);
@@ -147,7 +172,8 @@ class MappingRowsTest : public QObject {
     QTest::newRow("digit on size") << 0 << 3 << int(Qt::Key_5) << none << "QExpandingLineEdit";
     QTest::newRow("letter on new name") << 0 << 1 << int(Qt::Key_X) << none << "QComboBox";
     QTest::newRow("letter on copy row's constant") << 0 << 5 << int(Qt::Key_X) << none << "";
-    QTest::newRow("letter on constant row's constant") << 1 << 5 << int(Qt::Key_X) << none << "QExpandingLineEdit";
+    QTest::newRow("letter on constant row's constant")
+        << 1 << 5 << int(Qt::Key_X) << none << "QExpandingLineEdit";
     QTest::newRow("F2 on source") << 0 << 0 << int(Qt::Key_F2) << none << "QComboBox";
     QTest::newRow("Alt+Down on source") << 0 << 0 << int(Qt::Key_Down) << alt << "QComboBox";
     QTest::newRow("Alt+Down on null") << 0 << 4 << int(Qt::Key_Down) << alt << "QComboBox";
@@ -179,10 +205,13 @@ class MappingRowsTest : public QObject {
     QTest::addColumn<std::vector<Row>>("rows");
     QTest::addColumn<int>("code");
     QTest::newRow("no rows") << std::vector<Row>{} << -6;
-    QTest::newRow("source without destination") << std::vector<Row>{row("Id", "A"), row("Name", "")} << -3;
-    QTest::newRow("ignored source without destination") << std::vector<Row>{row("Id", "A"), row("2", "")} << 1;
+    QTest::newRow("source without destination")
+        << std::vector<Row>{row("Id", "A"), row("Name", "")} << -3;
+    QTest::newRow("ignored source without destination")
+        << std::vector<Row>{row("Id", "A"), row("2", "")} << 1;
     QTest::newRow("nothing used") << std::vector<Row>{row("", "2"), row("", "")} << -4;
-    QTest::newRow("names differing in case") << std::vector<Row>{row("Id", "Name"), row("Name", "NAME")} << -2;
+    QTest::newRow("names differing in case")
+        << std::vector<Row>{row("Id", "Name"), row("Name", "NAME")} << -2;
     QTest::newRow("distinct names") << std::vector<Row>{row("Id", "Id"), row("Name", "Name")} << 1;
   }
   void structureCodes() {
@@ -196,8 +225,8 @@ class MappingRowsTest : public QObject {
 
   void rowsBecomeTransformations() {
     MappingRows grid;
-    grid.setRows({row("1", "Region", "VarChar", "10", "North"), row("2", "Skipped"), row("Name", "Title"),
-                  row("Id", "2"), row("Amount", "Total", "Double", "8")});
+    grid.setRows({row("1", "Region", "VarChar", "10", "North"), row("2", "Skipped"),
+                  row("Name", "Title"), row("Id", "2"), row("Amount", "Total", "Double", "8")});
     auto source = connectionWith({"Id", "Name", "Amount"});
     auto destination = connectionWith({"Region", "Skipped", "Title", "Total"});
     kpx::clsTransformations set;
@@ -246,11 +275,11 @@ class MappingRowsTest : public QObject {
     grid.setSourceColumns({"Id", "NAME", "Extra"});
     grid.setRows({row("", "id"), row("", "Name"), row("Extra", "Other"), row("", "Missing")});
     grid.pairByName();
-    QCOMPARE(grid.cell(0, 0) + "|" + grid.cell(1, 0) + "|" + grid.cell(2, 0) + "|" + grid.cell(3, 0),
-             std::string("Id|NAME|Extra|"));
+    QCOMPARE(
+        grid.cell(0, 0) + "|" + grid.cell(1, 0) + "|" + grid.cell(2, 0) + "|" + grid.cell(3, 0),
+        std::string("Id|NAME|Extra|"));
   }
 };
-
 
 QTEST_MAIN(MappingRowsTest)
 #include "mapping_rows_test.moc"

@@ -9,7 +9,8 @@ namespace kpx::test {
 
 QString shownCaption(QWidget& window, const QString& name) {
   QWidget* widget = control(window, name);
-  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return ui::plainCaption(button->text());
+  if (auto* button = qobject_cast<QAbstractButton*>(widget))
+    return ui::plainCaption(button->text());
   if (auto* label = qobject_cast<QLabel*>(widget)) return ui::plainCaption(label->text());
   if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->title();
   if (auto* list = qobject_cast<QTreeWidget*>(widget)) {
@@ -21,15 +22,18 @@ QString shownCaption(QWidget& window, const QString& name) {
 }
 
 QString resText(int n, int language) {
-  return QString::fromStdString(GetResText(n, language == 1 ? kpxLanguageItalian : kpxLanguageEnglish));
+  return QString::fromStdString(
+      GetResText(n, language == 1 ? kpxLanguageItalian : kpxLanguageEnglish));
 }
 
 void click(QWidget& window, const QString& name) {
   auto* button = control<QAbstractButton>(window, name);
-  if (!button->isEnabled() || !button->isVisible()) qWarning("clicking %s, which cannot be clicked", qPrintable(name));
+  if (!button->isEnabled() || !button->isVisible())
+    qWarning("clicking %s, which cannot be clicked", qPrintable(name));
   // A radio button answers only on its mark and label, at its left end.
   const bool marked = button->inherits("QRadioButton") || button->inherits("QCheckBox");
-  QTest::mouseClick(button, Qt::LeftButton, {}, marked ? QPoint(6, button->height() / 2) : QPoint());
+  QTest::mouseClick(button, Qt::LeftButton, {},
+                    marked ? QPoint(6, button->height() / 2) : QPoint());
 }
 
 }  // namespace kpx::test

@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
   const char* steps[] = {"source", "destination", "mapping", "execution"};
   // A wizard with the configuration loaded onto a fresh destination database.
   auto freshWizard = [&config](int language) -> std::shared_ptr<kpx::cKPXWizard> {
-    const std::filesystem::path database = kpx::modINIApi::ReadINIKey(config, "DESTINATION", "Database", "");
+    const std::filesystem::path database =
+        kpx::modINIApi::ReadINIKey(config, "DESTINATION", "Database", "");
     if (database.has_parent_path()) std::filesystem::create_directories(database.parent_path());
     std::filesystem::remove(database);
     kpx::modDatabase::CreaDataBase(database.string());
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
       model.setData(model.index(4, 0), QStringLiteral("1"), Qt::EditRole);
       model.setData(model.index(4, 5), QStringLiteral("Italia"), Qt::EditRole);
       grid->fitColumns();
-      
+
       grid->setCurrentIndex(model.index(4, 5));
       if (!save(window, "frmMain", "mapping-existing", code)) return 1;
     }

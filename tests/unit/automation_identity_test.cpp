@@ -1,7 +1,6 @@
 // Creating objects by ProgID and class identifier, the class factory and unloading.
 #include <gtest/gtest.h>
 
-
 #include "kpxwizard/wizard.h"
 #include "support/automation_client.h"
 #include "support/recording_sink.h"
@@ -40,12 +39,14 @@ TEST_P(CreatableClass, CreatedByProgIdOrClassIdInAnyCase) {
 
 INSTANTIATE_TEST_SUITE_P(
     FourClasses, CreatableClass,
-    ::testing::Values(
-        CreatableCase{"KPXWizardIO.cKPXWizard", "{CA929CBC-52CF-4EE1-9C8F-7675E76F6D68}", "LockSource"},
-        CreatableCase{"KPXWizardIO.clsConnection", "{C8764D99-F2DD-4604-828B-7D2C40E527F7}", "ConType"},
-        CreatableCase{"KPXWizardIO.clsTransformations", "{C2AF6858-58B4-405E-B0D7-45E6DE33DAE2}", "Clone"},
-        CreatableCase{"KPXWizardIO.clsTransformation", "{01BB8BFA-0896-4444-A4CA-6E686C4D153E}",
-                      "ConstantValue"}),
+    ::testing::Values(CreatableCase{"KPXWizardIO.cKPXWizard",
+                                    "{CA929CBC-52CF-4EE1-9C8F-7675E76F6D68}", "LockSource"},
+                      CreatableCase{"KPXWizardIO.clsConnection",
+                                    "{C8764D99-F2DD-4604-828B-7D2C40E527F7}", "ConType"},
+                      CreatableCase{"KPXWizardIO.clsTransformations",
+                                    "{C2AF6858-58B4-405E-B0D7-45E6DE33DAE2}", "Clone"},
+                      CreatableCase{"KPXWizardIO.clsTransformation",
+                                    "{01BB8BFA-0896-4444-A4CA-6E686C4D153E}", "ConstantValue"}),
     [](const auto& info) { return std::string(info.param.progId).substr(12); });
 
 TEST(ClassFactoryRules, ColumnClassesAreNotCreatableAndUnknownNamesAreNotRegistered) {
@@ -63,7 +64,8 @@ TEST(ClassFactoryRules, ColumnClassesAreNotCreatableAndUnknownNamesAreNotRegiste
     KPX_OBJECT* o = nullptr;
     EXPECT_EQ(kpxCreateObject(name, &o), kClassNotRegistered) << name;
   }
-  const KPX_GUID columns{0xBEA8FD19, 0xF99E, 0x44E4, {0x9F, 0xB6, 0xC6, 0xAC, 0x9E, 0x19, 0xB1, 0xFE}};
+  const KPX_GUID columns{
+      0xBEA8FD19, 0xF99E, 0x44E4, {0x9F, 0xB6, 0xC6, 0xAC, 0x9E, 0x19, 0xB1, 0xFE}};
   const KPX_GUID iUnknown{0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
   void* factory = nullptr;
   EXPECT_EQ(DllGetClassObject(&columns, &iUnknown, &factory), kClassNotAvailable);
@@ -80,7 +82,8 @@ TEST(ClassFactoryRules, UnloadOnlyWithoutLiveObjectsOrLocks) {
   }
   EXPECT_EQ(DllCanUnloadNow(), 0);
 
-  const KPX_GUID wizard{0xCA929CBC, 0x52CF, 0x4EE1, {0x9C, 0x8F, 0x76, 0x75, 0xE7, 0x6F, 0x6D, 0x68}};
+  const KPX_GUID wizard{
+      0xCA929CBC, 0x52CF, 0x4EE1, {0x9C, 0x8F, 0x76, 0x75, 0xE7, 0x6F, 0x6D, 0x68}};
   const KPX_GUID iUnknown{0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
   void* raw = nullptr;
   ASSERT_EQ(DllGetClassObject(&wizard, &iUnknown, &raw), 0);

@@ -47,8 +47,8 @@ class ConnectionAssignment : public ::testing::Test {
 
 TEST_F(ConnectionAssignment, DbaseSourceIsRefusedAfterTheFormatMessage) {
   Handle dbase = connection(6, "C:\\data\\clienti.dbf", "clienti");
-  Outcome out = invoke(m_wizard.get(), "Source", KPX_DISPATCH_PROPERTYPUTREF,
-                       argList(Var(dbase.get())));
+  Outcome out =
+      invoke(m_wizard.get(), "Source", KPX_DISPATCH_PROPERTYPUTREF, argList(Var(dbase.get())));
   EXPECT_EQ(out.hr, kException);
   EXPECT_EQ(out.scode, -2147221503);
   EXPECT_EQ(out.source, "KPX WIZARD IO");

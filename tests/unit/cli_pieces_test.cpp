@@ -9,8 +9,8 @@
 #include "cli/arguments.h"
 #include "cli/file_connection.h"
 #include "cli/file_kind.h"
-#include "support/scratch.h"
 #include "kpxwizard/enums.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 using namespace kpx;
@@ -20,7 +20,9 @@ namespace {
 
 TEST(CommandLine, OptionsTakeTheirValueFromTheNextWordOrAfterEquals) {
   AcceptedOptions accepted{{"--to-table", "--delimiter"}, {"--create"}};
-  auto parsed = parseArguments({"a.csv", "--to-table", "T", "--delimiter=;", "--create", "--", "--odd.db"}, accepted, "copy");
+  auto parsed =
+      parseArguments({"a.csv", "--to-table", "T", "--delimiter=;", "--create", "--", "--odd.db"},
+                     accepted, "copy");
   EXPECT_EQ(parsed.positional, (std::vector<std::string>{"a.csv", "--odd.db"}));
   EXPECT_EQ(parsed.value("--to-table"), "T");
   EXPECT_EQ(parsed.value("--delimiter"), ";");
@@ -64,13 +66,17 @@ TEST_P(FileKindDetection, ComesFromContentThenName) {
 INSTANTIATE_TEST_SUITE_P(
     Files, FileKindDetection,
     ::testing::Values(
-        KindCase{"SqliteWithTextName", "data.txt", std::string("SQLite format 3\0rest", 20), CONN_ACCESS, true},
-        KindCase{"CompoundFileWithoutName", "book", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "x", CONN_EXCEL, false},
+        KindCase{"SqliteWithTextName", "data.txt", std::string("SQLite format 3\0rest", 20),
+                 CONN_ACCESS, true},
+        KindCase{"CompoundFileWithoutName", "book",
+                 std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "x", CONN_EXCEL, false},
         KindCase{"ZipIsXlsx", "book.bin", std::string("PK\x03\x04", 4) + "zz", CONN_EXCEL, false},
         KindCase{"Biff2Record", "old.dat", std::string("\x09\x00\x04\x00", 4), CONN_EXCEL, false},
         KindCase{"HtmlMarkup", "page", "<!DOCTYPE html><table></table>", CONN_HTML_SOURCE, false},
-        KindCase{"CsvMentioningTablesStaysText", "notes.csv", "a,b\n<table>,1\n", CONN_TEXTFILE, false},
-        KindCase{"AccessHeader", "legacy", std::string("\x00\x01\x00\x00Standard Jet DB", 19), CONN_ACCESS, false},
+        KindCase{"CsvMentioningTablesStaysText", "notes.csv", "a,b\n<table>,1\n", CONN_TEXTFILE,
+                 false},
+        KindCase{"AccessHeader", "legacy", std::string("\x00\x01\x00\x00Standard Jet DB", 19),
+                 CONN_ACCESS, false},
         KindCase{"PlainTextWithoutName", "readme", "a;b\n1;2\n", CONN_TEXTFILE, false},
         KindCase{"BinaryWithoutName", "blob", std::string("\x01\x00\x02", 3), 0, false},
         KindCase{"NewSqliteByName", "new.sqlite3", "", CONN_ACCESS, true},

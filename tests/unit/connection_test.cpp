@@ -126,7 +126,8 @@ TEST(Connection, ProviderSetsKindAndKnownProviderName) {
 
 TEST(Connection, ColumnDelimiterTabInAnyCase) {
   clsConnection c;
-  for (auto [given, stored] : {std::pair{"tab", "\t"}, {"TaB", "\t"}, {"TABS", "TABS"}, {",", ","}}) {
+  for (auto [given, stored] :
+       {std::pair{"tab", "\t"}, {"TaB", "\t"}, {"TABS", "TABS"}, {",", ","}}) {
     c.setColumnDelimiter(given);
     EXPECT_EQ(c.ColumnDelimiter(), stored) << given;
   }

@@ -41,7 +41,8 @@ TEST_F(DtsSqlTask, RunsTheStatementAndRaisesStartAndFinish) {
   package.Execute(&events);
   package.UnInitialize();
   EXPECT_EQ(db->executed, std::vector<std::string>{"CREATE TABLE `T` (`A` Long)"});
-  EXPECT_EQ(events.log, (std::vector<std::string>{"start CreateTableStep", "finish CreateTableStep"}));
+  EXPECT_EQ(events.log,
+            (std::vector<std::string>{"start CreateTableStep", "finish CreateTableStep"}));
   const Step& step = *package.Steps.Item(1);
   EXPECT_EQ(step.ExecutionStatus, DTSStepExecStat_Completed);
   EXPECT_EQ(step.ExecutionResult, DTSStepExecResult_Success);

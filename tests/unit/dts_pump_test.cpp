@@ -34,8 +34,8 @@ class DtsPump : public testing::Test {
                     testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     std::filesystem::remove(exceptionFile);
     package = test::makePumpPackage(test::makeConnection(data::MemoryProvider::kName, "source", 1),
-                                    test::makeConnection(data::MemoryProvider::kName, "target", 2), "Orders",
-                                    "Copy", exceptionFile);
+                                    test::makeConnection(data::MemoryProvider::kName, "target", 2),
+                                    "Orders", "Copy", exceptionFile);
     auto& pump = test::pumpOf(*package);
     test::addCopy(pump, "tra1Id", "Id", "Id");
     test::addCopy(pump, "tra2Name", "NAME", "Name");
@@ -72,7 +72,9 @@ class DtsPump : public testing::Test {
   }
 
   // What the destination says of a Qty of "bad".
-  static std::string badQtyDescription() { return "The value 'bad' does not convert to the type of column 'Qty'"; }
+  static std::string badQtyDescription() {
+    return "The value 'bad' does not convert to the type of column 'Qty'";
+  }
 
   // Runs the package, expecting the pump step to fail; returns its error.
   StepErrorInfo failedRun(test::RecordingEvents& events) {
@@ -102,23 +104,26 @@ TEST_F(DtsPump, ReportsProgressEveryThousandRowsAndAsksToCancel) {
   test::RecordingEvents events;
   package->Execute(&events);
   const std::string step = "TrasformationStep_Execute";
-  EXPECT_EQ(events.log, (std::vector<std::string>{"start " + step, "progress " + step + " 40% 1000/0",
-                                                  "cancel? " + step, "progress " + step + " 80% 2000/0",
-                                                  "cancel? " + step, "finish " + step}));
+  EXPECT_EQ(events.log,
+            (std::vector<std::string>{"start " + step, "progress " + step + " 40% 1000/0",
+                                      "cancel? " + step, "progress " + step + " 80% 2000/0",
+                                      "cancel? " + step, "finish " + step}));
   EXPECT_EQ(target->findTable("Copy")->rows.size(), 2500u);
 }
 
 TEST_F(DtsPump, CancelAtTheThirdQuestionRollsBack) {
   fillSource(5000);
-  target->findTable("Copy")->rows.push_back(
-      {StoredValue(Value::fromString("old")), StoredValue(), StoredValue(Value::fromInt(0)), StoredValue()});
+  target->findTable("Copy")->rows.push_back({StoredValue(Value::fromString("old")), StoredValue(),
+                                             StoredValue(Value::fromInt(0)), StoredValue()});
   test::RecordingEvents events;
   events.cancelAtQuery = 3;
   const StepErrorInfo error = failedRun(events);
   EXPECT_EQ(error.ErrorCode, kErrCancelled);
   EXPECT_EQ(error.Description,
-            "The run was cancelled after 3000 rows (data pump 'TrasformationTask_Execute'); nothing was written to 'Copy'");
-  EXPECT_EQ(targetRows(), std::vector<std::string>{"old||0|"}) << "the row already there stays, alone";
+            "The run was cancelled after 3000 rows (data pump 'TrasformationTask_Execute'); "
+            "nothing was written to 'Copy'");
+  EXPECT_EQ(targetRows(), std::vector<std::string>{"old||0|"})
+      << "the row already there stays, alone";
   EXPECT_EQ(events.log.back(), "finish TrasformationStep_Execute");
 }
 
@@ -129,22 +134,27 @@ TEST_F(DtsPump, FiftyBadRowsAreSkippedAndWrittenToTheExceptionFile) {
   package->UnInitialize();
   EXPECT_EQ(target->findTable("Copy")->rows.size(), 1950u);
   EXPECT_EQ(events.errors, 50);
-  EXPECT_EQ(events.log[1], "error TrasformationStep_Execute " + std::to_string(kErrRowFailed) + " Row 40: " +
-                               badQtyDescription());
+  EXPECT_EQ(events.log[1], "error TrasformationStep_Execute " + std::to_string(kErrRowFailed) +
+                               " Row 40: " + badQtyDescription());
 
   const auto lines = test::crlfLines(exceptionFile);
   ASSERT_EQ(lines.size(), 51u);
-  EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d Package 'KPX Wizard IO', step 'TrasformationStep_Execute')")))
+  EXPECT_TRUE(std::regex_match(
+      lines[0],
+      std::regex(
+          R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d Package 'KPX Wizard IO', step 'TrasformationStep_Execute')")))
       << lines[0];
   for (int k = 1; k <= 50; ++k) {
     const std::string i = std::to_string(40 * k);
-    EXPECT_EQ(lines[static_cast<size_t>(k)], "Row " + i + ": " + badQtyDescription() + "|" + i + "|N" + i + "|bad");
+    EXPECT_EQ(lines[static_cast<size_t>(k)],
+              "Row " + i + ": " + badQtyDescription() + "|" + i + "|N" + i + "|bad");
   }
 }
 
 TEST_F(DtsPump, AFailedRowWithLineBreaksTakesOneLineOfTheExceptionFile) {
-  source->findTable("Orders")->rows.push_back(
-      {StoredValue(Value::fromInt(1)), StoredValue(Value::fromString("two\r\nlines")), StoredValue(Value::fromString("bad"))});
+  source->findTable("Orders")->rows.push_back({StoredValue(Value::fromInt(1)),
+                                               StoredValue(Value::fromString("two\r\nlines")),
+                                               StoredValue(Value::fromString("bad"))});
   test::RecordingEvents events;
   package->Execute(&events);
   package->UnInitialize();
@@ -160,7 +170,8 @@ TEST_F(DtsPump, PastTheErrorLimitTheRunRollsBackAndTheFileKeepsGrowing) {
   EXPECT_EQ(error.ErrorCode, kErrTooManyRowErrors);
   EXPECT_EQ(error.Source, kSourceDataPump);
   EXPECT_EQ(error.Description,
-            "The number of failing rows exceeds the maximum of 100 (data pump 'TrasformationTask_Execute'); nothing "
+            "The number of failing rows exceeds the maximum of 100 (data pump "
+            "'TrasformationTask_Execute'); nothing "
             "was written to 'Copy'");
   EXPECT_TRUE(target->findTable("Copy")->rows.empty());
   EXPECT_EQ(events.errors, 101);
@@ -168,13 +179,15 @@ TEST_F(DtsPump, PastTheErrorLimitTheRunRollsBackAndTheFileKeepsGrowing) {
   auto lines = test::crlfLines(exceptionFile);
   ASSERT_EQ(lines.size(), 1u + 101u + 1u);
   EXPECT_EQ(lines[101], "Row 2020: " + badQtyDescription() + "|2020|N2020|bad");
-  EXPECT_EQ(lines[102], "The run failed and its open transaction was rolled back: " + error.Description);
+  EXPECT_EQ(lines[102],
+            "The run failed and its open transaction was rolled back: " + error.Description);
 
   // A second run appends below the first.
   EXPECT_THROW(package->Execute(), DtsError);
   lines = test::crlfLines(exceptionFile);
   ASSERT_EQ(lines.size(), 2u * 103u);
-  EXPECT_NE(lines[103].find(" Package 'KPX Wizard IO', step 'TrasformationStep_Execute'"), std::string::npos);
+  EXPECT_NE(lines[103].find(" Package 'KPX Wizard IO', step 'TrasformationStep_Execute'"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -23,13 +23,16 @@ TEST_P(FormatClass, FollowsTheSymbolsOutsideQuotesAndBrackets) {
 
 INSTANTIATE_TEST_SUITE_P(
     Excel, FormatClass,
-    ::testing::Values(FormatCase{"General", NumberClass::Plain}, FormatCase{"0.00%", NumberClass::Plain},
-                      FormatCase{"yyyy-mm-dd", NumberClass::Date}, FormatCase{"d/m/yy h:mm", NumberClass::Date},
-                      FormatCase{"[h]:mm:ss", NumberClass::Date}, FormatCase{"dddd", NumberClass::Date},
-                      FormatCase{"[Red]0.00", NumberClass::Plain}, FormatCase{"\"days\" 0", NumberClass::Plain},
-                      FormatCase{"0\\d", NumberClass::Plain}, FormatCase{"#,##0.00 [$\xE2\x82\xAC-410]", NumberClass::Currency},
-                      FormatCase{"\"$\"#,##0.00_);(\"$\"#,##0.00)", NumberClass::Currency},
-                      FormatCase{"0.00E+00", NumberClass::Plain}, FormatCase{"0;[Red]-0;\"zero\"", NumberClass::Plain}));
+    ::testing::Values(
+        FormatCase{"General", NumberClass::Plain}, FormatCase{"0.00%", NumberClass::Plain},
+        FormatCase{"yyyy-mm-dd", NumberClass::Date}, FormatCase{"d/m/yy h:mm", NumberClass::Date},
+        FormatCase{"[h]:mm:ss", NumberClass::Date}, FormatCase{"dddd", NumberClass::Date},
+        FormatCase{"[Red]0.00", NumberClass::Plain}, FormatCase{"\"days\" 0", NumberClass::Plain},
+        FormatCase{"0\\d", NumberClass::Plain},
+        FormatCase{"#,##0.00 [$\xE2\x82\xAC-410]", NumberClass::Currency},
+        FormatCase{"\"$\"#,##0.00_);(\"$\"#,##0.00)", NumberClass::Currency},
+        FormatCase{"0.00E+00", NumberClass::Plain},
+        FormatCase{"0;[Red]-0;\"zero\"", NumberClass::Plain}));
 
 TEST(CompoundFile, StreamsOfEverySizeReadBack) {
   // Sizes below the mini-stream cutoff, across sector boundaries, and past the 109 FAT
@@ -58,7 +61,8 @@ TEST(BiffWriter, EveryKindOfCellReadsBack) {
   sheet.set(3, 255, Cell::ofText("last column"));
   // Enough long strings to split the shared string table over many CONTINUE records,
   // several strings cut in the middle of their characters.
-  for (uint32_t r = 4; r < 60; ++r) sheet.set(r, 0, Cell::ofText(std::string(1000 + r, char('a' + r % 26)) + "€"));
+  for (uint32_t r = 4; r < 60; ++r)
+    sheet.set(r, 0, Cell::ofText(std::string(1000 + r, char('a' + r % 26)) + "€"));
   book.sheets.push_back(sheet);
   book.sheets.push_back(Sheet{"Empty", {}});
   Workbook back = readXls(writeXls(book), "unused");

@@ -29,7 +29,9 @@ class Replacement : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
 
   std::string path(const std::string& name) const { return (dir / name).string(); }
-  void write(const std::string& name, const std::string& text) { std::ofstream(path(name), std::ios::binary) << text; }
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(path(name), std::ios::binary) << text;
+  }
   std::string read(const std::string& name) const {
     std::ifstream in(path(name), std::ios::binary);
     std::ostringstream out;
@@ -144,7 +146,8 @@ TEST_F(Replacement, LeftoversOfDeadWritersAreRemovedAndNothingElse) {
   EXPECT_EQ(kpx::data::removeLeftoverTemporaryFiles(path("a.csv")), 1);
   auto left = others({"a.csv"});
   std::sort(left.begin(), left.end());
-  std::vector<std::string> expected = {alive, ".a.csv.kpxtmp-" + std::to_string(child) + "-linked", otherFile, notOurs};
+  std::vector<std::string> expected = {alive, ".a.csv.kpxtmp-" + std::to_string(child) + "-linked",
+                                       otherFile, notOurs};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(left, expected);
 }

@@ -35,20 +35,25 @@ TEST_P(CellText, ReadsAsABrowserShowsIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Html, CellText,
-    ::testing::Values(
-        CellTextCase{"Entities", "Caf&eacute; &amp; &lt;b&gt; &#8364;&#x41;", "Caf\u00e9 & <b> \u20acA"},
-        CellTextCase{"BlanksCollapse", "  a \t\n  b  ", "a b"},
-        CellTextCase{"NonBreakingSpaceIsABlank", "a&nbsp;&nbsp;b&nbsp;", "a b"},
-        CellTextCase{"OnlyNonBreakingSpaceIsEmpty", "&nbsp;", ""},
-        CellTextCase{"BreakIsALineFeed", "one <br> two<br/>three", "one\ntwo\nthree"},
-        CellTextCase{"TwoBreaksKeepAnEmptyLine", "a<br><br>b", "a\n\nb"},
-        CellTextCase{"TrailingBreakDropped", "a<br>", "a"},
-        CellTextCase{"InlineMarkupIsPlainText", "<b>bold</b> and <a href='x'>link</a><span>ed</span>", "bold and linked"},
-        CellTextCase{"ParagraphsOnLinesOfTheirOwn", "<p>first</p><p>second</p>tail", "first\nsecond\ntail"},
-        CellTextCase{"ListItems", "<ul><li>x</li><li>y</li></ul>", "x\ny"},
-        CellTextCase{"PreformattedKept", "<pre>a  b\n c</pre>", "a  b\n c"},
-        CellTextCase{"ScriptsAndCommentsDropped", "a<script>var x=1;</script><!-- no -->b<style>p{}</style>", "ab"},
-        CellTextCase{"EmptyCellIsNull", "   ", ""}),
+    ::testing::Values(CellTextCase{"Entities", "Caf&eacute; &amp; &lt;b&gt; &#8364;&#x41;",
+                                   "Caf\u00e9 & <b> \u20acA"},
+                      CellTextCase{"BlanksCollapse", "  a \t\n  b  ", "a b"},
+                      CellTextCase{"NonBreakingSpaceIsABlank", "a&nbsp;&nbsp;b&nbsp;", "a b"},
+                      CellTextCase{"OnlyNonBreakingSpaceIsEmpty", "&nbsp;", ""},
+                      CellTextCase{"BreakIsALineFeed", "one <br> two<br/>three", "one\ntwo\nthree"},
+                      CellTextCase{"TwoBreaksKeepAnEmptyLine", "a<br><br>b", "a\n\nb"},
+                      CellTextCase{"TrailingBreakDropped", "a<br>", "a"},
+                      CellTextCase{"InlineMarkupIsPlainText",
+                                   "<b>bold</b> and <a href='x'>link</a><span>ed</span>",
+                                   "bold and linked"},
+                      CellTextCase{"ParagraphsOnLinesOfTheirOwn", "<p>first</p><p>second</p>tail",
+                                   "first\nsecond\ntail"},
+                      CellTextCase{"ListItems", "<ul><li>x</li><li>y</li></ul>", "x\ny"},
+                      CellTextCase{"PreformattedKept", "<pre>a  b\n c</pre>", "a  b\n c"},
+                      CellTextCase{"ScriptsAndCommentsDropped",
+                                   "a<script>var x=1;</script><!-- no -->b<style>p{}</style>",
+                                   "ab"},
+                      CellTextCase{"EmptyCellIsNull", "   ", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HtmlSpans, ColspanAndRowspanFillEveryCoveredCell) {
@@ -57,7 +62,8 @@ TEST(HtmlSpans, ColspanAndRowspanFillEveryCoveredCell) {
       "<tr><td rowspan=2 colspan=2>X</td><td>1</td></tr>"
       "<tr><td>2</td></tr>"
       "<tr><td>p</td><td colspan=2>Q</td></tr>");
-  const std::vector<Row> expected{{"a", "b", "c"}, {"X", "X", "1"}, {"X", "X", "2"}, {"p", "Q", "Q"}};
+  const std::vector<Row> expected{
+      {"a", "b", "c"}, {"X", "X", "1"}, {"X", "X", "2"}, {"p", "Q", "Q"}};
   EXPECT_EQ(rows, expected);
 }
 
@@ -79,7 +85,8 @@ TEST(HtmlNames, CaptionOrPositionAndNestedTablesFollowTheirParent) {
       "<table><tr><td>last</td></tr></table>");
   std::vector<std::string> names;
   for (const auto& t : tables) names.push_back(t.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Sales 2024", "Table2", "Table3", "Table5", "Table6", "Table7"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"Sales 2024", "Table2", "Table3", "Table5", "Table6",
+                                             "Table7"}));
   EXPECT_EQ(tables[1].rows, (std::vector<Row>{{"x\ny"}}));  // the nested table is not in the cell
   EXPECT_EQ(tables[2].rows, (std::vector<Row>{{"in"}}));
 }
@@ -107,18 +114,21 @@ INSTANTIATE_TEST_SUITE_P(
         ClassifyCase{".5", CellType::Text}, ClassifyCase{"5.", CellType::Text},
         ClassifyCase{" 5", CellType::Text}, ClassifyCase{"-", CellType::Text},
         ClassifyCase{"$12.50", CellType::Currency}, ClassifyCase{"-$3", CellType::Currency},
-        ClassifyCase{"$ -1.25", CellType::Currency}, ClassifyCase{"12.5 \u20ac", CellType::Currency},
+        ClassifyCase{"$ -1.25", CellType::Currency},
+        ClassifyCase{"12.5 \u20ac", CellType::Currency},
         ClassifyCase{"\u00a37", CellType::Currency}, ClassifyCase{"$1.23456", CellType::Text},
         ClassifyCase{"-$-3", CellType::Text}, ClassifyCase{"$1,000", CellType::Text},
         ClassifyCase{"12,50 \u20ac", CellType::Text}, ClassifyCase{"$", CellType::Text},
         ClassifyCase{"2024-02-29", CellType::Date}, ClassifyCase{"2023-02-29", CellType::Text},
         ClassifyCase{"1900-02-29", CellType::Text}, ClassifyCase{"2000-02-29", CellType::Date},
         ClassifyCase{"2100-02-29", CellType::Text},
-        ClassifyCase{"2024-12-31 23:59", CellType::Date}, ClassifyCase{"2024-01-15T17:45:10", CellType::Date},
+        ClassifyCase{"2024-12-31 23:59", CellType::Date},
+        ClassifyCase{"2024-01-15T17:45:10", CellType::Date},
         ClassifyCase{"2024-13-01", CellType::Text}, ClassifyCase{"2024-1-5", CellType::Text},
-        ClassifyCase{"2024-01-01 24:00", CellType::Text}, ClassifyCase{"31/12/2024", CellType::Text},
-        ClassifyCase{"True", CellType::Boolean}, ClassifyCase{"FALSE", CellType::Boolean},
-        ClassifyCase{"yes", CellType::Text}, ClassifyCase{"-1", CellType::Number}));
+        ClassifyCase{"2024-01-01 24:00", CellType::Text},
+        ClassifyCase{"31/12/2024", CellType::Text}, ClassifyCase{"True", CellType::Boolean},
+        ClassifyCase{"FALSE", CellType::Boolean}, ClassifyCase{"yes", CellType::Text},
+        ClassifyCase{"-1", CellType::Number}));
 
 }  // namespace
 }  // namespace kpx::data::html

@@ -21,9 +21,7 @@ namespace {
 
 class IniLayer : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wizard = cKPXWizard::create();
-  }
+  void SetUp() override { wizard = cKPXWizard::create(); }
   void TearDown() override { wizard->CloseWizard(); }
   void writeFile(const std::string& bytes) { scratch.write("config.ini", bytes); }
   std::string readFile() const { return test::readFile(file); }
@@ -50,20 +48,27 @@ struct ReadCase {
 class ReadKey : public IniLayer, public ::testing::WithParamInterface<ReadCase> {};
 
 TEST_P(ReadKey, TrimmedCutOrDefault) {
-  writeFile("[ source ]\n"
-            "one=x\n"
-            "spaced =   x   \n"
-            "tabbed\t=\tx\t\n"
-            "empty=\n"
-            "blank=    \n"
-            "inner=a  b\n"
-            "long=" + std::string(600, 'v') + "\n"
-            "longAccented=" + repeated("é", 600) + "\n"
-            "cutAtBlank=" + std::string(478, 'v') + " w\n"
-            "noequals\n"
-            "; comment=not a key\n"
-            "[Other]\n"
-            "one=other\n");
+  writeFile(
+      "[ source ]\n"
+      "one=x\n"
+      "spaced =   x   \n"
+      "tabbed\t=\tx\t\n"
+      "empty=\n"
+      "blank=    \n"
+      "inner=a  b\n"
+      "long=" +
+      std::string(600, 'v') +
+      "\n"
+      "longAccented=" +
+      repeated("é", 600) +
+      "\n"
+      "cutAtBlank=" +
+      std::string(478, 'v') +
+      " w\n"
+      "noequals\n"
+      "; comment=not a key\n"
+      "[Other]\n"
+      "one=other\n");
   const ReadCase& c = GetParam();
   EXPECT_EQ(ReadINIKey(file, "Source", c.key, c.defaultValue), c.expected);
 }
@@ -86,15 +91,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(IniLayer, WriteChangesOnlyItsOwnLine) {
-  writeFile("; saved by hand\n"
-            "\n"
-            "[SOURCE]\n"
-            "  Database = /data/a.db\n"
-            "; the user\n"
-            "User=bob\n"
-            "\n"
-            "[DESTINATION]\n"
-            "User=eve\n");
+  writeFile(
+      "; saved by hand\n"
+      "\n"
+      "[SOURCE]\n"
+      "  Database = /data/a.db\n"
+      "; the user\n"
+      "User=bob\n"
+      "\n"
+      "[DESTINATION]\n"
+      "User=eve\n");
   WriteINIKey(file, "source", "USER", "alice");
   WriteINIKey(file, "SOURCE", "Server", "srv");
   WriteINIKey(file, "DESTINATION", "Mode", "3");
@@ -113,16 +119,23 @@ TEST_F(IniLayer, WriteChangesOnlyItsOwnLine) {
 }
 
 TEST_F(IniLayer, Windows1252FileIsReadAndRewrittenAsUtf8) {
-  writeFile("[TRANSFORMATIONS]\r\nTRANSFORMATION1=1\xA7" "Caff\xE8\xA7\xA7" "0\xA7" "A\xA7" "B\r\n");
+  writeFile(
+      "[TRANSFORMATIONS]\r\nTRANSFORMATION1=1\xA7"
+      "Caff\xE8\xA7\xA7"
+      "0\xA7"
+      "A\xA7"
+      "B\r\n");
   EXPECT_EQ(ReadINIKey(file, "TRANSFORMATIONS", "TRANSFORMATION1", ""), "1§Caffè§§0§A§B");
   WriteINIKey(file, "TRANSFORMATIONS", "TRANSFORMATION2", "2§Tè§§0§C§D");
-  EXPECT_EQ(readFile(), "[TRANSFORMATIONS]\r\nTRANSFORMATION1=1§Caffè§§0§A§B\r\n"
-                        "TRANSFORMATION2=2§Tè§§0§C§D\r\n");
+  EXPECT_EQ(readFile(),
+            "[TRANSFORMATIONS]\r\nTRANSFORMATION1=1§Caffè§§0§A§B\r\n"
+            "TRANSFORMATION2=2§Tè§§0§C§D\r\n");
 }
 
 TEST_F(IniLayer, DeleteSectionRemovesHeaderAndKeysOnly) {
-  writeFile("[SOURCE]\nUser=bob\n[TRANSFORMATIONS]\nTRANSFORMATION1=x\n; note\n\n"
-            "[transformations]\nTRANSFORMATION2=y\n[EXIT]\nAutoCloseWizard=True\n");
+  writeFile(
+      "[SOURCE]\nUser=bob\n[TRANSFORMATIONS]\nTRANSFORMATION1=x\n; note\n\n"
+      "[transformations]\nTRANSFORMATION2=y\n[EXIT]\nAutoCloseWizard=True\n");
   test::ScopedRecordingSink sink;
   DeleteSection(file, "TRANSFORMATIONS");
   EXPECT_EQ(readFile(), "[SOURCE]\nUser=bob\n[EXIT]\nAutoCloseWizard=True\n");
@@ -131,9 +144,24 @@ TEST_F(IniLayer, DeleteSectionRemovesHeaderAndKeysOnly) {
 }
 
 TEST_F(IniLayer, PasswordsRoundTripThroughAnIniValue) {
-  const std::string passwords[] = {"",       "x",   "secret", "§",      "=",         ";",
-                                   "[",      "]",   "a=b;c",  "  lead", "trail  ",   "  ",
-                                   "pässwörd €𝄞", "\t", "\"quoted\"", "ÿ\xFF" "raw", "TAB"};
+  const std::string passwords[] = {"",
+                                   "x",
+                                   "secret",
+                                   "§",
+                                   "=",
+                                   ";",
+                                   "[",
+                                   "]",
+                                   "a=b;c",
+                                   "  lead",
+                                   "trail  ",
+                                   "  ",
+                                   "pässwörd €𝄞",
+                                   "\t",
+                                   "\"quoted\"",
+                                   "ÿ\xFF"
+                                   "raw",
+                                   "TAB"};
   int i = 0;
   for (const std::string& password : passwords) {
     std::string key = "Password" + std::to_string(++i);

@@ -41,8 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LanguageCase{2, 504, "Procedure is executed successfully !"},
                       LanguageCase{0, 34, " Windows Authentication"},
                       LanguageCase{0, 549, "N° ^ Errors are occured ! \nIt's not possible to "},
-                      LanguageCase{0, 501, ""},
-                      LanguageCase{0, 0, ""}));
+                      LanguageCase{0, 501, ""}, LanguageCase{0, 0, ""}));
 
 // Every text number the code asks for must exist in both languages.
 TEST(TextTable, EveryNumberTheCodeUsesExists) {
@@ -71,8 +70,7 @@ struct SubstitutionCase {
   const char* expected;
 };
 
-class Substitution : public MessagesTest,
-                     public ::testing::WithParamInterface<SubstitutionCase> {};
+class Substitution : public MessagesTest, public ::testing::WithParamInterface<SubstitutionCase> {};
 
 TEST_P(Substitution, ReplacesCaretsInOrder) {
   wizard->setLanguage(kpxLanguageItalian);
@@ -85,10 +83,12 @@ INSTANTIATE_TEST_SUITE_P(
         SubstitutionCase{"OneValue", 549, {"3"}, "Si sono vericati n° 3 Errori !"},
         SubstitutionCase{"ValueTrimmed", 549, {"  7  "}, "Si sono vericati n° 7 Errori !"},
         SubstitutionCase{"NoValues", 549, {}, "Si sono vericati n° ^ Errori !"},
-        SubstitutionCase{"EmptyValue", 545, {""},
-                         "Attenzione: il campo '' deve contenere un valore numerico !"},
+        SubstitutionCase{
+            "EmptyValue", 545, {""}, "Attenzione: il campo '' deve contenere un valore numerico !"},
         SubstitutionCase{"TextWithoutCaret", 504, {"x"}, "Operazione eseguita correttamente !"},
-        SubstitutionCase{"ExtraValuesIgnored", 546, {"Lunghezza", "more"},
+        SubstitutionCase{"ExtraValuesIgnored",
+                         546,
+                         {"Lunghezza", "more"},
                          "Attenzione ! Non è possibile proseguire: impostare la lunghezza dei "
                          "campi\ntramite l'apposito pulsante Lunghezza."}),
     [](const auto& info) { return info.param.name; });

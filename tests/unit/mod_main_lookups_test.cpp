@@ -29,9 +29,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DelimiterCase{"Tabulazione", "\t"}, DelimiterCase{"3", "\t"},
                       DelimiterCase{"Barra Verticale", "|"}, DelimiterCase{"4", "|"},
                       DelimiterCase{"Punto e virgola", ""}, DelimiterCase{"barra verticale", ""},
-                      DelimiterCase{"Comma", ""}, DelimiterCase{"7", ""},
-                      DelimiterCase{"-1", ""}, DelimiterCase{"", ""}, DelimiterCase{",", ""},
-                      DelimiterCase{"3x", ""}));
+                      DelimiterCase{"Comma", ""}, DelimiterCase{"7", ""}, DelimiterCase{"-1", ""},
+                      DelimiterCase{"", ""}, DelimiterCase{",", ""}, DelimiterCase{"3x", ""}));
 
 TEST(Lookups, IsDigitsOnly) {
   EXPECT_TRUE(modMain::IsDigitsOnly(""));

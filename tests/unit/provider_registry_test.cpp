@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "data/providers/memory/memory_provider.h"
 #include "data/providers/provider.h"
 

@@ -115,7 +115,7 @@ TEST_F(QueryModule, FailedLookBehindIsReportedAndLeavesTheText) {
   test::ScopedRecordingSink sink;
   auto& st = modMain::state();
   st.strQuerySpace = kPreviousQuerySpace;
-  modMain::BuildQuerySpace("SHEET1$ x", "SHEET1$", CONN_EXCEL);  // name starts the text
+  modMain::BuildQuerySpace("SHEET1$ x", "SHEET1$", CONN_EXCEL);        // name starts the text
   modMain::BuildQuerySpace("SELECT * FROM x", "Sheet1$", CONN_EXCEL);  // not upper-cased: absent
   EXPECT_EQ(st.strQuerySpace, kPreviousQuerySpace);
   ASSERT_EQ(sink->boxes.size(), 2u);

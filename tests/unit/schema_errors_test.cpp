@@ -41,7 +41,9 @@ struct Failure {
 
 class SchemaQuestions : public ::testing::TestWithParam<Failure> {
  protected:
-  void SetUp() override { modDatabase::state().oCatalog = std::make_unique<FailingCatalog>(GetParam().fail); }
+  void SetUp() override {
+    modDatabase::state().oCatalog = std::make_unique<FailingCatalog>(GetParam().fail);
+  }
   void TearDown() override { resetModuleState(); }
 };
 
@@ -62,9 +64,10 @@ TEST_P(SchemaQuestions, OnlyTheDataSourcesOwnFailureReadsAsNo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, SchemaQuestions,
-    ::testing::Values(Failure{"UnreadableSource", [] { throw data::DataError("cannot read 'x.db'"); }, true},
-                      Failure{"OutOfMemory", [] { throw std::bad_alloc(); }, false},
-                      Failure{"LogicError", [] { throw std::logic_error("a fault of ours"); }, false}),
+    ::testing::Values(
+        Failure{"UnreadableSource", [] { throw data::DataError("cannot read 'x.db'"); }, true},
+        Failure{"OutOfMemory", [] { throw std::bad_alloc(); }, false},
+        Failure{"LogicError", [] { throw std::logic_error("a fault of ours"); }, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "component/module_state.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
@@ -39,7 +38,6 @@ class SchemaReader : public ::testing::Test {
     return c;
   }
 
-
   test::ScratchFolder scratch;
   std::string db = scratch.path("shop.db");
   std::shared_ptr<cKPXWizard> wizard;
@@ -63,12 +61,14 @@ TEST_F(SchemaReader, TableColumnsCarryJetTypeCodes) {
   auto c = connection(CONN_ACCESS, "customers");
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   ASSERT_TRUE(modDatabase::CreateSetColumn(c));
-  EXPECT_EQ(test::columnsAsText(c), "Id:3/0 Name:202/50n Notes:203/0n Balance:6/0n Born:7/0n Active:11/0n ");
+  EXPECT_EQ(test::columnsAsText(c),
+            "Id:3/0 Name:202/50n Notes:203/0n Balance:6/0n Born:7/0n Active:11/0n ");
   EXPECT_EQ(c.NumberColumns(), 6);
 }
 
 TEST_F(SchemaReader, QueryColumnsComeInSortedSelectOrder) {
-  auto c = connection(CONN_ACCESS, "SELECT Name, Balance, Nope FROM Customers WHERE Id > 1", kpxTypeQuery);
+  auto c = connection(CONN_ACCESS, "SELECT Name, Balance, Nope FROM Customers WHERE Id > 1",
+                      kpxTypeQuery);
   ASSERT_FALSE(modMain::ExtractNameFields(c.TableName()).empty());
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   c.setNumberColumns(42);
@@ -89,7 +89,8 @@ TEST_F(SchemaReader, QueryOnMissingTableShowsMessageAndClearsTheName) {
 
 class TextFileColumns : public SchemaReader {
  protected:
-  clsConnection textFile(const std::string& content, int16_t firstRow, const std::string& qualifier) {
+  clsConnection textFile(const std::string& content, int16_t firstRow,
+                         const std::string& qualifier) {
     std::string path = scratch.write("people.csv", content);
     clsConnection c;
     c.setProvider(CONN_TEXTFILE);

@@ -29,7 +29,8 @@ TEST(QuotedName, DoublesTheClosingCharacterInside) {
       {"a`b", "[", "]", "[a`b]"},
       {"", "`", "`", "``"},
   };
-  for (const auto& c : cases) EXPECT_EQ(kpx::QuoteName(c.name, c.open, c.close), c.expected) << c.name;
+  for (const auto& c : cases)
+    EXPECT_EQ(kpx::QuoteName(c.name, c.open, c.close), c.expected) << c.name;
 }
 
 class SingleStatement : public ::testing::Test {

@@ -17,7 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 struct PreviewCase {
   const char* name;
   std::string bytes;

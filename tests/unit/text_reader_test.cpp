@@ -47,7 +47,8 @@ std::vector<std::vector<std::string>> readAll(RowReader& reader) {
       if (!reader.next()) break;
     } catch (const RowError& e) {
       std::string message = e.what();
-      if (message.rfind(::testing::TempDir(), 0) == 0) message.erase(0, ::testing::TempDir().size());
+      if (message.rfind(::testing::TempDir(), 0) == 0)
+        message.erase(0, ::testing::TempDir().size());
       rows.push_back({"!", message});
       continue;
     }
@@ -79,7 +80,8 @@ TEST_P(TextRead, GivesColumnsAndRows) {
   } catch (const DataError& e) {
     EXPECT_FALSE(c.error.empty()) << e.what();
     EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << e.what();
-    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << "names the file: " << e.what();
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos)
+        << "names the file: " << e.what();
   }
   // The same file read a few bytes at a time, so rows, qualified fields, delimiters and
   // characters are cut at every place by the end of the buffer.
@@ -96,58 +98,147 @@ TEST_P(TextRead, GivesColumnsAndRows) {
 }
 
 using Props = std::map<std::string, std::string>;
-const Props kCsvHeader = {{"Row Delimiter", "\r\n"}, {"Column Delimiter", ","},
-                          {"Text Qualifier", "\""}, {"First Row Column Name", "True"},
+const Props kCsvHeader = {{"Row Delimiter", "\r\n"},
+                          {"Column Delimiter", ","},
+                          {"Text Qualifier", "\""},
+                          {"First Row Column Name", "True"},
                           {"File Format", "1"}};
 Props with(Props p, const std::string& k, const std::string& v) {
   p[k] = v;
   return p;
 }
-const Props kFixed = {{"File Format", "2"}, {"Column Lengths", "3,5,2"},
-                      {"Column Names", "Id,Name,Age"}, {"Row Delimiter", "\r\n"}};
+const Props kFixed = {{"File Format", "2"},
+                      {"Column Lengths", "3,5,2"},
+                      {"Column Names", "Id,Name,Age"},
+                      {"Row Delimiter", "\r\n"}};
 
 const ReadCase kCases[] = {
-    {"CrLfWithHeader", "Id,Name\r\n1,Anna\r\n2,Bruno\r\n", kCsvHeader, {"Id", "Name"},
-     {{"1", "Anna"}, {"2", "Bruno"}}, ""},
-    {"CrLfDelimiterAcceptsBareLf", "Id,Name\n1,Anna\n2,Bruno", kCsvHeader, {"Id", "Name"},
-     {{"1", "Anna"}, {"2", "Bruno"}}, ""},
-    {"CrDelimiter", "x|y\r1|2\r3|4\r", with(with(kCsvHeader, "Row Delimiter", "\r"), "Column Delimiter", "|"),
-     {"x", "y"}, {{"1", "2"}, {"3", "4"}}, ""},
-    {"DelimiterNamesInBraces", "a\tb\r\n1\t2\r\n",
-     with(with(kCsvHeader, "Row Delimiter", "{CR}{LF}"), "Column Delimiter", "{TAB}"), {"a", "b"},
-     {{"1", "2"}}, ""},
+    {"CrLfWithHeader",
+     "Id,Name\r\n1,Anna\r\n2,Bruno\r\n",
+     kCsvHeader,
+     {"Id", "Name"},
+     {{"1", "Anna"}, {"2", "Bruno"}},
+     ""},
+    {"CrLfDelimiterAcceptsBareLf",
+     "Id,Name\n1,Anna\n2,Bruno",
+     kCsvHeader,
+     {"Id", "Name"},
+     {{"1", "Anna"}, {"2", "Bruno"}},
+     ""},
+    {"CrDelimiter",
+     "x|y\r1|2\r3|4\r",
+     with(with(kCsvHeader, "Row Delimiter", "\r"), "Column Delimiter", "|"),
+     {"x", "y"},
+     {{"1", "2"}, {"3", "4"}},
+     ""},
+    {"DelimiterNamesInBraces",
+     "a\tb\r\n1\t2\r\n",
+     with(with(kCsvHeader, "Row Delimiter", "{CR}{LF}"), "Column Delimiter", "{TAB}"),
+     {"a", "b"},
+     {{"1", "2"}},
+     ""},
     {"QualifiedFieldsHoldDelimitersAndBreaks",
-     "Id,Note\r\n1,\"a, b\"\r\n2,\"say \"\"hi\"\"\"\r\n3,\"two\r\nlines\"\r\n4,\"\"\r\n5,\r\n6,\"x \"\", y\"\r\n", kCsvHeader,
+     "Id,Note\r\n1,\"a, b\"\r\n2,\"say \"\"hi\"\"\"\r\n3,\"two\r\nlines\"\r\n4,\"\"\r\n5,\r\n6,\"x "
+     "\"\", y\"\r\n",
+     kCsvHeader,
      {"Id", "Note"},
-     {{"1", "a, b"}, {"2", "say \"hi\""}, {"3", "two\r\nlines"}, {"4", ""}, {"5", kNull}, {"6", "x \", y"}}, ""},
-    {"ApostropheQualifier", "a,b\r\n'x,y','it''s'\r\n", with(kCsvHeader, "Text Qualifier", "'"),
-     {"a", "b"}, {{"x,y", "it's"}}, ""},
-    {"QualifierInsideUnquotedFieldIsText", "a,b\r\n5\" disk,x\r\n", kCsvHeader, {"a", "b"},
-     {{"5\" disk", "x"}}, ""},
-    {"NoHeaderGivesDefaultNames", "1,2,3\r\n4,5,6\r\n", with(kCsvHeader, "First Row Column Name", "False"),
-     {"Col001", "Col002", "Col003"}, {{"1", "2", "3"}, {"4", "5", "6"}}, ""},
-    {"SkipRowsBeforeHeader", "Report \"2024\r\n\r\nId,Name\r\n1,Anna\r\n", with(kCsvHeader, "Skip Rows", "2"),
-     {"Id", "Name"}, {{"1", "Anna"}}, ""},
-    {"ShortRowsGiveNulls", "a,b,c\r\n1\r\n1,2\r\n", kCsvHeader, {"a", "b", "c"},
-     {{"1", kNull, kNull}, {"1", "2", kNull}}, ""},
-    {"LongRowIsARowErrorNamingTheLine", "a,b\r\n1,2\r\n1,2,3\r\n4,5\r\n", kCsvHeader, {"a", "b"},
-     {{"1", "2"}, {"!", "LongRowIsARowErrorNamingTheLine.txt: line 3: 3 fields where the file has 2 columns."},
-      {"4", "5"}}, ""},
-    {"Utf8Bom", "\xEF\xBB\xBFNome;Citt\xC3\xA0\r\nRen\xC3\xA9;K\xC3\xB6ln\r\n", with(kCsvHeader, "Column Delimiter", ";"),
-     {"Nome", "Citt\xC3\xA0"}, {{"Ren\xC3\xA9", "K\xC3\xB6ln"}}, ""},
-    {"Utf16LittleEndian", std::string("\xFF\xFE" "a\0,\0b\0\r\0\n\0\xE9\0,\0" "1\0", 18), kCsvHeader,
-     {"a", "b"}, {{"\xC3\xA9", "1"}}, ""},
-    {"Windows1252", "Nome,Citt\xE0\r\nRen\xE9,\x80 5\r\n", kCsvHeader, {"Nome", "Citt\xC3\xA0"},
-     {{"Ren\xC3\xA9", "\xE2\x82\xAC 5"}}, ""},
-    {"UnterminatedQuoteNamesItsLine", "a,b\r\n1,2\r\n3,\"open\r\nmore\r\n", kCsvHeader, {"a", "b"}, {},
+     {{"1", "a, b"},
+      {"2", "say \"hi\""},
+      {"3", "two\r\nlines"},
+      {"4", ""},
+      {"5", kNull},
+      {"6", "x \", y"}},
+     ""},
+    {"ApostropheQualifier",
+     "a,b\r\n'x,y','it''s'\r\n",
+     with(kCsvHeader, "Text Qualifier", "'"),
+     {"a", "b"},
+     {{"x,y", "it's"}},
+     ""},
+    {"QualifierInsideUnquotedFieldIsText",
+     "a,b\r\n5\" disk,x\r\n",
+     kCsvHeader,
+     {"a", "b"},
+     {{"5\" disk", "x"}},
+     ""},
+    {"NoHeaderGivesDefaultNames",
+     "1,2,3\r\n4,5,6\r\n",
+     with(kCsvHeader, "First Row Column Name", "False"),
+     {"Col001", "Col002", "Col003"},
+     {{"1", "2", "3"}, {"4", "5", "6"}},
+     ""},
+    {"SkipRowsBeforeHeader",
+     "Report \"2024\r\n\r\nId,Name\r\n1,Anna\r\n",
+     with(kCsvHeader, "Skip Rows", "2"),
+     {"Id", "Name"},
+     {{"1", "Anna"}},
+     ""},
+    {"ShortRowsGiveNulls",
+     "a,b,c\r\n1\r\n1,2\r\n",
+     kCsvHeader,
+     {"a", "b", "c"},
+     {{"1", kNull, kNull}, {"1", "2", kNull}},
+     ""},
+    {"LongRowIsARowErrorNamingTheLine",
+     "a,b\r\n1,2\r\n1,2,3\r\n4,5\r\n",
+     kCsvHeader,
+     {"a", "b"},
+     {{"1", "2"},
+      {"!", "LongRowIsARowErrorNamingTheLine.txt: line 3: 3 fields where the file has 2 columns."},
+      {"4", "5"}},
+     ""},
+    {"Utf8Bom",
+     "\xEF\xBB\xBFNome;Citt\xC3\xA0\r\nRen\xC3\xA9;K\xC3\xB6ln\r\n",
+     with(kCsvHeader, "Column Delimiter", ";"),
+     {"Nome", "Citt\xC3\xA0"},
+     {{"Ren\xC3\xA9", "K\xC3\xB6ln"}},
+     ""},
+    {"Utf16LittleEndian",
+     std::string("\xFF\xFE"
+                 "a\0,\0b\0\r\0\n\0\xE9\0,\0"
+                 "1\0",
+                 18),
+     kCsvHeader,
+     {"a", "b"},
+     {{"\xC3\xA9", "1"}},
+     ""},
+    {"Windows1252",
+     "Nome,Citt\xE0\r\nRen\xE9,\x80 5\r\n",
+     kCsvHeader,
+     {"Nome", "Citt\xC3\xA0"},
+     {{"Ren\xC3\xA9", "\xE2\x82\xAC 5"}},
+     ""},
+    {"UnterminatedQuoteNamesItsLine",
+     "a,b\r\n1,2\r\n3,\"open\r\nmore\r\n",
+     kCsvHeader,
+     {"a", "b"},
+     {},
      "line 3: unterminated quoted field"},
-    {"FixedWidthWithNames", "  1Anna 30\r\n 22Bo   7\r\n333     \r\n", kFixed, {"Id", "Name", "Age"},
-     {{"1", "Anna", "30"}, {"22", "Bo", "7"}, {"333", kNull, kNull}}, ""},
-    {"FixedWidthCountsCharactersNotBytes", "\xC3\xA8\xC3\xA8\xC3\xA8\xC3\xA0" "b   12\n", kFixed,
-     {"Id", "Name", "Age"}, {{"\xC3\xA8\xC3\xA8\xC3\xA8", "\xC3\xA0" "b", "12"}}, ""},
-    {"FixedWidthLongRowIsARowError", "  1Anna 30XYZ\r\n  2Bo   40   \r\n", kFixed, {"Id", "Name", "Age"},
-     {{"!", "FixedWidthLongRowIsARowError.txt: line 1: the row is longer than the 10 characters its column lengths add up to."},
-      {"2", "Bo", "40"}}, ""},
+    {"FixedWidthWithNames",
+     "  1Anna 30\r\n 22Bo   7\r\n333     \r\n",
+     kFixed,
+     {"Id", "Name", "Age"},
+     {{"1", "Anna", "30"}, {"22", "Bo", "7"}, {"333", kNull, kNull}},
+     ""},
+    {"FixedWidthCountsCharactersNotBytes",
+     "\xC3\xA8\xC3\xA8\xC3\xA8\xC3\xA0"
+     "b   12\n",
+     kFixed,
+     {"Id", "Name", "Age"},
+     {{"\xC3\xA8\xC3\xA8\xC3\xA8",
+       "\xC3\xA0"
+       "b",
+       "12"}},
+     ""},
+    {"FixedWidthLongRowIsARowError",
+     "  1Anna 30XYZ\r\n  2Bo   40   \r\n",
+     kFixed,
+     {"Id", "Name", "Age"},
+     {{"!",
+       "FixedWidthLongRowIsARowError.txt: line 1: the row is longer than the 10 characters its "
+       "column lengths add up to."},
+      {"2", "Bo", "40"}},
+     ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, TextRead, ::testing::ValuesIn(kCases),
@@ -162,7 +253,8 @@ TEST(TextSource, OneTableNamedByTheFileWithQueriesOverIt) {
   EXPECT_EQ(tables[0].type, "TABLE");
   EXPECT_TRUE(source->hasTable("PEOPLE.CSV"));
   EXPECT_TRUE(source->hasTable("people.csv"));
-  for (const char* sql : {"SELECT * FROM [people.csv]", "select *  from people.csv;", "SELECT * FROM `people#csv`"}) {
+  for (const char* sql :
+       {"SELECT * FROM [people.csv]", "select *  from people.csv;", "SELECT * FROM `people#csv`"}) {
     auto reader = source->openQuery(sql);
     EXPECT_EQ(readAll(*reader), (std::vector<std::vector<std::string>>{{"1"}})) << sql;
   }

@@ -68,10 +68,12 @@ TEST_F(CreateTableText, SqlServerFormUsesSquareBrackets) {
 
 TEST_F(CreateTableText, BadSizeIsReportedAndKeepsTheLinesBuiltSoFar) {
   test::ScopedRecordingSink sink;
-  std::string text = scriptFor(CONN_ACCESS, {{"A", "Long", "0", "NULL"}, {"B", "VarChar", "x", "NULL"}});
+  std::string text =
+      scriptFor(CONN_ACCESS, {{"A", "Long", "0", "NULL"}, {"B", "VarChar", "x", "NULL"}});
   EXPECT_EQ(text, "CREATE TABLE `Orders` (\r\n`A` Long NULL,\r\n");
   ASSERT_EQ(sink->boxes.size(), 1u);
-  EXPECT_NE(sink->boxes[0].text.find("Located in : GenerateScriptCreate [modDatabase] "), std::string::npos);
+  EXPECT_NE(sink->boxes[0].text.find("Located in : GenerateScriptCreate [modDatabase] "),
+            std::string::npos);
 }
 
 class StructureArrays : public CreateTableText {
@@ -94,12 +96,16 @@ TEST_F(StructureArrays, DatabaseDestinationTakesTheNamesOfItsKind) {
   dest.setConType(CONN_SQLServer);
   GenerateStructureArray(dest);
   EXPECT_EQ(state().arrDestinationStructure,
-            (StructureArray{{"Id", "int", "4", "NOT NULL"}, {"Flag", "Bit", "0", "NULL"}, {"Memo", "VarChar", "536870910", "NULL"},
+            (StructureArray{{"Id", "int", "4", "NOT NULL"},
+                            {"Flag", "Bit", "0", "NULL"},
+                            {"Memo", "VarChar", "536870910", "NULL"},
                             {"Ratio", "float", "8", "NULL"}}));
   dest.setConType(CONN_EXCEL);
   GenerateStructureArray(dest);
   EXPECT_EQ(state().arrDestinationStructure,
-            (StructureArray{{"Id", "Long", "4", "NOT NULL"}, {"Flag", "Bit", "0", "NULL"}, {"Memo", "LongText", "536870910", "NULL"},
+            (StructureArray{{"Id", "Long", "4", "NOT NULL"},
+                            {"Flag", "Bit", "0", "NULL"},
+                            {"Memo", "LongText", "536870910", "NULL"},
                             {"Ratio", "Double", "8", "NULL"}}));
 }
 

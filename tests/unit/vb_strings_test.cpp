@@ -26,8 +26,13 @@ TEST(VbStrings, UpperCaseKeepsLengthAndHandlesAccents) {
   EXPECT_EQ(vb::UCase("àéìòùçñ ÿ œ ł ž"), "ÀÉÌÒÙÇÑ Ÿ Œ Ł Ž");
   EXPECT_EQ(vb::UCase("straße"), "STRAßE");  // no one-character upper case
   EXPECT_EQ(vb::UCase("αβγ ς жё"), "ΑΒΓ Σ ЖЁ");
-  EXPECT_EQ(vb::UCase("a\xFF" "b"), "A\xFF" "B");  // a stray byte survives unchanged
-  EXPECT_EQ(vb::Len("a\xFF" "b"), 3);
+  EXPECT_EQ(vb::UCase("a\xFF"
+                      "b"),
+            "A\xFF"
+            "B");  // a stray byte survives unchanged
+  EXPECT_EQ(vb::Len("a\xFF"
+                    "b"),
+            3);
 }
 
 TEST(VbStrings, EmptyArgumentsFollowBasic) {

@@ -18,9 +18,7 @@ namespace {
 
 class WizardTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wizard = cKPXWizard::create();
-  }
+  void SetUp() override { wizard = cKPXWizard::create(); }
   void TearDown() override {
     wizard->CloseWizard();
     test::resetSharedState();
@@ -37,7 +35,9 @@ class WizardTest : public ::testing::Test {
     return test::tableConnection(CONN_ACCESS, path, table, type);
   }
 
-  std::string writeFile(const std::string& name, const std::string& content) { return scratch.write(name, content); }
+  std::string writeFile(const std::string& name, const std::string& content) {
+    return scratch.write(name, content);
+  }
 
   void expectError(auto&& call, int32_t number, const std::string& description) {
     try {
@@ -100,8 +100,8 @@ TEST_F(WizardTest, QueryFieldsMustExistInTheTable) {
   auto db = makeDatabase("q.db", "CREATE TABLE T(A INTEGER, B TEXT);");
   wizard->setSource(access(db, "SELECT B, A FROM T", kpxTypeQuery));
   EXPECT_EQ(modMain::state().colSelectedFields, (std::vector<std::string>{"A", "B"}));
-  expectError([&] { wizard->setSource(access(db, "SELECT C FROM T", kpxTypeQuery)); },
-              -2147221503, "Parametri Connessione Non Corretti");
+  expectError([&] { wizard->setSource(access(db, "SELECT C FROM T", kpxTypeQuery)); }, -2147221503,
+              "Parametri Connessione Non Corretti");
   EXPECT_EQ(sink->boxes.back().text, "Attention: field table doesn't exist !");
 }
 
@@ -119,8 +119,9 @@ TEST_F(WizardTest, SameDatabaseOnBothSidesIsRefusedAfterAssignment) {
 TEST_F(WizardTest, NewDestinationTableNeedsASourceAndTakesItsName) {
   auto target = access((dir / "new.db").string(), "");
   target->setCreatedDestinationTable(true);
-  expectError([&] { wizard->setDestination(target); }, -2147221501,
-              "Attenzione: per creare una nuova tabella la connessione di origine deve essere settata");
+  expectError(
+      [&] { wizard->setDestination(target); }, -2147221501,
+      "Attenzione: per creare una nuova tabella la connessione di origine deve essere settata");
   EXPECT_EQ(wizard->Destination(), nullptr);
 
   auto db = makeDatabase("src.db", "CREATE TABLE Customers(Id INTEGER);");

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "kpxwizard/keyed_collection.h"
 #include "component/automation/strings.h"
+#include "kpxwizard/keyed_collection.h"
 #include "model/vb_strings.h"
 
 namespace kpx::automation {
@@ -20,14 +20,26 @@ KPX_VARIANT readThrough(const KPX_VARIANT& v) {
   if (!v.u.piVal) throw DispatchFailure{E_POINTER};
   out.vt = base;
   switch (base) {
-    case KPX_VT_I2: out.u.iVal = *v.u.piVal; break;
-    case KPX_VT_I4: out.u.lVal = *v.u.plVal; break;
-    case KPX_VT_BOOL: out.u.boolVal = *v.u.pboolVal; break;
-    case KPX_VT_BSTR: out.u.bstrVal = *v.u.pbstrVal; break;
+    case KPX_VT_I2:
+      out.u.iVal = *v.u.piVal;
+      break;
+    case KPX_VT_I4:
+      out.u.lVal = *v.u.plVal;
+      break;
+    case KPX_VT_BOOL:
+      out.u.boolVal = *v.u.pboolVal;
+      break;
+    case KPX_VT_BSTR:
+      out.u.bstrVal = *v.u.pbstrVal;
+      break;
     case KPX_VT_DISPATCH:
-    case KPX_VT_UNKNOWN: out.u.pdispVal = *v.u.ppdispVal; break;
-    case KPX_VT_VARIANT: return readThrough(*v.u.pvarVal);
-    default: throw DispatchFailure{DISP_E_TYPEMISMATCH};
+    case KPX_VT_UNKNOWN:
+      out.u.pdispVal = *v.u.ppdispVal;
+      break;
+    case KPX_VT_VARIANT:
+      return readThrough(*v.u.pvarVal);
+    default:
+      throw DispatchFailure{DISP_E_TYPEMISMATCH};
   }
   return out;
 }
@@ -50,12 +62,18 @@ int64_t numberFromText(const std::string& raw) {
 int64_t toInteger(const KPX_VARIANT& given) {
   KPX_VARIANT v = readThrough(given);
   switch (v.vt) {
-    case KPX_VT_EMPTY: return 0;
-    case KPX_VT_I2: return v.u.iVal;
-    case KPX_VT_I4: return v.u.lVal;
-    case KPX_VT_BOOL: return v.u.boolVal ? -1 : 0;
-    case KPX_VT_BSTR: return numberFromText(toUtf8(v.u.bstrVal));
-    default: throw DispatchFailure{DISP_E_TYPEMISMATCH};
+    case KPX_VT_EMPTY:
+      return 0;
+    case KPX_VT_I2:
+      return v.u.iVal;
+    case KPX_VT_I4:
+      return v.u.lVal;
+    case KPX_VT_BOOL:
+      return v.u.boolVal ? -1 : 0;
+    case KPX_VT_BSTR:
+      return numberFromText(toUtf8(v.u.bstrVal));
+    default:
+      throw DispatchFailure{DISP_E_TYPEMISMATCH};
   }
 }
 
@@ -68,19 +86,31 @@ T narrow(int64_t value) {
 
 }  // namespace
 
-int32_t toInt32(const KPX_VARIANT& v) { return narrow<int32_t>(toInteger(v)); }
-int16_t toInt16(const KPX_VARIANT& v) { return narrow<int16_t>(toInteger(v)); }
-bool toBool(const KPX_VARIANT& v) { return toInteger(v) != 0; }
+int32_t toInt32(const KPX_VARIANT& v) {
+  return narrow<int32_t>(toInteger(v));
+}
+int16_t toInt16(const KPX_VARIANT& v) {
+  return narrow<int16_t>(toInteger(v));
+}
+bool toBool(const KPX_VARIANT& v) {
+  return toInteger(v) != 0;
+}
 
 std::string toText(const KPX_VARIANT& given) {
   KPX_VARIANT v = readThrough(given);
   switch (v.vt) {
-    case KPX_VT_EMPTY: return {};
-    case KPX_VT_I2: return std::to_string(v.u.iVal);
-    case KPX_VT_I4: return std::to_string(v.u.lVal);
-    case KPX_VT_BOOL: return v.u.boolVal ? "True" : "False";
-    case KPX_VT_BSTR: return toUtf8(v.u.bstrVal);
-    default: throw DispatchFailure{DISP_E_TYPEMISMATCH};
+    case KPX_VT_EMPTY:
+      return {};
+    case KPX_VT_I2:
+      return std::to_string(v.u.iVal);
+    case KPX_VT_I4:
+      return std::to_string(v.u.lVal);
+    case KPX_VT_BOOL:
+      return v.u.boolVal ? "True" : "False";
+    case KPX_VT_BSTR:
+      return toUtf8(v.u.bstrVal);
+    default:
+      throw DispatchFailure{DISP_E_TYPEMISMATCH};
   }
 }
 
@@ -89,12 +119,16 @@ IndexOrKey toIndexOrKey(const KPX_VARIANT& given) {
   switch (v.vt) {
     case KPX_VT_I2:
     case KPX_VT_I4:
-    case KPX_VT_BOOL: return toInt32(v);
+    case KPX_VT_BOOL:
+      return toInt32(v);
     // A missing or null key looks up the empty key, so the error names no key.
     case KPX_VT_EMPTY:
-    case KPX_VT_NULL: return std::string();
-    case KPX_VT_BSTR: return toUtf8(v.u.bstrVal);
-    default: throw DispatchFailure{DISP_E_TYPEMISMATCH};
+    case KPX_VT_NULL:
+      return std::string();
+    case KPX_VT_BSTR:
+      return toUtf8(v.u.bstrVal);
+    default:
+      throw DispatchFailure{DISP_E_TYPEMISMATCH};
   }
 }
 

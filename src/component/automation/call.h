@@ -7,9 +7,9 @@
 #include <type_traits>
 #include <variant>
 
-#include "kpxwizard/kpxautomation.h"
 #include "component/automation/hresults.h"
 #include "component/automation/object.h"
+#include "kpxwizard/kpxautomation.h"
 
 namespace kpx::automation {
 
@@ -35,11 +35,26 @@ const KPX_OBJECT* toHandle(const KPX_VARIANT& v);
 
 template <typename T>
 struct ArgConvert;
-template <> struct ArgConvert<int32_t> { static int32_t from(const KPX_VARIANT& v) { return toInt32(v); } };
-template <> struct ArgConvert<int16_t> { static int16_t from(const KPX_VARIANT& v) { return toInt16(v); } };
-template <> struct ArgConvert<bool> { static bool from(const KPX_VARIANT& v) { return toBool(v); } };
-template <> struct ArgConvert<std::string> { static std::string from(const KPX_VARIANT& v) { return toText(v); } };
-template <> struct ArgConvert<IndexOrKey> { static IndexOrKey from(const KPX_VARIANT& v) { return toIndexOrKey(v); } };
+template <>
+struct ArgConvert<int32_t> {
+  static int32_t from(const KPX_VARIANT& v) { return toInt32(v); }
+};
+template <>
+struct ArgConvert<int16_t> {
+  static int16_t from(const KPX_VARIANT& v) { return toInt16(v); }
+};
+template <>
+struct ArgConvert<bool> {
+  static bool from(const KPX_VARIANT& v) { return toBool(v); }
+};
+template <>
+struct ArgConvert<std::string> {
+  static std::string from(const KPX_VARIANT& v) { return toText(v); }
+};
+template <>
+struct ArgConvert<IndexOrKey> {
+  static IndexOrKey from(const KPX_VARIANT& v) { return toIndexOrKey(v); }
+};
 // An object argument must hold an object of class T; a null object is refused, because the
 // model never holds an empty reference where a host could assign one.
 template <typename T>

@@ -51,8 +51,8 @@ void addPut(DispatchTable<T>& table, std::string_view name, int32_t dispid, S se
 
 // Adds both entries of a get/put pair.
 template <typename T, typename G, typename S>
-void addProperty(DispatchTable<T>& table, std::string_view name, int32_t dispid, G getter,
-                 S setter, uint16_t putKind = KPX_DISPATCH_PROPERTYPUT) {
+void addProperty(DispatchTable<T>& table, std::string_view name, int32_t dispid, G getter, S setter,
+                 uint16_t putKind = KPX_DISPATCH_PROPERTYPUT) {
   addGet(table, name, dispid, getter);
   addPut(table, name, dispid, setter, putKind);
 }
@@ -60,8 +60,7 @@ void addProperty(DispatchTable<T>& table, std::string_view name, int32_t dispid,
 // Adds a method taking `argc` arguments.
 template <typename T>
 void addMethod(DispatchTable<T>& table, std::string_view name, int32_t dispid, uint32_t argc,
-               std::function<void(T&, Call&)> handler,
-               uint16_t kinds = KPX_DISPATCH_METHOD) {
+               std::function<void(T&, Call&)> handler, uint16_t kinds = KPX_DISPATCH_METHOD) {
   table.push_back({name, dispid, kinds, argc, std::move(handler)});
 }
 

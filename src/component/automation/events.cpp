@@ -51,8 +51,8 @@ class CallbackEventSink : public WizardEventSink {
     args.text(eventSource);
     raise(1, args);
   }
-  void OnProgress(const std::string& eventSource, const std::string& description,
-                  int32_t percent, int32_t countLow, int32_t countHigh) override {
+  void OnProgress(const std::string& eventSource, const std::string& description, int32_t percent,
+                  int32_t countLow, int32_t countHigh) override {
     EventArgs args;
     args.text(eventSource).text(description).number(percent).number(countLow).number(countHigh);
     raise(2, args);
@@ -97,7 +97,7 @@ using namespace kpx::automation;
 extern "C" {
 
 KPX_API KPX_HRESULT kpxAdvise(KPX_OBJECT* wizard, KPX_EVENT_CALLBACK cb, void* context,
-                                 uint32_t* cookie) {
+                              uint32_t* cookie) {
   if (!wizard || !cb || !cookie) return E_POINTER;
   *cookie = 0;
   auto target = objectAs<kpx::cKPXWizard>(wizard);

@@ -33,7 +33,9 @@ int hexValue(char c) {
 
 }  // namespace
 
-std::span<const ClassIdentity> classIdentities() { return kClasses; }
+std::span<const ClassIdentity> classIdentities() {
+  return kClasses;
+}
 
 const ClassIdentity& identityOf(ClassKind kind) {
   for (const auto& identity : kClasses)
@@ -65,8 +67,7 @@ const ClassIdentity* findClass(const KPX_GUID& clsid) {
 }
 
 std::optional<KPX_GUID> parseGuid(std::string_view text) {
-  if (text.size() == 38 && text.front() == '{' && text.back() == '}')
-    text = text.substr(1, 36);
+  if (text.size() == 38 && text.front() == '{' && text.back() == '}') text = text.substr(1, 36);
   if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-')
     return std::nullopt;
   uint8_t bytes[16];

@@ -1,27 +1,39 @@
 // Calls by name and by dispatch identifier, and the walk of an enumerator.
 #include <exception>
 
+#include "component/automation/dispatch_table.h"
+#include "component/automation/strings.h"
 #include "kpxwizard/automation_error.h"
 #include "kpxwizard/keyed_collection.h"
 #include "kpxwizard/messages.h"
-#include "component/automation/dispatch_table.h"
-#include "component/automation/strings.h"
 
 namespace kpx::automation {
 namespace {
 
-const DispatchTable<cKPXWizard>& tableOf(const cKPXWizard&) { return wizardMembers(); }
-const DispatchTable<clsConnection>& tableOf(const clsConnection&) { return connectionMembers(); }
-const DispatchTable<clsColumns>& tableOf(const clsColumns&) { return columnsMembers(); }
-const DispatchTable<clsColumn>& tableOf(const clsColumn&) { return columnMembers(); }
+const DispatchTable<cKPXWizard>& tableOf(const cKPXWizard&) {
+  return wizardMembers();
+}
+const DispatchTable<clsConnection>& tableOf(const clsConnection&) {
+  return connectionMembers();
+}
+const DispatchTable<clsColumns>& tableOf(const clsColumns&) {
+  return columnsMembers();
+}
+const DispatchTable<clsColumn>& tableOf(const clsColumn&) {
+  return columnMembers();
+}
 const DispatchTable<clsTransformations>& tableOf(const clsTransformations&) {
   return transformationsMembers();
 }
 const DispatchTable<clsTransformation>& tableOf(const clsTransformation&) {
   return transformationMembers();
 }
-const DispatchTable<Enumerator>& tableOf(const Enumerator&) { return enumeratorMembers(); }
-const DispatchTable<ClassFactory>& tableOf(const ClassFactory&) { return classFactoryMembers(); }
+const DispatchTable<Enumerator>& tableOf(const Enumerator&) {
+  return enumeratorMembers();
+}
+const DispatchTable<ClassFactory>& tableOf(const ClassFactory&) {
+  return classFactoryMembers();
+}
 
 // The enumerator's own identifier answers to its usual name as well.
 bool sameName(std::string_view member, const std::string& foldedWanted) {
@@ -81,7 +93,7 @@ KPX_API KPX_HRESULT kpxGetIDsOfNames(KPX_OBJECT* o, const char* name, int32_t* d
 }
 
 KPX_API KPX_HRESULT kpxInvoke(KPX_OBJECT* o, int32_t dispid, uint16_t flags, uint32_t nargs,
-                                 KPX_VARIANT* args, KPX_VARIANT* result, KPX_EXCEPINFO* excep) {
+                              KPX_VARIANT* args, KPX_VARIANT* result, KPX_EXCEPINFO* excep) {
   if (!o || (nargs > 0 && !args)) return E_POINTER;
   if (result) kpxVariantInit(result);
   // Keeps the object alive even when the call drops the host's last other path to it.

@@ -13,19 +13,25 @@ void addCollectionMembers(DispatchTable<Collection>& t, int32_t removeId, int32_
   using Co = Collection;
   addProperty(t, "Name", 0x68030001, &Co::Name, &Co::setName);
   addGet(t, "Count", 0x68030000, &Co::Count);
-  addMethod<Co>(t, "Item", 0, 1, [](Co& self, Call& c) {
-    std::visit([&](const auto& at) { c.result(self.Item(at)); }, c.arg<IndexOrKey>(0));
-  }, kGetOrCall);
+  addMethod<Co>(
+      t, "Item", 0, 1,
+      [](Co& self, Call& c) {
+        std::visit([&](const auto& at) { c.result(self.Item(at)); }, c.arg<IndexOrKey>(0));
+      },
+      kGetOrCall);
   addMethod<Co>(t, "Remove", removeId, 1, [](Co& self, Call& c) {
     std::visit([&](const auto& at) { self.Remove(at); }, c.arg<IndexOrKey>(0));
   });
   addMethod<Co>(t, "ExistItem", existItemId, 1,
                 [](Co& self, Call& c) { c.result(self.ExistItem(c.arg<std::string>(0))); });
-  addMethod<Co>(t, "NewEnum", DISPID_NEWENUM, 0, [](Co& self, Call& c) {
-    auto walker = std::make_shared<Enumerator>();
-    for (const auto& item : self) walker->items.emplace_back(item);
-    c.result(AsUnknown{walker});
-  }, kGetOrCall);
+  addMethod<Co>(
+      t, "NewEnum", DISPID_NEWENUM, 0,
+      [](Co& self, Call& c) {
+        auto walker = std::make_shared<Enumerator>();
+        for (const auto& item : self) walker->items.emplace_back(item);
+        c.result(AsUnknown{walker});
+      },
+      kGetOrCall);
 }
 
 }  // namespace
@@ -49,9 +55,8 @@ const DispatchTable<clsColumns>& columnsMembers() {
     using Co = clsColumns;
     DispatchTable<Co> t;
     addCollectionMembers(t, 0x60030007, 0x60030006);
-    addMethod<Co>(t, "AddColumn", 0x60030004, 1, [](Co& self, Call& c) {
-      self.AddColumn(c.arg<std::shared_ptr<clsColumn>>(0));
-    });
+    addMethod<Co>(t, "AddColumn", 0x60030004, 1,
+                  [](Co& self, Call& c) { self.AddColumn(c.arg<std::shared_ptr<clsColumn>>(0)); });
     addMethod<Co>(t, "Add", 0x60030005, 1,
                   [](Co& self, Call& c) { c.result(self.Add(c.arg<std::string>(0))); });
     return t;
@@ -71,8 +76,8 @@ const DispatchTable<clsTransformation>& transformationMembers() {
     addProperty(t, "Name", 0x68030002, &T::Name, &T::setName);
     addProperty(t, "SourceFields", 0x68030001, &T::SourceFields, &T::setSourceFields,
                 KPX_DISPATCH_PROPERTYPUTREF);
-    addProperty(t, "DestinationFields", 0x68030000, &T::DestinationFields,
-                &T::setDestinationFields, KPX_DISPATCH_PROPERTYPUTREF);
+    addProperty(t, "DestinationFields", 0x68030000, &T::DestinationFields, &T::setDestinationFields,
+                KPX_DISPATCH_PROPERTYPUTREF);
     return t;
   }();
   return table;

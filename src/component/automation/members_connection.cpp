@@ -1,6 +1,6 @@
 // The connection object's members as a host calls them.
-#include "kpxwizard/automation_error.h"
 #include "component/automation/dispatch_table.h"
+#include "kpxwizard/automation_error.h"
 
 namespace kpx::automation {
 
@@ -39,7 +39,8 @@ const DispatchTable<clsConnection>& connectionMembers() {
     addProperty(t, "ConType", 0x68030000, &C::ConType, &C::setConType);
     addMethod<C>(t, "CreateConnectionString", 0x6003001A, 0,
                  [](C& self, Call& c) { c.result(self.CreateConnectionString()); });
-    addMethod<C>(t, "ResetConnection", 0x6003001B, 0, [](C& self, Call&) { self.ResetConnection(); });
+    addMethod<C>(t, "ResetConnection", 0x6003001B, 0,
+                 [](C& self, Call&) { self.ResetConnection(); });
     return t;
   }();
   return table;

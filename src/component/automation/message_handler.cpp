@@ -1,6 +1,6 @@
 // Lets a host answer every message box through a C callback.
-#include "kpxwizard/messages.h"
 #include "component/automation/hresults.h"
+#include "kpxwizard/messages.h"
 
 namespace kpx::automation {
 namespace {
@@ -23,8 +23,8 @@ class CallbackMessageSink : public MessageSink {
 
 extern "C" KPX_API void kpxSetMessageHandler(KPX_MESSAGE_CALLBACK cb, void* context) {
   try {
-    kpx::installMessageSink(
-        cb ? std::make_shared<kpx::automation::CallbackMessageSink>(cb, context) : nullptr);
+    kpx::installMessageSink(cb ? std::make_shared<kpx::automation::CallbackMessageSink>(cb, context)
+                               : nullptr);
   } catch (...) {
     // Out of memory: the previous sink stays installed.
   }

@@ -40,17 +40,25 @@ KPX_OBJECT* wrap(const Target& target) {
 
 Target createInstance(ClassKind kind) {
   switch (kind) {
-    case ClassKind::Wizard: return cKPXWizard::create();
-    case ClassKind::Connection: return std::make_shared<clsConnection>();
-    case ClassKind::Transformations: return std::make_shared<clsTransformations>();
-    case ClassKind::Transformation: return std::make_shared<clsTransformation>();
-    case ClassKind::Columns: return std::make_shared<clsColumns>();
-    case ClassKind::Column: return std::make_shared<clsColumn>();
+    case ClassKind::Wizard:
+      return cKPXWizard::create();
+    case ClassKind::Connection:
+      return std::make_shared<clsConnection>();
+    case ClassKind::Transformations:
+      return std::make_shared<clsTransformations>();
+    case ClassKind::Transformation:
+      return std::make_shared<clsTransformation>();
+    case ClassKind::Columns:
+      return std::make_shared<clsColumns>();
+    case ClassKind::Column:
+      return std::make_shared<clsColumn>();
   }
   return {};
 }
 
-size_t liveHandles() { return liveCount(); }
+size_t liveHandles() {
+  return liveCount();
+}
 
 int32_t& serverLocks() {
   static int32_t locks = 0;
@@ -63,7 +71,9 @@ using namespace kpx::automation;
 
 extern "C" {
 
-KPX_API uint32_t kpxAddRef(KPX_OBJECT* o) { return o ? ++o->refs : 0; }
+KPX_API uint32_t kpxAddRef(KPX_OBJECT* o) {
+  return o ? ++o->refs : 0;
+}
 
 KPX_API uint32_t kpxRelease(KPX_OBJECT* o) {
   if (!o) return 0;

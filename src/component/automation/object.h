@@ -7,23 +7,22 @@
 #include <variant>
 #include <vector>
 
+#include "component/automation/identities.h"
 #include "kpxwizard/columns.h"
 #include "kpxwizard/connection.h"
 #include "kpxwizard/kpxautomation.h"
 #include "kpxwizard/transformations.h"
 #include "kpxwizard/wizard.h"
-#include "component/automation/identities.h"
 
 namespace kpx::automation {
 
 struct Enumerator;
 struct ClassFactory;
 
-using Target =
-    std::variant<std::shared_ptr<cKPXWizard>, std::shared_ptr<clsConnection>,
-                 std::shared_ptr<clsColumns>, std::shared_ptr<clsColumn>,
-                 std::shared_ptr<clsTransformations>, std::shared_ptr<clsTransformation>,
-                 std::shared_ptr<Enumerator>, std::shared_ptr<ClassFactory>>;
+using Target = std::variant<std::shared_ptr<cKPXWizard>, std::shared_ptr<clsConnection>,
+                            std::shared_ptr<clsColumns>, std::shared_ptr<clsColumn>,
+                            std::shared_ptr<clsTransformations>, std::shared_ptr<clsTransformation>,
+                            std::shared_ptr<Enumerator>, std::shared_ptr<ClassFactory>>;
 
 // The members of a collection as they were when the enumerator was made, in order.
 struct Enumerator {

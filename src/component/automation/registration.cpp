@@ -12,19 +12,29 @@
 #include <cstdlib>
 #include <string>
 
-#include "config/ini_file.h"
 #include "component/automation/hresults.h"
 #include "component/automation/identities.h"
+#include "config/ini_file.h"
 
 namespace kpx::automation {
 namespace {
 
-std::string braced(std::string_view id) { return "{" + std::string(id) + "}"; }
+std::string braced(std::string_view id) {
+  return "{" + std::string(id) + "}";
+}
 
-std::string typeLibSection() { return "TypeLib\\" + braced(kTypeLibraryId); }
-std::string classSection(const ClassIdentity& c) { return "CLSID\\" + braced(c.clsid); }
-std::string progIdSection(const ClassIdentity& c) { return "ProgID\\" + progIdOf(c); }
-std::string interfaceSection(std::string_view iid) { return "Interface\\" + braced(iid); }
+std::string typeLibSection() {
+  return "TypeLib\\" + braced(kTypeLibraryId);
+}
+std::string classSection(const ClassIdentity& c) {
+  return "CLSID\\" + braced(c.clsid);
+}
+std::string progIdSection(const ClassIdentity& c) {
+  return "ProgID\\" + progIdOf(c);
+}
+std::string interfaceSection(std::string_view iid) {
+  return "Interface\\" + braced(iid);
+}
 
 // The file this code was loaded from: the shared library, or a program linking it statically.
 std::string libraryPath() {

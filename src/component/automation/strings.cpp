@@ -14,7 +14,9 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+bool isSurrogate(char32_t c) {
+  return c >= 0xD800 && c <= 0xDFFF;
+}
 
 std::u16string toUtf16(std::string_view utf8) {
   std::u16string out;
@@ -104,6 +106,8 @@ KPX_API char* kpxBstrToUTF8(KPX_BSTR s) {
   }
 }
 
-KPX_API void kpxFree(void* p) { std::free(p); }
+KPX_API void kpxFree(void* p) {
+  std::free(p);
+}
 
 }  // extern "C"

@@ -18,11 +18,17 @@ KPX_API KPX_HRESULT kpxVariantClear(KPX_VARIANT* v) {
       case KPX_VT_NULL:
       case KPX_VT_I2:
       case KPX_VT_I4:
-      case KPX_VT_BOOL: break;
-      case KPX_VT_BSTR: kpxSysFreeString(v->u.bstrVal); break;
+      case KPX_VT_BOOL:
+        break;
+      case KPX_VT_BSTR:
+        kpxSysFreeString(v->u.bstrVal);
+        break;
       case KPX_VT_DISPATCH:
-      case KPX_VT_UNKNOWN: kpxRelease(v->u.pdispVal); break;
-      default: return kpx::automation::DISP_E_BADVARTYPE;
+      case KPX_VT_UNKNOWN:
+        kpxRelease(v->u.pdispVal);
+        break;
+      default:
+        return kpx::automation::DISP_E_BADVARTYPE;
     }
   }
   *v = KPX_VARIANT{};

@@ -7,7 +7,9 @@ namespace {
 
 constexpr std::string_view kProvider = "Provider=";
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view trimmed(std::string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);

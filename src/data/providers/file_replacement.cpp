@@ -38,12 +38,14 @@ std::string resolveLinks(const std::string& path, const std::string& what) {
     std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
     const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
     if (n < 0) {
-      throw DataError("The " + what + " '" + path + "' is a symbolic link that cannot be read: " + std::strerror(errno));
+      throw DataError("The " + what + " '" + path +
+                      "' is a symbolic link that cannot be read: " + std::strerror(errno));
     }
     link.resize(static_cast<size_t>(n));
     current = !link.empty() && link[0] == '/' ? link : folderOf(current) + "/" + link;
   }
-  throw DataError("The " + what + " '" + path + "' is a symbolic link that leads round in a circle");
+  throw DataError("The " + what + " '" + path +
+                  "' is a symbolic link that leads round in a circle");
 }
 
 std::string octal(mode_t mode) {
@@ -59,14 +61,15 @@ void checkTarget(const std::string& path, const std::string& target, const std::
     // A file without any write permission is read-only by its owner's wish, whoever runs us.
     if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0) {
       const int why = errno == EROFS ? EROFS : EACCES;
-      throw DataError("The " + what + " '" + path + "' cannot be written (" + std::strerror(why) + ", mode " +
-                      octal(st.st_mode) + "); it is left as it is");
+      throw DataError("The " + what + " '" + path + "' cannot be written (" + std::strerror(why) +
+                      ", mode " + octal(st.st_mode) + "); it is left as it is");
     }
   }
   const std::string folder = folderOf(target);
   if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-    throw DataError("The " + what + " '" + path + "' cannot be written: no file can be made in its folder '" +
-                    folder + "' (" + std::strerror(errno) + ")");
+    throw DataError("The " + what + " '" + path +
+                    "' cannot be written: no file can be made in its folder '" + folder + "' (" +
+                    std::strerror(errno) + ")");
   }
 }
 
@@ -108,7 +111,8 @@ int removeLeftoverTemporaryFiles(const std::string& path) {
     const std::string full = folder + "/" + name;
     struct stat st {};
     // Only plain files of this user whose writer has died: never a link, never another's file.
-    if (::lstat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
+    if (::lstat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+      continue;
     if (processIsGone(pid) && ::unlink(full.c_str()) == 0) ++removed;
   }
   ::closedir(dir);
@@ -125,7 +129,8 @@ FileReplacement::FileReplacement(const std::string& path, const std::string& wha
   removeLeftoverTemporaryFiles(m_target);
   struct stat old {};
   const bool exists = ::stat(m_target.c_str(), &old) == 0;
-  const std::string stem = folderOf(m_target) + "/." + baseOf(m_target) + kMarker + std::to_string(::getpid()) + "-";
+  const std::string stem =
+      folderOf(m_target) + "/." + baseOf(m_target) + kMarker + std::to_string(::getpid()) + "-";
   for (int attempt = 0; m_fd < 0 && attempt < 100; ++attempt) {
     m_temp = stem + randomSuffix();
     // 0666 as any new file: the umask (and a default ACL) decide what a new file gets.
@@ -144,7 +149,9 @@ FileReplacement::FileReplacement(const std::string& path, const std::string& wha
   }
 }
 
-FileReplacement::~FileReplacement() { abandon(); }
+FileReplacement::~FileReplacement() {
+  abandon();
+}
 
 void FileReplacement::write(const char* bytes, size_t size) {
   while (size > 0) {
@@ -176,8 +183,8 @@ void FileReplacement::commit() {
                       std::strerror(synced ? errno : syncError) + "; the file is left as it was");
     }
     if (::rename(m_temp.c_str(), m_target.c_str()) != 0) {
-      throw DataError("Cannot replace the " + m_what + " '" + m_path + "': " + std::strerror(errno) +
-                      "; the file is left as it was");
+      throw DataError("Cannot replace the " + m_what + " '" + m_path +
+                      "': " + std::strerror(errno) + "; the file is left as it was");
     }
     m_done = true;
     const int folder = ::open(folderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -27,11 +27,14 @@ std::string DataSource::catalogSpelling(const std::string& table) {
 
 std::string DataSource::existingTable(const std::string& table) {
   std::string name = catalogSpelling(table);
-  if (name.empty()) throw DataError("The table \"" + table + "\" does not exist in " + describe() + ".");
+  if (name.empty())
+    throw DataError("The table \"" + table + "\" does not exist in " + describe() + ".");
   return name;
 }
 
-bool DataSource::hasTable(const std::string& table) { return !catalogSpelling(table).empty(); }
+bool DataSource::hasTable(const std::string& table) {
+  return !catalogSpelling(table).empty();
+}
 
 std::vector<ColumnInfo> DataSource::columns(const std::string& table) {
   return catalogColumns(existingTable(table));

@@ -6,12 +6,12 @@
 // and is registered in registry.cpp. Names of tables and columns compare without regard to
 // case everywhere in this layer.
 #pragma once
-#include "kpxwizard/export.h"
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include "kpxwizard/export.h"
 
 #include "data/providers/connection_properties.h"
 #include "data/providers/value.h"

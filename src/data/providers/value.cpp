@@ -35,7 +35,9 @@ void civilFromDays(int64_t z, int& y, int& m, int& d) {
 // 1899-12-30, day 0 of OLE Automation dates, counted from 1970-01-01.
 constexpr int64_t kOleEpoch = -25569;
 
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int y, int m) {
   static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -67,7 +69,8 @@ void appendExactDigits(std::string_view digits, std::string& out) {
     digits = digits.substr(0, end);
   }
   // "-0" and "-0.000" are plain zero.
-  if (digits.size() >= 2 && digits[0] == '-' && digits.find_first_not_of("0", 1) == std::string_view::npos) {
+  if (digits.size() >= 2 && digits[0] == '-' &&
+      digits.find_first_not_of("0", 1) == std::string_view::npos) {
     digits.remove_prefix(1);
   }
   out.append(digits);
@@ -76,7 +79,8 @@ void appendExactDigits(std::string_view digits, std::string& out) {
 void appendCurrency(int64_t scaled, std::string& out) {
   const bool negative = scaled < 0;
   // Unsigned arithmetic keeps the most negative value exact.
-  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+  const uint64_t magnitude =
+      negative ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
   const uint64_t whole = magnitude / 10000;
   uint64_t fraction = magnitude % 10000;
   if (negative) out.push_back('-');
@@ -243,8 +247,8 @@ bool parseDouble(std::string_view text, double& out) {
     if (!text.empty() && text.front() == '-') return false;
   }
   if (text.empty()) return false;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out,
-                                   std::chars_format::general);
+  auto [end, ec] =
+      std::from_chars(text.data(), text.data() + text.size(), out, std::chars_format::general);
   return ec == std::errc() && end == text.data() + text.size();
 }
 

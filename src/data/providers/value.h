@@ -11,7 +11,7 @@ namespace kpx::data {
 enum class ValueKind : uint8_t {
   Null,
   Boolean,
-  Integer,   // 64-bit signed
+  Integer,  // 64-bit signed
   Double,
   Currency,  // 64-bit signed scaled by 10^4
   Decimal,   // exact digits as text: "-123.4500"
@@ -26,22 +26,67 @@ struct Value {
   union {
     bool boolean;
     int64_t integer;
-    double real;      // Double and Date
+    double real;  // Double and Date
     int64_t currency;
   };
   std::string_view text;  // String, Decimal, Binary, Guid
 
   constexpr Value() : integer(0) {}
   static Value null() { return {}; }
-  static Value fromBool(bool b) { Value v; v.kind = ValueKind::Boolean; v.boolean = b; return v; }
-  static Value fromInt(int64_t i) { Value v; v.kind = ValueKind::Integer; v.integer = i; return v; }
-  static Value fromDouble(double d) { Value v; v.kind = ValueKind::Double; v.real = d; return v; }
-  static Value fromCurrency(int64_t scaled) { Value v; v.kind = ValueKind::Currency; v.currency = scaled; return v; }
-  static Value fromDate(double oleDate) { Value v; v.kind = ValueKind::Date; v.real = oleDate; return v; }
-  static Value fromString(std::string_view s) { Value v; v.kind = ValueKind::String; v.text = s; return v; }
-  static Value fromDecimal(std::string_view digits) { Value v; v.kind = ValueKind::Decimal; v.text = digits; return v; }
-  static Value fromBinary(std::string_view bytes) { Value v; v.kind = ValueKind::Binary; v.text = bytes; return v; }
-  static Value fromGuid(std::string_view g) { Value v; v.kind = ValueKind::Guid; v.text = g; return v; }
+  static Value fromBool(bool b) {
+    Value v;
+    v.kind = ValueKind::Boolean;
+    v.boolean = b;
+    return v;
+  }
+  static Value fromInt(int64_t i) {
+    Value v;
+    v.kind = ValueKind::Integer;
+    v.integer = i;
+    return v;
+  }
+  static Value fromDouble(double d) {
+    Value v;
+    v.kind = ValueKind::Double;
+    v.real = d;
+    return v;
+  }
+  static Value fromCurrency(int64_t scaled) {
+    Value v;
+    v.kind = ValueKind::Currency;
+    v.currency = scaled;
+    return v;
+  }
+  static Value fromDate(double oleDate) {
+    Value v;
+    v.kind = ValueKind::Date;
+    v.real = oleDate;
+    return v;
+  }
+  static Value fromString(std::string_view s) {
+    Value v;
+    v.kind = ValueKind::String;
+    v.text = s;
+    return v;
+  }
+  static Value fromDecimal(std::string_view digits) {
+    Value v;
+    v.kind = ValueKind::Decimal;
+    v.text = digits;
+    return v;
+  }
+  static Value fromBinary(std::string_view bytes) {
+    Value v;
+    v.kind = ValueKind::Binary;
+    v.text = bytes;
+    return v;
+  }
+  static Value fromGuid(std::string_view g) {
+    Value v;
+    v.kind = ValueKind::Guid;
+    v.text = g;
+    return v;
+  }
 
   bool isNull() const { return kind == ValueKind::Null; }
 };
@@ -52,13 +97,20 @@ class StoredValue {
   StoredValue() = default;
   explicit StoredValue(const Value& v) { assign(v); }
   StoredValue(const StoredValue& o) { assign(o.view()); }
-  StoredValue& operator=(const StoredValue& o) { if (this != &o) assign(o.view()); return *this; }
+  StoredValue& operator=(const StoredValue& o) {
+    if (this != &o) assign(o.view());
+    return *this;
+  }
   void assign(const Value& v) {
     m_value = v;
     m_storage.assign(v.text);
     m_value.text = m_storage;
   }
-  Value view() const { Value v = m_value; v.text = m_storage; return v; }
+  Value view() const {
+    Value v = m_value;
+    v.text = m_storage;
+    return v;
+  }
 
  private:
   Value m_value;
@@ -83,7 +135,9 @@ bool parseDate(std::string_view text, double& oleDate);
 bool isValidDay(int year, int month, int day);
 
 // Calendar helpers for OLE Automation dates.
-double oleDateFromParts(int year, int month, int day, int hour = 0, int minute = 0, double second = 0);
-void oleDateToParts(double oleDate, int& year, int& month, int& day, int& hour, int& minute, int& second);
+double oleDateFromParts(int year, int month, int day, int hour = 0, int minute = 0,
+                        double second = 0);
+void oleDateToParts(double oleDate, int& year, int& month, int& day, int& hour, int& minute,
+                    int& second);
 
 }  // namespace kpx::data

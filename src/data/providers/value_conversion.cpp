@@ -11,44 +11,104 @@ enum class Target { Any, Integer, Double, Currency, Decimal, Date, Boolean, Guid
 
 Target targetOf(int32_t type) {
   switch (type) {
-    case adSmallInt: case adInteger: case adTinyInt: case adUnsignedTinyInt:
-    case adUnsignedSmallInt: case adUnsignedInt: case adBigInt: case adUnsignedBigInt:
+    case adSmallInt:
+    case adInteger:
+    case adTinyInt:
+    case adUnsignedTinyInt:
+    case adUnsignedSmallInt:
+    case adUnsignedInt:
+    case adBigInt:
+    case adUnsignedBigInt:
       return Target::Integer;
-    case adSingle: case adDouble: return Target::Double;
-    case adCurrency: return Target::Currency;
-    case adNumeric: return Target::Decimal;
-    case adDate: case adDBDate: case adDBTimeStamp: return Target::Date;
-    case adBoolean: return Target::Boolean;
-    case adGUID: return Target::Guid;
-    case adBinary: case adVarBinary: case adLongVarBinary: return Target::Binary;
-    case adChar: case adWChar: case adVarChar: case adLongVarChar: case adVarWChar:
-    case adLongVarWChar: return Target::Text;
-    default: return Target::Any;
+    case adSingle:
+    case adDouble:
+      return Target::Double;
+    case adCurrency:
+      return Target::Currency;
+    case adNumeric:
+      return Target::Decimal;
+    case adDate:
+    case adDBDate:
+    case adDBTimeStamp:
+      return Target::Date;
+    case adBoolean:
+      return Target::Boolean;
+    case adGUID:
+      return Target::Guid;
+    case adBinary:
+    case adVarBinary:
+    case adLongVarBinary:
+      return Target::Binary;
+    case adChar:
+    case adWChar:
+    case adVarChar:
+    case adLongVarChar:
+    case adVarWChar:
+    case adLongVarWChar:
+      return Target::Text;
+    default:
+      return Target::Any;
   }
 }
 
 bool integerRange(int32_t type, int64_t& lo, int64_t& hi) {
   switch (type) {
-    case adSmallInt: lo = INT16_MIN; hi = INT16_MAX; return true;
-    case adInteger: lo = INT32_MIN; hi = INT32_MAX; return true;
-    case adTinyInt: lo = INT8_MIN; hi = INT8_MAX; return true;
-    case adUnsignedTinyInt: lo = 0; hi = UINT8_MAX; return true;
-    case adUnsignedSmallInt: lo = 0; hi = UINT16_MAX; return true;
-    case adUnsignedInt: lo = 0; hi = UINT32_MAX; return true;
-    case adUnsignedBigInt: lo = 0; hi = INT64_MAX; return true;
-    default: lo = INT64_MIN; hi = INT64_MAX; return true;
+    case adSmallInt:
+      lo = INT16_MIN;
+      hi = INT16_MAX;
+      return true;
+    case adInteger:
+      lo = INT32_MIN;
+      hi = INT32_MAX;
+      return true;
+    case adTinyInt:
+      lo = INT8_MIN;
+      hi = INT8_MAX;
+      return true;
+    case adUnsignedTinyInt:
+      lo = 0;
+      hi = UINT8_MAX;
+      return true;
+    case adUnsignedSmallInt:
+      lo = 0;
+      hi = UINT16_MAX;
+      return true;
+    case adUnsignedInt:
+      lo = 0;
+      hi = UINT32_MAX;
+      return true;
+    case adUnsignedBigInt:
+      lo = 0;
+      hi = INT64_MAX;
+      return true;
+    default:
+      lo = INT64_MIN;
+      hi = INT64_MAX;
+      return true;
   }
 }
 
 // A number as a double, for the kinds that are numbers; false for the others.
 bool numberOf(const Value& in, double& out) {
   switch (in.kind) {
-    case ValueKind::Boolean: out = in.boolean ? -1 : 0; return true;
-    case ValueKind::Integer: out = static_cast<double>(in.integer); return true;
-    case ValueKind::Double: case ValueKind::Date: out = in.real; return true;
-    case ValueKind::Currency: out = static_cast<double>(in.currency) / 10000.0; return true;
-    case ValueKind::Decimal: case ValueKind::String: return parseDouble(in.text, out);
-    default: return false;
+    case ValueKind::Boolean:
+      out = in.boolean ? -1 : 0;
+      return true;
+    case ValueKind::Integer:
+      out = static_cast<double>(in.integer);
+      return true;
+    case ValueKind::Double:
+    case ValueKind::Date:
+      out = in.real;
+      return true;
+    case ValueKind::Currency:
+      out = static_cast<double>(in.currency) / 10000.0;
+      return true;
+    case ValueKind::Decimal:
+    case ValueKind::String:
+      return parseDouble(in.text, out);
+    default:
+      return false;
   }
 }
 
@@ -83,12 +143,16 @@ bool toInteger(const Value& in, int32_t type, int64_t& out) {
 
 bool toCurrency(const Value& in, int64_t& out) {
   switch (in.kind) {
-    case ValueKind::Currency: out = in.currency; return true;
+    case ValueKind::Currency:
+      out = in.currency;
+      return true;
     case ValueKind::Integer:
       if (in.integer > INT64_MAX / 10000 || in.integer < INT64_MIN / 10000) return false;
       out = in.integer * 10000;
       return true;
-    case ValueKind::Decimal: case ValueKind::String: return parseCurrency(in.text, out);
+    case ValueKind::Decimal:
+    case ValueKind::String:
+      return parseCurrency(in.text, out);
     default: {
       double d;
       return numberOf(in, d) && roundToInteger(d * 10000.0, out);
@@ -115,7 +179,8 @@ std::string_view trimBlanks(std::string_view s) {
 bool toDecimal(const Value& in, std::string& scratch) {
   scratch.clear();
   switch (in.kind) {
-    case ValueKind::Decimal: case ValueKind::String: {
+    case ValueKind::Decimal:
+    case ValueKind::String: {
       std::string_view t = trimBlanks(in.text);
       if (!t.empty() && t.front() == '+') t.remove_prefix(1);
       if (isDecimalText(t)) {
@@ -138,13 +203,21 @@ bool toDecimal(const Value& in, std::string& scratch) {
       scratch.assign(buf, end);
       return true;
     }
-    case ValueKind::Boolean: scratch = in.boolean ? "-1" : "0"; return true;
-    case ValueKind::Integer: case ValueKind::Currency: appendText(in, scratch); return true;
-    default: return false;
+    case ValueKind::Boolean:
+      scratch = in.boolean ? "-1" : "0";
+      return true;
+    case ValueKind::Integer:
+    case ValueKind::Currency:
+      appendText(in, scratch);
+      return true;
+    default:
+      return false;
   }
 }
 
-bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool isHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 // Accepts a GUID with or without braces and writes it as "{XXXXXXXX-…}" in upper case.
 bool toGuid(std::string_view t, std::string& scratch) {
@@ -230,7 +303,8 @@ bool convertValue(const Value& in, const ColumnInfo& column, Value& out, std::st
       return true;
     }
     case Target::Guid:
-      if ((in.kind != ValueKind::Guid && in.kind != ValueKind::String) || !toGuid(in.text, scratch)) {
+      if ((in.kind != ValueKind::Guid && in.kind != ValueKind::String) ||
+          !toGuid(in.text, scratch)) {
         return false;
       }
       out = Value::fromGuid(scratch);
@@ -258,9 +332,9 @@ Value convertForColumn(const Value& in, const ColumnInfo& column, std::string& s
   Value out;
   if (convertValue(in, column, out, scratch)) return out;
   std::string text = toText(in);
-  throw RowError("The value '" + text + "' does not convert to the type of column '" +
-                     column.name + "'",
-                 column.name, text);
+  throw RowError(
+      "The value '" + text + "' does not convert to the type of column '" + column.name + "'",
+      column.name, text);
 }
 
 }  // namespace kpx::data

@@ -24,7 +24,8 @@ std::optional<std::string> sourceTableFor(DataSource& source, const std::string&
 
 bool onlyBlanksOrSemicolons(const char* tail) {
   for (; tail && *tail; ++tail)
-    if (*tail != ';' && *tail != ' ' && *tail != '\t' && *tail != '\r' && *tail != '\n') return false;
+    if (*tail != ';' && *tail != ' ' && *tail != '\t' && *tail != '\r' && *tail != '\n')
+      return false;
   return true;
 }
 
@@ -32,7 +33,8 @@ class QueryReader : public RowReader {
  public:
   QueryReader(DataSource& source, const std::string& sql) : m_tables(source), m_sql(sql) {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc =
+        sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     m_dbHandle.reset(db);
     if (rc != SQLITE_OK) fail("the query engine cannot start");
     m_db = db;
@@ -57,12 +59,15 @@ class QueryReader : public RowReader {
     const int storage = sqlite3_column_type(m_stmt, c);
     if (storage == SQLITE_NULL) return Value::null();
     switch (m_columns[i].type) {
-      case adBoolean: return Value::fromBool(sqlite3_column_int64(m_stmt, c) != 0);
+      case adBoolean:
+        return Value::fromBool(sqlite3_column_int64(m_stmt, c) != 0);
       case adCurrency:
         if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
           return Value::fromCurrency(std::llround(sqlite3_column_double(m_stmt, c) * 10000.0));
         break;
-      case adDate: case adDBDate: case adDBTimeStamp: {
+      case adDate:
+      case adDBDate:
+      case adDBTimeStamp: {
         if (storage == SQLITE_FLOAT || storage == SQLITE_INTEGER)
           return Value::fromDate(sqlite3_column_double(m_stmt, c));
         double date = 0;
@@ -79,8 +84,9 @@ class QueryReader : public RowReader {
           // Exact digits are plain notation: the shortest text that reads back as this double,
           // never with an exponent.
           char digits[400];
-          const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, sqlite3_column_double(m_stmt, c),
-                                               std::chars_format::fixed);
+          const auto [end, ec] =
+              std::to_chars(digits, digits + sizeof digits, sqlite3_column_double(m_stmt, c),
+                            std::chars_format::fixed);
           if (ec == std::errc()) {
             m_scratch.assign(digits, end);
             return Value::fromDecimal(m_scratch);
@@ -94,13 +100,17 @@ class QueryReader : public RowReader {
         break;
     }
     switch (storage) {
-      case SQLITE_INTEGER: return Value::fromInt(sqlite3_column_int64(m_stmt, c));
-      case SQLITE_FLOAT: return Value::fromDouble(sqlite3_column_double(m_stmt, c));
+      case SQLITE_INTEGER:
+        return Value::fromInt(sqlite3_column_int64(m_stmt, c));
+      case SQLITE_FLOAT:
+        return Value::fromDouble(sqlite3_column_double(m_stmt, c));
       case SQLITE_BLOB: {
         const void* bytes = sqlite3_column_blob(m_stmt, c);
-        return Value::fromBinary({static_cast<const char*>(bytes), static_cast<size_t>(sqlite3_column_bytes(m_stmt, c))});
+        return Value::fromBinary({static_cast<const char*>(bytes),
+                                  static_cast<size_t>(sqlite3_column_bytes(m_stmt, c))});
       }
-      default: return Value::fromString(text(c));
+      default:
+        return Value::fromString(text(c));
     }
   }
 
@@ -122,7 +132,8 @@ class QueryReader : public RowReader {
     for (size_t attempt = 0;; ++attempt) {
       const char* tail = nullptr;
       sqlite3_stmt* stmt = nullptr;
-      const int rc = sqlite3_prepare_v2(m_db, m_sql.c_str(), static_cast<int>(m_sql.size()), &stmt, &tail);
+      const int rc =
+          sqlite3_prepare_v2(m_db, m_sql.c_str(), static_cast<int>(m_sql.size()), &stmt, &tail);
       m_stmtHandle.reset(stmt);
       m_stmt = stmt;
       if (rc == SQLITE_OK) {
@@ -181,13 +192,20 @@ class QueryReader : public RowReader {
     switch (m_hasRow ? sqlite3_column_type(m_stmt, c) : SQLITE_NULL) {
       case SQLITE_INTEGER: {
         const sqlite3_int64 v = sqlite3_column_int64(m_stmt, c);
-        const bool fits = v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+        const bool fits =
+            v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
         info.type = fits ? adInteger : adBigInt;
         return info;
       }
-      case SQLITE_FLOAT: info.type = adDouble; return info;
-      case SQLITE_BLOB: info.type = adLongVarBinary; info.attributes = adColNullable; return info;
-      default: break;
+      case SQLITE_FLOAT:
+        info.type = adDouble;
+        return info;
+      case SQLITE_BLOB:
+        info.type = adLongVarBinary;
+        info.attributes = adColNullable;
+        return info;
+      default:
+        break;
     }
     info.attributes = adColNullable;
     const bool longText = m_hasRow && sqlite3_column_bytes(m_stmt, c) > 255;

@@ -19,22 +19,35 @@ struct RowsTable : sqlite3_vtab {
 struct RowsCursor : sqlite3_vtab_cursor {
   std::unique_ptr<RowReader> reader;
   bool eof = true;
-  sqlite3_int64 row = 0;   // 1-based number of the current row
-  std::string scratch;     // text of the current value when it had to be written out
+  sqlite3_int64 row = 0;  // 1-based number of the current row
+  std::string scratch;    // text of the current value when it had to be written out
 };
 
 // The SQLite column type that gives a source column the comparisons it needs.
 std::string declaredType(int32_t adoType) {
   switch (adoType) {
-    case adSmallInt: case adInteger: case adTinyInt: case adUnsignedTinyInt:
-    case adUnsignedSmallInt: case adUnsignedInt: case adBigInt: case adUnsignedBigInt:
+    case adSmallInt:
+    case adInteger:
+    case adTinyInt:
+    case adUnsignedTinyInt:
+    case adUnsignedSmallInt:
+    case adUnsignedInt:
+    case adBigInt:
+    case adUnsignedBigInt:
     case adBoolean:
       return "INTEGER";
-    case adSingle: case adDouble: case adCurrency: case adNumeric:
+    case adSingle:
+    case adDouble:
+    case adCurrency:
+    case adNumeric:
       return "REAL";
-    case adDate: case adDBDate: case adDBTimeStamp:
+    case adDate:
+    case adDBDate:
+    case adDBTimeStamp:
       return "TEXT";  // ISO text: sorts in time order and compares with '2024-01-31'
-    case adBinary: case adVarBinary: case adLongVarBinary:
+    case adBinary:
+    case adVarBinary:
+    case adLongVarBinary:
       return "BLOB";
     default:
       return std::string("TEXT COLLATE ") + kNoCaseCollation;
@@ -122,9 +135,13 @@ int xFilter(sqlite3_vtab_cursor* base, int, const char*, int, sqlite3_value**) {
   return advance(cursor);
 }
 
-int xNext(sqlite3_vtab_cursor* base) { return advance(*static_cast<RowsCursor*>(base)); }
+int xNext(sqlite3_vtab_cursor* base) {
+  return advance(*static_cast<RowsCursor*>(base));
+}
 
-int xEof(sqlite3_vtab_cursor* base) { return static_cast<RowsCursor*>(base)->eof; }
+int xEof(sqlite3_vtab_cursor* base) {
+  return static_cast<RowsCursor*>(base)->eof;
+}
 
 void resultText(sqlite3_context* ctx, std::string_view text) {
   sqlite3_result_text64(ctx, text.empty() ? "" : text.data(), text.size(), SQLITE_TRANSIENT,
@@ -136,17 +153,30 @@ int xColumn(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int i) {
   try {
     const Value v = cursor.reader->field(static_cast<size_t>(i));
     switch (v.kind) {
-      case ValueKind::Null: sqlite3_result_null(ctx); break;
-      case ValueKind::Boolean: sqlite3_result_int(ctx, v.boolean ? 1 : 0); break;
-      case ValueKind::Integer: sqlite3_result_int64(ctx, v.integer); break;
-      case ValueKind::Double: sqlite3_result_double(ctx, v.real); break;
-      case ValueKind::Currency: sqlite3_result_double(ctx, static_cast<double>(v.currency) / 10000.0); break;
+      case ValueKind::Null:
+        sqlite3_result_null(ctx);
+        break;
+      case ValueKind::Boolean:
+        sqlite3_result_int(ctx, v.boolean ? 1 : 0);
+        break;
+      case ValueKind::Integer:
+        sqlite3_result_int64(ctx, v.integer);
+        break;
+      case ValueKind::Double:
+        sqlite3_result_double(ctx, v.real);
+        break;
+      case ValueKind::Currency:
+        sqlite3_result_double(ctx, static_cast<double>(v.currency) / 10000.0);
+        break;
       case ValueKind::Decimal: {
         int64_t whole = 0;
         double real = 0;
-        if (parseInteger(v.text, whole)) sqlite3_result_int64(ctx, whole);
-        else if (parseDouble(v.text, real)) sqlite3_result_double(ctx, real);
-        else resultText(ctx, v.text);
+        if (parseInteger(v.text, whole))
+          sqlite3_result_int64(ctx, whole);
+        else if (parseDouble(v.text, real))
+          sqlite3_result_double(ctx, real);
+        else
+          resultText(ctx, v.text);
         break;
       }
       case ValueKind::Date:
@@ -154,9 +184,13 @@ int xColumn(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int i) {
         appendText(v, cursor.scratch);
         resultText(ctx, cursor.scratch);
         break;
-      case ValueKind::String: case ValueKind::Guid: resultText(ctx, v.text); break;
+      case ValueKind::String:
+      case ValueKind::Guid:
+        resultText(ctx, v.text);
+        break;
       case ValueKind::Binary:
-        sqlite3_result_blob64(ctx, v.text.empty() ? "" : v.text.data(), v.text.size(), SQLITE_TRANSIENT);
+        sqlite3_result_blob64(ctx, v.text.empty() ? "" : v.text.data(), v.text.size(),
+                              SQLITE_TRANSIENT);
         break;
     }
     return SQLITE_OK;
@@ -227,7 +261,8 @@ std::vector<std::string> uniqueNames(const std::vector<ColumnInfo>& columns) {
 
 void SourceTables::install(sqlite3* db) {
   if (sqlite3_create_module(db, "kpx_rows", &kRowsModule, this) != SQLITE_OK ||
-      sqlite3_create_collation(db, kNoCaseCollation, SQLITE_UTF8, nullptr, noCaseCompare) != SQLITE_OK)
+      sqlite3_create_collation(db, kNoCaseCollation, SQLITE_UTF8, nullptr, noCaseCompare) !=
+          SQLITE_OK)
     throw DataError(std::string("The query engine cannot start: ") + sqlite3_errmsg(db));
 }
 
@@ -236,7 +271,8 @@ void SourceTables::bind(sqlite3* db, const std::string& sqlName, const std::stri
   bound->sqlName = sqlName;
   bound->sourceName = sourceName;
   bound->columns = m_source.columns(sourceName);
-  if (bound->columns.empty()) throw DataError("The table \"" + sourceName + "\" has no columns to query.");
+  if (bound->columns.empty())
+    throw DataError("The table \"" + sourceName + "\" has no columns to query.");
   bound->sqlColumns = uniqueNames(bound->columns);
   m_tables.push_back(std::move(bound));
   const std::string sql = "CREATE VIRTUAL TABLE " + quoteName(sqlName) + " USING kpx_rows(" +

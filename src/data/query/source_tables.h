@@ -43,5 +43,4 @@ class SourceTables {
   std::vector<std::unique_ptr<BoundTable>> m_tables;  // stable addresses for the cursors
 };
 
-
 }  // namespace kpx::data

@@ -114,19 +114,26 @@ TextEncoding detectTextEncoding(std::string_view head) {
 
 size_t byteOrderMarkLength(TextEncoding encoding) {
   switch (encoding) {
-    case TextEncoding::Utf8Bom: return 3;
+    case TextEncoding::Utf8Bom:
+      return 3;
     case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE: return 2;
-    default: return 0;
+    case TextEncoding::Utf16BE:
+      return 2;
+    default:
+      return 0;
   }
 }
 
 void TextDecoder::decode(std::string_view bytes, std::string& out) {
   switch (m_encoding) {
     case TextEncoding::Utf8:
-    case TextEncoding::Utf8Bom: decodeUtf8(bytes, out); break;
+    case TextEncoding::Utf8Bom:
+      decodeUtf8(bytes, out);
+      break;
     case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE: decodeUtf16(bytes, out); break;
+    case TextEncoding::Utf16BE:
+      decodeUtf16(bytes, out);
+      break;
     case TextEncoding::Windows1252:
       appendWindows1252(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), out);
       break;

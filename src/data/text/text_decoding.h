@@ -45,7 +45,7 @@ class TextDecoder {
   TextEncoding m_encoding;
   unsigned char m_pending[4] = {};  // bytes of a character cut by the end of the last chunk
   size_t m_pendingCount = 0;
-  uint32_t m_highSurrogate = 0;     // UTF-16 lead surrogate waiting for its trail
+  uint32_t m_highSurrogate = 0;  // UTF-16 lead surrogate waiting for its trail
 };
 
 // Appends the UTF-8 form of code point `cp` (U+FFFD for a surrogate or a value past U+10FFFF).

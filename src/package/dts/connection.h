@@ -13,8 +13,8 @@ struct Connection {
   int32_t ID = 0;            // tasks name their connections by this ID
   std::string Name;
   std::string Description;
-  std::string DataSource;    // file path or server
-  std::string Catalog;       // database on a server
+  std::string DataSource;  // file path or server
+  std::string Catalog;     // database on a server
   std::string UserID;
   std::string Password;
   bool UseTrustedConnection = false;

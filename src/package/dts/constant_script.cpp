@@ -42,7 +42,8 @@ class LineCursor {
   // A string literal: "…" with "" standing for one quote.
   std::string string() {
     skipBlanks();
-    if (m_pos >= m_line.size() || m_line[m_pos] != '"') fail("expected a string between double quotes");
+    if (m_pos >= m_line.size() || m_line[m_pos] != '"')
+      fail("expected a string between double quotes");
     std::string out;
     for (size_t i = m_pos + 1; i < m_line.size(); ++i) {
       if (m_line[i] != '"') {
@@ -69,7 +70,8 @@ class LineCursor {
       const size_t start = m_pos;
       if (m_pos < m_line.size() && (m_line[m_pos] == '-' || m_line[m_pos] == '+')) ++m_pos;
       bool digits = false;
-      while (m_pos < m_line.size() && ((m_line[m_pos] >= '0' && m_line[m_pos] <= '9') || m_line[m_pos] == '.')) {
+      while (m_pos < m_line.size() &&
+             ((m_line[m_pos] >= '0' && m_line[m_pos] <= '9') || m_line[m_pos] == '.')) {
         digits = digits || m_line[m_pos] != '.';
         ++m_pos;
       }
@@ -84,7 +86,8 @@ class LineCursor {
     return std::string(m_line.substr(m_pos));
   }
   [[noreturn]] void fail(const std::string& what) const {
-    throw ScriptError("line " + std::to_string(m_number) + ": " + what + " in: " + std::string(m_line));
+    throw ScriptError("line " + std::to_string(m_number) + ": " + what +
+                      " in: " + std::string(m_line));
   }
 
  private:
@@ -98,7 +101,8 @@ class LineCursor {
 
 }  // namespace
 
-std::vector<ScriptAssignment> parseConstantScript(std::string_view text, std::string_view functionEntry) {
+std::vector<ScriptAssignment> parseConstantScript(std::string_view text,
+                                                  std::string_view functionEntry) {
   enum class Place { Before, Body, After } place = Place::Before;
   bool returnsOk = false;
   std::vector<ScriptAssignment> assignments;
@@ -145,12 +149,15 @@ std::vector<ScriptAssignment> parseConstantScript(std::string_view text, std::st
       case Place::After:
         cursor.fail("text after 'End Function'");
     }
-    if (!cursor.atEnd()) cursor.fail("unexpected text '" + cursor.rest() + "' at the end of the statement");
+    if (!cursor.atEnd())
+      cursor.fail("unexpected text '" + cursor.rest() + "' at the end of the statement");
   }
-  if (place == Place::Before) throw ScriptError("the script holds no 'Function " + std::string(functionEntry) + "()'");
+  if (place == Place::Before)
+    throw ScriptError("the script holds no 'Function " + std::string(functionEntry) + "()'");
   if (place == Place::Body) throw ScriptError("'End Function' is missing");
   if (!returnsOk) {
-    throw ScriptError("the function does not set " + std::string(functionEntry) + " = DTSTransformStat_OK");
+    throw ScriptError("the function does not set " + std::string(functionEntry) +
+                      " = DTSTransformStat_OK");
   }
   return assignments;
 }

@@ -15,7 +15,7 @@ namespace kpx::dts {
 
 struct ScriptAssignment {
   std::string column;
-  std::string value;  // the literal's text ("" doubled quotes read as one)
+  std::string value;    // the literal's text ("" doubled quotes read as one)
   bool isNull = false;  // the literal was Null
 };
 
@@ -28,6 +28,7 @@ class ScriptError : public std::runtime_error {
 // The assignments of the function named `functionEntry`, in order. Keywords and names
 // compare without regard to case; blank lines and ' comments are skipped; a literal is a
 // string, a number or Null. Throws ScriptError for anything else.
-std::vector<ScriptAssignment> parseConstantScript(std::string_view text, std::string_view functionEntry);
+std::vector<ScriptAssignment> parseConstantScript(std::string_view text,
+                                                  std::string_view functionEntry);
 
 }  // namespace kpx::dts

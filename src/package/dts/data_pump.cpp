@@ -40,7 +40,8 @@ class PumpRun {
  private:
   void copyRows() {
     data::DataSource& source = m_run.open.get(m_run.connections, m_pump.SourceConnectionID);
-    data::DataSource& destination = m_run.open.get(m_run.connections, m_pump.DestinationConnectionID);
+    data::DataSource& destination =
+        m_run.open.get(m_run.connections, m_pump.DestinationConnectionID);
     if (m_pump.SourceSQLStatement.empty() && m_pump.SourceObjectName.empty()) {
       throw DtsError(kErrStepFailed, kSourceDataPump,
                      "The data pump '" + m_pump.Name + "' names no source table or query");
@@ -105,11 +106,13 @@ class PumpRun {
     const data::ReadProgress progress = m_reader->progress();
     int32_t percent = 0;
     if (progress.total > 0) {
-      percent = static_cast<int32_t>(std::clamp<int64_t>(progress.done * 100 / progress.total, 0, 100));
+      percent =
+          static_cast<int32_t>(std::clamp<int64_t>(progress.done * 100 / progress.total, 0, 100));
     }
     const auto count = static_cast<uint64_t>(m_processed);
-    m_run.events->OnProgress(m_run.stepName, std::to_string(m_processed) + " rows have been transformed or copied.",
-                             percent, static_cast<int32_t>(count & 0xffffffffu), static_cast<int32_t>(count >> 32));
+    m_run.events->OnProgress(
+        m_run.stepName, std::to_string(m_processed) + " rows have been transformed or copied.",
+        percent, static_cast<int32_t>(count & 0xffffffffu), static_cast<int32_t>(count >> 32));
     bool cancel = false;
     m_run.events->OnQueryCancel(m_run.stepName, cancel);
     if (cancel) cancelled();
@@ -121,7 +124,8 @@ class PumpRun {
     m_exceptions.writeRow(m_rowNumber, why, row);
     bool cancel = false;
     if (m_run.events) {
-      m_run.events->OnError(m_run.stepName, kErrRowFailed, kSourceDataPump, description, "", 0, "", cancel);
+      m_run.events->OnError(m_run.stepName, kErrRowFailed, kSourceDataPump, description, "", 0, "",
+                            cancel);
     }
     if (cancel) cancelled();
     if (m_errors > m_pump.MaximumErrorCount) {
@@ -134,14 +138,15 @@ class PumpRun {
 
   [[noreturn]] void cancelled() {
     throw DtsError(kErrCancelled, kSourceDataPump,
-                   "The run was cancelled after " + std::to_string(m_processed) + " rows (data pump '" +
-                       m_pump.Name + "'); " + rolledBack());
+                   "The run was cancelled after " + std::to_string(m_processed) +
+                       " rows (data pump '" + m_pump.Name + "'); " + rolledBack());
   }
 
   std::string rolledBack() const {
     const std::string table = "'" + m_pump.DestinationObjectName + "'";
-    return m_pump.InsertCommitSize > 0 ? "the rows written to " + table + " since the last commit were rolled back"
-                                       : "nothing was written to " + table;
+    return m_pump.InsertCommitSize > 0
+               ? "the rows written to " + table + " since the last commit were rolled back"
+               : "nothing was written to " + table;
   }
 
   // Leaves the destination as it was; a failure to roll back must not hide the cause.
@@ -168,6 +173,8 @@ class PumpRun {
 
 }  // namespace
 
-void runDataPump(DataPumpTask& pump, StepRun& run) { PumpRun(pump, run).run(); }
+void runDataPump(DataPumpTask& pump, StepRun& run) {
+  PumpRun(pump, run).run();
+}
 
 }  // namespace kpx::dts

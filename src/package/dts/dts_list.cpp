@@ -4,7 +4,9 @@
 
 namespace kpx::dts {
 
-bool sameName(std::string_view a, std::string_view b) { return data::equalsIgnoringCase(a, b); }
+bool sameName(std::string_view a, std::string_view b) {
+  return data::equalsIgnoringCase(a, b);
+}
 
 std::string propertyText(const PropertyValue& value) {
   if (const auto* text = std::get_if<std::string>(&value)) return *text;

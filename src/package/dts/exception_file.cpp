@@ -43,14 +43,16 @@ void ExceptionFile::appendSingleLine(std::string_view text) {
 
 void ExceptionFile::flushLine() {
   m_line += m_rowDelimiter;
-  if (std::fwrite(m_line.data(), 1, m_line.size(), m_file) != m_line.size() || std::fflush(m_file) != 0) {
+  if (std::fwrite(m_line.data(), 1, m_line.size(), m_file) != m_line.size() ||
+      std::fflush(m_file) != 0) {
     throw DtsError(kErrStepFailed, kSourceDataPump,
                    "Cannot write the exception file '" + m_path + "': " + std::strerror(errno));
   }
   m_line.clear();
 }
 
-void ExceptionFile::writeRow(int64_t rowNumber, std::string_view description, const data::RowReader* row) {
+void ExceptionFile::writeRow(int64_t rowNumber, std::string_view description,
+                             const data::RowReader* row) {
   if (m_path.empty()) return;
   if (!m_file) open();
   m_line = "Row " + std::to_string(rowNumber) + ": ";

@@ -16,8 +16,8 @@ inline constexpr int32_t kTransformPhaseTransform = 4;
 inline constexpr int32_t kInMemoryBlobSize = 1048576;
 
 // Data pump
-inline constexpr int32_t kProgressRowCount = 1000;   // progress and cancel polls, in rows
-inline constexpr int32_t kMaximumErrorCount = 100;   // failed rows a step survives
+inline constexpr int32_t kProgressRowCount = 1000;  // progress and cancel polls, in rows
+inline constexpr int32_t kMaximumErrorCount = 100;  // failed rows a step survives
 inline constexpr int32_t kFastLoadCheckConstraints = 2;
 inline constexpr int32_t kExceptionFileOptions = 2;
 

@@ -14,7 +14,9 @@ std::shared_ptr<Connection> Package::NewConnection(const std::string& providerNa
   return connection;
 }
 
-std::shared_ptr<Step> Package::NewStep() const { return std::make_shared<Step>(); }
+std::shared_ptr<Step> Package::NewStep() const {
+  return std::make_shared<Step>();
+}
 
 std::shared_ptr<Task> Package::NewTask(const std::string& className) const {
   auto task = std::make_shared<Task>();
@@ -26,8 +28,8 @@ std::shared_ptr<Task> Package::NewTask(const std::string& className) const {
     task->CustomTaskID = kExecuteSQLTaskClass;
   } else {
     throw DtsError(kErrInvalidClass, kSourcePackage,
-                   "The task class '" + className + "' is not available; use '" + kDataPumpTaskClass +
-                       "' or '" + kExecuteSQLTaskClass + "'");
+                   "The task class '" + className + "' is not available; use '" +
+                       kDataPumpTaskClass + "' or '" + kExecuteSQLTaskClass + "'");
   }
   return task;
 }
@@ -51,7 +53,8 @@ void runStep(Step& step, const DtsList<Task>& tasks, StepRun& run) {
       source = kSourceExecuteSQL;
       runExecuteSQL(*sql, run);
     } else {
-      throw DtsError(kErrInvalidClass, kSourcePackage, "The task '" + task->Name + "' has no class-specific object");
+      throw DtsError(kErrInvalidClass, kSourcePackage,
+                     "The task '" + task->Name + "' has no class-specific object");
     }
     step.ExecutionResult = DTSStepExecResult_Success;
   } catch (const DtsError& e) {
@@ -96,10 +99,13 @@ void Package::Execute(PackageEvents* events) {
     }
   }
   if (failed) {
-    throw DtsError(kErrPackageFailed, kSourcePackage, "Package failed because Step '" + failed->Name + "' failed.");
+    throw DtsError(kErrPackageFailed, kSourcePackage,
+                   "Package failed because Step '" + failed->Name + "' failed.");
   }
 }
 
-void Package::UnInitialize() { m_open->closeAll(); }
+void Package::UnInitialize() {
+  m_open->closeAll();
+}
 
 }  // namespace kpx::dts

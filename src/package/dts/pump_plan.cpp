@@ -52,7 +52,8 @@ class PlanBuilder {
   void addScript(const Transformation& t) {
     const std::string language = t.TransformServerProperties.Text("Language");
     if (!language.empty() && !sameName(language, "VBScript")) {
-      fail("The transformation '" + t.Name + "' is written in " + language + "; only VBScript runs");
+      fail("The transformation '" + t.Name + "' is written in " + language +
+           "; only VBScript runs");
     }
     std::string entry = t.TransformServerProperties.Text("FunctionEntry");
     if (entry.empty()) entry = "Main";
@@ -67,8 +68,7 @@ class PlanBuilder {
         fail("The script of transformation '" + t.Name + "' sets the column '" + a.column +
              "', which is not one of its destination columns");
       }
-      addSlot(t, a.column, -1,
-              a.isNull ? data::Value::null() : data::Value::fromString(a.value));
+      addSlot(t, a.column, -1, a.isNull ? data::Value::null() : data::Value::fromString(a.value));
     }
   }
 
@@ -80,10 +80,12 @@ class PlanBuilder {
          "' (transformation '" + t.Name + "')");
   }
 
-  void addSlot(const Transformation& t, const std::string& column, int source, const data::Value& constant) {
+  void addSlot(const Transformation& t, const std::string& column, int source,
+               const data::Value& constant) {
     for (const auto& existing : m_plan.destinationColumns) {
       if (sameName(existing, column)) {
-        fail("The destination column '" + column + "' is filled twice (transformation '" + t.Name + "')");
+        fail("The destination column '" + column + "' is filled twice (transformation '" + t.Name +
+             "')");
       }
     }
     m_plan.destinationColumns.push_back(column);
@@ -101,7 +103,8 @@ class PlanBuilder {
 
 }  // namespace
 
-PumpPlan compilePumpPlan(const DataPumpTask& pump, const std::vector<data::ColumnInfo>& sourceColumns,
+PumpPlan compilePumpPlan(const DataPumpTask& pump,
+                         const std::vector<data::ColumnInfo>& sourceColumns,
                          data::DataSource& destination) {
   return PlanBuilder(pump, sourceColumns, destination).build();
 }

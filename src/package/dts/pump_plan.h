@@ -10,7 +10,7 @@
 namespace kpx::dts {
 
 struct PumpSlot {
-  int source = -1;              // ordinal in the source row, or -1 for the constant
+  int source = -1;  // ordinal in the source row, or -1 for the constant
   data::StoredValue constant;
 };
 
@@ -24,7 +24,8 @@ struct PumpPlan {
 // destination table's column at its position; scripts are read into their constants.
 // Throws DtsError naming the transformation for a missing column, a column set twice, a
 // script that cannot be read, or a pump without transformations.
-PumpPlan compilePumpPlan(const DataPumpTask& pump, const std::vector<data::ColumnInfo>& sourceColumns,
+PumpPlan compilePumpPlan(const DataPumpTask& pump,
+                         const std::vector<data::ColumnInfo>& sourceColumns,
                          data::DataSource& destination);
 
 }  // namespace kpx::dts

@@ -37,24 +37,25 @@ class DataPumpTask : public CustomTask {
  public:
   std::string ClassName() const override { return kDataPumpTaskClass; }
   int32_t SourceConnectionID = 0;
-  std::string SourceObjectName;     // a table, read whole
-  std::string SourceSQLStatement;   // used instead of SourceObjectName when not empty
+  std::string SourceObjectName;    // a table, read whole
+  std::string SourceSQLStatement;  // used instead of SourceObjectName when not empty
   int32_t DestinationConnectionID = 0;
   std::string DestinationObjectName;
   // Run on the destination inside the pump's transaction before the first row (the delete of
   // the rows a transfer replaces); nothing when empty.
   std::string DestinationClearSQL;
-  int32_t ProgressRowCount = kProgressRowCount; // OnProgress and OnQueryCancel every so many rows
-  int32_t MaximumErrorCount = kMaximumErrorCount; // the step fails at the row error after this many
+  int32_t ProgressRowCount = kProgressRowCount;  // OnProgress and OnQueryCancel every so many rows
+  int32_t MaximumErrorCount =
+      kMaximumErrorCount;  // the step fails at the row error after this many
   int32_t FetchBufferSize = 1;
   bool UseFastLoad = true;
   int32_t InsertCommitSize = 0;
-  std::string ExceptionFileName;    // failed rows are appended here; none when empty
+  std::string ExceptionFileName;  // failed rows are appended here; none when empty
   std::string ExceptionFileColumnDelimiter = "|";
   std::string ExceptionFileRowDelimiter = "\r\n";
   bool AllowIdentityInserts = false;
-  int32_t FirstRow = 0;             // 1-based first source row copied; 0 from the start
-  int32_t LastRow = 0;              // last source row copied; 0 to the end
+  int32_t FirstRow = 0;  // 1-based first source row copied; 0 from the start
+  int32_t LastRow = 0;   // last source row copied; 0 to the end
   int32_t FastLoadOptions = kFastLoadCheckConstraints;
   int32_t ExceptionFileOptions = kExceptionFileOptions;
   int32_t DataPumpOptions = 0;
@@ -73,8 +74,12 @@ struct Task {
   std::shared_ptr<dts::CustomTask> CustomTask;
 
   // The class-specific object as a pump or SQL task; nullptr when of the other class.
-  std::shared_ptr<DataPumpTask> dataPump() const { return std::dynamic_pointer_cast<DataPumpTask>(CustomTask); }
-  std::shared_ptr<ExecuteSQLTask> executeSQL() const { return std::dynamic_pointer_cast<ExecuteSQLTask>(CustomTask); }
+  std::shared_ptr<DataPumpTask> dataPump() const {
+    return std::dynamic_pointer_cast<DataPumpTask>(CustomTask);
+  }
+  std::shared_ptr<ExecuteSQLTask> executeSQL() const {
+    return std::dynamic_pointer_cast<ExecuteSQLTask>(CustomTask);
+  }
 };
 
 }  // namespace kpx::dts

@@ -17,7 +17,8 @@ ScriptTransformation::ScriptTransformation() {
 
 std::shared_ptr<Transformation> TransformationList::New(const std::string& className) const {
   if (sameName(className, kCopyTransformationClass)) return std::make_shared<CopyTransformation>();
-  if (sameName(className, kScriptTransformationClass)) return std::make_shared<ScriptTransformation>();
+  if (sameName(className, kScriptTransformationClass))
+    return std::make_shared<ScriptTransformation>();
   throw DtsError(kErrInvalidClass, kSourceDataPump,
                  "The transformation class '" + className + "' is not available; use '" +
                      kCopyTransformationClass + "' or '" + kScriptTransformationClass + "'");

@@ -16,14 +16,38 @@ namespace {
 
 // Record identifiers.
 enum : uint16_t {
-  kBof2 = 0x0009, kBof3 = 0x0209, kBof4 = 0x0409, kBof = 0x0809, kEof = 0x000A,
-  kContinue = 0x003C, kCodepage = 0x0042, kDatemode = 0x0022,
-  kFormat23 = 0x001E, kFormat = 0x041E, kXf2 = 0x0043, kXf3 = 0x0243, kXf4 = 0x0443, kXf = 0x00E0,
-  kBoundsheet = 0x0085, kSst = 0x00FC,
-  kInteger2 = 0x0002, kNumber2 = 0x0003, kLabel2 = 0x0004, kBoolErr2 = 0x0005, kFormula2 = 0x0006,
+  kBof2 = 0x0009,
+  kBof3 = 0x0209,
+  kBof4 = 0x0409,
+  kBof = 0x0809,
+  kEof = 0x000A,
+  kContinue = 0x003C,
+  kCodepage = 0x0042,
+  kDatemode = 0x0022,
+  kFormat23 = 0x001E,
+  kFormat = 0x041E,
+  kXf2 = 0x0043,
+  kXf3 = 0x0243,
+  kXf4 = 0x0443,
+  kXf = 0x00E0,
+  kBoundsheet = 0x0085,
+  kSst = 0x00FC,
+  kInteger2 = 0x0002,
+  kNumber2 = 0x0003,
+  kLabel2 = 0x0004,
+  kBoolErr2 = 0x0005,
+  kFormula2 = 0x0006,
   kString2 = 0x0007,
-  kNumber = 0x0203, kLabel = 0x0204, kBoolErr = 0x0205, kRString = 0x00D6, kRk = 0x027E,
-  kMulRk = 0x00BD, kLabelSst = 0x00FD, kFormula3 = 0x0206, kFormula4 = 0x0406, kFormula = 0x0006,
+  kNumber = 0x0203,
+  kLabel = 0x0204,
+  kBoolErr = 0x0205,
+  kRString = 0x00D6,
+  kRk = 0x027E,
+  kMulRk = 0x00BD,
+  kLabelSst = 0x00FD,
+  kFormula3 = 0x0206,
+  kFormula4 = 0x0406,
+  kFormula = 0x0006,
   kString = 0x0207,
 };
 
@@ -98,7 +122,10 @@ class ContinuedReader {
   }
 
  private:
-  void next() { ++m_part; m_pos = 0; }
+  void next() {
+    ++m_part;
+    m_pos = 0;
+  }
   std::vector<std::string_view> m_parts;
   size_t m_part = 0;
   size_t m_pos = 0;
@@ -119,7 +146,8 @@ class BiffParser {
     r.seek(pos);
     uint16_t id = r.u16();
     uint16_t len = r.u16();
-    if (len > r.remaining()) throw std::runtime_error("a record runs past the end of the workbook stream");
+    if (len > r.remaining())
+      throw std::runtime_error("a record runs past the end of the workbook stream");
     Record rec{id, r.take(len)};
     pos = r.position();
     return rec;
@@ -173,7 +201,9 @@ class BiffParser {
   std::vector<uint32_t> m_xfFormats;
   std::vector<std::string> m_sst;
   // A formula whose text result comes in the next STRING record.
-  struct Pending { uint32_t row, col; };
+  struct Pending {
+    uint32_t row, col;
+  };
   std::optional<Pending> m_pendingString;
 };
 
@@ -191,9 +221,15 @@ double decodeRk(uint32_t rk) {
 bool BiffParser::takeGlobal(const Record& rec) {
   ByteReader r(rec.data);
   switch (rec.id) {
-    case kCodepage: m_codepage = r.u16(); return true;
-    case kDatemode: m_date1904 = r.u16() == 1; return true;
-    case kFormat23: m_formats[m_nextImplicitFormat++] = byteString(r, false); return true;
+    case kCodepage:
+      m_codepage = r.u16();
+      return true;
+    case kDatemode:
+      m_date1904 = r.u16() == 1;
+      return true;
+    case kFormat23:
+      m_formats[m_nextImplicitFormat++] = byteString(r, false);
+      return true;
     case kFormat:
       if (m_version == 4) {
         r.skip(2);
@@ -204,9 +240,16 @@ bool BiffParser::takeGlobal(const Record& rec) {
       }
       return true;
     case kXf3:
-    case kXf4: r.skip(1); m_xfFormats.push_back(r.u8()); return true;
-    case kXf: r.skip(2); m_xfFormats.push_back(r.u16()); return true;
-    default: return false;
+    case kXf4:
+      r.skip(1);
+      m_xfFormats.push_back(r.u8());
+      return true;
+    case kXf:
+      r.skip(2);
+      m_xfFormats.push_back(r.u16());
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -220,11 +263,11 @@ void BiffParser::takeCell(const Record& rec, Sheet& sheet) {
     m_pendingString.reset();
     return;
   }
-  bool isCell = rec.id == kInteger2 || rec.id == kNumber2 || rec.id == kLabel2 || rec.id == kBoolErr2 ||
-                (rec.id == kFormula2 && m_version == 2) || rec.id == kNumber || rec.id == kLabel ||
-                rec.id == kBoolErr || rec.id == kRString || rec.id == kRk || rec.id == kMulRk ||
-                rec.id == kLabelSst || rec.id == kFormula3 || rec.id == kFormula4 ||
-                (rec.id == kFormula && m_version >= 5);
+  bool isCell = rec.id == kInteger2 || rec.id == kNumber2 || rec.id == kLabel2 ||
+                rec.id == kBoolErr2 || (rec.id == kFormula2 && m_version == 2) ||
+                rec.id == kNumber || rec.id == kLabel || rec.id == kBoolErr || rec.id == kRString ||
+                rec.id == kRk || rec.id == kMulRk || rec.id == kLabelSst || rec.id == kFormula3 ||
+                rec.id == kFormula4 || (rec.id == kFormula && m_version >= 5);
   if (!isCell) return;
   m_pendingString.reset();
   uint32_t row = r.u16();
@@ -244,16 +287,27 @@ void BiffParser::takeCell(const Record& rec, Sheet& sheet) {
     cls = classOfXf(r.u16());
   }
   switch (rec.id) {
-    case kInteger2: putNumber(sheet, row, col, r.u16(), cls); break;
+    case kInteger2:
+      putNumber(sheet, row, col, r.u16(), cls);
+      break;
     case kNumber2:
-    case kNumber: putNumber(sheet, row, col, r.f64(), cls); break;
-    case kRk: putNumber(sheet, row, col, decodeRk(r.u32()), cls); break;
-    case kLabel2: putCell(sheet, row, col, Cell::ofText(byteString(r, false))); break;
+    case kNumber:
+      putNumber(sheet, row, col, r.f64(), cls);
+      break;
+    case kRk:
+      putNumber(sheet, row, col, decodeRk(r.u32()), cls);
+      break;
+    case kLabel2:
+      putCell(sheet, row, col, Cell::ofText(byteString(r, false)));
+      break;
     case kLabel:
-    case kRString: putCell(sheet, row, col, Cell::ofText(labelText(r))); break;
+    case kRString:
+      putCell(sheet, row, col, Cell::ofText(labelText(r)));
+      break;
     case kLabelSst: {
       uint32_t index = r.u32();
-      if (index >= m_sst.size()) throw std::runtime_error("a cell refers to a shared string that does not exist");
+      if (index >= m_sst.size())
+        throw std::runtime_error("a cell refers to a shared string that does not exist");
       putCell(sheet, row, col, Cell::ofText(m_sst[index]));
       break;
     }
@@ -267,9 +321,14 @@ void BiffParser::takeCell(const Record& rec, Sheet& sheet) {
       std::string_view result = r.take(8);
       if (uint8_t(result[6]) == 0xFF && uint8_t(result[7]) == 0xFF) {
         switch (uint8_t(result[0])) {
-          case 0: m_pendingString = Pending{row, col}; break;
-          case 1: putCell(sheet, row, col, Cell::ofBoolean(result[2] != 0)); break;
-          default: break;  // an error or an empty text
+          case 0:
+            m_pendingString = Pending{row, col};
+            break;
+          case 1:
+            putCell(sheet, row, col, Cell::ofBoolean(result[2] != 0));
+            break;
+          default:
+            break;  // an error or an empty text
         }
       } else {
         double v;
@@ -305,7 +364,10 @@ Workbook BiffParser::readBareWorksheet(const std::string& name) {
   if (m_version >= 3) {
     b.skip(2);
     uint16_t type = b.u16();
-    if (type == 0x0100) throw std::runtime_error("Excel 4.0 workbooks (several sheets in one file) cannot be read; save each sheet as its own file");
+    if (type == 0x0100)
+      throw std::runtime_error(
+          "Excel 4.0 workbooks (several sheets in one file) cannot be read; save each sheet as its "
+          "own file");
   }
   Workbook wb;
   wb.sheets.push_back(Sheet{name, {}});
@@ -322,10 +384,14 @@ Workbook BiffParser::readBareWorksheet(const std::string& name) {
 Workbook BiffParser::readWorkbook() {
   size_t pos = 0;
   auto bof = recordAt(pos);
-  if (!bof || bof->id != kBof) throw std::runtime_error("the workbook stream does not start with a BOF record");
+  if (!bof || bof->id != kBof)
+    throw std::runtime_error("the workbook stream does not start with a BOF record");
   ByteReader b(bof->data);
   m_version = b.u16() == 0x0600 ? 8 : 5;
-  struct SheetEntry { uint32_t offset; std::string name; };
+  struct SheetEntry {
+    uint32_t offset;
+    std::string name;
+  };
   std::vector<SheetEntry> entries;
   while (auto rec = recordAt(pos)) {
     if (rec->id == kEof) break;
@@ -346,7 +412,8 @@ Workbook BiffParser::readWorkbook() {
     Sheet sheet{entry.name, {}};
     size_t at = entry.offset;
     auto sbof = recordAt(at);
-    if (!sbof || sbof->id != kBof) throw std::runtime_error("sheet '" + entry.name + "' does not start where the workbook says");
+    if (!sbof || sbof->id != kBof)
+      throw std::runtime_error("sheet '" + entry.name + "' does not start where the workbook says");
     m_pendingString.reset();
     while (auto rec = recordAt(at)) {
       if (rec->id == kEof) break;
@@ -376,7 +443,8 @@ Workbook readXls(std::string_view file, const std::string& singleSheetName) {
     if (!looksLikeXls(file)) throw std::runtime_error("the file is not an Excel workbook");
     return BiffParser(file, false).readBareWorksheet(singleSheetName);
   } catch (const OutOfBounds&) {
-    throw std::runtime_error("a record is shorter than its contents require (the file is truncated or damaged)");
+    throw std::runtime_error(
+        "a record is shorter than its contents require (the file is truncated or damaged)");
   }
 }
 

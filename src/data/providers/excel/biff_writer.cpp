@@ -94,7 +94,8 @@ std::string writeXls(const Workbook& workbook) {
     record(s, 0x0809, bof(0x0010));
     uint32_t rows = uint32_t(sheet.usedRows());
     uint16_t cols = 0;
-    for (uint32_t r = 0; r < rows; ++r) cols = std::max<uint16_t>(cols, uint16_t(sheet.rows[r].size()));
+    for (uint32_t r = 0; r < rows; ++r)
+      cols = std::max<uint16_t>(cols, uint16_t(sheet.rows[r].size()));
     std::string dim;
     putU32(dim, 0);
     putU32(dim, rows);
@@ -137,7 +138,8 @@ std::string writeXls(const Workbook& workbook) {
           default: {
             uint16_t style = kXfGeneral;
             if (cell.kind == CellKind::Currency) style = kXfCurrency;
-            if (cell.kind == CellKind::Date) style = cell.number == std::floor(cell.number) ? kXfDate : kXfDateTime;
+            if (cell.kind == CellKind::Date)
+              style = cell.number == std::floor(cell.number) ? kXfDate : kXfDateTime;
             putU16(d, style);
             putF64(d, cell.number);
             record(s, 0x0203, d);
@@ -155,7 +157,8 @@ std::string writeXls(const Workbook& workbook) {
   putU16(cp, 1200);
   record(g, 0x0042, cp);
   std::string window;
-  for (uint32_t v : {0x0168u, 0x001Eu, 0x3A5Cu, 0x2328u, 0x0038u, 0u, 0u, 1u, 0x0258u}) putU16(window, v);
+  for (uint32_t v : {0x0168u, 0x001Eu, 0x3A5Cu, 0x2328u, 0x0038u, 0u, 0u, 1u, 0x0258u})
+    putU16(window, v);
   record(g, 0x003D, window);
   std::string datemode;
   putU16(datemode, 0);

@@ -18,9 +18,21 @@ class ByteReader {
   void seek(size_t pos) { m_pos = pos <= m_bytes.size() ? pos : throw OutOfBounds{}; }
   void skip(size_t n) { take(n); }
   uint8_t u8() { return uint8_t(take(1)[0]); }
-  uint16_t u16() { auto b = take(2); return uint16_t(uint8_t(b[0]) | uint8_t(b[1]) << 8); }
-  uint32_t u32() { auto b = take(4); return uint32_t(uint8_t(b[0])) | uint32_t(uint8_t(b[1])) << 8 | uint32_t(uint8_t(b[2])) << 16 | uint32_t(uint8_t(b[3])) << 24; }
-  double f64() { auto b = take(8); double d; std::memcpy(&d, b.data(), 8); return d; }
+  uint16_t u16() {
+    auto b = take(2);
+    return uint16_t(uint8_t(b[0]) | uint8_t(b[1]) << 8);
+  }
+  uint32_t u32() {
+    auto b = take(4);
+    return uint32_t(uint8_t(b[0])) | uint32_t(uint8_t(b[1])) << 8 | uint32_t(uint8_t(b[2])) << 16 |
+           uint32_t(uint8_t(b[3])) << 24;
+  }
+  double f64() {
+    auto b = take(8);
+    double d;
+    std::memcpy(&d, b.data(), 8);
+    return d;
+  }
   // The next n bytes; OutOfBounds when fewer remain.
   std::string_view take(size_t n) {
     if (n > remaining()) throw OutOfBounds{};
@@ -34,8 +46,18 @@ class ByteReader {
   size_t m_pos = 0;
 };
 
-inline void putU16(std::string& out, uint32_t v) { out += char(v & 0xFF); out += char((v >> 8) & 0xFF); }
-inline void putU32(std::string& out, uint32_t v) { putU16(out, v & 0xFFFF); putU16(out, v >> 16); }
-inline void putF64(std::string& out, double d) { char b[8]; std::memcpy(b, &d, 8); out.append(b, 8); }
+inline void putU16(std::string& out, uint32_t v) {
+  out += char(v & 0xFF);
+  out += char((v >> 8) & 0xFF);
+}
+inline void putU32(std::string& out, uint32_t v) {
+  putU16(out, v & 0xFFFF);
+  putU16(out, v >> 16);
+}
+inline void putF64(std::string& out, double d) {
+  char b[8];
+  std::memcpy(b, &d, 8);
+  out.append(b, 8);
+}
 
 }  // namespace kpx::data::excel

@@ -44,7 +44,8 @@ class CompoundReader {
     uint32_t difatCount = h.u32();
     // No table can have more sectors than the file has; this also ends looping chains.
     const size_t sectorsInFile = file.size() / m_sector;
-    if (fatCount > sectorsInFile || difatCount > sectorsInFile) damaged("its allocation table is larger than the file");
+    if (fatCount > sectorsInFile || difatCount > sectorsInFile)
+      damaged("its allocation table is larger than the file");
     std::vector<uint32_t> fatSectors;
     for (int i = 0; i < 109; ++i) fatSectors.push_back(h.u32());
     for (uint32_t n = 0; n < difatCount && difat < kDifatSector; ++n) {
@@ -83,7 +84,8 @@ class CompoundReader {
       std::string data;
       if (size < m_cutoff) {
         std::vector<uint32_t> miniFat;
-        std::string mf = chain(m_firstMiniFat, m_fat, m_sector, [this](uint32_t s) { return sector(s); });
+        std::string mf =
+            chain(m_firstMiniFat, m_fat, m_sector, [this](uint32_t s) { return sector(s); });
         ByteReader r(mf);
         while (r.remaining() >= 4) miniFat.push_back(r.u32());
         std::string_view pool = mini;
@@ -113,7 +115,8 @@ class CompoundReader {
   }
 
   template <class SectorOf>
-  static std::string chain(uint32_t start, const std::vector<uint32_t>& fat, size_t unit, SectorOf sectorOf) {
+  static std::string chain(uint32_t start, const std::vector<uint32_t>& fat, size_t unit,
+                           SectorOf sectorOf) {
     std::string out;
     size_t steps = 0;
     for (uint32_t s = start; s != kEndOfChain;) {
@@ -201,7 +204,8 @@ std::string writeCompoundFile(std::string_view name, std::string_view contents) 
   out.append(data);
   out.resize(size_t(dirSector + 1) * kSector, '\0');
 
-  auto entry = [&out](std::string_view entryName, uint8_t type, uint32_t child, uint32_t start, uint32_t size) {
+  auto entry = [&out](std::string_view entryName, uint8_t type, uint32_t child, uint32_t start,
+                      uint32_t size) {
     std::string e;
     for (char c : entryName) putU16(e, uint8_t(c));
     e.resize(64, '\0');

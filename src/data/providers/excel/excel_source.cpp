@@ -65,7 +65,8 @@ CreateTable parseCreateTable(const std::string& sql) {
   sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &count, nullptr);
   if (count && sqlite3_step(count) == SQLITE_ROW) tables = sqlite3_column_int(count, 0);
   sqlite3_finalize(count);
-  if (tables != 1 || result.name.empty()) throw DataError("Expected exactly one CREATE TABLE statement: " + sql);
+  if (tables != 1 || result.name.empty())
+    throw DataError("Expected exactly one CREATE TABLE statement: " + sql);
   sqlite3_stmt* info = nullptr;
   sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &info, nullptr);
   sqlite3_bind_text(info, 1, result.name.c_str(), -1, SQLITE_TRANSIENT);
@@ -109,8 +110,11 @@ struct State {
   Sheet& sheet(const std::string& table) {
     if (!exists) throw DataError("Excel workbook '" + path + "' does not exist.");
     Sheet* s = book.find(sheetNameOf(table));
-    if (!s) throw DataError("The Microsoft Jet database engine could not find the object '" + table +
-                            "' in workbook '" + path + "'. Make sure the object exists and that you spell its name and the path name correctly.");
+    if (!s)
+      throw DataError("The Microsoft Jet database engine could not find the object '" + table +
+                      "' in workbook '" + path +
+                      "'. Make sure the object exists and that you spell its name and the path "
+                      "name correctly.");
     return *s;
   }
 };
@@ -118,22 +122,29 @@ struct State {
 class ExcelWriter : public RowWriter {
  public:
   ExcelWriter(std::shared_ptr<State> state, Sheet& sheet, std::vector<uint32_t> positions)
-      : m_state(std::move(state)), m_sheet(sheet), m_positions(std::move(positions)),
-        m_originalRows(sheet.rows.size()), m_first(sheet.usedRows()), m_next(m_first),
+      : m_state(std::move(state)),
+        m_sheet(sheet),
+        m_positions(std::move(positions)),
+        m_originalRows(sheet.rows.size()),
+        m_first(sheet.usedRows()),
+        m_next(m_first),
         m_limits(limitsOf(m_state->format)) {}
   ~ExcelWriter() override {
     if (!m_finished) rollback();
   }
 
   void writeRow(const Value* values, size_t count) override {
-    if (m_finished) throw DataError("The writer on sheet '" + m_sheet.name + "' is already finished");
+    if (m_finished)
+      throw DataError("The writer on sheet '" + m_sheet.name + "' is already finished");
     if (m_next >= m_limits.rows)
-      throw RowError("Row " + std::to_string(m_next + 1) + " does not fit in sheet '" + m_sheet.name + "': " +
-                     (m_state->format == WorkbookFormat::Xls ? "an Excel 97-2003 sheet holds 65,536 rows"
-                                                             : "an Excel sheet holds 1,048,576 rows"));
+      throw RowError(
+          "Row " + std::to_string(m_next + 1) + " does not fit in sheet '" + m_sheet.name + "': " +
+          (m_state->format == WorkbookFormat::Xls ? "an Excel 97-2003 sheet holds 65,536 rows"
+                                                  : "an Excel sheet holds 1,048,576 rows"));
     std::vector<Cell> cells;
     cells.reserve(count);
-    for (size_t i = 0; i < count && i < m_positions.size(); ++i) cells.push_back(toCell(values[i], i));
+    for (size_t i = 0; i < count && i < m_positions.size(); ++i)
+      cells.push_back(toCell(values[i], i));
     for (size_t i = 0; i < cells.size(); ++i)
       if (!cells[i].empty()) m_sheet.set(uint32_t(m_next), m_positions[i], std::move(cells[i]));
     ++m_next;
@@ -164,25 +175,33 @@ class ExcelWriter : public RowWriter {
                                     ? m_sheet.name
                                     : m_sheet.rows[0][m_positions[i]].text;
     switch (v.kind) {
-      case ValueKind::Null: return {};
-      case ValueKind::Boolean: return Cell::ofBoolean(v.boolean);
+      case ValueKind::Null:
+        return {};
+      case ValueKind::Boolean:
+        return Cell::ofBoolean(v.boolean);
       case ValueKind::Integer:
         if (std::llabs(v.integer) <= (int64_t(1) << 53)) return Cell::ofNumber(double(v.integer));
         return Cell::ofText(toText(v));  // a double would change it
       case ValueKind::Double:
-        if (!std::isfinite(v.real)) throw RowError("Column '" + column + "': a spreadsheet cell cannot hold " + toText(v), column, toText(v));
+        if (!std::isfinite(v.real))
+          throw RowError("Column '" + column + "': a spreadsheet cell cannot hold " + toText(v),
+                         column, toText(v));
         return Cell::ofNumber(v.real);
-      case ValueKind::Currency: return Cell::ofCurrency(double(v.currency) / 10000);
-      case ValueKind::Date: return Cell::ofDate(v.real);
+      case ValueKind::Currency:
+        return Cell::ofCurrency(double(v.currency) / 10000);
+      case ValueKind::Date:
+        return Cell::ofDate(v.real);
       case ValueKind::Decimal: {
         double d;
-        if (parseDouble(v.text, d) && toText(Value::fromDouble(d)) == toText(v)) return Cell::ofNumber(d);
+        if (parseDouble(v.text, d) && toText(Value::fromDouble(d)) == toText(v))
+          return Cell::ofNumber(d);
         return Cell::ofText(toText(v));
       }
       default: {
         std::string text = toText(v);
         if (codePoints(text) > kMaxCellText)
-          throw RowError("Column '" + column + "': a cell holds at most 32,767 characters, the value has " +
+          throw RowError("Column '" + column +
+                             "': a cell holds at most 32,767 characters, the value has " +
                              std::to_string(codePoints(text)),
                          column, text.substr(0, 50));
         return Cell::ofText(std::move(text));
@@ -223,20 +242,24 @@ class ExcelSource : public DataSource {
   std::string describe() const override { return "workbook '" + m_state->path + "'"; }
 
   // Queries run over the sheets' rows in SQLite, `SHEET1$` and [Sheet1$] alike.
-  std::unique_ptr<RowReader> openQuery(const std::string& sql) override { return runQueryOver(*this, sql); }
+  std::unique_ptr<RowReader> openQuery(const std::string& sql) override {
+    return runQueryOver(*this, sql);
+  }
 
   void execute(const std::string& sql) override {
     size_t start = sql.find_first_not_of(" \t\r\n");
     std::string verb = upper(sql.substr(start == std::string::npos ? 0 : start, 6));
     if (verb == "DELETE")
-      throw DataError("Deleting data in a linked table is not supported by this ISAM. (table '" + deleteTarget(sql) +
-                      "' in Excel workbook '" + m_state->path + "')");
+      throw DataError("Deleting data in a linked table is not supported by this ISAM. (table '" +
+                      deleteTarget(sql) + "' in Excel workbook '" + m_state->path + "')");
     if (verb != "CREATE")
-      throw DataError("An Excel workbook runs only CREATE TABLE statements; '" + m_state->path + "' cannot run: " + sql);
+      throw DataError("An Excel workbook runs only CREATE TABLE statements; '" + m_state->path +
+                      "' cannot run: " + sql);
     createSheet(parseCreateTable(sql));
   }
 
-  std::unique_ptr<RowWriter> openWriter(const std::string& table, const std::vector<std::string>& columns) override {
+  std::unique_ptr<RowWriter> openWriter(const std::string& table,
+                                        const std::vector<std::string>& columns) override {
     Sheet& sheet = m_state->sheet(table);
     std::vector<uint32_t> positions;
     const std::vector<Cell> none;
@@ -247,13 +270,15 @@ class ExcelSource : public DataSource {
         if (head[c].kind == CellKind::Text && equalsIgnoringCase(head[c].text, name)) found = c;
       if (found == UINT32_MAX) {
         // A sheet without header names its columns F1, F2…
-        if (name.size() > 1 && (name[0] == 'F' || name[0] == 'f') && name.find_first_not_of("0123456789", 1) == std::string::npos) {
+        if (name.size() > 1 && (name[0] == 'F' || name[0] == 'f') &&
+            name.find_first_not_of("0123456789", 1) == std::string::npos) {
           unsigned long n = std::stoul(name.substr(1));
           if (n >= 1 && n <= limitsOf(m_state->format).columns) found = uint32_t(n - 1);
         }
       }
       if (found == UINT32_MAX)
-        throw DataError("Column '" + name + "' does not exist in sheet '" + sheet.name + "' of workbook '" + m_state->path + "'");
+        throw DataError("Column '" + name + "' does not exist in sheet '" + sheet.name +
+                        "' of workbook '" + m_state->path + "'");
       positions.push_back(found);
     }
     return std::make_unique<ExcelWriter>(m_state, sheet, std::move(positions));
@@ -262,13 +287,17 @@ class ExcelSource : public DataSource {
  private:
   void createSheet(const CreateTable& def) {
     std::string name = sheetNameOf(def.name);
-    if (name.empty() || codePoints(name) > 31 || name.find_first_of("[]:*?/\\") != std::string::npos)
-      throw DataError("'" + name + "' cannot name a sheet: a sheet name has 1 to 31 characters and none of [ ] : * ? / \\");
+    if (name.empty() || codePoints(name) > 31 ||
+        name.find_first_of("[]:*?/\\") != std::string::npos)
+      throw DataError(
+          "'" + name +
+          "' cannot name a sheet: a sheet name has 1 to 31 characters and none of [ ] : * ? / \\");
     if (m_state->book.find(name)) throw DataError("Table '" + name + "' already exists.");
     SheetLimits limits = limitsOf(m_state->format);
     if (def.columns.size() > limits.columns)
-      throw DataError("Table '" + name + "' has " + std::to_string(def.columns.size()) + " columns; a sheet of '" +
-                      m_state->path + "' holds at most " + std::to_string(limits.columns));
+      throw DataError("Table '" + name + "' has " + std::to_string(def.columns.size()) +
+                      " columns; a sheet of '" + m_state->path + "' holds at most " +
+                      std::to_string(limits.columns));
     Sheet sheet{name, {}};
     for (uint32_t c = 0; c < def.columns.size(); ++c) sheet.set(0, c, Cell::ofText(def.columns[c]));
     m_state->book.sheets.push_back(std::move(sheet));
@@ -288,16 +317,18 @@ class ExcelSource : public DataSource {
 std::unique_ptr<DataSource> openExcelWorkbook(const ConnectionProperties& properties) {
   auto state = std::make_shared<State>();
   state->path = properties.value("Data Source");
-  if (state->path.empty()) throw DataError("The Excel connection names no workbook (\"Data Source\" is empty)");
+  if (state->path.empty())
+    throw DataError("The Excel connection names no workbook (\"Data Source\" is empty)");
   state->format = formatForName(state->path);
   std::string extended = upper(properties.value("Extended Properties"));
   std::string compact;
   for (char c : extended)
     if (c != ' ') compact += c;
   state->header = compact.find("HDR=NO") == std::string::npos;
-  struct stat st{};
+  struct stat st {};
   if (::stat(state->path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) throw DataError("'" + state->path + "' is a folder, not an Excel workbook");
+    if (S_ISDIR(st.st_mode))
+      throw DataError("'" + state->path + "' is a folder, not an Excel workbook");
     state->book = loadWorkbook(state->path);
     state->exists = true;
   }

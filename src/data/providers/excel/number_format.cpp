@@ -25,7 +25,8 @@ NumberClass classifyFormat(std::string_view code) {
       if (end == std::string_view::npos) break;
       std::string_view inside = code.substr(i + 1, end - i - 1);
       // Elapsed-time brackets [h] [mm] [ss] are date parts; colours and locales are not.
-      if (!inside.empty() && inside[0] != '\0' && std::strchr("hHmMsS", inside[0]) && inside.find('$') == std::string_view::npos)
+      if (!inside.empty() && inside[0] != '\0' && std::strchr("hHmMsS", inside[0]) &&
+          inside.find('$') == std::string_view::npos)
         date = true;
       i = end;
     } else if (c == ';') {
@@ -46,13 +47,15 @@ NumberClass classifyBuiltInFormat(uint32_t id) {
 
 Cell numberCell(double value, NumberClass cls, bool date1904) {
   switch (cls) {
-    case NumberClass::Date: return Cell::ofDate(date1904 ? value + 1462 : value);
+    case NumberClass::Date:
+      return Cell::ofDate(date1904 ? value + 1462 : value);
     case NumberClass::Currency:
       // Money is kept as money only when it fits the four decimals of a currency value.
       if (std::fabs(value) < 9e14 && std::nearbyint(value * 10000) == value * 10000)
         return Cell::ofCurrency(value);
       return Cell::ofNumber(value);
-    case NumberClass::Plain: break;
+    case NumberClass::Plain:
+      break;
   }
   return Cell::ofNumber(value);
 }
@@ -125,7 +128,11 @@ std::string toUtf16Le(std::string_view utf8) {
       cp = b & (0x7F >> len);
       for (size_t k = 1; k < len; ++k) {
         uint8_t c = uint8_t(utf8[i + k]);
-        if ((c & 0xC0) != 0x80) { cp = 0xFFFD; len = k; break; }
+        if ((c & 0xC0) != 0x80) {
+          cp = 0xFFFD;
+          len = k;
+          break;
+        }
         cp = cp << 6 | (c & 0x3F);
       }
     } else {

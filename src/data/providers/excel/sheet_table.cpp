@@ -9,12 +9,17 @@ namespace {
 
 std::string cellText(const Cell& c) {
   switch (c.kind) {
-    case CellKind::Empty: return {};
-    case CellKind::Text: return c.text;
-    case CellKind::Boolean: return toText(Value::fromBool(c.number != 0));
-    case CellKind::Date: return toText(Value::fromDate(c.number));
+    case CellKind::Empty:
+      return {};
+    case CellKind::Text:
+      return c.text;
+    case CellKind::Boolean:
+      return toText(Value::fromBool(c.number != 0));
+    case CellKind::Date:
+      return toText(Value::fromDate(c.number));
     case CellKind::Number:
-    case CellKind::Currency: break;
+    case CellKind::Currency:
+      break;
   }
   return toText(Value::fromDouble(c.number));
 }
@@ -22,8 +27,12 @@ std::string cellText(const Cell& c) {
 class SheetReader : public RowReader {
  public:
   SheetReader(std::shared_ptr<const void> owner, const Sheet& sheet, bool header)
-      : m_owner(std::move(owner)), m_sheet(sheet), m_columns(sheetColumns(sheet, header)),
-        m_row(header ? 0 : -1), m_end(sheet.usedRows()), m_scratch(m_columns.size()) {}
+      : m_owner(std::move(owner)),
+        m_sheet(sheet),
+        m_columns(sheetColumns(sheet, header)),
+        m_row(header ? 0 : -1),
+        m_end(sheet.usedRows()),
+        m_scratch(m_columns.size()) {}
 
   const std::vector<ColumnInfo>& columns() const override { return m_columns; }
 
@@ -36,7 +45,8 @@ class SheetReader : public RowReader {
     const auto& cells = m_sheet.rows[size_t(m_row)];
     for (size_t i = 0; i < m_columns.size() && i < cells.size(); ++i) {
       bool text = m_columns[i].type == adVarWChar || m_columns[i].type == adLongVarWChar;
-      if (text && cells[i].kind != CellKind::Text && !cells[i].empty()) m_scratch[i] = cellText(cells[i]);
+      if (text && cells[i].kind != CellKind::Text && !cells[i].empty())
+        m_scratch[i] = cellText(cells[i]);
     }
     return true;
   }
@@ -46,11 +56,17 @@ class SheetReader : public RowReader {
     if (i >= cells.size() || cells[i].empty()) return Value::null();
     const Cell& c = cells[i];
     switch (m_columns[i].type) {
-      case adDouble: return Value::fromDouble(c.number);
-      case adCurrency: return Value::fromCurrency(std::llround(c.number * 10000));
-      case adDate: return Value::fromDate(c.number);
-      case adBoolean: return Value::fromBool(c.number != 0);
-      default: return Value::fromString(c.kind == CellKind::Text ? std::string_view(c.text) : m_scratch[i]);
+      case adDouble:
+        return Value::fromDouble(c.number);
+      case adCurrency:
+        return Value::fromCurrency(std::llround(c.number * 10000));
+      case adDate:
+        return Value::fromDate(c.number);
+      case adBoolean:
+        return Value::fromBool(c.number != 0);
+      default:
+        return Value::fromString(c.kind == CellKind::Text ? std::string_view(c.text)
+                                                          : m_scratch[i]);
     }
   }
 
@@ -90,20 +106,27 @@ std::vector<ColumnInfo> sheetColumns(const Sheet& sheet, bool header) {
       money = money && cell.kind == CellKind::Currency;
       dates = dates && cell.kind == CellKind::Date;
       booleans = booleans && cell.kind == CellKind::Boolean;
-      longest = std::max(longest, cell.kind == CellKind::Text ? codePoints(cell.text) : cellText(cell).size());
+      longest = std::max(
+          longest, cell.kind == CellKind::Text ? codePoints(cell.text) : cellText(cell).size());
     }
     col.attributes = adColNullable;
-    if (any && money) col.type = adCurrency;
-    else if (any && numbers) col.type = adDouble;
-    else if (any && dates) col.type = adDate;
-    else if (any && booleans) col.type = adBoolean;
-    else col.type = longest > 255 ? adLongVarWChar : adVarWChar;
+    if (any && money)
+      col.type = adCurrency;
+    else if (any && numbers)
+      col.type = adDouble;
+    else if (any && dates)
+      col.type = adDate;
+    else if (any && booleans)
+      col.type = adBoolean;
+    else
+      col.type = longest > 255 ? adLongVarWChar : adVarWChar;
     col.size = col.type == adVarWChar ? 255 : 0;
   }
   return columns;
 }
 
-std::unique_ptr<RowReader> openSheetReader(std::shared_ptr<const void> owner, const Sheet& sheet, bool header) {
+std::unique_ptr<RowReader> openSheetReader(std::shared_ptr<const void> owner, const Sheet& sheet,
+                                           bool header) {
   return std::make_unique<SheetReader>(std::move(owner), sheet, header);
 }
 

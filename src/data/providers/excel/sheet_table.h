@@ -18,6 +18,7 @@ std::vector<ColumnInfo> sheetColumns(const Sheet& sheet, bool header);
 
 // Streams the rows of `sheet` below the header, reading the cells in place; `owner` keeps
 // the workbook alive while the reader exists.
-std::unique_ptr<RowReader> openSheetReader(std::shared_ptr<const void> owner, const Sheet& sheet, bool header);
+std::unique_ptr<RowReader> openSheetReader(std::shared_ptr<const void> owner, const Sheet& sheet,
+                                           bool header);
 
 }  // namespace kpx::data::excel

@@ -46,15 +46,18 @@ WorkbookFormat formatForName(const std::string& path) {
 Workbook parseWorkbook(std::string_view bytes, const std::string& singleSheetName) {
   if (looksLikeZip(bytes)) return readXlsx(bytes);
   if (looksLikeXls(bytes)) return readXls(bytes, singleSheetName);
-  throw std::runtime_error(bytes.empty() ? "the file is empty" : "the file is neither an .xls nor an .xlsx workbook");
+  throw std::runtime_error(bytes.empty() ? "the file is empty"
+                                         : "the file is neither an .xls nor an .xlsx workbook");
 }
 
 Workbook loadWorkbook(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw DataError("Excel workbook '" + path + "' cannot be opened: " + std::strerror(errno));
+  if (!in)
+    throw DataError("Excel workbook '" + path + "' cannot be opened: " + std::strerror(errno));
   std::ostringstream buffer;
   buffer << in.rdbuf();
-  if (in.bad()) throw DataError("Excel workbook '" + path + "' cannot be read: " + std::strerror(errno));
+  if (in.bad())
+    throw DataError("Excel workbook '" + path + "' cannot be read: " + std::strerror(errno));
   try {
     return parseWorkbook(buffer.view(), stem(path));
   } catch (const std::runtime_error& e) {
@@ -79,7 +82,8 @@ void saveWorkbook(const Workbook& workbook, const std::string& path, WorkbookFor
   } catch (const DataError&) {
     throw;
   } catch (const std::exception& e) {
-    throw DataError("Excel workbook '" + path + "' cannot be written: " + e.what() + "; the file is left as it was");
+    throw DataError("Excel workbook '" + path + "' cannot be written: " + e.what() +
+                    "; the file is left as it was");
   }
 }
 

@@ -55,19 +55,27 @@ class Archive {
   Archive(const Archive&) = delete;
   Archive& operator=(const Archive&) = delete;
 
-  bool has(const std::string& part) const { return zip_name_locate(m_zip, part.c_str(), ZIP_FL_NOCASE) >= 0; }
+  bool has(const std::string& part) const {
+    return zip_name_locate(m_zip, part.c_str(), ZIP_FL_NOCASE) >= 0;
+  }
 
   // Parses `part`, feeding the decompressed bytes to expat as they come.
   void parse(const std::string& part, XmlHandler& handler) const {
     zip_int64_t index = zip_name_locate(m_zip, part.c_str(), ZIP_FL_NOCASE);
     if (index < 0) throw std::runtime_error("the workbook has no part '" + part + "'");
-    std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen_index(m_zip, index, 0), zip_fclose);
-    if (!file) throw std::runtime_error("part '" + part + "' cannot be decompressed: " + zip_strerror(m_zip));
-    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreate(nullptr), XML_ParserFree);
+    std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen_index(m_zip, index, 0),
+                                                            zip_fclose);
+    if (!file)
+      throw std::runtime_error("part '" + part +
+                               "' cannot be decompressed: " + zip_strerror(m_zip));
+    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreate(nullptr),
+                                                                        XML_ParserFree);
     XML_SetUserData(parser.get(), &handler);
     XML_SetElementHandler(
         parser.get(),
-        [](void* h, const char* name, const char** attrs) { static_cast<XmlHandler*>(h)->start(localName(name), attrs); },
+        [](void* h, const char* name, const char** attrs) {
+          static_cast<XmlHandler*>(h)->start(localName(name), attrs);
+        },
         [](void* h, const char* name) { static_cast<XmlHandler*>(h)->end(localName(name)); });
     XML_SetCharacterDataHandler(parser.get(), [](void* h, const char* s, int len) {
       static_cast<XmlHandler*>(h)->text(std::string_view(s, size_t(len)));
@@ -75,7 +83,9 @@ class Archive {
     char buffer[65536];
     for (;;) {
       zip_int64_t n = zip_fread(file.get(), buffer, sizeof buffer);
-      if (n < 0) throw std::runtime_error("part '" + part + "' is damaged: " + zip_file_strerror(file.get()));
+      if (n < 0)
+        throw std::runtime_error("part '" + part +
+                                 "' is damaged: " + zip_file_strerror(file.get()));
       if (XML_Parse(parser.get(), buffer, int(n), n == 0) != XML_STATUS_OK)
         throw std::runtime_error("part '" + part + "' is not well-formed XML (line " +
                                  std::to_string(XML_GetCurrentLineNumber(parser.get())) + ": " +
@@ -127,7 +137,9 @@ struct Relationships : XmlHandler {
 };
 
 struct WorkbookPart : XmlHandler {
-  struct Entry { std::string name, relId; };
+  struct Entry {
+    std::string name, relId;
+  };
   std::vector<Entry> sheets;
   bool date1904 = false;
   void start(std::string_view name, const char** attrs) override {
@@ -175,13 +187,18 @@ struct SharedStringsPart : XmlHandler {
   bool inT = false;
   int phonetic = 0;
   void start(std::string_view name, const char**) override {
-    if (name == "si") strings.emplace_back();
-    else if (name == "rPh") ++phonetic;
-    else if (name == "t") inT = phonetic == 0 && !strings.empty();
+    if (name == "si")
+      strings.emplace_back();
+    else if (name == "rPh")
+      ++phonetic;
+    else if (name == "t")
+      inT = phonetic == 0 && !strings.empty();
   }
   void end(std::string_view name) override {
-    if (name == "t") inT = false;
-    else if (name == "rPh") --phonetic;
+    if (name == "t")
+      inT = false;
+    else if (name == "rPh")
+      --phonetic;
   }
   void text(std::string_view s) override {
     if (inT) strings.back() += s;
@@ -210,21 +227,24 @@ bool parseReference(const char* ref, uint32_t& row, uint32_t& col) {
 
 class SheetPart : public XmlHandler {
  public:
-  SheetPart(Sheet& sheet, const StylesPart& styles, const std::vector<std::string>& strings, bool date1904)
+  SheetPart(Sheet& sheet, const StylesPart& styles, const std::vector<std::string>& strings,
+            bool date1904)
       : m_sheet(sheet), m_styles(styles), m_strings(strings), m_date1904(date1904) {}
 
   void start(std::string_view name, const char** attrs) override {
     if (name == "row") {
       const char* r = attribute(attrs, "r");
       uint64_t n = r ? std::strtoull(r, nullptr, 10) : 0;
-      if (r && (n == 0 || n > 1048576)) throw std::runtime_error(std::string("row number ") + r + " is out of range");
+      if (r && (n == 0 || n > 1048576))
+        throw std::runtime_error(std::string("row number ") + r + " is out of range");
       m_row = r ? uint32_t(n - 1) : m_row + 1;
       m_col = 0;
     } else if (name == "c") {
       const char* ref = attribute(attrs, "r");
       uint32_t row = m_row;
       if (ref) {
-        if (!parseReference(ref, row, m_col)) throw std::runtime_error(std::string("cell reference '") + ref + "' is not valid");
+        if (!parseReference(ref, row, m_col))
+          throw std::runtime_error(std::string("cell reference '") + ref + "' is not valid");
         m_row = row;
       } else if (m_inCellCount > 0) {
         ++m_col;
@@ -266,7 +286,8 @@ class SheetPart : public XmlHandler {
       char* end = nullptr;
       unsigned long index = std::strtoul(m_value.c_str(), &end, 10);
       if (end == m_value.c_str() || index >= m_strings.size())
-        throw std::runtime_error("a cell refers to shared string '" + m_value + "', which does not exist");
+        throw std::runtime_error("a cell refers to shared string '" + m_value +
+                                 "', which does not exist");
       m_sheet.set(m_row, m_col, Cell::ofText(m_strings[index]));
     } else if (m_type == "inlineStr" || m_type == "str") {
       m_sheet.set(m_row, m_col, Cell::ofText(m_value));
@@ -274,8 +295,10 @@ class SheetPart : public XmlHandler {
       m_sheet.set(m_row, m_col, Cell::ofBoolean(m_value == "1" || m_value == "true"));
     } else if (m_type == "d") {
       double ole;
-      if (parseDate(m_value, ole)) m_sheet.set(m_row, m_col, Cell::ofDate(ole));
-      else m_sheet.set(m_row, m_col, Cell::ofText(m_value));
+      if (parseDate(m_value, ole))
+        m_sheet.set(m_row, m_col, Cell::ofDate(ole));
+      else
+        m_sheet.set(m_row, m_col, Cell::ofText(m_value));
     } else if (m_type == "n") {
       char* end = nullptr;
       double v = std::strtod(m_value.c_str(), &end);
@@ -299,7 +322,9 @@ class SheetPart : public XmlHandler {
 
 }  // namespace
 
-bool looksLikeZip(std::string_view bytes) { return bytes.size() >= 4 && bytes.substr(0, 4) == "PK\x03\x04"; }
+bool looksLikeZip(std::string_view bytes) {
+  return bytes.size() >= 4 && bytes.substr(0, 4) == "PK\x03\x04";
+}
 
 Workbook readXlsx(std::string_view file) {
   Archive zip(file);
@@ -317,17 +342,20 @@ Workbook readXlsx(std::string_view file) {
 
   auto partOfType = [&](const char* type, const char* fallback) {
     auto it = rels.targetByType.find(type);
-    return it != rels.targetByType.end() ? resolve(workbookPath, it->second) : resolve(workbookPath, fallback);
+    return it != rels.targetByType.end() ? resolve(workbookPath, it->second)
+                                         : resolve(workbookPath, fallback);
   };
   StylesPart styles;
   if (std::string p = partOfType("styles", "styles.xml"); zip.has(p)) zip.parse(p, styles);
   SharedStringsPart strings;
-  if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p)) zip.parse(p, strings);
+  if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p))
+    zip.parse(p, strings);
 
   Workbook wb;
   for (const auto& entry : workbook.sheets) {
     auto it = rels.targetById.find(entry.relId);
-    if (it == rels.targetById.end()) throw std::runtime_error("sheet '" + entry.name + "' has no part in the archive");
+    if (it == rels.targetById.end())
+      throw std::runtime_error("sheet '" + entry.name + "' has no part in the archive");
     std::string part = resolve(workbookPath, it->second);
     // Chart sheets and missing parts hold no table.
     if (part.find("chartsheets/") != std::string::npos || !zip.has(part)) continue;

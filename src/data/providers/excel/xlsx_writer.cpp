@@ -34,11 +34,20 @@ void writeXlsx(const Workbook& workbook, const std::string& path) {
         auto row = lxw_row_t(r);
         auto col = lxw_col_t(c);
         switch (cell.kind) {
-          case CellKind::Empty: break;
-          case CellKind::Text: e = worksheet_write_string(ws, row, col, cell.text.c_str(), nullptr); break;
-          case CellKind::Boolean: e = worksheet_write_boolean(ws, row, col, cell.number != 0, nullptr); break;
-          case CellKind::Number: e = worksheet_write_number(ws, row, col, cell.number, nullptr); break;
-          case CellKind::Currency: e = worksheet_write_number(ws, row, col, cell.number, money); break;
+          case CellKind::Empty:
+            break;
+          case CellKind::Text:
+            e = worksheet_write_string(ws, row, col, cell.text.c_str(), nullptr);
+            break;
+          case CellKind::Boolean:
+            e = worksheet_write_boolean(ws, row, col, cell.number != 0, nullptr);
+            break;
+          case CellKind::Number:
+            e = worksheet_write_number(ws, row, col, cell.number, nullptr);
+            break;
+          case CellKind::Currency:
+            e = worksheet_write_number(ws, row, col, cell.number, money);
+            break;
           case CellKind::Date:
             e = worksheet_write_number(ws, row, col, cell.number,
                                        cell.number == std::floor(cell.number) ? date : dateTime);

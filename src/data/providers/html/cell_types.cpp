@@ -9,7 +9,9 @@
 namespace kpx::data::html {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // A plain number: optional sign, digits without a needless leading zero, an optional
 // fraction; at most 15 significant digits, so a double holds it exactly as written.
@@ -54,7 +56,8 @@ std::optional<std::string> currencyNumber(std::string_view s) {
     s.remove_prefix(1);
   }
   auto dropBlank = [](std::string_view v, bool front) {
-    if (!v.empty() && (front ? v.front() : v.back()) == ' ') front ? v.remove_prefix(1) : v.remove_suffix(1);
+    if (!v.empty() && (front ? v.front() : v.back()) == ' ')
+      front ? v.remove_prefix(1) : v.remove_suffix(1);
     return v;
   };
   for (std::string_view sym : kCurrencySigns) {
@@ -85,7 +88,10 @@ bool currencyValue(std::string_view s, int64_t& scaled) {
   int64_t v = 0;
   int fraction = -1;
   for (char c : s) {
-    if (c == '.') { fraction = 0; continue; }
+    if (c == '.') {
+      fraction = 0;
+      continue;
+    }
     if (fraction >= 0) ++fraction;
     if (v > (std::numeric_limits<int64_t>::max() - 9) / 10) return false;
     v = v * 10 + (c - '0');
@@ -144,10 +150,18 @@ ColumnInfo describe(const std::string& name, CellType type, bool longText) {
   c.size = 0;
   c.attributes = adColFixed | adColNullable;
   switch (type) {
-    case CellType::Number: c.type = adDouble; break;
-    case CellType::Currency: c.type = adCurrency; break;
-    case CellType::Date: c.type = adDate; break;
-    case CellType::Boolean: c.type = adBoolean; break;
+    case CellType::Number:
+      c.type = adDouble;
+      break;
+    case CellType::Currency:
+      c.type = adCurrency;
+      break;
+    case CellType::Date:
+      c.type = adDate;
+      break;
+    case CellType::Boolean:
+      c.type = adBoolean;
+      break;
     case CellType::Text:
       c.type = longText ? adLongVarWChar : adVarWChar;
       c.size = longText ? kLongTextSize : 255;
@@ -159,7 +173,8 @@ ColumnInfo describe(const std::string& name, CellType type, bool longText) {
 
 Value typedValue(const std::string& text, CellType type) {
   switch (type) {
-    case CellType::Number: return Value::fromDouble(plainNumberValue(text));
+    case CellType::Number:
+      return Value::fromDouble(plainNumberValue(text));
     case CellType::Currency: {
       int64_t scaled = 0;
       currencyValue(*currencyNumber(text), scaled);
@@ -175,7 +190,8 @@ Value typedValue(const std::string& text, CellType type) {
       booleanValue(text, b);
       return Value::fromBool(b);
     }
-    case CellType::Text: break;
+    case CellType::Text:
+      break;
   }
   return Value::fromString(text);
 }

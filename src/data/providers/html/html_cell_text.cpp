@@ -15,7 +15,10 @@ class TextLayout {
       const unsigned char c = static_cast<unsigned char>(s[i]);
       if (preformatted) {
         if (c == '\r') continue;
-        if (c == '\n') { lineBreak(); continue; }
+        if (c == '\n') {
+          lineBreak();
+          continue;
+        }
         visible(s.substr(i, 1));
         continue;
       }
@@ -57,14 +60,35 @@ class TextLayout {
 
 bool isBlock(GumboTag tag) {
   switch (tag) {
-    case GUMBO_TAG_P: case GUMBO_TAG_DIV: case GUMBO_TAG_LI: case GUMBO_TAG_UL:
-    case GUMBO_TAG_OL: case GUMBO_TAG_DL: case GUMBO_TAG_DT: case GUMBO_TAG_DD:
-    case GUMBO_TAG_H1: case GUMBO_TAG_H2: case GUMBO_TAG_H3: case GUMBO_TAG_H4:
-    case GUMBO_TAG_H5: case GUMBO_TAG_H6: case GUMBO_TAG_PRE: case GUMBO_TAG_BLOCKQUOTE:
-    case GUMBO_TAG_ADDRESS: case GUMBO_TAG_HR: case GUMBO_TAG_SECTION: case GUMBO_TAG_ARTICLE:
-    case GUMBO_TAG_HEADER: case GUMBO_TAG_FOOTER: case GUMBO_TAG_NAV: case GUMBO_TAG_ASIDE:
-    case GUMBO_TAG_FIGURE: case GUMBO_TAG_FIGCAPTION: case GUMBO_TAG_FORM:
-    case GUMBO_TAG_FIELDSET: case GUMBO_TAG_TR:
+    case GUMBO_TAG_P:
+    case GUMBO_TAG_DIV:
+    case GUMBO_TAG_LI:
+    case GUMBO_TAG_UL:
+    case GUMBO_TAG_OL:
+    case GUMBO_TAG_DL:
+    case GUMBO_TAG_DT:
+    case GUMBO_TAG_DD:
+    case GUMBO_TAG_H1:
+    case GUMBO_TAG_H2:
+    case GUMBO_TAG_H3:
+    case GUMBO_TAG_H4:
+    case GUMBO_TAG_H5:
+    case GUMBO_TAG_H6:
+    case GUMBO_TAG_PRE:
+    case GUMBO_TAG_BLOCKQUOTE:
+    case GUMBO_TAG_ADDRESS:
+    case GUMBO_TAG_HR:
+    case GUMBO_TAG_SECTION:
+    case GUMBO_TAG_ARTICLE:
+    case GUMBO_TAG_HEADER:
+    case GUMBO_TAG_FOOTER:
+    case GUMBO_TAG_NAV:
+    case GUMBO_TAG_ASIDE:
+    case GUMBO_TAG_FIGURE:
+    case GUMBO_TAG_FIGCAPTION:
+    case GUMBO_TAG_FORM:
+    case GUMBO_TAG_FIELDSET:
+    case GUMBO_TAG_TR:
       return true;
     default:
       return false;
@@ -107,7 +131,10 @@ void layOut(const GumboNode& root, TextLayout& layout) {
         const GumboTag tag = child.v.element.tag;
         if (tag == GUMBO_TAG_TABLE) layout.blockEdge();  // its text is a table of its own
         if (isHidden(tag)) break;
-        if (tag == GUMBO_TAG_BR) { layout.lineBreak(); break; }
+        if (tag == GUMBO_TAG_BR) {
+          layout.lineBreak();
+          break;
+        }
         if (isBlock(tag)) layout.blockEdge();
         stack.push_back({&child, 0, pre || tag == GUMBO_TAG_PRE || tag == GUMBO_TAG_TEXTAREA});
         break;

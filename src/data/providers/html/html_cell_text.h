@@ -10,8 +10,8 @@ namespace kpx::data::html {
 // (non-breaking spaces too) collapsed to one blank, <br> as a line feed, block elements
 // (paragraphs, divisions, list items, headings) on lines of their own, <pre> kept as written,
 // and scripts and styles left out. A nested table is left out too, its place
-// taken by a line break as a browser sets it on a line of its own. Blanks around line feeds and at both ends
-// are dropped.
+// taken by a line break as a browser sets it on a line of its own. Blanks around line feeds and at
+// both ends are dropped.
 std::string cellText(const GumboNode& node);
 
 }  // namespace kpx::data::html

@@ -69,7 +69,8 @@ class HtmlSource : public DataSource {
     return runQueryOver(*this, sql);
   }
   void execute(const std::string&) override { refuseWriting(); }
-  std::unique_ptr<RowWriter> openWriter(const std::string&, const std::vector<std::string>&) override {
+  std::unique_ptr<RowWriter> openWriter(const std::string&,
+                                        const std::vector<std::string>&) override {
     refuseWriting();
   }
 

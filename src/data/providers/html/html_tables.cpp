@@ -26,7 +26,8 @@ bool isElement(const GumboNode& n, GumboTag tag) {
 template <typename Visit>
 void forEachChild(const GumboNode& n, Visit visit) {
   const GumboVector& children = n.v.element.children;
-  for (unsigned i = 0; i < children.length; ++i) visit(*static_cast<const GumboNode*>(children.data[i]));
+  for (unsigned i = 0; i < children.length; ++i)
+    visit(*static_cast<const GumboNode*>(children.data[i]));
 }
 
 // Every <table> element in document order, found without recursion.
@@ -39,7 +40,8 @@ std::vector<const GumboNode*> findTables(const GumboNode& root) {
     if (n->type != GUMBO_NODE_ELEMENT && n->type != GUMBO_NODE_TEMPLATE) continue;
     if (n->v.element.tag == GUMBO_TAG_TABLE) tables.push_back(n);
     const GumboVector& children = n->v.element.children;
-    for (unsigned i = children.length; i-- > 0;) stack.push_back(static_cast<const GumboNode*>(children.data[i]));
+    for (unsigned i = children.length; i-- > 0;)
+      stack.push_back(static_cast<const GumboNode*>(children.data[i]));
   }
   return tables;
 }
@@ -71,7 +73,8 @@ size_t spanOf(const GumboNode& cell, const char* attribute, size_t fallback, siz
   const GumboAttribute* a = gumbo_get_attribute(&cell.v.element.attributes, attribute);
   if (!a) return fallback;
   std::string_view v = a->value;
-  while (!v.empty() && (v.front() == ' ' || v.front() == '\t' || v.front() == '\n')) v.remove_prefix(1);
+  while (!v.empty() && (v.front() == ' ' || v.front() == '\t' || v.front() == '\n'))
+    v.remove_prefix(1);
   size_t n = 0;
   auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
   if (end == v.data()) return fallback;

@@ -1,8 +1,8 @@
 #include "data/providers/jet/jet_provider.h"
 
+#include <sys/stat.h>
 #include <cstring>
 #include <fstream>
-#include <sys/stat.h>
 
 #include "data/providers/mdb/mdb_data_source.h"
 #include "data/providers/sqlite/sqlite_data_source.h"
@@ -72,6 +72,8 @@ std::unique_ptr<DataSource> JetProvider::open(const ConnectionProperties& proper
                   "Microsoft Access database)");
 }
 
-void createJetDatabase(const std::string& path) { createSqliteDatabase(path); }
+void createJetDatabase(const std::string& path) {
+  createSqliteDatabase(path);
+}
 
 }  // namespace kpx::data

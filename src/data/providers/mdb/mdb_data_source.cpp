@@ -35,14 +35,16 @@ using TablePtr = std::unique_ptr<MdbTableDef, TableCloser>;
 // that a damaged or truncated file is refused before the library reads past its end.
 void validateHeader(const std::string& path) {
   struct stat st {};
-  if (stat(path.c_str(), &st) != 0) throw DataError("The database file '" + path + "' does not exist");
+  if (stat(path.c_str(), &st) != 0)
+    throw DataError("The database file '" + path + "' does not exist");
   unsigned char head[32] = {};
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) throw DataError("Cannot open the database file '" + path + "'");
   const size_t got = std::fread(head, 1, sizeof head, f);
   std::fclose(f);
-  const bool signature = got == sizeof head && (std::memcmp(head + 4, "Standard Jet DB\0", 16) == 0 ||
-                                                std::memcmp(head + 4, "Standard ACE DB\0", 16) == 0);
+  const bool signature =
+      got == sizeof head && (std::memcmp(head + 4, "Standard Jet DB\0", 16) == 0 ||
+                             std::memcmp(head + 4, "Standard ACE DB\0", 16) == 0);
   const unsigned version = head[0x14];
   if (!signature || version > MDB_VER_ACCDB_2019) {
     throw DataError("The file '" + path + "' is not a Microsoft Access database");
@@ -66,21 +68,37 @@ MdbPtr openHandle(const std::string& path) {
 
 int32_t adoTypeOf(const MdbColumn& col) {
   switch (col.col_type) {
-    case MDB_BOOL: return adBoolean;
-    case MDB_BYTE: return adUnsignedTinyInt;
-    case MDB_INT: return adSmallInt;
-    case MDB_LONGINT: case MDB_COMPLEX: return adInteger;
-    case MDB_MONEY: return adCurrency;
-    case MDB_FLOAT: return adSingle;
-    case MDB_DOUBLE: return adDouble;
-    case MDB_DATETIME: return adDate;
-    case MDB_BINARY: return adVarBinary;
-    case MDB_TEXT: return adVarWChar;
-    case MDB_OLE: return adLongVarBinary;
-    case MDB_MEMO: return adLongVarWChar;
-    case MDB_REPID: return adGUID;
-    case MDB_NUMERIC: return adNumeric;
-    default: return adVarWChar;
+    case MDB_BOOL:
+      return adBoolean;
+    case MDB_BYTE:
+      return adUnsignedTinyInt;
+    case MDB_INT:
+      return adSmallInt;
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+      return adInteger;
+    case MDB_MONEY:
+      return adCurrency;
+    case MDB_FLOAT:
+      return adSingle;
+    case MDB_DOUBLE:
+      return adDouble;
+    case MDB_DATETIME:
+      return adDate;
+    case MDB_BINARY:
+      return adVarBinary;
+    case MDB_TEXT:
+      return adVarWChar;
+    case MDB_OLE:
+      return adLongVarBinary;
+    case MDB_MEMO:
+      return adLongVarWChar;
+    case MDB_REPID:
+      return adGUID;
+    case MDB_NUMERIC:
+      return adNumeric;
+    default:
+      return adVarWChar;
   }
 }
 
@@ -127,8 +145,9 @@ class MdbReader : public RowReader {
       // mdbtools ends a table quietly at a page it cannot read; the row count kept in the
       // table's definition tells a damaged file from a complete one.
       if (m_rows < static_cast<int64_t>(m_table->num_rows)) {
-        throw DataError("Reading " + m_what + " stopped after row " + std::to_string(m_rows) + " of " +
-                        std::to_string(m_table->num_rows) + ": the file is damaged or truncated");
+        throw DataError("Reading " + m_what + " stopped after row " + std::to_string(m_rows) +
+                        " of " + std::to_string(m_table->num_rows) +
+                        ": the file is damaged or truncated");
       }
       return false;
     }
@@ -166,8 +185,12 @@ class MdbReader : public RowReader {
       return;
     }
     switch (col.col_type) {
-      case MDB_BYTE: m_values[i] = Value::fromInt(buf[start]); return;
-      case MDB_INT: m_values[i] = Value::fromInt(static_cast<int16_t>(mdb_get_int16(buf, start))); return;
+      case MDB_BYTE:
+        m_values[i] = Value::fromInt(buf[start]);
+        return;
+      case MDB_INT:
+        m_values[i] = Value::fromInt(static_cast<int16_t>(mdb_get_int16(buf, start)));
+        return;
       case MDB_LONGINT:
       case MDB_COMPLEX:
         m_values[i] = Value::fromInt(static_cast<int32_t>(mdb_get_int32(buf, start)));
@@ -182,8 +205,12 @@ class MdbReader : public RowReader {
         m_values[i] = Value::fromDouble(d);
         return;
       }
-      case MDB_DOUBLE: m_values[i] = Value::fromDouble(mdb_get_double(buf, start)); return;
-      case MDB_DATETIME: m_values[i] = Value::fromDate(mdb_get_double(buf, start)); return;
+      case MDB_DOUBLE:
+        m_values[i] = Value::fromDouble(mdb_get_double(buf, start));
+        return;
+      case MDB_DATETIME:
+        m_values[i] = Value::fromDate(mdb_get_double(buf, start));
+        return;
       case MDB_MONEY: {
         int64_t scaled = 0;
         std::memcpy(&scaled, buf + start, sizeof scaled);
@@ -203,14 +230,16 @@ class MdbReader : public RowReader {
         return;
       }
       case MDB_NUMERIC:
-        setText(i, mdb_numeric_to_string(mdb, start, col.col_scale, col.col_prec), ValueKind::Decimal);
+        setText(i, mdb_numeric_to_string(mdb, start, col.col_scale, col.col_prec),
+                ValueKind::Decimal);
         return;
       case MDB_REPID:
         setText(i, mdb_uuid_to_string(buf, start), ValueKind::Guid);
         return;
       case MDB_TEXT:
       case MDB_MEMO:
-        setText(i, mdb_col_to_string(mdb, mdb->pg_buf, start, col.col_type, len), ValueKind::String);
+        setText(i, mdb_col_to_string(mdb, mdb->pg_buf, start, col.col_type, len),
+                ValueKind::String);
         return;
       default:
         // A type mdbtools cannot decode (only met in damaged files) reads as null.
@@ -236,7 +265,8 @@ class AccessDatabase : public DataSource {
 
   std::vector<TableInfo> tables() override {
     std::vector<TableInfo> out;
-    for (MdbCatalogEntry* entry : userTables(m_mdb.get())) out.push_back({entry->object_name, "TABLE"});
+    for (MdbCatalogEntry* entry : userTables(m_mdb.get()))
+      out.push_back({entry->object_name, "TABLE"});
     return out;
   }
 
@@ -244,7 +274,8 @@ class AccessDatabase : public DataSource {
     TablePtr def = readTable(m_mdb.get(), table);
     std::vector<ColumnInfo> out;
     for (unsigned i = 0; i < def->num_cols; ++i) {
-      out.push_back(columnInfoOf(m_mdb.get(), *static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i))));
+      out.push_back(
+          columnInfoOf(m_mdb.get(), *static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i))));
     }
     return out;
   }
@@ -258,10 +289,13 @@ class AccessDatabase : public DataSource {
   }
 
   // mdbtools has no SQL worth the name: queries run over the tables' rows in SQLite.
-  std::unique_ptr<RowReader> openQuery(const std::string& sql) override { return runQueryOver(*this, sql); }
+  std::unique_ptr<RowReader> openQuery(const std::string& sql) override {
+    return runQueryOver(*this, sql);
+  }
 
   void execute(const std::string&) override { throw DataError(kReadOnly); }
-  std::unique_ptr<RowWriter> openWriter(const std::string&, const std::vector<std::string>&) override {
+  std::unique_ptr<RowWriter> openWriter(const std::string&,
+                                        const std::vector<std::string>&) override {
     throw DataError(kReadOnly);
   }
 
@@ -280,7 +314,8 @@ class AccessDatabase : public DataSource {
       if (entry->object_name != table) continue;
       TablePtr def(mdb_read_table(entry));
       if (!def || !mdb_read_columns(def.get())) {
-        throw DataError("Cannot read table '" + table + "' of '" + m_path + "': the file is damaged");
+        throw DataError("Cannot read table '" + table + "' of '" + m_path +
+                        "': the file is damaged");
       }
       return def;
     }

@@ -151,6 +151,8 @@ std::shared_ptr<MemoryDatabase> MemoryProvider::database(const std::string& name
   return slot;
 }
 
-void MemoryProvider::reset() { sharedDatabases().clear(); }
+void MemoryProvider::reset() {
+  sharedDatabases().clear();
+}
 
 }  // namespace kpx::data

@@ -74,8 +74,10 @@ std::shared_ptr<void> installBusyWait(sqlite3* db, const std::string& path) {
 std::string lockedDatabaseMessage(sqlite3* db) {
   if ((sqlite3_errcode(db) & 0xff) != SQLITE_BUSY) return {};
   const char* file = sqlite3_db_filename(db, "main");
-  return "the database '" + std::string(file ? file : "") + "' stayed locked by another program for longer than " +
-         std::to_string(busyWaitSettings().timeoutMilliseconds / 1000) + " s, and nothing was written";
+  return "the database '" + std::string(file ? file : "") +
+         "' stayed locked by another program for longer than " +
+         std::to_string(busyWaitSettings().timeoutMilliseconds / 1000) +
+         " s, and nothing was written";
 }
 
 }  // namespace kpx::data

@@ -11,8 +11,8 @@ namespace kpx::data {
 
 // One moment of a wait, as reported to the waiting callback.
 struct BusyWait {
-  std::string database;   // the file that is locked
-  long holder = 0;        // the process that holds the lock, 0 when it cannot be told
+  std::string database;  // the file that is locked
+  long holder = 0;       // the process that holds the lock, 0 when it cannot be told
   double waitedSeconds = 0;
   double limitSeconds = 0;
 };

@@ -97,7 +97,9 @@ class SqliteReader : public RowReader {
   // Text in date, GUID, Decimal and Bit columns comes out as those kinds when it reads so.
   static Value typedText(int type, std::string_view text) {
     switch (type) {
-      case adDate: case adDBDate: case adDBTimeStamp: {
+      case adDate:
+      case adDBDate:
+      case adDBTimeStamp: {
         double d;
         if (parseDate(text, d)) return Value::fromDate(d);
         break;
@@ -112,7 +114,8 @@ class SqliteReader : public RowReader {
       }
       case adNumeric: {
         double d;
-        if (!text.empty() && text.find_first_of("eE") == std::string_view::npos && parseDouble(text, d)) {
+        if (!text.empty() && text.find_first_of("eE") == std::string_view::npos &&
+            parseDouble(text, d)) {
           return Value::fromDecimal(text);
         }
         break;
@@ -190,7 +193,8 @@ class SqliteDatabase : public DataSource {
     for (int i = 0; i < n; ++i) {
       const char* name = sqlite3_column_name(st.stmt, i);
       const char* declared = sqlite3_column_decltype(st.stmt, i);
-      columnList.push_back(columnInfoFromDeclaredType(name ? name : "", declared ? declared : "", false));
+      columnList.push_back(
+          columnInfoFromDeclaredType(name ? name : "", declared ? declared : "", false));
     }
     auto reader = std::make_unique<SqliteReader>(m_db, st.stmt, std::move(columnList),
                                                  "the query of '" + m_path + "'");
@@ -229,7 +233,8 @@ class SqliteDatabase : public DataSource {
     const int rc = sqlite3_step(st.stmt);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw DataError("Reading " + what + " of '" + m_path + "' failed: " + sqlite3_errmsg(m_db.get()));
+    throw DataError("Reading " + what + " of '" + m_path +
+                    "' failed: " + sqlite3_errmsg(m_db.get()));
   }
 
   std::string describe() const override { return "'" + m_path + "'"; }
@@ -247,17 +252,19 @@ std::unique_ptr<DataSource> openSqliteDatabase(const std::string& path, bool wri
   std::shared_ptr<void> wait = raw ? installBusyWait(raw, path) : nullptr;
   std::shared_ptr<sqlite3> db(raw, [wait](sqlite3* d) { sqlite3_close(d); });
   if (rc != SQLITE_OK) {
-    throw DataError("Cannot open the database '" + path + "': " +
-                    (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
+    throw DataError("Cannot open the database '" + path +
+                    "': " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
   }
   sqlite3_extended_result_codes(raw, 1);
   // Reading the catalog is where a damaged or foreign file shows itself.
   char* error = nullptr;
-  if (sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &error) != SQLITE_OK) {
+  if (sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &error) !=
+      SQLITE_OK) {
     std::string message = error ? error : sqlite3_errmsg(raw);
     sqlite3_free(error);
     const std::string locked = lockedDatabaseMessage(raw);
-    throw DataError("The database '" + path + "' cannot be read: " + (locked.empty() ? message : locked));
+    throw DataError("The database '" + path +
+                    "' cannot be read: " + (locked.empty() ? message : locked));
   }
   return std::make_unique<SqliteDatabase>(std::move(db), path);
 }
@@ -266,12 +273,13 @@ void createSqliteDatabase(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) == 0) throw DataError("The database '" + path + "' already exists");
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int rc =
+      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   std::shared_ptr<sqlite3> db(raw, sqlite3_close);
   char* error = nullptr;
   // Writing the schema once makes the file a complete database with its header.
-  if (rc != SQLITE_OK ||
-      sqlite3_exec(raw, "CREATE TABLE kpx_new(x); DROP TABLE kpx_new;", nullptr, nullptr, &error) != SQLITE_OK) {
+  if (rc != SQLITE_OK || sqlite3_exec(raw, "CREATE TABLE kpx_new(x); DROP TABLE kpx_new;", nullptr,
+                                      nullptr, &error) != SQLITE_OK) {
     std::string message = error ? error : (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
     sqlite3_free(error);
     throw DataError("Cannot create the database '" + path + "': " + message);

@@ -21,37 +21,65 @@ struct NamedType {
 };
 
 constexpr NamedType kNamedTypes[] = {
-    {"VARCHAR", adVarWChar, 255},       {"NVARCHAR", adVarWChar, 255},
+    {"VARCHAR", adVarWChar, 255},
+    {"NVARCHAR", adVarWChar, 255},
     {"CHARACTER VARYING", adVarWChar, 255},
-    {"CHAR", adWChar, 255},             {"NCHAR", adWChar, 255},
+    {"CHAR", adWChar, 255},
+    {"NCHAR", adWChar, 255},
     {"CHARACTER", adWChar, 255},
-    {"LONGTEXT", adLongVarWChar, 0},    {"MEMO", adLongVarWChar, 0},
-    {"LONGCHAR", adLongVarWChar, 0},    {"NOTE", adLongVarWChar, 0},
-    {"NTEXT", adLongVarWChar, 0},       {"CLOB", adLongVarWChar, 0},
+    {"LONGTEXT", adLongVarWChar, 0},
+    {"MEMO", adLongVarWChar, 0},
+    {"LONGCHAR", adLongVarWChar, 0},
+    {"NOTE", adLongVarWChar, 0},
+    {"NTEXT", adLongVarWChar, 0},
+    {"CLOB", adLongVarWChar, 0},
     {"TEXT", adLongVarWChar, 0},
-    {"LONG", adInteger, 0},             {"INTEGER", adInteger, 0},
-    {"INT", adInteger, 0},              {"INT4", adInteger, 0},
-    {"COUNTER", adInteger, 0},          {"AUTOINCREMENT", adInteger, 0},
-    {"BIGINT", adBigInt, 0},            {"INT8", adBigInt, 0},
-    {"SHORT", adSmallInt, 0},           {"SMALLINT", adSmallInt, 0},
-    {"INT2", adSmallInt, 0},            {"BYTE", adUnsignedTinyInt, 0},
-    {"TINYINT", adUnsignedTinyInt, 0},  {"SINGLE", adSingle, 0},
-    {"REAL4", adSingle, 0},             {"FLOAT4", adSingle, 0},
-    {"DOUBLE", adDouble, 0},            {"DOUBLE PRECISION", adDouble, 0},
-    {"FLOAT", adDouble, 0},             {"FLOAT8", adDouble, 0},
-    {"REAL", adDouble, 0},              {"NUMBER", adDouble, 0},
-    {"CURRENCY", adCurrency, 0},        {"MONEY", adCurrency, 0},
-    {"DATETIME", adDate, 0},            {"DATE", adDate, 0},
-    {"TIME", adDate, 0},                {"TIMESTAMP", adDate, 0},
-    {"BIT", adBoolean, 0},              {"BOOLEAN", adBoolean, 0},
-    {"BOOL", adBoolean, 0},             {"LOGICAL", adBoolean, 0},
-    {"YESNO", adBoolean, 0},            {"GUID", adGUID, 0},
-    {"UNIQUEIDENTIFIER", adGUID, 0},   {"DECIMAL", adNumeric, 0},
-    {"NUMERIC", adNumeric, 0},         {"DEC", adNumeric, 0},
-    {"VARBINARY", adVarBinary, 255},    {"BINARY", adVarBinary, 255},
-    {"LONGBINARY", adLongVarBinary, 0}, {"BIGBINARY", adLongVarBinary, 0},
-    {"OLEOBJECT", adLongVarBinary, 0},  {"GENERAL", adLongVarBinary, 0},
-    {"IMAGE", adLongVarBinary, 0},      {"BLOB", adLongVarBinary, 0},
+    {"LONG", adInteger, 0},
+    {"INTEGER", adInteger, 0},
+    {"INT", adInteger, 0},
+    {"INT4", adInteger, 0},
+    {"COUNTER", adInteger, 0},
+    {"AUTOINCREMENT", adInteger, 0},
+    {"BIGINT", adBigInt, 0},
+    {"INT8", adBigInt, 0},
+    {"SHORT", adSmallInt, 0},
+    {"SMALLINT", adSmallInt, 0},
+    {"INT2", adSmallInt, 0},
+    {"BYTE", adUnsignedTinyInt, 0},
+    {"TINYINT", adUnsignedTinyInt, 0},
+    {"SINGLE", adSingle, 0},
+    {"REAL4", adSingle, 0},
+    {"FLOAT4", adSingle, 0},
+    {"DOUBLE", adDouble, 0},
+    {"DOUBLE PRECISION", adDouble, 0},
+    {"FLOAT", adDouble, 0},
+    {"FLOAT8", adDouble, 0},
+    {"REAL", adDouble, 0},
+    {"NUMBER", adDouble, 0},
+    {"CURRENCY", adCurrency, 0},
+    {"MONEY", adCurrency, 0},
+    {"DATETIME", adDate, 0},
+    {"DATE", adDate, 0},
+    {"TIME", adDate, 0},
+    {"TIMESTAMP", adDate, 0},
+    {"BIT", adBoolean, 0},
+    {"BOOLEAN", adBoolean, 0},
+    {"BOOL", adBoolean, 0},
+    {"LOGICAL", adBoolean, 0},
+    {"YESNO", adBoolean, 0},
+    {"GUID", adGUID, 0},
+    {"UNIQUEIDENTIFIER", adGUID, 0},
+    {"DECIMAL", adNumeric, 0},
+    {"NUMERIC", adNumeric, 0},
+    {"DEC", adNumeric, 0},
+    {"VARBINARY", adVarBinary, 255},
+    {"BINARY", adVarBinary, 255},
+    {"LONGBINARY", adLongVarBinary, 0},
+    {"BIGBINARY", adLongVarBinary, 0},
+    {"OLEOBJECT", adLongVarBinary, 0},
+    {"GENERAL", adLongVarBinary, 0},
+    {"IMAGE", adLongVarBinary, 0},
+    {"BLOB", adLongVarBinary, 0},
 };
 
 std::string upper(std::string_view s) {
@@ -60,7 +88,9 @@ std::string upper(std::string_view s) {
   return out;
 }
 
-bool contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
+bool contains(const std::string& s, const char* part) {
+  return s.find(part) != std::string::npos;
+}
 
 }  // namespace
 
@@ -87,7 +117,8 @@ ColumnInfo columnInfoFromDeclaredType(const std::string& name, const std::string
     size_t i = paren + 1;
     while (i < declared.size() && declared[i] == ' ') ++i;
     const size_t start = i;
-    while (i < declared.size() && std::isdigit(static_cast<unsigned char>(declared[i])) && n < 1000000000) {
+    while (i < declared.size() && std::isdigit(static_cast<unsigned char>(declared[i])) &&
+           n < 1000000000) {
       n = n * 10 + (declared[i++] - '0');
     }
     if (i > start) size = n;

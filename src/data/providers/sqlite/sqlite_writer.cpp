@@ -31,7 +31,8 @@ bool mayRefuseRows(sqlite3* db, const std::string& table) {
   return any("SELECT \"notnull\" OR pk FROM pragma_table_info(?1)") ||
          any("SELECT \"unique\" FROM pragma_index_list(?1)") ||
          any("SELECT 1 FROM pragma_foreign_key_list(?1)") ||
-         any("SELECT 1 FROM sqlite_master WHERE (type = 'trigger' AND tbl_name = ?1) OR (name = ?1 AND "
+         any("SELECT 1 FROM sqlite_master WHERE (type = 'trigger' AND tbl_name = ?1) OR (name = ?1 "
+             "AND "
              "(type <> 'table' OR upper(sql) LIKE '%CHECK%' OR upper(sql) LIKE '%STRICT%'))");
 }
 
@@ -103,7 +104,8 @@ void bindValue(sqlite3_stmt* s, int index, const Value& v, std::string& dateText
     case ValueKind::Date:
       dateText.clear();
       appendText(v, dateText);
-      sqlite3_bind_text(s, index, dateText.data(), static_cast<int>(dateText.size()), SQLITE_STATIC);
+      sqlite3_bind_text(s, index, dateText.data(), static_cast<int>(dateText.size()),
+                        SQLITE_STATIC);
       return;
     case ValueKind::Binary:
       sqlite3_bind_blob64(s, index, v.text.data(), v.text.size(), SQLITE_STATIC);
@@ -131,14 +133,18 @@ std::string constrainedColumn(const std::string& message) {
 class SqliteWriter : public RowWriter {
  public:
   SqliteWriter(std::shared_ptr<sqlite3> db, std::string table, std::vector<ColumnInfo> columns)
-      : m_db(std::move(db)), m_table(std::move(table)), m_columns(std::move(columns)),
-        m_scratch(m_columns.size()), m_dayText(m_columns.size()) {
+      : m_db(std::move(db)),
+        m_table(std::move(table)),
+        m_columns(std::move(columns)),
+        m_scratch(m_columns.size()),
+        m_dayText(m_columns.size()) {
     for (size_t i = 0; i < m_columns.size(); ++i) {
       const int32_t type = m_columns[i].type;
       m_dayText[i] = type == adDate || type == adDBDate || type == adDBTimeStamp;
     }
     const size_t n = std::max<size_t>(m_columns.size(), 1);
-    const size_t variables = static_cast<size_t>(sqlite3_limit(m_db.get(), SQLITE_LIMIT_VARIABLE_NUMBER, -1));
+    const size_t variables =
+        static_cast<size_t>(sqlite3_limit(m_db.get(), SQLITE_LIMIT_VARIABLE_NUMBER, -1));
     m_groupRows = mayRefuseRows(m_db.get(), m_table) ? 1 : std::min(kRowsPerGroup, variables / n);
     if (m_groupRows < 2) m_groupRows = 1;
     m_text.resize(m_groupRows * n);
@@ -159,7 +165,8 @@ class SqliteWriter : public RowWriter {
     if (m_groupRows == 1) {
       sqlite3_reset(m_single.stmt);
       for (size_t i = 0; i < n; ++i) {
-        bindValue(m_single.stmt, static_cast<int>(i) + 1, converted(i, i < count ? values[i] : Value::null()), m_text[i]);
+        bindValue(m_single.stmt, static_cast<int>(i) + 1,
+                  converted(i, i < count ? values[i] : Value::null()), m_text[i]);
       }
       stepSingle();
       return;
@@ -188,7 +195,8 @@ class SqliteWriter : public RowWriter {
     for (size_t row = 0; row < m_pending; ++row) {
       sqlite3_reset(m_single.stmt);
       for (size_t i = 0; i < n; ++i) {
-        bindValue(m_single.stmt, static_cast<int>(i) + 1, m_kept[row * n + i].view(), m_text[row * n + i]);
+        bindValue(m_single.stmt, static_cast<int>(i) + 1, m_kept[row * n + i].view(),
+                  m_text[row * n + i]);
       }
       stepSingle();
     }
@@ -230,14 +238,16 @@ class SqliteWriter : public RowWriter {
     std::string message = sqlite3_errmsg(m_db.get());
     sqlite3_reset(m_single.stmt);
     if ((rc & 0xff) == SQLITE_CONSTRAINT || rc == SQLITE_MISMATCH || rc == SQLITE_TOOBIG) {
-      throw RowError("Table '" + m_table + "' refused the row: " + message, constrainedColumn(message));
+      throw RowError("Table '" + m_table + "' refused the row: " + message,
+                     constrainedColumn(message));
     }
     fail(message);
   }
 
   [[noreturn]] void fail(const std::string& message) {
     const std::string locked = lockedDatabaseMessage(m_db.get());
-    throw DataError("Writing to table '" + m_table + "' failed: " + (locked.empty() ? message : locked));
+    throw DataError("Writing to table '" + m_table +
+                    "' failed: " + (locked.empty() ? message : locked));
   }
 
   void finish(const char* sql) {
@@ -256,7 +266,8 @@ class SqliteWriter : public RowWriter {
       std::string message = error ? error : sqlite3_errmsg(m_db.get());
       sqlite3_free(error);
       const std::string locked = lockedDatabaseMessage(m_db.get());
-      throw DataError("Writing to table '" + m_table + "' failed (" + sql + "): " + (locked.empty() ? message : locked));
+      throw DataError("Writing to table '" + m_table + "' failed (" + sql +
+                      "): " + (locked.empty() ? message : locked));
     }
   }
 

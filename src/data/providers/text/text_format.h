@@ -10,16 +10,16 @@
 namespace kpx::data {
 
 struct TextFormat {
-  std::string path;                    // "Data Source"
-  std::string rowDelimiter = "\r\n";   // CR LF also ends a row at a lone LF
-  std::string columnDelimiter = ",";   // delimited files; any non-empty string
-  std::string qualifier;               // empty: fields are never quoted
-  int skipRows = 0;                    // rows ignored before the header or the data
-  bool firstRowNames = false;          // the first row after the skipped ones holds names
-  bool fixedWidth = false;             // "File Format" other than 1
-  std::vector<int> widths;             // fixed width: characters of each field
-  std::vector<std::string> names;      // "Column Names", possibly fewer than the widths
-  bool readOnly = false;               // "Mode" 1
+  std::string path;                   // "Data Source"
+  std::string rowDelimiter = "\r\n";  // CR LF also ends a row at a lone LF
+  std::string columnDelimiter = ",";  // delimited files; any non-empty string
+  std::string qualifier;              // empty: fields are never quoted
+  int skipRows = 0;                   // rows ignored before the header or the data
+  bool firstRowNames = false;         // the first row after the skipped ones holds names
+  bool fixedWidth = false;            // "File Format" other than 1
+  std::vector<int> widths;            // fixed width: characters of each field
+  std::vector<std::string> names;     // "Column Names", possibly fewer than the widths
+  bool readOnly = false;              // "Mode" 1
 
   // Reads the layout from connection properties. A "File Format" of 1 (or none) is
   // delimited, any other value fixed width. Throws DataError naming the file and the

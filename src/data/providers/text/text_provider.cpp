@@ -11,7 +11,9 @@
 namespace kpx::data {
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Reads a keyword (case ignored) followed by blanks at `pos`.
 bool takeWord(std::string_view sql, size_t& pos, std::string_view word) {
@@ -54,7 +56,9 @@ std::string TextDataSource::tableKey(const std::string& name) const {
   return name;
 }
 
-std::string TextDataSource::describe() const { return "the text file " + m_format.path; }
+std::string TextDataSource::describe() const {
+  return "the text file " + m_format.path;
+}
 
 // A destination's table before its file exists, which tables() does not list yet.
 void TextDataSource::checkTable(const std::string& table) const {

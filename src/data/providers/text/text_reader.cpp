@@ -51,7 +51,8 @@ void TextRowReader::readDelimitedHeader() {
   for (size_t i = 0; i < m_scanner.fieldCount(); ++i) {
     ColumnInfo column;
     std::string_view name = m_scanner.field(i);
-    column.name = m_format.firstRowNames && !name.empty() ? std::string(name) : defaultColumnName(i);
+    column.name =
+        m_format.firstRowNames && !name.empty() ? std::string(name) : defaultColumnName(i);
     column.type = adVarChar;
     column.size = kDelimitedSize;
     column.attributes = adColNullable;
@@ -100,8 +101,8 @@ bool TextRowReader::next() {
     if (!sliceFixedLine()) {
       size_t total = 0;
       for (int width : m_format.widths) total += static_cast<size_t>(width);
-      throw RowError(lineText(m_scanner) + ": the row is longer than the " +
-                     std::to_string(total) + " characters its column lengths add up to.");
+      throw RowError(lineText(m_scanner) + ": the row is longer than the " + std::to_string(total) +
+                     " characters its column lengths add up to.");
     }
     return true;
   }
@@ -112,8 +113,7 @@ bool TextRowReader::next() {
   }
   if (m_scanner.fieldCount() > m_columns.size()) {
     throw RowError(lineText(m_scanner) + ": " + std::to_string(m_scanner.fieldCount()) +
-                   " fields where the file has " + std::to_string(m_columns.size()) +
-                   " columns.");
+                   " fields where the file has " + std::to_string(m_columns.size()) + " columns.");
   }
   return true;
 }

@@ -26,8 +26,7 @@ class TextRowReader : public RowReader {
  public:
   // Opens the file and reads as far as its columns are known. Throws DataError.
   // `readSize`: see TextScanner.
-  explicit TextRowReader(const TextFormat& format,
-                         size_t readSize = TextScanner::kDefaultReadSize);
+  explicit TextRowReader(const TextFormat& format, size_t readSize = TextScanner::kDefaultReadSize);
 
   const std::vector<ColumnInfo>& columns() const override { return m_columns; }
   bool next() override;
@@ -44,8 +43,8 @@ class TextRowReader : public RowReader {
   TextFormat m_format;
   TextScanner m_scanner;
   std::vector<ColumnInfo> m_columns;
-  bool m_havePending = false;               // the first data row is already in the scanner
-  std::vector<std::string_view> m_slices;   // fixed width: the fields of the current row
+  bool m_havePending = false;              // the first data row is already in the scanner
+  std::vector<std::string_view> m_slices;  // fixed width: the fields of the current row
 };
 
 // "Col001", "Col002"…: the name of column `index` (from 0) of a file without names.

@@ -76,16 +76,16 @@ class TextScanner {
   std::string m_rowDelimiter;
   std::string m_columnDelimiter;
   std::string m_qualifier;
-  bool m_crlf;                   // the row delimiter is CR LF, so a lone LF ends a row too
-  bool m_special[256] = {};      // bytes that may start a column or row delimiter
+  bool m_crlf;               // the row delimiter is CR LF, so a lone LF ends a row too
+  bool m_special[256] = {};  // bytes that may start a column or row delimiter
   int m_fd = -1;
   TextDecoder m_decoder{TextEncoding::Utf8};
-  bool m_started = false;        // the BOM has been looked at
-  std::string m_head;            // the first bytes, until the encoding is decided
-  bool m_eof = false;            // the whole file is in m_buffer
-  std::string m_buffer;          // decoded text; m_begin is where unread text starts
+  bool m_started = false;  // the BOM has been looked at
+  std::string m_head;      // the first bytes, until the encoding is decided
+  bool m_eof = false;      // the whole file is in m_buffer
+  std::string m_buffer;    // decoded text; m_begin is where unread text starts
   size_t m_begin = 0;
-  std::vector<char> m_raw;       // one read() worth of file bytes
+  std::vector<char> m_raw;  // one read() worth of file bytes
   std::vector<Span> m_fields;
   int64_t m_line = 1;
   int64_t m_nextLine = 1;

@@ -22,7 +22,9 @@ size_t countCharacters(std::string_view s) {
   return n;
 }
 
-std::string quotedName(const std::string& name) { return "\"" + name + "\""; }
+std::string quotedName(const std::string& name) {
+  return "\"" + name + "\"";
+}
 
 }  // namespace
 
@@ -68,13 +70,14 @@ void TextRowWriter::checkOpen() const {
 void TextRowWriter::appendDelimitedField(std::string_view text, bool textValue,
                                          const std::string& column) {
   const std::string& q = m_format.qualifier;
-  bool lineBreak = m_format.rowDelimiter == "\r\n" ? text.find('\n') != std::string_view::npos
-                                                   : text.find(m_format.rowDelimiter) != std::string_view::npos;
+  bool lineBreak = m_format.rowDelimiter == "\r\n"
+                       ? text.find('\n') != std::string_view::npos
+                       : text.find(m_format.rowDelimiter) != std::string_view::npos;
   bool delimiter = lineBreak || text.find(m_format.columnDelimiter) != std::string_view::npos;
   if (q.empty()) {
     if (delimiter) {
-      throw RowError(m_format.path + ": row " + std::to_string(m_rows + 1) + ": the value of column " +
-                         quotedName(column) + " holds the " +
+      throw RowError(m_format.path + ": row " + std::to_string(m_rows + 1) +
+                         ": the value of column " + quotedName(column) + " holds the " +
                          (lineBreak ? "row delimiter" : "column delimiter") +
                          " and the file has no text qualifier to enclose it.",
                      column, std::string(text));
@@ -122,8 +125,9 @@ void TextRowWriter::planFixedLayout() {
                       quotedName(m_columns[slot]) + "; set one in \"Column Lengths\".");
     }
     m_widths.push_back(m_format.widths[slot]);
-    m_slotNames.push_back(byName ? (slot < m_format.names.size() ? m_format.names[slot] : std::string())
-                                 : m_columns[slot]);
+    m_slotNames.push_back(
+        byName ? (slot < m_format.names.size() ? m_format.names[slot] : std::string())
+               : m_columns[slot]);
   }
   for (size_t i = 0; i < m_columns.size(); ++i) m_columnAt[byName ? slotOf[i] : i] = i;
 }
@@ -140,11 +144,11 @@ void TextRowWriter::appendFixedField(std::string_view text, size_t slot, bool he
                                          " characters long, more than the width of " +
                                          std::to_string(width) + " its column has.";
     if (header) {
-      throw DataError("The text file " + m_format.path + ": the column name " + quotedName(column) + reason +
-                      " Widen the column in \"Column Lengths\".");
+      throw DataError("The text file " + m_format.path + ": the column name " + quotedName(column) +
+                      reason + " Widen the column in \"Column Lengths\".");
     }
-    throw RowError(m_format.path + ": row " + std::to_string(m_rows + 1) + ": the value of column " +
-                       quotedName(column) + reason,
+    throw RowError(m_format.path + ": row " + std::to_string(m_rows + 1) +
+                       ": the value of column " + quotedName(column) + reason,
                    column, std::string(text));
   }
   m_row += text;
@@ -154,8 +158,9 @@ void TextRowWriter::appendFixedField(std::string_view text, size_t slot, bool he
 void TextRowWriter::writeRow(const Value* values, size_t count) {
   checkOpen();
   if (count != m_columns.size()) {
-    throw RowError(m_format.path + ": row " + std::to_string(m_rows + 1) + ": " + std::to_string(count) +
-                   " values for " + std::to_string(m_columns.size()) + " columns.");
+    throw RowError(m_format.path + ": row " + std::to_string(m_rows + 1) + ": " +
+                   std::to_string(count) + " values for " + std::to_string(m_columns.size()) +
+                   " columns.");
   }
   m_row.clear();
   if (m_format.fixedWidth) {

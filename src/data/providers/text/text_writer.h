@@ -48,9 +48,9 @@ class TextRowWriter : public RowWriter {
   std::vector<std::string> m_slotNames;
   std::vector<size_t> m_columnAt;
   std::unique_ptr<FileReplacement> m_file;  // null once finished
-  std::string m_out;           // rows waiting to be written to m_file
-  std::string m_row;           // the row being built
-  std::string m_text;          // one value as text
+  std::string m_out;                        // rows waiting to be written to m_file
+  std::string m_row;                        // the row being built
+  std::string m_text;                       // one value as text
   int64_t m_rows = 0;
 };
 
