@@ -8,6 +8,8 @@
 #include <QTest>
 
 #include "kpxwizard/messages.h"
+#include "support/command_output.h"
+#include "support/libreoffice_csv.h"
 #include "support/recording_sink.h"
 #include "ui/frm_main.h"
 #include "ui/icons.h"
@@ -52,6 +54,28 @@ std::string withoutTransformations(const std::string& config) {
   file.resize(0);
   file.write(text.left(text.indexOf("[TRANSFORMATIONS]")));
   return config;
+}
+
+// `config` with its destination replaced by the `section` lines.
+std::string withDestination(const std::string& config, const QByteArray& section) {
+  QFile file(QString::fromStdString(config));
+  if (!file.open(QIODevice::ReadWrite)) qFatal("cannot open %s", config.c_str());
+  QByteArray text = file.readAll();
+  const qsizetype start = text.indexOf("[DESTINATION]");
+  text.replace(start, text.indexOf("[TRANSFORMATIONS]") - start, "[DESTINATION]\n" + section);
+  file.resize(0);
+  file.write(text);
+  return config;
+}
+
+// Rows as "a|b|c" lines.
+std::string joined(const kpx::test::CsvRows& rows) {
+  std::string out;
+  for (const auto& row : rows) {
+    for (size_t i = 0; i < row.size(); ++i) out += (i ? "|" : "") + row[i];
+    out += "\n";
+  }
+  return out;
 }
 
 // A window on the wizard with `config` loaded, walked with Next to the Mapping step.
@@ -179,6 +203,81 @@ class FrmMainMappingTest : public QObject {
     click(window, "cmdAvanti");
     QCOMPARE(files.sqlite("SELECT Id, FullName, Amount FROM Fresh ORDER BY Id"),
              std::string("1|Customer 1|10.5\n2|Customer 2|20.5\n"));
+  }
+
+  // A CSV mapped in the window into a text file, whose column names come from the grid's
+  // used rows, and into a new sheet of a workbook, where an ignored column stays empty; the
+  // files are read back by Python's csv module and by LibreOffice.
+  void csvIntoTextFileOrWorkbook_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("destination");
+    QTest::addColumn<QString>("expected");
+    // What the destination connection keeps of the grid, as a saved configuration shows it.
+    QTest::addColumn<QString>("columnNames");
+    QTest::newRow("text file")
+        << "out.csv"
+        << QByteArray(
+               "TypeConnection=4\nProvider=DTSFlatFile\nMode=2\nId=2\nModeText=3\n"
+               "TableType=2\nCreatedDestinationTable=False\nDelimiterColumn=,\n"
+               "User=\nServer=\nPassword=\nColumnLengths=\nColumnNames=\n"
+               "DelimiterRow=6\nFirstRow=-1\nTypeTextFile=1\nSkipRows=0\n"
+               "TextQualifier=\"\nLockDestination=False\n")
+        << "Id|Name\n1|Customer 1\n2|Customer 2\n"
+        << "Id,Name";
+    QTest::newRow("workbook")
+        << "out.xlsx"
+        << QByteArray(
+               "TypeConnection=3\nProvider=Microsoft.Jet.OLEDB.4.0\nMode=2\nId=2\n"
+               "ModeText=3\nTableType=2\nCreatedDestinationTable=True\n"
+               "DelimiterColumn=\nDelimiterRow=0\nFirstRow=0\nTypeTextFile=0\n"
+               "User=\nServer=\nPassword=\nColumnLengths=\nColumnNames=\n"
+               "SkipRows=0\nTextQualifier=\nLockDestination=False\n")
+        << "Id|Name|Amount\n1|Customer 1|\n2|Customer 2|\n"
+        << "";
+  }
+  void csvIntoTextFileOrWorkbook() {
+    QFETCH(QString, file);
+    QFETCH(QByteArray, destination);
+    QFETCH(QString, expected);
+    QFETCH(QString, columnNames);
+    WizardFiles files(2);
+    const std::string out = files.folder() + file.toStdString();
+    // A destination is a file that exists: an empty text file, or a workbook given a new sheet.
+    const std::string table = file.endsWith(".csv") ? out : "Customers";
+    if (file.endsWith(".csv"))
+      QVERIFY(QFile(QString::fromStdString(out)).open(QIODevice::WriteOnly));
+    else
+      QVERIFY(QFile::copy(KPX_TEST_DATA "/excel/items_2007.xlsx", QString::fromStdString(out)));
+    auto wizard = files.wizard();
+    kpx::test::ScopedRecordingSink sink;
+    const QByteArray section = destination + "Database=" + QByteArray::fromStdString(out) +
+                               "\nTableName=" + QByteArray::fromStdString(table) + "\n";
+    auto shown = loadedWindow(*wizard, withoutTransformations(withDestination(
+                                           files.writeConfiguration(table, false), section)));
+    frmMain& window = *shown;
+    QCOMPARE(window.selectedStep(), 2);
+    QCOMPARE(grid(window).rowCount(), 3);
+    QVERIFY(choose(window, "Amount", 0, QStringLiteral("2")));
+
+    click(window, "ribSelection3");
+    QCOMPARE(window.selectedStep(), 3);
+    QCOMPARE(QString::fromStdString(wizard->Destination()->ColumnNames()), columnNames);
+    click(window, "cmdAvanti");
+    kpx::test::CsvRows rows;
+    if (file.endsWith(".csv")) {
+      int status = 0;
+      rows = kpx::test::parseCsv(kpx::test::commandOutput(
+          "python3 -c 'import csv, sys; csv.writer(sys.stdout).writerows(csv.reader(open("
+          "sys.argv[1], newline=\"\")))' " +
+              kpx::test::shellQuote(out),
+          &status));
+      QCOMPARE(status, 0);
+    } else {
+      if (!kpx::test::haveLibreOffice()) QSKIP("LibreOffice is not installed");
+      rows = kpx::test::canonicalNumbers(
+          kpx::test::libreOfficeSheets(out, files.folder() + "lo")["Customers"]);
+    }
+    QCOMPARE(QString::fromStdString(joined(rows)), expected);
   }
 
   void newTableRowsAreChecked_data() {
