@@ -23,6 +23,7 @@
 #include "model/main_window_state.h"
 #include "ui/icons.h"
 #include "ui/texts.h"
+#include "ui/trapped_handler.h"
 
 namespace kpx::ui {
 namespace {
@@ -98,11 +99,7 @@ int32_t frmConnection::showMessage(int32_t n, int32_t style,
 }
 
 void frmConnection::trapped(const char* procedure, const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (...) {
-    ShowProcedureError("frmConnection", procedure);
-  }
+  runTrapped("frmConnection", procedure, handler);
 }
 
 void frmConnection::buildControls() {

@@ -24,6 +24,7 @@
 #include "ui/icons.h"
 #include "ui/mapping_grid.h"
 #include "ui/texts.h"
+#include "ui/trapped_handler.h"
 
 namespace kpx::ui {
 namespace {
@@ -461,11 +462,7 @@ int32_t frmMain::showMessage(int32_t n, int32_t style) {
 }
 
 void frmMain::trapped(const char* procedure, const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (...) {
-    ShowProcedureError("frmMain", procedure);
-  }
+  runTrapped("frmMain", procedure, handler);
 }
 
 bool frmMain::confirmClose() {

@@ -17,6 +17,7 @@
 #include "kpxwizard/messages.h"
 #include "ui/icons.h"
 #include "ui/texts.h"
+#include "ui/trapped_handler.h"
 
 namespace kpx::ui {
 namespace {
@@ -132,11 +133,7 @@ int32_t frmTabelle::showMessage(int32_t n, int32_t style) {
 }
 
 void frmTabelle::trapped(const char* procedure, const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (...) {
-    ShowProcedureError("frmTabelle", procedure);
-  }
+  runTrapped("frmTabelle", procedure, handler);
 }
 
 void frmTabelle::ribSelection_Click(int mode) {
