@@ -36,4 +36,13 @@ QString notAvailableText(int32_t language) {
                        : QStringLiteral("This dialog is not available in this version.");
 }
 
+QString guessText(int32_t language) {
+  return language == 1 ? QStringLiteral("Proponi campi") : QStringLiteral("Guess fields");
+}
+
+QString totalLengthText(int32_t language) {
+  return language == 1 ? QStringLiteral("Lunghezza totale %1 su %2 caratteri")
+                       : QStringLiteral("Total length %1 of %2 characters");
+}
+
 }  // namespace kpx::ui

@@ -17,6 +17,12 @@ QString withMnemonic(const QString& caption, QSet<QChar>& used);
 // The notice shown where a window of a later version would open (no numbered text says it).
 QString notAvailableText(int32_t language);
 
+// Captions of the fixed-width editor's own tools, which no numbered text names: the button
+// that proposes fields from the preview, and the total of the lengths against the longest
+// row ("%1" the total, "%2" the row's length).
+QString guessText(int32_t language);
+QString totalLengthText(int32_t language);
+
 // A caption as the user reads it: mnemonic markers removed.
 QString plainCaption(const QString& caption);
 

@@ -3,7 +3,8 @@
 // Mapping step also onto the table the run filled, with a constant and an ignored column
 // (mapping-existing), and defining a new table (mapping-new); the connection dialog for every
 // kind (frmConnection-kind-language.png) and the table picker for either side
-// (frmTabelle-source|destination-language.png).
+// (frmTabelle-source|destination-language.png), and the text preview and the fixed-width
+// editor on a small fixed-width file (frmTesto-preview|fixed-language.png).
 //   window_screenshots CONFIG.ini OUTPUT_FOLDER
 // Run from the folder the configuration's relative paths start from. The configuration's
 // destination database is made afresh (an empty SQLite file) before each language's run.
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
 
@@ -20,8 +22,10 @@
 #include "ui/frm_connection.h"
 #include "ui/frm_main.h"
 #include "ui/frm_tabelle.h"
+#include "ui/frm_testo.h"
 #include "ui/icons.h"
 #include "ui/mapping_grid.h"
+#include "ui/row_delimiter_captions.h"
 #include "window_probe.h"
 
 int main(int argc, char** argv) {
@@ -55,6 +59,18 @@ int main(int argc, char** argv) {
     qInfo("%s", qPrintable(path));
     return window.grab().save(path);
   };
+  // A fixed-width file with accents and a tab, for the preview and the editor.
+  QTemporaryDir scratch;
+  const QString people = scratch.filePath(QStringLiteral("people.txt"));
+  {
+    QFile file(people);
+    if (!file.open(QIODevice::WriteOnly)) return 1;
+    file.write(QStringLiteral("Anna      Roma        12.50 2024-01-31\r\n"
+                              "Bob       Milano       7.00 2024-02-29\r\n"
+                              "Niccolò   Forlì      130.25 2023-12-01\r\n"
+                              "Zoë\t      Cantù        0.99 2024-03-15\r\n")
+                   .toUtf8());
+  }
   for (const auto& [language, code] : {std::pair{0, "en"}, std::pair{1, "it"}}) {
     auto wizard = freshWizard(language);
     if (!wizard) return 1;
@@ -113,6 +129,16 @@ int main(int argc, char** argv) {
       kpx::ui::frmTabelle picker(*wizard, side);
       picker.show();
       if (!save(picker, "frmTabelle", side == 1 ? "source" : "destination", code)) return 1;
+    }
+    for (int16_t form : {0, 1}) {
+      if (kpx::ui::loadPreviewRows(people, QStringLiteral("{CR}{LF}"), 0) != 1) return 1;
+      kpx::ui::frmTesto preview(*wizard);
+      preview.FormTypePreview = form;
+      preview.Database = people;
+      if (form == 1) preview.OpenerFields = {{"Name", "10"}, {"Town", "12"}};
+      preview.show();
+      if (form == 1) kpx::test::click(preview, "cmdGuess");
+      if (!save(preview, "frmTesto", form == 0 ? "preview" : "fixed", code)) return 1;
     }
     wizard->CloseWizard();
 
