@@ -107,6 +107,10 @@ class KPX_API cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
   // Validates a connection before a Source or Destination put accepts it; shows the
   // message that says why it is refused.
   bool ControlConnection(clsConnection& connection);
+  // The checks that need no table yet, for a connection being defined: its kind and
+  // settings, that its data source opens (a SQL Server is not reached here) and, for a text
+  // file, every check of ControlConnection. Shows the message that says why it is refused.
+  bool ControlDataSource(clsConnection& connection);
   // The same checks for a connection loaded from a configuration file; a table missing from
   // the data source gives message 540 instead of 502.
   bool ControlConnectionInFileINI(clsConnection& connection);

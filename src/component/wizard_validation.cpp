@@ -15,6 +15,17 @@ bool refuse(int32_t message) {
   return false;
 }
 
+// A database connection's settings are complete (else 536) and, when `openServer` or it is
+// not a SQL Server, its data source opens (else 537).
+bool dataSourceOpens(clsConnection& c, bool openServer) {
+  if (c.Database().empty() || c.ProviderString().empty() || c.ModeText() < 1 || c.id() < 1)
+    return refuse(536);
+  c.CreateConnectionString();
+  if ((openServer || c.ConType() != CONN_SQLServer) && !modDatabase::OpenDatabase(c))
+    return refuse(537);
+  return true;
+}
+
 }  // namespace
 
 void cKPXWizard::setSource(std::shared_ptr<clsConnection> connection) {
@@ -49,6 +60,14 @@ void cKPXWizard::setDestination(std::shared_ptr<clsConnection> connection) {
 
 bool cKPXWizard::ControlConnection(clsConnection& c) {
   return checkConnection(c, 502);
+}
+
+bool cKPXWizard::ControlDataSource(clsConnection& c) {
+  const int32_t kind = c.ConType();
+  // A text file is its own table, so every check of a text connection applies already.
+  if (kind == CONN_TEXTFILE) return checkConnection(c, 502);
+  if (!(isJetKind(kind) || kind == CONN_SQLServer)) return refuse(538);
+  return dataSourceOpens(c, false);
 }
 
 bool cKPXWizard::ControlConnectionInFileINI(clsConnection& c) {
@@ -97,11 +116,8 @@ bool cKPXWizard::checkConnection(clsConnection& c, int32_t missingTableMessage) 
     return true;
   }
 
-  if (c.TableName().empty() || c.Database().empty() || c.ProviderString().empty() ||
-      c.ModeText() < 1 || c.id() < 1)
-    return refuse(536);
-  c.CreateConnectionString();
-  if (!modDatabase::OpenDatabase(c)) return refuse(537);
+  if (c.TableName().empty()) return refuse(536);
+  if (!dataSourceOpens(c, true)) return false;
 
   std::string table = c.TableName();
   if (c.TableType() == kpxTypeQuery) {
