@@ -21,7 +21,9 @@
 #include "data/providers/provider.h"
 #include "kpxwizard/messages.h"
 #include "model/main_window_state.h"
+#include "ui/frm_testo.h"
 #include "ui/icons.h"
+#include "ui/row_delimiter_captions.h"
 #include "ui/texts.h"
 #include "ui/trapped_handler.h"
 
@@ -75,6 +77,7 @@ frmConnection::frmConnection(cKPXWizard& wizard, int32_t connection, QWidget* pa
     return save ? QFileDialog::getSaveFileName(this, QString(), pattern, filter)
                 : QFileDialog::getOpenFileName(this, QString(), pattern, filter);
   };
+  m_runPreview = [](frmTesto& window) { return window.exec(); };
   SetBusyCursor();
   setObjectName(QStringLiteral("frmConnection"));
   setWindowTitle(QString::fromStdString(m_wizard.AppName()));
@@ -192,8 +195,9 @@ void frmConnection::buildControls() {
   auto* label4 = label("label4", 44, cmbTextQualifier);
   cmdProperty = button("cmdProperty", 45, "ICO_PROPRIETA");
   cmdPreview = button("cmdPreview", 0, "ICO_SMALLANTEPRIMA");
-  cmbRow->addItems({QStringLiteral("{CR}{LF}"), text(57), text(58), text(59), text(60),
-                    QStringLiteral("{CR}"), QStringLiteral("{LF}")});
+  // Each entry carries its delimiter's code, whatever the window's language shows.
+  const QStringList rowCaptions = rowDelimiterCaptions(m_wizard.Language());
+  for (int code = 0; code < rowCaptions.size(); ++code) cmbRow->addItem(rowCaptions[code], code);
   cmbColumn->addItems({QStringLiteral(","), QStringLiteral(";"), QStringLiteral("TAB"), text(29)});
   cmbTextQualifier->addItems(
       {text(61), text(62) + QStringLiteral(" {'}"), text(63) + QStringLiteral(" {''}")});
@@ -265,9 +269,9 @@ void frmConnection::buildControls() {
   connect(optFisso, &QRadioButton::toggled, this, [this] { optFormat_Click(); });
   connect(cmbColumn, &QComboBox::currentIndexChanged, this, [this] { showOtherDelimiter(); });
   connect(cmdPreview, &QPushButton::clicked, this,
-          [this] { trapped("cmdPreview_Click", [this] { cmdPreview_Click(); }); });
+          [this] { trapped("cmdPreview_Click", [this] { ActivatePreview(0); }); });
   connect(cmdProperty, &QPushButton::clicked, this,
-          [this] { trapped("cmdProperty_Click", [this] { cmdPreview_Click(); }); });
+          [this] { trapped("cmdProperty_Click", [this] { ActivatePreview(1); }); });
   connect(cmdInsert, &QPushButton::clicked, this,
           [this] { trapped("cmdInsert_Click", [this] { cmdInsert_Click(); }); });
   connect(cmdExit, &QPushButton::clicked, this, [this] { reject(); });
@@ -323,9 +327,9 @@ void frmConnection::readConnection() {
   if (kind != CONN_TEXTFILE) return;
   txtSkipRows->setText(QString::number(m_edited.SkipRows()));
   chkFirstRow->setChecked(m_edited.FirstRow() != 0);
-  cmbRow->setCurrentIndex(
-      m_edited.RowDelimiter() >= 0 && m_edited.RowDelimiter() <= 6 ? m_edited.RowDelimiter() : 0);
+  cmbRow->setCurrentIndex(std::max(0, cmbRow->findData(m_edited.RowDelimiter())));
   if (m_edited.FormatFile() != 1) {
+    m_fixedFields = {m_edited.ColumnLengths(), m_edited.ColumnNames(), m_edited.NumberColumns()};
     optFisso->setChecked(true);
     return;
   }
@@ -365,8 +369,7 @@ void frmConnection::cmdConnection_Click() {
   QSet<QChar> letters{QLatin1Char('c')};  // the kind list's label keeps its letter
   lblDatabase->setText(withMnemonic(text(sql ? 15 : 33), letters));
   cmdSearch->setVisible(!sql);
-  // A new text file can be named here too, so a destination file need not exist beforehand.
-  cmdCreateDestination->setVisible(!source && (access || textFile));
+  cmdCreateDestination->setVisible(!source && access);
   fraAutentication->setVisible(sql);
   frameUserPass->setVisible(sql || access);
   lblServer->setVisible(sql);
@@ -425,26 +428,27 @@ void frmConnection::cmdSearch_Click() {
     pattern = QStringLiteral("*.html;*.htm");
     filter = QStringLiteral("File HTML (*.html *.htm)");
   }
-  const QString chosen = m_chooseFile(false, pattern, filter);
+  // A destination text file may be new: it is named in a save dialog and made empty.
+  const bool newText = SelectedKind == CONN_TEXTFILE && m_connection == kpxDestination;
+  const QString chosen = m_chooseFile(newText, pattern, filter);
   // A cancelled dialog leaves the name as it was.
   if (chosen.isEmpty()) return;
+  if (newText && !QFileInfo::exists(chosen)) {
+    QFile file(chosen);
+    if (!file.open(QIODevice::WriteOnly)) {
+      showMessage(529, vbExclamation);
+      return;
+    }
+  }
   const bool moved = chosen != txtDatabase->text();
   txtDatabase->setText(chosen);
   if (SelectedKind == CONN_TEXTFILE && moved) optDelimitato->setFocus();
 }
 
 void frmConnection::cmdCreateDestination_Click() {
-  const bool textFile = SelectedKind == CONN_TEXTFILE;
   const QString chosen =
-      textFile
-          ? m_chooseFile(true, QStringLiteral("*.txt"), QStringLiteral("File TEXT (*.txt *.csv)"))
-          : m_chooseFile(true, QStringLiteral("*.mdb"), QStringLiteral("File Access (*.mdb *.db)"));
+      m_chooseFile(true, QStringLiteral("*.mdb"), QStringLiteral("File Access (*.mdb *.db)"));
   if (chosen.isEmpty() || QFileInfo::exists(chosen)) return;
-  if (textFile) {
-    QFile file(chosen);
-    if (file.open(QIODevice::WriteOnly)) txtDatabase->setText(chosen);
-    return;
-  }
   modDatabase::CreaDataBase(chosen.toStdString());
 }
 
@@ -465,25 +469,31 @@ bool frmConnection::textFileReadable(int32_t message) {
     showMessage(message, vbExclamation);
     return false;
   }
-  modMain::ClearPreview();
-  // The delimiter goes by its position: the list shows it in the window's language.
-  if (modMain::CreatePreview(txtDatabase->text().toStdString(),
-                             std::to_string(cmbRow->currentIndex()),
-                             chkFirstRow->isChecked() ? -1 : 0) == -2) {
+  if (loadPreviewRows(txtDatabase->text(), cmbRow->currentText(),
+                      chkFirstRow->isChecked() ? -1 : 0) == -2) {
     showMessage(522, vbExclamation);
     return false;
   }
   return true;
 }
 
-void frmConnection::cmdPreview_Click() {
+void frmConnection::ActivatePreview(int16_t formType) {
   if (txtDatabase->text().isEmpty()) {
     showMessage(523, vbExclamation);
     return;
   }
   if (!textFileReadable(528)) return;
-  ShowMessage(notAvailableText(m_wizard.Language()).toStdString(), vbInformation,
-              m_wizard.AppName());
+  frmTesto window(m_wizard, this);
+  window.FormTypePreview = formType;
+  window.Side = m_connection;
+  window.Database = txtDatabase->text();
+  const clsConnection& source = *m_wizard.Source();
+  window.SameFile =
+      source.Database() == txtDatabase->text().toStdString() && source.FormatFile() == kpxFixedFile;
+  if (!m_fixedFields.lengths.empty() || !m_fixedFields.names.empty())
+    window.OpenerFields =
+        splitFields(m_fixedFields.lengths, m_fixedFields.names, m_fixedFields.count);
+  if (m_runPreview(window) == QDialog::Accepted && formType == 1) m_fixedFields = window.Fields();
 }
 
 QString frmConnection::columnDelimiter() const {
@@ -501,7 +511,7 @@ void frmConnection::cmdInsert_Click() {
     return;
   }
   if (SelectedKind == CONN_TEXTFILE && source && optFisso->isChecked() &&
-      (m_edited.ColumnLengths().empty() || m_edited.ColumnNames().empty())) {
+      (m_fixedFields.lengths.empty() || m_fixedFields.names.empty())) {
     showMessage(546, vbExclamation, {plainCaption(text(69)).toStdString()});
     return;
   }
@@ -530,35 +540,33 @@ void frmConnection::cmdInsert_Click() {
       txtPassword->clear();
       QDialog::accept();
       return;
-    default:
+    case 2:
       m_unchanged = true;
       QDialog::accept();
+      return;
+    default:
+      // The wizard refused the connection and said why; it is left as it was.
+      return;
   }
 }
 
 int16_t frmConnection::SetConnection() {
   const std::string database = txtDatabase->text().toStdString();
   const std::string kindName = cmbConnection->currentText().toStdString();
-  const int qualifierIndex = cmbTextQualifier->findText(cmbTextQualifier->currentText());
-  const std::string qualifier = qualifierIndex == 1   ? "'"
-                                : qualifierIndex == 2 ? "\""
-                                : qualifierIndex == 0
-                                    ? ""
-                                    : cmbTextQualifier->currentText().toStdString();
   const bool source = m_connection == kpxSource;
-  const int32_t format = optDelimitato->isChecked() ? 1 : 2;
-  const int16_t skipRows = static_cast<int16_t>(txtSkipRows->text().toInt());
+  const int32_t format = optDelimitato->isChecked() ? kpxDelimitedFile : kpxFixedFile;
   bool same =
       m_edited.Name() == database && modMain::NameConnection(m_edited.ConType()) == kindName;
   if (same && SelectedKind == CONN_TEXTFILE) {
-    std::string column = columnDelimiter().toStdString();
-    if (column == "TAB") column = "\t";
-    same = m_edited.FormatFile() == format &&
-           m_edited.FirstRow() == (chkFirstRow->isChecked() ? -1 : 0) &&
-           m_edited.RowDelimiter() == cmbRow->currentIndex() &&
-           (!source || m_edited.SkipRows() == skipRows) &&
-           (format == 2 ||
-            (m_edited.ColumnDelimiter() == column && m_edited.TextQualifier() == qualifier));
+    clsConnection fields;
+    writeFields(fields, format);
+    same = m_edited.FormatFile() == format && m_edited.FirstRow() == fields.FirstRow() &&
+           m_edited.RowDelimiter() == fields.RowDelimiter() &&
+           (!source || m_edited.SkipRows() == fields.SkipRows()) &&
+           (format == kpxFixedFile ? m_edited.ColumnLengths() == fields.ColumnLengths() &&
+                                         m_edited.ColumnNames() == fields.ColumnNames()
+                                   : m_edited.ColumnDelimiter() == fields.ColumnDelimiter() &&
+                                         m_edited.TextQualifier() == fields.TextQualifier());
   } else if (same) {
     same = m_edited.Password() == txtPassword->text().toStdString() &&
            m_edited.User() == txtUser->text().toStdString() &&
@@ -571,27 +579,47 @@ int16_t frmConnection::SetConnection() {
       0)
     return 0;
 
-  if (SelectedKind == CONN_TEXTFILE) {
-    m_edited.setCreatedDestinationTable(false);
-    if (format == 1) {
-      m_edited.setColumnDelimiter(columnDelimiter().toStdString());
-      m_edited.setTextQualifier(cmbTextQualifier->currentText().toStdString());
-      m_edited.setColumnNames("");
-    }
-    m_edited.setFormatFile(format);
-    m_edited.setRowDelimiter(cmbRow->currentIndex());
-    m_edited.setFirstRow(chkFirstRow->isChecked() ? -1 : 0);
-    m_edited.setSkipRows(skipRows);
-  }
-  m_edited.setDatabase(database);
-  m_edited.setName(database);
-  m_edited.setProvider(SelectedKind);
-  m_edited.setServer(txtServer->currentText().toStdString());
-  m_edited.setUser(txtUser->text().toStdString());
-  m_edited.setPassword(txtPassword->text().toStdString());
-  m_edited.setMode(source ? 1 : 2);
-  m_edited.CreateConnectionString();
+  // The wizard checks a fresh connection first, so a refused one leaves the edited one as
+  // it was.
+  clsConnection candidate;
+  writeFields(candidate, format);
+  if (!m_wizard.ControlDataSource(candidate)) return -1;
+  if (SelectedKind == CONN_TEXTFILE) m_edited.setCreatedDestinationTable(false);
+  writeFields(m_edited, format);
   return m_wizard.Source()->Database() != m_wizard.Destination()->Database() ? 1 : 0;
+}
+
+void frmConnection::writeFields(clsConnection& target, int32_t format) const {
+  const std::string database = txtDatabase->text().toStdString();
+  if (SelectedKind == CONN_TEXTFILE) {
+    if (format == kpxDelimitedFile) {
+      target.setColumnDelimiter(columnDelimiter().toStdString());
+      // The list's entries by position, so the window's language does not matter.
+      const QString typed = cmbTextQualifier->currentText();
+      const int qualifier = cmbTextQualifier->findText(typed);
+      target.setTextQualifier(qualifier == 1   ? "'"
+                              : qualifier == 2 ? "\""
+                              : qualifier == 0 ? ""
+                                               : typed.toStdString());
+      target.setColumnNames("");
+    } else {
+      target.setColumnLengths(m_fixedFields.lengths);
+      target.setColumnNames(m_fixedFields.names);
+      target.setNumberColumns(m_fixedFields.count);
+    }
+    target.setFormatFile(format);
+    target.setRowDelimiter(cmbRow->currentData().toInt());
+    target.setFirstRow(chkFirstRow->isChecked() ? -1 : 0);
+    target.setSkipRows(static_cast<int16_t>(txtSkipRows->text().toInt()));
+  }
+  target.setDatabase(database);
+  target.setName(database);
+  target.setProvider(SelectedKind);
+  target.setServer(txtServer->currentText().toStdString());
+  target.setUser(txtUser->text().toStdString());
+  target.setPassword(txtPassword->text().toStdString());
+  target.setMode(m_connection == kpxSource ? 1 : 2);
+  target.CreateConnectionString();
 }
 
 void frmConnection::reject() {

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "kpxwizard/wizard.h"
+#include "ui/fixed_width_layout.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,6 +19,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace kpx::ui {
+
+class frmTesto;
 
 class frmConnection : public QDialog {
   Q_OBJECT
@@ -38,6 +41,11 @@ class frmConnection : public QDialog {
       std::function<QString(bool save, const QString& pattern, const QString& filter)>;
   void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
+  // How the preview and the fixed-width editor are shown; modally unless replaced. Answers
+  // the dialog's result.
+  using PreviewRunner = std::function<int(frmTesto& window)>;
+  void setPreviewRunner(PreviewRunner runner) { m_runPreview = std::move(runner); }
+
   // The providers whose kinds are offered; the installed ones unless replaced.
   static std::vector<std::string>& offeredProviders();
 
@@ -56,9 +64,10 @@ class frmConnection : public QDialog {
   void cmdCreateDestination_Click();
   void optFormat_Click();
   void showOtherDelimiter();
-  void cmdPreview_Click();
+  void ActivatePreview(int16_t formType);
   void cmdInsert_Click();
   int16_t SetConnection();
+  void writeFields(clsConnection& target, int32_t format) const;
   bool textFileReadable(int32_t message);
   QString columnDelimiter() const;
   QString text(int32_t n) const;
@@ -72,6 +81,9 @@ class frmConnection : public QDialog {
   bool m_unchanged = true;
   bool m_tableButton = false;
   FileChooser m_chooseFile;
+  PreviewRunner m_runPreview;
+  // The fixed-width field list: the edited connection's, then what the editor handed back.
+  FieldList m_fixedFields;
 
   QLabel* lblTitolo = nullptr;
   QLabel* label1 = nullptr;

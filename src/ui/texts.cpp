@@ -31,11 +31,6 @@ QString plainCaption(const QString& caption) {
   return plain;
 }
 
-QString notAvailableText(int32_t language) {
-  return language == 1 ? QStringLiteral("Questa finestra non è disponibile in questa versione.")
-                       : QStringLiteral("This dialog is not available in this version.");
-}
-
 QString guessText(int32_t language) {
   return language == 1 ? QStringLiteral("Proponi campi") : QStringLiteral("Guess fields");
 }

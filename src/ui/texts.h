@@ -14,9 +14,6 @@ QString uiText(int32_t n, int32_t language);
 // unchanged when every letter is taken. A literal "&" is doubled first.
 QString withMnemonic(const QString& caption, QSet<QChar>& used);
 
-// The notice shown where a window of a later version would open (no numbered text says it).
-QString notAvailableText(int32_t language);
-
 // Captions of the fixed-width editor's own tools, which no numbered text names: the button
 // that proposes fields from the preview, and the total of the lengths against the longest
 // row ("%1" the total, "%2" the row's length).

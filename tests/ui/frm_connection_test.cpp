@@ -9,9 +9,12 @@
 #include "data/mod_database.h"
 #include "data/providers/provider.h"
 #include "kpxwizard/messages.h"
+#include "support/connections.h"
 #include "support/recording_sink.h"
 #include "ui/frm_connection.h"
+#include "ui/frm_testo.h"
 #include "ui/icons.h"
+#include "ui/preview_line.h"
 #include "window_probe.h"
 #include "wizard_files.h"
 
@@ -108,8 +111,7 @@ class FrmConnectionTest : public QObject {
     QTest::newRow("html") << "HTML SOURCE" << 1 << "cmdSearch";
     QTest::newRow("text source") << "TEXT FILE" << 1
                                  << "cmdSearch fraFileTesto cmdPreview txtSkipRows";
-    QTest::newRow("text destination")
-        << "TEXT FILE" << 2 << "cmdSearch cmdCreateDestination fraFileTesto";
+    QTest::newRow("text destination") << "TEXT FILE" << 2 << "cmdSearch fraFileTesto";
   }
   void eachKindShowsItsFields() {
     QFETCH(QString, kind);
@@ -181,6 +183,8 @@ class FrmConnectionTest : public QObject {
     QTest::newRow("fixed without fields") << "TEXT FILE"
                                           << "customers.csv"
                                           << "optFisso" << 546;
+    QTest::newRow("not a workbook") << "EXCEL 97-2000"
+                                    << "customers.csv" << QString() << 537;
     QTest::newRow("row delimiter absent") << "TEXT FILE"
                                           << "customers.csv"
                                           << "row" << 522;
@@ -205,10 +209,50 @@ class FrmConnectionTest : public QObject {
       click(dialog, setup);
     kpx::test::ScopedRecordingSink sink;
     click(dialog, "cmdInsert");
-    QCOMPARE(int(sink->boxes.size()), 1);
-    QCOMPARE(sink->boxes[0].text, kpx::GetResText(message, std::vector<std::string>{"-Property-"}));
+    // A data source that does not open is reported first, then refused.
+    QCOMPARE(int(sink->boxes.size()), message == 537 ? 2 : 1);
+    QCOMPARE(sink->boxes.back().text,
+             kpx::GetResText(message, std::vector<std::string>{"-Property-"}));
     QVERIFY(dialog.isVisible());
     QVERIFY(wizard->Source()->Database().empty());
+  }
+
+  void aFixedWidthLayoutMadeOnTheRulerIsCopiedIntoSqlite() {
+    WizardFiles files;
+    const std::string people = files.folder() + "people.txt";
+    QFile file(QString::fromStdString(people));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Anna  Roma    12\r\nBob   Milano   7\r\n");
+    file.close();
+    auto wizard = files.wizard();
+    frmConnection dialog(*wizard, 1);
+    dialog.show();
+    define(dialog, "TEXT FILE", people);
+    click(dialog, "optFisso");
+    dialog.setPreviewRunner([](kpx::ui::frmTesto& editor) {
+      editor.show();
+      auto* ruler = control<kpx::ui::PreviewLine>(editor, "lblScala");
+      for (int boundary : {6, 14, 16})
+        QTest::mouseClick(ruler, Qt::LeftButton, {},
+                          QPoint(ruler->columnX(boundary + 1), ruler->height() / 2));
+      click(editor, "cmdOK");
+      return editor.result();
+    });
+    kpx::test::ScopedRecordingSink sink;
+    click(dialog, "cmdProperty");
+    click(dialog, "cmdInsert");
+    QVERIFY(sink->boxes.empty());
+    kpx::clsConnection& source = *wizard->Source();
+    QCOMPARE(source.ColumnLengths(), std::string("6,8,2"));
+
+    wizard->setSource(wizard->Source());
+    auto destination = kpx::test::tableConnection(kpx::CONN_ACCESS, files.database(), "People");
+    destination->setCreatedDestinationTable(true);
+    wizard->setDestination(destination);
+    QCOMPARE(wizard->BuildColumns(wizard->Source(), destination), int16_t(1));
+    QVERIFY(wizard->Mapping() && wizard->Execute());
+    QCOMPARE(files.sqlite("SELECT Col001 || '|' || Col002 || '|' || Col003 FROM People"),
+             std::string("Anna|Roma|12\nBob|Milano|7\n"));
   }
 
   void skipRowsTakesOnlyNumbers() {
@@ -258,14 +302,18 @@ class FrmConnectionTest : public QObject {
   void newMakesAnEmptyDestination_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("button");
     QTest::newRow("database") << "ACCESS"
-                              << "new.mdb";
-    QTest::newRow("text file") << "TEXT FILE"
-                               << "new.txt";
+                              << "new.mdb"
+                              << "cmdCreateDestination";
+    QTest::newRow("text file named in the browse dialog") << "TEXT FILE"
+                                                          << "new.txt"
+                                                          << "cmdSearch";
   }
   void newMakesAnEmptyDestination() {
     QFETCH(QString, kind);
     QFETCH(QString, file);
+    QFETCH(QString, button);
     WizardFiles files;
     auto wizard = files.wizard();
     frmConnection dialog(*wizard, 2);
@@ -275,7 +323,7 @@ class FrmConnectionTest : public QObject {
     dialog.setFileChooser([path](bool save, const QString&, const QString&) {
       return save ? QString::fromStdString(path) : QString();
     });
-    click(dialog, "cmdCreateDestination");
+    click(dialog, button);
     QVERIFY(QFileInfo::exists(QString::fromStdString(path)));
     if (kind == "ACCESS")
       QCOMPARE(WizardFiles::sqliteOn(path, "SELECT COUNT(*) FROM sqlite_master"),
