@@ -195,6 +195,9 @@ void frmConnection::buildControls() {
   auto* label4 = label("label4", 44, cmbTextQualifier);
   cmdProperty = button("cmdProperty", 45, "ICO_PROPRIETA");
   cmdPreview = button("cmdPreview", 0, "ICO_SMALLANTEPRIMA");
+  // An icon-only button is named by the window it opens.
+  cmdPreview->setToolTip(text(50));
+  cmdPreview->setAccessibleName(text(50));
   // Each entry carries its delimiter's code, whatever the window's language shows.
   const QStringList rowCaptions = rowDelimiterCaptions(m_wizard.Language());
   for (int code = 0; code < rowCaptions.size(); ++code) cmbRow->addItem(rowCaptions[code], code);
