@@ -113,6 +113,9 @@ void frmTesto::buildControls() {
                                                        QHeaderView::ResizeToContents);
   tdbFixText->setItemDelegateForColumn(kLengthColumn, new LengthDelegate(tdbFixText));
   tdbFixText->setTabKeyNavigation(false);
+  // Room for a name worth reading beside its length, and a few fields, at any scale.
+  tdbFixText->setMinimumSize(tdbFixText->fontMetrics().averageCharWidth() * 36,
+                             tdbFixText->fontMetrics().height() * 9);
   tdbFixText->installEventFilter(this);
   cmdGuess = new QPushButton(withMnemonic(guessText(m_wizard.Language()), used));
   cmdGuess->setObjectName(QStringLiteral("cmdGuess"));
@@ -217,8 +220,11 @@ void frmTesto::Form_Load() {
 
 void frmTesto::fitScrollBar() {
   if (!m_loaded) return;
-  // The longest row decides whether there is anything to scroll to.
-  HScroll1->setEnabled(m_longest * lblScala->cellWidth() > lblScala->width());
+  // The longest row decides whether there is anything to scroll to; the thumb is as long as
+  // the part of it in view.
+  const int shown = std::max(1, lblScala->width() / lblScala->cellWidth());
+  HScroll1->setPageStep(shown);
+  HScroll1->setEnabled(m_longest > shown);
 }
 
 void frmTesto::HScroll1_Change(int value) {

@@ -57,7 +57,7 @@ QSize PreviewLine::sizeHint() const {
 }
 
 QSize PreviewLine::minimumSizeHint() const {
-  return {10 * cellWidth(), fontMetrics().height() + 4};
+  return {40 * cellWidth(), fontMetrics().height() + 4};
 }
 
 void PreviewLine::paintEvent(QPaintEvent*) {
