@@ -232,9 +232,11 @@ class FrmConnectionTest : public QObject {
     dialog.setPreviewRunner([](kpx::ui::frmTesto& editor) {
       editor.show();
       auto* ruler = control<kpx::ui::PreviewLine>(editor, "lblScala");
-      for (int boundary : {6, 14, 16})
+      for (int boundary : {6, 14})
         QTest::mouseClick(ruler, Qt::LeftButton, {},
                           QPoint(ruler->columnX(boundary + 1), ruler->height() / 2));
+      // The last boundary by keyboard, two columns on from the last click.
+      for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Space}) QTest::keyClick(ruler, key);
       click(editor, "cmdOK");
       return editor.result();
     });
