@@ -1,3 +1,4 @@
+#include <cctype>
 #include <filesystem>
 #include <ostream>
 
@@ -9,12 +10,15 @@
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
 #include "cli/session.h"
+#include "cli/text_options.h"
 #include "cli/transfer_run.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "data/providers/file_replacement.h"
 #include "data/providers/provider.h"
+#include "data/providers/statement_excerpt.h"
 #include "kpxwizard/automation_error.h"
+#include "kpxwizard/keyed_collection.h"
 #include "package/destination_rows.h"
 
 namespace kpx::cli {
@@ -27,9 +31,9 @@ const char* const kKnownEndings =
 
 AcceptedOptions copyOptions() {
   AcceptedOptions accepted;
-  accepted.withValue = {"--from-table", "--query", "--to-table", "--delimiter",
-                        "--qualifier",  "--fixed", "--save"};
-  accepted.flags = {"--create", "--replace", "--header", "--no-header", "--by-name"};
+  accepted.withValue = {"--from-table", "--query", "--to-table", "--save"};
+  accepted.flags = {"--create", "--replace", "--by-name"};
+  addTextOptions(accepted, true);
   addSessionOptions(accepted);
   return accepted;
 }
@@ -42,15 +46,30 @@ FileKind kindOf(const std::string& path, const std::string& role) {
   return kind;
 }
 
-TextLayout layoutFrom(const ParsedArguments& args) {
-  if (args.has("--header") && args.has("--no-header"))
-    throw CliError("kpxwizard copy: give either --header or --no-header, not both");
-  TextLayout layout;
-  if (args.hasValue("--delimiter")) layout.delimiter = parseDelimiter(args.value("--delimiter"));
-  if (args.hasValue("--qualifier")) layout.qualifier = parseQualifier(args.value("--qualifier"));
-  layout.header = !args.has("--no-header");
-  if (args.hasValue("--fixed")) layout.widths = parseWidths(args.value("--fixed"));
-  return layout;
+// Refuses a --query that is not one SELECT: another statement would change the source, and
+// a second one after ";" would otherwise be dropped without a word.
+void requireOneSelect(const std::string& query) {
+  const auto refuse = [&](const std::string& why) {
+    throw CliError("kpxwizard copy: --query takes a single SELECT statement; '" +
+                   data::statementExcerpt(query) + "' " + why);
+  };
+  const size_t start = query.find_first_not_of(" \t\r\n(");
+  if (start == std::string::npos || foldCase(query.substr(start, 6)) != foldCase("select") ||
+      (query.size() > start + 6 && std::isalnum(static_cast<unsigned char>(query[start + 6]))))
+    refuse("does not start with SELECT");
+  char closing = 0;  // the quote or bracket being read through
+  for (size_t i = start; i < query.size(); ++i) {
+    const char c = query[i];
+    if (closing) {
+      if (c == closing) closing = 0;
+    } else if (c == '\'' || c == '"' || c == '`') {
+      closing = c;
+    } else if (c == '[') {
+      closing = ']';
+    } else if (c == ';' && query.find_first_not_of(" \t\r\n;", i) != std::string::npos) {
+      refuse("holds more than one statement");
+    }
+  }
 }
 
 // Assigns a connection to the wizard; a refused one ends the command with the reason shown.
@@ -82,21 +101,23 @@ std::string newTableName(const clsConnection& source) {
 std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArguments& args,
                                              const TextLayout& layout) {
   const std::string path = args.positional[0];
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec))
-    throw CliError("kpxwizard copy: the source file '" + path + "' does not exist; check the path");
+  requireFile(path, "kpxwizard copy: the source file", "check the path");
   const FileKind kind = kindOf(path, "source");
   if (kind.conType == CONN_TEXTFILE) {
-    if (args.hasValue("--query") || args.hasValue("--from-table"))
-      throw CliError(
-          "kpxwizard copy: the text file '" + path +
-          "' is read whole; --query and --from-table need a database, workbook or HTML source");
+    if (args.hasValue("--query"))
+      throw CliError("kpxwizard copy: the text file '" + path +
+                     "' is read whole; --query needs a database, workbook or HTML source");
+    // Its one table is named as inspect lists it; the path given names it too.
+    if (args.hasValue("--from-table") && args.value("--from-table") != path)
+      chooseTable({{fs::path(path).filename().string(), "TABLE"}}, args.value("--from-table"), path,
+                  "--from-table");
     auto source = makeFileConnection(path, kind, kpxSource, layout);
     assign(session, source, true, path);
     return source;
   }
   if (args.hasValue("--query") && args.hasValue("--from-table"))
     throw CliError("kpxwizard copy: give either --from-table or --query, not both");
+  if (args.hasValue("--query")) requireOneSelect(args.value("--query"));
   std::shared_ptr<clsConnection> source;
   if (args.hasValue("--query")) {
     source = makeFileConnection(path, kind, kpxSource, layout, args.value("--query"), kpxTypeQuery);
@@ -113,6 +134,10 @@ std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArgum
 std::shared_ptr<clsConnection> prepareDestination(Session& session, const ParsedArguments& args,
                                                   const TextLayout& layout) {
   const std::string path = args.positional[1];
+  std::error_code ec;
+  if (fs::is_directory(path, ec))
+    throw CliError("kpxwizard copy: the destination '" + path +
+                   "' is a directory, not a file; give the path of a file in it");
   const FileKind kind = kindOf(path, "destination");
   const bool create = args.has("--create");
   if (kind.conType == CONN_HTML_SOURCE)
@@ -123,7 +148,6 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
   if (kind.accessFile)
     throw CliError("kpxwizard copy: Access files are read-only here, so '" + path +
                    "' cannot be written; copy into a SQLite database (.db) instead");
-  std::error_code ec;
   const bool exists = fs::exists(path, ec);
   if (kind.conType == CONN_TEXTFILE && exists && !args.has("--replace"))
     throw CliError("kpxwizard copy: the text file '" + path +
@@ -176,11 +200,11 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
     throw CliError(
         "kpxwizard copy: give a source and a destination, as in 'kpxwizard copy customers.csv "
         "shop.db --create' (kpxwizard copy --help)");
-  const TextLayout layout = layoutFrom(parsed);
+  const TextLayout layout = destinationLayout(parsed);
 
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
-  auto source = prepareSource(session, parsed, layout);
+  auto source = prepareSource(session, parsed, sourceLayout(parsed));
   const CreatedFileGuard created(parsed.positional[1]);
   auto destination = prepareDestination(session, parsed, layout);
   wizard.setReplaceDestinationRows(parsed.has("--replace"));
@@ -192,6 +216,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
     throw CliError(
         std::string("kpxwizard copy: no column of the source matches a column of the destination") +
         (parsed.has("--by-name") ? "; without --by-name columns are paired by position" : ""));
+  out << unpairedColumnsNote(wizard) << std::flush;
   if (parsed.has("--replace") && destination->ConType() != CONN_TEXTFILE &&
       !DeleteDestinationRows(wizard))
     throw CliError("kpxwizard copy: cannot delete the rows of '" + destination->TableName() +

@@ -133,6 +133,12 @@ std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const
                           : kind.defaultDelimiter == '\t' || head.empty()
                               ? std::string(1, kind.defaultDelimiter)
                               : guessDelimiter(line, kind.defaultDelimiter));
+    // The same character cannot both end a field and enclose one: every column would shift.
+    if (c->TextQualifier() == c->ColumnDelimiter())
+      throw CliError("kpxwizard: the text qualifier '" + c->TextQualifier() +
+                     "' is also the column delimiter of '" + path +
+                     "'; give another with --qualifier or --delimiter (for the destination "
+                     "--to-qualifier or --to-delimiter)");
   } else {
     c->setFormatFile(kpxFixedFile);
     c->setColumnLengths(joinWidths(layout.widths));
