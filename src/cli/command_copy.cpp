@@ -9,6 +9,7 @@
 #include "cli/created_file_guard.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
+#include "cli/program_text.h"
 #include "cli/session.h"
 #include "cli/text_options.h"
 #include "cli/transfer_run.h"
@@ -49,14 +50,13 @@ FileKind kindOf(const std::string& path, const std::string& role) {
 // Refuses a --query that is not one SELECT: another statement would change the source, and
 // a second one after ";" would otherwise be dropped without a word.
 void requireOneSelect(const std::string& query) {
-  const auto refuse = [&](const std::string& why) {
-    throw CliError("kpxwizard copy: --query takes a single SELECT statement; '" +
-                   data::statementExcerpt(query) + "' " + why);
+  const auto refuse = [&](Said why) {
+    throw CliError(said(Said::QueryNotOneSelect, data::statementExcerpt(query).c_str(), said(why)));
   };
   const size_t start = query.find_first_not_of(" \t\r\n(");
   if (start == std::string::npos || foldCase(query.substr(start, 6)) != foldCase("select") ||
       (query.size() > start + 6 && std::isalnum(static_cast<unsigned char>(query[start + 6]))))
-    refuse("does not start with SELECT");
+    refuse(Said::DoesNotStartWithSelect);
   char closing = 0;  // the quote or bracket being read through
   for (size_t i = start; i < query.size(); ++i) {
     const char c = query[i];
@@ -67,7 +67,7 @@ void requireOneSelect(const std::string& query) {
     } else if (c == '[') {
       closing = ']';
     } else if (c == ';' && query.find_first_not_of(" \t\r\n;", i) != std::string::npos) {
-      refuse("holds more than one statement");
+      refuse(Said::MoreThanOneStatement);
     }
   }
 }
@@ -82,9 +82,8 @@ void assign(Session& session, const std::shared_ptr<clsConnection>& connection, 
       session.wizard().setDestination(connection);
   } catch (const AutomationError& e) {
     const std::string reason = session.reasonShown();
-    throw CliError("kpxwizard copy: the " + std::string(asSource ? "source" : "destination") +
-                   " '" + path +
-                   "' cannot be used: " + (reason.empty() ? e.description() : reason));
+    throw CliError(said(asSource ? Said::SourceCannotBeUsed : Said::DestinationCannotBeUsed,
+                        path.c_str(), (reason.empty() ? e.description() : reason).c_str()));
   }
 }
 
@@ -166,7 +165,7 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
       if (!fs::exists(path, ec))
         throw CliError("kpxwizard copy: cannot create the SQLite database '" + path +
                        "' (see the message above)");
-      session.out() << "Created the SQLite database " << path << std::endl;
+      session.out() << said(Said::CreatedDatabase, path.c_str()) << std::endl;
     }
   }
   if (kind.conType == CONN_TEXTFILE) {
@@ -213,14 +212,13 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (pairColumns(wizard, parsed.has("--by-name"),
                   destination->FormatFile() == kpxFixedFile ? layout.widths : std::vector<int>{}) ==
       0)
-    throw CliError(
-        std::string("kpxwizard copy: no column of the source matches a column of the destination") +
-        (parsed.has("--by-name") ? "; without --by-name columns are paired by position" : ""));
+    throw CliError(std::string(said(Said::NoColumnMatches)) +
+                   (parsed.has("--by-name") ? said(Said::PairedByPosition) : ""));
   out << unpairedColumnsNote(wizard) << std::flush;
   if (parsed.has("--replace") && destination->ConType() != CONN_TEXTFILE &&
       !DeleteDestinationRows(wizard))
-    throw CliError("kpxwizard copy: cannot delete the rows of '" + destination->TableName() +
-                   "' in '" + destination->Database() + "'" +
+    throw CliError(said(Said::CannotDeleteRows, destination->TableName().c_str(),
+                        destination->Database().c_str()) +
                    (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
 
   const int status = runTransfer(session);
@@ -229,8 +227,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (!parsed.hasValue("--save")) return status;
   const std::string config = parsed.value("--save");
   if (!finished) {
-    err << "kpxwizard copy: the configuration was not saved to '" << config
-        << "' because the transfer failed" << std::endl;
+    err << said(Said::ConfigurationNotSaved, config.c_str()) << std::endl;
     return status;
   }
   // The table exists now: running the saved transfer appends to it.
@@ -238,8 +235,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (!wizard.SaveIntoINIFile(config))
     throw CliError("kpxwizard copy: cannot save the configuration to '" + config + "'" +
                    (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
-  out << "Saved the configuration to " << config << "; repeat the transfer with: kpxwizard run "
-      << config << std::endl;
+  out << said(Said::SavedConfiguration, config.c_str(), config.c_str()) << std::endl;
   return status;
 }
 

@@ -60,8 +60,7 @@ int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (wizard.Transformations()->Count() == 0 &&
       !modINIApi::ReadINISectionKeys(config, "TRANSFORMATIONS").empty()) {
     const int32_t restored = restoreTransformations(session, config);
-    out << "Matched " << restored << " saved column transformation(s) to the tables' columns"
-        << std::endl;
+    out << said(Said::MatchedTransformations, static_cast<int>(restored)) << std::endl;
   }
   const int status = runTransfer(session);
   if (status == kExitSuccess || status == kExitRowsRejected) created.keep();

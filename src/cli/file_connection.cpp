@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "cli/arguments.h"
+#include "cli/program_text.h"
 
 namespace kpx::cli {
 namespace {
@@ -135,10 +136,7 @@ std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const
                               : guessDelimiter(line, kind.defaultDelimiter));
     // The same character cannot both end a field and enclose one: every column would shift.
     if (c->TextQualifier() == c->ColumnDelimiter())
-      throw CliError("kpxwizard: the text qualifier '" + c->TextQualifier() +
-                     "' is also the column delimiter of '" + path +
-                     "'; give another with --qualifier or --delimiter (for the destination "
-                     "--to-qualifier or --to-delimiter)");
+      throw CliError(said(Said::QualifierIsDelimiter, c->TextQualifier().c_str(), path.c_str()));
   } else {
     c->setFormatFile(kpxFixedFile);
     c->setColumnLengths(joinWidths(layout.widths));

@@ -24,6 +24,22 @@ enum class Said {
   SourceColumnsLeftOut,
   DestinationColumnsLeftEmpty,
   LogFolderNotWritable,  // "the log folder '%s' cannot be written; rejected rows go to %s"
+  ColumnsOfSource,       // the path
+  ColumnsOfNewTable,     // the table, the database
+  ColumnsOfTable,        // the table, the database
+  SourceCannotBeUsed,    // the path, the reason
+  DestinationCannotBeUsed,
+  NoColumnMatches,
+  PairedByPosition,
+  CannotDeleteRows,  // the table, the database
+  CreatedDatabase,   // the path
+  SavedConfiguration,
+  ConfigurationNotSaved,
+  QualifierIsDelimiter,  // the qualifier, the path
+  QueryNotOneSelect,     // the query, why
+  DoesNotStartWithSelect,
+  MoreThanOneStatement,
+  MatchedTransformations,  // their number
 };
 
 // Whether the program speaks Italian; English until set.

@@ -171,9 +171,10 @@ TEST_F(Copy, SaysExactlyWhatItDid) {
        "sql:shop.db:SELECT COUNT(*) FROM Wide WHERE Extra IS NULL", "3\n"},
       {"ItalianSummary", "people.csv e.db --create --lang it", 0,
        "Righe scritte:    3\nRighe scartate:   0\n", "", ""},
-      {"ExistingTableNamesTheCause", "people.csv shop.db --create --to-table Narrow", 2,
-       "the new table 'Narrow' in 'shop.db': The statement failed on 'shop.db': table `Narrow` "
-       "already exists; the statement: CREATE TABLE",
+      {"ExistingTableNamesTheCauseInItalian",
+       "people.csv shop.db --create --to-table Narrow --lang it", 2,
+       "colonne della nuova tabella 'Narrow' in 'shop.db': The statement failed on 'shop.db': "
+       "table `Narrow` already exists; the statement: CREATE TABLE",
        "sql:shop.db:SELECT COUNT(*) FROM Narrow", "3\n"},
       {"DirectoryIsNotAFile", "logs f.db --create", 2, "'logs' is a directory, not a file", "", ""},
       {"HeaderOnlyCopiesNoRows", "header.csv g.db --create", 0, "Rows read:     0\n",
