@@ -1,4 +1,3 @@
-#include <cctype>
 #include <filesystem>
 #include <ostream>
 
@@ -11,15 +10,14 @@
 #include "cli/help_text.h"
 #include "cli/program_text.h"
 #include "cli/session.h"
+#include "cli/single_select.h"
 #include "cli/text_options.h"
 #include "cli/transfer_run.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
 #include "data/providers/file_replacement.h"
 #include "data/providers/provider.h"
-#include "data/providers/statement_excerpt.h"
 #include "kpxwizard/automation_error.h"
-#include "kpxwizard/keyed_collection.h"
 #include "package/destination_rows.h"
 
 namespace kpx::cli {
@@ -45,31 +43,6 @@ FileKind kindOf(const std::string& path, const std::string& role) {
     throw CliError("kpxwizard copy: cannot tell what kind of file the " + role + " '" + path +
                    "' is; give it one of the endings " + kKnownEndings);
   return kind;
-}
-
-// Refuses a --query that is not one SELECT: another statement would change the source, and
-// a second one after ";" would otherwise be dropped without a word.
-void requireOneSelect(const std::string& query) {
-  const auto refuse = [&](Said why) {
-    throw CliError(said(Said::QueryNotOneSelect, data::statementExcerpt(query).c_str(), said(why)));
-  };
-  const size_t start = query.find_first_not_of(" \t\r\n(");
-  if (start == std::string::npos || foldCase(query.substr(start, 6)) != foldCase("select") ||
-      (query.size() > start + 6 && std::isalnum(static_cast<unsigned char>(query[start + 6]))))
-    refuse(Said::DoesNotStartWithSelect);
-  char closing = 0;  // the quote or bracket being read through
-  for (size_t i = start; i < query.size(); ++i) {
-    const char c = query[i];
-    if (closing) {
-      if (c == closing) closing = 0;
-    } else if (c == '\'' || c == '"' || c == '`') {
-      closing = c;
-    } else if (c == '[') {
-      closing = ']';
-    } else if (c == ';' && query.find_first_not_of(" \t\r\n;", i) != std::string::npos) {
-      refuse(Said::MoreThanOneStatement);
-    }
-  }
 }
 
 // Assigns a connection to the wizard; a refused one ends the command with the reason shown.
