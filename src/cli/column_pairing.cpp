@@ -1,5 +1,8 @@
 #include "cli/column_pairing.h"
 
+#include <tuple>
+
+#include "cli/program_text.h"
 #include "kpxwizard/keyed_collection.h"
 #include "model/column_pairing.h"
 
@@ -11,6 +14,38 @@ int32_t pairColumns(cKPXWizard& wizard, bool byName, const std::vector<int>& fix
   return addCopyTransformations(*transformations, *wizard.Source(), *wizard.Destination(),
                                 byName ? PairColumnsBy::Name : PairColumnsBy::Position, fixedWidths)
       .pairs;
+}
+
+namespace {
+
+// The names of `all` that no transformation's `fields` name, joined with ", ".
+std::string unusedNames(const clsColumns& all, const clsTransformations& transformations,
+                        std::shared_ptr<clsColumns> (clsTransformation::*fields)() const) {
+  std::string list;
+  for (const auto& column : all) {
+    bool used = false;
+    for (const auto& t : transformations)
+      for (const auto& field : *((*t).*fields)())
+        used = used || foldCase(field->Name()) == foldCase(column->Name());
+    if (!used) list += (list.empty() ? "" : ", ") + column->Name();
+  }
+  return list;
+}
+
+}  // namespace
+
+std::string unpairedColumnsNote(cKPXWizard& wizard) {
+  const clsTransformations& transformations = *wizard.Transformations();
+  std::string note;
+  for (const auto& [said, columns, fields] :
+       {std::tuple{Said::SourceColumnsLeftOut, wizard.Source()->Columns(),
+                   &clsTransformation::SourceFields},
+        std::tuple{Said::DestinationColumnsLeftEmpty, wizard.Destination()->Columns(),
+                   &clsTransformation::DestinationFields}}) {
+    const std::string names = unusedNames(*columns, transformations, fields);
+    if (!names.empty()) note += std::string(kpx::cli::said(said)) + names + "\n";
+  }
+  return note;
 }
 
 void copySourceColumnsToDestination(cKPXWizard& wizard) {

@@ -2,6 +2,7 @@
 // column i, or, by name, each source column to the destination column of the same name.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "kpxwizard/wizard.h"
@@ -15,6 +16,10 @@ namespace kpx::cli {
 // mapped source columns (`fixedWidths`, when given, replace the lengths). Returns the number
 // of pairs.
 int32_t pairColumns(cKPXWizard& wizard, bool byName, const std::vector<int>& fixedWidths = {});
+
+// Lines naming the source columns no transformation reads and the destination columns none
+// fills (each line only when there are some), so that nothing is left out without a word.
+std::string unpairedColumnsNote(cKPXWizard& wizard);
 
 // Makes the destination's columns those of the source (for a text file that is written new).
 void copySourceColumnsToDestination(cKPXWizard& wizard);

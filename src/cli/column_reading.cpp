@@ -1,6 +1,7 @@
 #include "cli/column_reading.h"
 
 #include "cli/column_pairing.h"
+#include "cli/program_text.h"
 #include "component/configuration_file.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
@@ -13,14 +14,14 @@ void readColumns(Session& session) {
   cKPXWizard& wizard = session.wizard();
   const auto fail = [&](const std::string& what) {
     const std::string reason = session.reasonShown();
-    throw CliError("kpxwizard: cannot read the columns of " + what +
-                   (reason.empty() ? "" : ": " + reason));
+    throw CliError(what + (reason.empty() ? "" : ": " + reason));
   };
   modDatabase::ClearColumns(source);
   if (source.TableType() == kpxTypeQuery) modMain::ExtractNameFields(source.TableName());
-  if (!modDatabase::OpenDatabase(source)) fail("the source '" + source.Database() + "'");
+  if (!modDatabase::OpenDatabase(source))
+    fail(said(Said::ColumnsOfSource, source.Database().c_str()));
   if (source.ConType() != CONN_TEXTFILE && !modDatabase::CreateSetColumn(source))
-    fail("the source '" + source.Database() + "'");
+    fail(said(Said::ColumnsOfSource, source.Database().c_str()));
   if (destination.ConType() == CONN_TEXTFILE) {
     copySourceColumnsToDestination(wizard);
     return;
@@ -29,11 +30,13 @@ void readColumns(Session& session) {
   if (destination.CreatedDestinationTable()) {
     if (wizard.BuildColumns(wizard.Source(), wizard.Destination()) != 1 ||
         destination.Columns()->Count() == 0)
-      fail("the new table '" + destination.TableName() + "' in '" + destination.Database() + "'");
+      fail(said(Said::ColumnsOfNewTable, destination.TableName().c_str(),
+                destination.Database().c_str()));
     return;
   }
   if (!modDatabase::OpenDatabase(destination) || !modDatabase::CreateSetColumn(destination))
-    fail("the table '" + destination.TableName() + "' in '" + destination.Database() + "'");
+    fail(said(Said::ColumnsOfTable, destination.TableName().c_str(),
+              destination.Database().c_str()));
 }
 
 int32_t restoreTransformations(Session& session, const std::string& config) {

@@ -8,7 +8,10 @@
 #include "cli/created_file_guard.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
+#include "cli/program_text.h"
 #include "cli/session.h"
+#include "cli/single_select.h"
+#include "cli/text_options.h"
 #include "cli/transfer_run.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
@@ -27,9 +30,9 @@ const char* const kKnownEndings =
 
 AcceptedOptions copyOptions() {
   AcceptedOptions accepted;
-  accepted.withValue = {"--from-table", "--query", "--to-table", "--delimiter",
-                        "--qualifier",  "--fixed", "--save"};
-  accepted.flags = {"--create", "--replace", "--header", "--no-header", "--by-name"};
+  accepted.withValue = {"--from-table", "--query", "--to-table", "--save"};
+  accepted.flags = {"--create", "--replace", "--by-name"};
+  addTextOptions(accepted, true);
   addSessionOptions(accepted);
   return accepted;
 }
@@ -42,17 +45,6 @@ FileKind kindOf(const std::string& path, const std::string& role) {
   return kind;
 }
 
-TextLayout layoutFrom(const ParsedArguments& args) {
-  if (args.has("--header") && args.has("--no-header"))
-    throw CliError("kpxwizard copy: give either --header or --no-header, not both");
-  TextLayout layout;
-  if (args.hasValue("--delimiter")) layout.delimiter = parseDelimiter(args.value("--delimiter"));
-  if (args.hasValue("--qualifier")) layout.qualifier = parseQualifier(args.value("--qualifier"));
-  layout.header = !args.has("--no-header");
-  if (args.hasValue("--fixed")) layout.widths = parseWidths(args.value("--fixed"));
-  return layout;
-}
-
 // Assigns a connection to the wizard; a refused one ends the command with the reason shown.
 void assign(Session& session, const std::shared_ptr<clsConnection>& connection, bool asSource,
             const std::string& path) {
@@ -63,9 +55,8 @@ void assign(Session& session, const std::shared_ptr<clsConnection>& connection, 
       session.wizard().setDestination(connection);
   } catch (const AutomationError& e) {
     const std::string reason = session.reasonShown();
-    throw CliError("kpxwizard copy: the " + std::string(asSource ? "source" : "destination") +
-                   " '" + path +
-                   "' cannot be used: " + (reason.empty() ? e.description() : reason));
+    throw CliError(said(asSource ? Said::SourceCannotBeUsed : Said::DestinationCannotBeUsed,
+                        path.c_str(), (reason.empty() ? e.description() : reason).c_str()));
   }
 }
 
@@ -82,21 +73,23 @@ std::string newTableName(const clsConnection& source) {
 std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArguments& args,
                                              const TextLayout& layout) {
   const std::string path = args.positional[0];
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec))
-    throw CliError("kpxwizard copy: the source file '" + path + "' does not exist; check the path");
+  requireFile(path, "kpxwizard copy: the source file", "check the path");
   const FileKind kind = kindOf(path, "source");
   if (kind.conType == CONN_TEXTFILE) {
-    if (args.hasValue("--query") || args.hasValue("--from-table"))
-      throw CliError(
-          "kpxwizard copy: the text file '" + path +
-          "' is read whole; --query and --from-table need a database, workbook or HTML source");
+    if (args.hasValue("--query"))
+      throw CliError("kpxwizard copy: the text file '" + path +
+                     "' is read whole; --query needs a database, workbook or HTML source");
+    // Its one table is named as inspect lists it; the path given names it too.
+    if (args.hasValue("--from-table") && args.value("--from-table") != path)
+      chooseTable({{fs::path(path).filename().string(), "TABLE"}}, args.value("--from-table"), path,
+                  "--from-table");
     auto source = makeFileConnection(path, kind, kpxSource, layout);
     assign(session, source, true, path);
     return source;
   }
   if (args.hasValue("--query") && args.hasValue("--from-table"))
     throw CliError("kpxwizard copy: give either --from-table or --query, not both");
+  if (args.hasValue("--query")) requireOneSelect(args.value("--query"));
   std::shared_ptr<clsConnection> source;
   if (args.hasValue("--query")) {
     source = makeFileConnection(path, kind, kpxSource, layout, args.value("--query"), kpxTypeQuery);
@@ -113,6 +106,10 @@ std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArgum
 std::shared_ptr<clsConnection> prepareDestination(Session& session, const ParsedArguments& args,
                                                   const TextLayout& layout) {
   const std::string path = args.positional[1];
+  std::error_code ec;
+  if (fs::is_directory(path, ec))
+    throw CliError("kpxwizard copy: the destination '" + path +
+                   "' is a directory, not a file; give the path of a file in it");
   const FileKind kind = kindOf(path, "destination");
   const bool create = args.has("--create");
   if (kind.conType == CONN_HTML_SOURCE)
@@ -123,7 +120,6 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
   if (kind.accessFile)
     throw CliError("kpxwizard copy: Access files are read-only here, so '" + path +
                    "' cannot be written; copy into a SQLite database (.db) instead");
-  std::error_code ec;
   const bool exists = fs::exists(path, ec);
   if (kind.conType == CONN_TEXTFILE && exists && !args.has("--replace"))
     throw CliError("kpxwizard copy: the text file '" + path +
@@ -142,7 +138,7 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
       if (!fs::exists(path, ec))
         throw CliError("kpxwizard copy: cannot create the SQLite database '" + path +
                        "' (see the message above)");
-      session.out() << "Created the SQLite database " << path << std::endl;
+      session.out() << said(Said::CreatedDatabase, path.c_str()) << std::endl;
     }
   }
   if (kind.conType == CONN_TEXTFILE) {
@@ -176,11 +172,11 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
     throw CliError(
         "kpxwizard copy: give a source and a destination, as in 'kpxwizard copy customers.csv "
         "shop.db --create' (kpxwizard copy --help)");
-  const TextLayout layout = layoutFrom(parsed);
+  const TextLayout layout = destinationLayout(parsed);
 
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
-  auto source = prepareSource(session, parsed, layout);
+  auto source = prepareSource(session, parsed, sourceLayout(parsed));
   const CreatedFileGuard created(parsed.positional[1]);
   auto destination = prepareDestination(session, parsed, layout);
   wizard.setReplaceDestinationRows(parsed.has("--replace"));
@@ -189,13 +185,13 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (pairColumns(wizard, parsed.has("--by-name"),
                   destination->FormatFile() == kpxFixedFile ? layout.widths : std::vector<int>{}) ==
       0)
-    throw CliError(
-        std::string("kpxwizard copy: no column of the source matches a column of the destination") +
-        (parsed.has("--by-name") ? "; without --by-name columns are paired by position" : ""));
+    throw CliError(std::string(said(Said::NoColumnMatches)) +
+                   (parsed.has("--by-name") ? said(Said::PairedByPosition) : ""));
+  out << unpairedColumnsNote(wizard) << std::flush;
   if (parsed.has("--replace") && destination->ConType() != CONN_TEXTFILE &&
       !DeleteDestinationRows(wizard))
-    throw CliError("kpxwizard copy: cannot delete the rows of '" + destination->TableName() +
-                   "' in '" + destination->Database() + "'" +
+    throw CliError(said(Said::CannotDeleteRows, destination->TableName().c_str(),
+                        destination->Database().c_str()) +
                    (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
 
   const int status = runTransfer(session);
@@ -204,8 +200,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (!parsed.hasValue("--save")) return status;
   const std::string config = parsed.value("--save");
   if (!finished) {
-    err << "kpxwizard copy: the configuration was not saved to '" << config
-        << "' because the transfer failed" << std::endl;
+    err << said(Said::ConfigurationNotSaved, config.c_str()) << std::endl;
     return status;
   }
   // The table exists now: running the saved transfer appends to it.
@@ -213,8 +208,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (!wizard.SaveIntoINIFile(config))
     throw CliError("kpxwizard copy: cannot save the configuration to '" + config + "'" +
                    (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
-  out << "Saved the configuration to " << config << "; repeat the transfer with: kpxwizard run "
-      << config << std::endl;
+  out << said(Said::SavedConfiguration, config.c_str(), config.c_str()) << std::endl;
   return status;
 }
 

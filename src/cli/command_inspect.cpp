@@ -8,6 +8,7 @@
 #include "cli/data_source_report.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
+#include "cli/text_options.h"
 #include "config/mod_ini_api.h"
 #include "kpxwizard/wizard.h"
 
@@ -57,8 +58,8 @@ int inspectConfiguration(const std::string& config, bool json, std::ostream& out
 
 int commandInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   AcceptedOptions accepted;
-  accepted.flags = {"--json", "--header", "--no-header"};
-  accepted.withValue = {"--delimiter", "--qualifier", "--fixed"};
+  accepted.flags = {"--json"};
+  addTextOptions(accepted, false);
   const ParsedArguments parsed = parseArguments(args, accepted, "inspect");
   if (parsed.has("--help")) {
     out << kInspectHelp;
@@ -69,9 +70,7 @@ int commandInspect(const std::vector<std::string>& args, std::ostream& out, std:
         "kpxwizard inspect: give one file, as in 'kpxwizard inspect shop.db' (kpxwizard inspect "
         "--help)");
   const std::string path = parsed.positional[0];
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec))
-    throw CliError("kpxwizard inspect: the file '" + path + "' does not exist; check the path");
+  requireFile(path, "kpxwizard inspect: the file", "check the path");
 
   ScopedMessageSink installed(std::make_shared<ConsoleMessageSink>(err, false));
   const bool json = parsed.has("--json");
@@ -82,13 +81,7 @@ int commandInspect(const std::vector<std::string>& args, std::ostream& out, std:
     throw CliError("kpxwizard inspect: cannot tell what kind of file '" + path +
                    "' is; give it one of the endings .csv .txt .tsv .xls .xlsx .htm .html .db "
                    ".sqlite .sqlite3 .mdb .accdb");
-  TextLayout layout;
-  if (parsed.hasValue("--delimiter"))
-    layout.delimiter = parseDelimiter(parsed.value("--delimiter"));
-  if (parsed.hasValue("--qualifier"))
-    layout.qualifier = parseQualifier(parsed.value("--qualifier"));
-  layout.header = !parsed.has("--no-header");
-  if (parsed.hasValue("--fixed")) layout.widths = parseWidths(parsed.value("--fixed"));
+  const TextLayout layout = sourceLayout(parsed);
   auto wizard = cKPXWizard::create();
   auto connection = makeFileConnection(path, kind, kpxSource, layout);
   DataSourceReport report = inspectConnection(*connection, kind);

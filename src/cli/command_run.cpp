@@ -7,6 +7,7 @@
 #include "cli/file_kind.h"
 #include "cli/help_text.h"
 #include "cli/missing_database.h"
+#include "cli/program_text.h"
 #include "cli/session.h"
 #include "cli/transfer_run.h"
 #include "config/mod_ini_api.h"
@@ -28,11 +29,8 @@ int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ost
         "kpxwizard run: give one configuration file, as in 'kpxwizard run CONFIG.ini' (kpxwizard "
         "run --help)");
   const std::string config = parsed.positional[0];
-  std::error_code ec;
-  if (!fs::is_regular_file(config, ec))
-    throw CliError("kpxwizard run: the configuration file '" + config +
-                   "' does not exist; save one with 'kpxwizard copy … --save " + config +
-                   "' or the wizard");
+  requireFile(config, "kpxwizard run: the configuration file",
+              "save one with 'kpxwizard copy … --save " + config + "' or the wizard");
 
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
@@ -46,6 +44,7 @@ int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
   // The command line's language wins over the file's.
   if (parsed.hasValue("--lang")) wizard.setLanguage(language);
+  setProgramItalian(wizard.Language() == kpxLanguageItalian);
   for (const auto& [role, connection] :
        {std::pair{"source", wizard.Source()}, std::pair{"destination", wizard.Destination()}}) {
     if (connection && !connection->Database().empty() && connection->ConType() > 0) continue;
@@ -61,8 +60,7 @@ int commandRun(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (wizard.Transformations()->Count() == 0 &&
       !modINIApi::ReadINISectionKeys(config, "TRANSFORMATIONS").empty()) {
     const int32_t restored = restoreTransformations(session, config);
-    out << "Matched " << restored << " saved column transformation(s) to the tables' columns"
-        << std::endl;
+    out << said(Said::MatchedTransformations, static_cast<int>(restored)) << std::endl;
   }
   const int status = runTransfer(session);
   if (status == kExitSuccess || status == kExitRowsRejected) created.keep();

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/file_kind.h"
 #include "cli/help_text.h"
 #include "cli/missing_database.h"
 #include "cli/session.h"
@@ -34,9 +35,7 @@ int commandWizard(const std::vector<std::string>& args, std::ostream& out, std::
   cKPXWizard& wizard = session.wizard();
   if (!parsed.positional.empty()) {
     const std::string config = parsed.positional[0];
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(config, ec))
-      throw CliError("kpxwizard wizard: the configuration file '" + config + "' does not exist");
+    requireFile(config, "kpxwizard wizard: the configuration file", "check the path");
     const int32_t language = wizard.Language();
     createMissingDestinationDatabase(config, out);
     if (!wizard.LoadFromINIFile(config)) {

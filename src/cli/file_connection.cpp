@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "cli/arguments.h"
+#include "cli/program_text.h"
 
 namespace kpx::cli {
 namespace {
@@ -133,6 +134,9 @@ std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const
                           : kind.defaultDelimiter == '\t' || head.empty()
                               ? std::string(1, kind.defaultDelimiter)
                               : guessDelimiter(line, kind.defaultDelimiter));
+    // The same character cannot both end a field and enclose one: every column would shift.
+    if (c->TextQualifier() == c->ColumnDelimiter())
+      throw CliError(said(Said::QualifierIsDelimiter, c->TextQualifier().c_str(), path.c_str()));
   } else {
     c->setFormatFile(kpxFixedFile);
     c->setColumnLengths(joinWidths(layout.widths));

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 
+#include "cli/arguments.h"
 #include "kpxwizard/enums.h"
 
 namespace kpx::cli {
@@ -76,6 +78,14 @@ FileKind byContent(const std::string& head) {
 }
 
 }  // namespace
+
+void requireFile(const std::string& path, const std::string& what, const std::string& hint) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec)) return;
+  if (std::filesystem::is_directory(path, ec))
+    throw CliError(what + " '" + path + "' is a directory, not a file; give the path of a file");
+  throw CliError(what + " '" + path + "' does not exist; " + hint);
+}
 
 FileKind detectFileKind(const std::string& path) {
   FileKind named = byExtension(lowerExtension(path));

@@ -19,6 +19,10 @@ struct FileKind {
 // .mdb/.accdb Access.
 FileKind detectFileKind(const std::string& path);
 
+// Throws CliError unless `path` is a file: "<what> '<path>' is a directory, not a file" or
+// "<what> '<path>' does not exist; <hint>".
+void requireFile(const std::string& path, const std::string& what, const std::string& hint);
+
 // The name of a kind for people: "SQLite database", "Excel workbook", …
 std::string describeKind(const FileKind& kind);
 

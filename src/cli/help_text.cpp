@@ -62,7 +62,8 @@ Excel, .htm .html HTML (source only), .db .sqlite .sqlite3 SQLite, .mdb .accdb A
 (read-only here).
 
 Options:
-  --from-table NAME  source table or sheet (default: the only one there is)
+  --from-table NAME  source table or sheet (default: the only one there is); a text file's
+                     one table is its file name, as 'kpxwizard inspect' lists it
   --query SQL        read the rows of a SELECT instead of a table
   --to-table NAME    destination table (default: the only one there is; with --create the
                      source table's name, the text file's name, or "Risultati" for a query)
@@ -71,12 +72,16 @@ Options:
   --replace          delete the destination table's rows before copying (in the same
                      transaction: a failed run keeps them); overwrite an existing text file
   --by-name          pair columns with the same name (ignoring case) instead of by position
-  --delimiter C      column delimiter of text files: one character or "tab" (default: tab for
-                     .tsv, else guessed from the first line, else ",")
-  --qualifier C      text qualifier of text files (default: "; "none" for none)
-  --header, --no-header  whether the first line of a text file holds the column names
-                     (default: --header)
-  --fixed WIDTHS     text files are fixed-width with these column widths, e.g. 10,25,8
+  --delimiter C      column delimiter: one character or "tab" (default: tab for .tsv, else
+                     guessed from the first line, else ",")
+  --qualifier C      text qualifier, not the delimiter (default: "; "none" for none)
+  --header, --no-header  whether the first line holds the column names (default: --header)
+  --fixed WIDTHS     the file is fixed-width with these column widths, e.g. 10,25,8
+                     These four describe the source when it is a text file, and the
+                     destination too when that is one (a new one is otherwise written with
+                     ",", " and a header row).
+  --to-delimiter C, --to-qualifier C, --to-header, --to-no-header, --to-fixed WIDTHS
+                     the same for the destination text file alone
   --save CONFIG.ini  also save the transfer so that 'kpxwizard run CONFIG.ini' repeats it
                      (it then appends to the table created now)
   --yes, --no, --lang it|en, --log-dir DIR, --busy-timeout SECONDS   as for 'kpxwizard run'
@@ -87,6 +92,7 @@ Examples:
   kpxwizard copy book.xlsx shop.db --from-table Sheet1 --to-table Orders --by-name --replace
   kpxwizard copy shop.db rich.tsv --query "SELECT Name, Balance FROM Customers WHERE Balance > 100"
   kpxwizard copy people.txt shop.db --create --fixed 5,20,3 --save people.ini
+  kpxwizard copy export.csv import.txt --delimiter ';' --to-delimiter tab --to-no-header
 )";
 
 const char* const kInspectHelp = R"(Usage: kpxwizard inspect PATH|CONFIG.ini [--json] [text options]

@@ -2,10 +2,16 @@
 
 #include <cstdio>
 
+#include "cli/program_text.h"
+
 namespace kpx::cli {
 
 ProgressDisplay::ProgressDisplay(std::ostream& out, bool terminal, Clock clock)
-    : m_out(out), m_terminal(terminal), m_clock(std::move(clock)), m_start(m_clock()) {}
+    : m_out(out),
+      m_terminal(terminal),
+      m_clock(std::move(clock)),
+      m_start(m_clock()),
+      m_lineAt(m_start) {}
 
 double ProgressDisplay::elapsedSeconds() const {
   return std::chrono::duration<double>(m_clock() - m_start).count();
@@ -31,32 +37,36 @@ std::string ProgressDisplay::progressText(int64_t rows, int32_t percent, double 
     text += percent > 0 ? std::to_string(percent) + "%  " : "";
   }
   const double rate = seconds > 0 ? static_cast<double>(rows) / seconds : 0;
-  char numbers[96];
-  std::snprintf(numbers, sizeof numbers, "%lld rows copied, %.0f rows/s, ",
-                static_cast<long long>(rows), rate);
-  return text + numbers + formatElapsed(seconds) + " elapsed";
+  return text + said(Said::RowsCopied, static_cast<long long>(rows), rate) +
+         formatElapsed(seconds) + said(Said::Elapsed);
 }
 
 void ProgressDisplay::OnStart(const std::string& eventSource) {
-  if (!m_terminal) m_out << "Started " << eventSource << std::endl;
+  if (!m_terminal) m_out << said(Said::Started) << eventSource << std::endl;
 }
 
 void ProgressDisplay::OnProgress(const std::string&, const std::string&, int32_t percentComplete,
                                  int32_t countLow, int32_t countHigh) {
   m_rows = static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(countHigh)) << 32) |
                                 static_cast<uint32_t>(countLow));
-  const std::string text = progressText(m_rows, percentComplete, elapsedSeconds(), m_terminal);
   if (m_terminal) {
-    m_out << "\r\033[K" << text << std::flush;
+    m_out << "\r\033[K" << progressText(m_rows, percentComplete, elapsedSeconds(), true)
+          << std::flush;
     m_lineOpen = true;
-  } else {
-    m_out << text << std::endl;
+    return;
   }
+  constexpr auto kLinePeriod = std::chrono::seconds(10);
+  const auto now = m_clock();
+  const bool tenthDone = percentComplete <= 0 || percentComplete - m_linePercent >= 10;
+  if (!tenthDone || now - m_lineAt < kLinePeriod) return;
+  m_linePercent = percentComplete;
+  m_lineAt = now;
+  m_out << progressText(m_rows, percentComplete, elapsedSeconds(), false) << std::endl;
 }
 
 void ProgressDisplay::OnFinish(const std::string& eventSource) {
   breakLine();
-  if (!m_terminal) m_out << "Finished " << eventSource << std::endl;
+  if (!m_terminal) m_out << said(Said::Finished) << eventSource << std::endl;
 }
 
 void ProgressDisplay::breakLine() {

@@ -1,6 +1,7 @@
 // Shows how a running transfer advances: on a terminal one line redrawn in place (a bar when
 // the share done is known, the rows copied, rows per second and the time elapsed); elsewhere
-// one plain line per progress event, so logs stay readable.
+// a plain line only when both a tenth of the work and ten seconds have passed since the last
+// one (ten seconds alone when the share done is unknown), so logs stay short.
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -42,6 +43,9 @@ class ProgressDisplay : public WizardEventSink {
   std::chrono::steady_clock::time_point m_start;
   int64_t m_rows = 0;
   bool m_lineOpen = false;
+  // What the last plain line reported.
+  int32_t m_linePercent = 0;
+  std::chrono::steady_clock::time_point m_lineAt;
 };
 
 }  // namespace kpx::cli

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/interruption.h"
+#include "cli/program_text.h"
 #include "data/providers/sqlite/busy_wait.h"
 
 namespace kpx::cli {
@@ -57,12 +58,10 @@ Session::Session(std::ostream& out, std::ostream& err, const ParsedArguments& ar
   m_wizard = cKPXWizard::create();
   if (args.hasValue("--lang")) {
     const std::string lang = args.value("--lang");
-    if (lang == "it")
-      m_wizard->setLanguage(kpxLanguageItalian);
-    else if (lang == "en")
-      m_wizard->setLanguage(kpxLanguageEnglish);
-    else
+    if (lang != "it" && lang != "en")
       throw CliError("kpxwizard: unknown language '" + lang + "'; use --lang it or --lang en");
+    m_wizard->setLanguage(lang == "it" ? kpxLanguageItalian : kpxLanguageEnglish);
+    setProgramItalian(lang == "it");
   }
   if (args.hasValue("--log-dir")) {
     const std::string dir = args.value("--log-dir");

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "cli/interruption.h"
+#include "cli/program_text.h"
 #include "model/error_log_place.h"
 #include "model/paths.h"
 #include "package/execution_state.h"
@@ -28,8 +29,9 @@ int runTransfer(Session& session) {
   const std::string configuredLog = errorLogFile(wizard.LogFilePath());
   summary.errorLog = absolute(errorLogFileInUse(wizard.LogFilePath()));
   if (summary.errorLog != absolute(configuredLog)) {
-    session.err() << "kpxwizard: the log folder '" << wizard.LogFilePath()
-                  << "' cannot be written; rejected rows go to " << summary.errorLog << std::endl;
+    session.err() << said(Said::LogFolderNotWritable, wizard.LogFilePath().c_str(),
+                          summary.errorLog.c_str())
+                  << std::endl;
   }
   const double startedAt = session.display().elapsedSeconds();
 
@@ -38,37 +40,39 @@ int runTransfer(Session& session) {
 
   summary.seconds = session.display().elapsedSeconds() - startedAt;
   // The pump's own counts: what it wrote and kept, and what it refused.
+  summary.read = executionState().rowsRead;
   summary.written = executionState().rowsWritten;
   summary.rejected = executionState().rowsFailed;
 
   std::ostream& out = session.out();
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f s", summary.seconds);
-  out << "Rows read:     " << summary.written + summary.rejected << "\n"
-      << "Rows written:  " << summary.written << "\n"
-      << "Rows rejected: " << summary.rejected << "\n"
-      << "Time:          " << ProgressDisplay::formatElapsed(summary.seconds) << " (" << seconds
-      << ")\n"
-      << "Error log:     " << summary.errorLog
-      << (summary.rejected > 0 ? "" : " (no rows rejected)") << std::endl;
+  out << summaryLabel(Said::RowsRead) << summary.read << "\n"
+      << summaryLabel(Said::RowsWritten) << summary.written << "\n"
+      << summaryLabel(Said::RowsRejected) << summary.rejected << "\n"
+      << summaryLabel(Said::Time) << ProgressDisplay::formatElapsed(summary.seconds) << " ("
+      << seconds << ")\n"
+      << summaryLabel(Said::ErrorLog) << summary.errorLog
+      << (summary.rejected > 0 ? "" : said(Said::NoRowsRejected)) << std::endl;
 
   if (const int signal = interruptingSignal(); signal != 0 && !summary.completed) {
-    session.err() << "kpxwizard: stopped by "
+    session.err() << said(Said::StoppedBy)
                   << (signal == SIGINT    ? "Ctrl-C"
                       : signal == SIGTERM ? "SIGTERM"
                                           : "a signal")
-                  << "; the destination is left as it was" << std::endl;
+                  << said(Said::DestinationLeftAsItWas) << std::endl;
     return 128 + signal;
   }
   if (!summary.completed) {
     const std::string reason = session.reasonShown();
-    session.err() << "kpxwizard: the transfer failed" << (reason.empty() ? "" : ": " + reason)
+    session.err() << said(Said::TransferFailed) << (reason.empty() ? "" : ": " + reason)
                   << std::endl;
     return kExitFailure;
   }
   if (summary.rejected > 0) {
-    session.err() << "kpxwizard: " << summary.rejected
-                  << " row(s) were rejected; they are listed in " << summary.errorLog << std::endl;
+    session.err() << said(Said::RowsWereRejected, static_cast<long long>(summary.rejected),
+                          summary.errorLog.c_str())
+                  << std::endl;
     return kExitRowsRejected;
   }
   return kExitSuccess;

@@ -8,6 +8,7 @@ namespace kpx::cli {
 // Counts of one run, as the data pump counted them.
 struct TransferSummary {
   bool completed = false;
+  int64_t read = 0;
   int64_t written = 0;
   int64_t rejected = 0;
   double seconds = 0;

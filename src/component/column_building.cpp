@@ -56,9 +56,9 @@ int16_t cKPXWizard::BuildColumns(const std::shared_ptr<clsConnection>& ConnSourc
         return 0;
       }
     } else if (textSource) {
+      // Opening a text file reads its columns; no catalog lists it as a table to read them from.
       if (!modDatabase::OpenDatabase(source)) return 0;
-      if (modDatabase::CreateSetColumn(source))
-        structure = modDatabase::GenerateStructureArrayTextFile(source);
+      structure = modDatabase::GenerateStructureArrayTextFile(source);
       if (modDatabase::FillTextDestinationColumns(structure, destination) == 2) {
         ShowMessage(GetResText(531), vbInformation);
         return 0;

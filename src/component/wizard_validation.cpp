@@ -1,5 +1,6 @@
 // The checks a connection passes before the wizard accepts it as Source or Destination.
 #include <filesystem>
+#include <fstream>
 
 #include "data/mod_database.h"
 #include "data/mod_main.h"
@@ -24,6 +25,15 @@ bool dataSourceOpens(clsConnection& c, bool openServer) {
   if ((openServer || c.ConType() != CONN_SQLServer) && !modDatabase::OpenDatabase(c))
     return refuse(537);
   return true;
+}
+
+// A file of one line and no row delimiter: its header alone, which gives a table of no rows.
+bool holdsOneLine(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  if (!std::getline(in, line) || line.empty() || line == "\r") return false;
+  if (line.back() == '\r') line.pop_back();
+  return line.find('\r') == std::string::npos && in.peek() == std::char_traits<char>::eof();
 }
 
 }  // namespace
@@ -89,14 +99,12 @@ bool cKPXWizard::checkConnection(clsConnection& c, int32_t missingTableMessage) 
       try {
         found =
             modMain::CreatePreview(c.Database(), std::to_string(c.RowDelimiter()), c.FirstRow());
-      } catch (const AutomationError&) {
-        // A text file that cannot be read is refused with the same message as one whose
-        // rows cannot be told apart.
-        found = -2;
-      } catch (const data::DataError&) {
-        found = -2;
+      } catch (...) {
+        // A file that is missing or cannot be read says so, not that its rows have no end.
+        ShowProcedureError("cKPXWizard", "ControlConnection");
+        return false;
       }
-      if (found != 1) return refuse(522);
+      if (found != 1 && !holdsOneLine(c.Database())) return refuse(522);
       if (c.FormatFile() == kpxDelimitedFile && !c.ColumnNames().empty()) return refuse(536);
       if (c.FormatFile() == kpxFixedFile && (c.ColumnNames().empty() || c.ColumnLengths().empty()))
         return refuse(536);

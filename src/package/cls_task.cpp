@@ -270,9 +270,11 @@ int16_t clsTask::CreateStepTaskTrasf() {
   package().Tasks.Add(task);
 
   m_packEvent = &package();
+  executionState().rowsRead = 0;
   executionState().rowsWritten = 0;
   executionState().rowsFailed = 0;
   const auto keepCounts = [&] {
+    executionState().rowsRead = pump->RowsRead;
     executionState().rowsWritten = pump->RowsComplete;
     executionState().rowsFailed = pump->RowsInError;
   };

@@ -23,7 +23,8 @@ struct PendingDelete {
 
 struct ExecutionState {
   std::optional<PendingDelete> pendingDelete;
-  // Rows the last transfer wrote and kept, and rows that failed, as its pump counted them.
+  // Rows the last transfer read, wrote and kept, and rows that failed, as its pump counted them.
+  int64_t rowsRead = 0;
   int64_t rowsWritten = 0;
   int64_t rowsFailed = 0;
   int16_t nPackageErrors = 0;

@@ -1,5 +1,6 @@
-// The kpxwizard program's readers of user input: the command line, the --fixed widths, a
-// file's first bytes (kind and text layout) and the JSON strings made from names in files.
+// The kpxwizard program's readers of user input: the command line and its text options, a
+// --query, a file's first bytes (kind and text layout), and the JSON strings and statement
+// excerpts made from names and statements.
 #include <unistd.h>
 
 #include <cstdint>
@@ -11,6 +12,9 @@
 #include "cli/file_connection.h"
 #include "cli/file_kind.h"
 #include "cli/json_text.h"
+#include "cli/single_select.h"
+#include "cli/text_options.h"
+#include "data/providers/statement_excerpt.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kpx::cli;
@@ -24,13 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     words.push_back(input.substr(start, end - start));
     start = end + 1;
   }
-  AcceptedOptions accepted{{"--from-table", "--fixed", "--delimiter"}, {"--create", "--json"}};
+  AcceptedOptions accepted{{"--from-table"}, {"--create", "--json"}};
+  addTextOptions(accepted, true);
   try {
-    auto parsed = parseArguments(words, accepted, "copy");
-    if (parsed.hasValue("--fixed")) parseWidths(parsed.value("--fixed"));
-    if (parsed.hasValue("--delimiter")) parseDelimiter(parsed.value("--delimiter"));
+    destinationLayout(parseArguments(words, accepted, "copy"));
   } catch (const CliError&) {
   }
+  try {
+    requireOneSelect(input);
+  } catch (const CliError&) {
+  }
+  for (unsigned char c : kpx::data::statementExcerpt(input))
+    if (c < 0x20) __builtin_trap();
 
   const std::string json = jsonString(input);
   if (json.size() < 2 || json.front() != '"' || json.back() != '"') __builtin_trap();

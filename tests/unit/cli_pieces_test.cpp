@@ -5,10 +5,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "cli/arguments.h"
 #include "cli/file_connection.h"
 #include "cli/file_kind.h"
+#include "cli/progress_display.h"
 #include "kpxwizard/enums.h"
 #include "support/scratch.h"
 
@@ -42,6 +44,27 @@ TEST(CommandLine, WidthsDelimitersAndQualifiers) {
   EXPECT_EQ(parseQualifier("none"), "");
   EXPECT_EQ(parseQualifier("'"), "'");
   EXPECT_THROW(parseQualifier("''"), CliError);
+}
+
+TEST(Progress, PlainLineOnlyOnceATenthAndTenSecondsHavePassed) {
+  std::ostringstream out;
+  int seconds = 0;
+  ProgressDisplay display(out, false, [&] {
+    return std::chrono::steady_clock::time_point(std::chrono::seconds(seconds));
+  });
+  struct Event {
+    int seconds, percent;
+    bool line;
+  };
+  // Percent 0: the share done is unknown, so ten seconds alone decide.
+  for (const Event& e :
+       {Event{5, 50, false}, Event{11, 55, true}, Event{13, 70, false}, Event{30, 64, false},
+        Event{31, 65, true}, Event{35, 0, false}, Event{41, 0, true}}) {
+    seconds = e.seconds;
+    const size_t before = out.str().size();
+    display.OnProgress("step", "", e.percent, 1000, 0);
+    EXPECT_EQ(out.str().size() > before, e.line) << e.seconds << " s, " << e.percent << "%";
+  }
 }
 
 struct KindCase {

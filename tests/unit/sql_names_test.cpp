@@ -6,6 +6,7 @@
 
 #include "data/providers/provider.h"
 #include "data/providers/sqlite/single_statement.h"
+#include "data/providers/statement_excerpt.h"
 #include "data/quoted_name.h"
 
 namespace {
@@ -90,6 +91,19 @@ TEST_F(SingleStatement, RefusesASecondStatementBeforeRunningTheFirst) {
     }
     EXPECT_EQ(tables(), 1) << c.sql;
   }
+}
+
+TEST(StatementExcerpt, OneReadableLineOfAtMostTwoHundredCharacters) {
+  const std::string columns(300, 'c');
+  const struct {
+    std::string sql, shown;
+  } cases[] = {
+      {"CREATE TABLE `T` (\r\n\t`é` Text\r\n)", "CREATE TABLE `T` (   `é` Text  )"},
+      {std::string("SELECT '\0\x1B\xFF'", 12), "SELECT '\\x00\\x1B\\xFF'"},
+      {"SELECT " + columns + " FROM T",
+       "SELECT " + columns.substr(0, 193) + "… (314 characters in all)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(kpx::data::statementExcerpt(c.sql), c.shown);
 }
 
 }  // namespace

@@ -83,6 +83,22 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SourceRejected,
                                            RejectCase{"TextWithoutLayout", CONN_TEXTFILE, 536}),
                          [](const auto& info) { return info.param.name; });
 
+// A text source that cannot be read says why; one holding only its header row is a table of
+// no rows.
+TEST_F(WizardTest, TextSourceIsMissingOrHeaderOnly) {
+  test::ScopedRecordingSink sink;
+  const std::string missing = (dir / "missing.csv").string();
+  expectError([&] { wizard->setSource(test::textConnection(missing)); }, -2147221503,
+              "Parametri Connessione Non Corretti");
+  ASSERT_EQ(sink->boxes.size(), 1u);
+  EXPECT_NE(sink->boxes[0].text.find("File not found: '" + missing + "'"), std::string::npos)
+      << sink->boxes[0].text;
+  auto header = test::textConnection(writeFile("header.csv", "Id,Name\r\n"));
+  header->setFirstRow(-1);
+  wizard->setSource(header);
+  EXPECT_EQ(sink->boxes.size(), 1u);
+}
+
 TEST_F(WizardTest, SourceTableMustExist) {
   test::ScopedRecordingSink sink;
   auto db = makeDatabase("a.db", "CREATE TABLE Customers(Id INTEGER, Name TEXT);");

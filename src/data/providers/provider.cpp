@@ -1,15 +1,16 @@
 #include "data/providers/provider.h"
 
+#include "data/providers/statement_excerpt.h"
 #include "data/providers/text_compare.h"
 
 namespace kpx::data {
 
 std::unique_ptr<RowReader> DataSource::openQuery(const std::string& sql) {
-  throw DataError("This data source does not support queries: " + sql);
+  throw DataError("This data source does not support queries: " + statementExcerpt(sql));
 }
 
 void DataSource::execute(const std::string& sql) {
-  throw DataError("This data source does not support SQL statements: " + sql);
+  throw DataError("This data source does not support SQL statements: " + statementExcerpt(sql));
 }
 
 std::unique_ptr<RowWriter> DataSource::openWriter(const std::string& table,

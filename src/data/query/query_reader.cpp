@@ -3,6 +3,7 @@
 #include <limits>
 #include <optional>
 
+#include "data/providers/statement_excerpt.h"
 #include "data/providers/text_compare.h"
 #include "data/query/query_engine.h"
 #include "data/query/source_tables.h"
@@ -118,7 +119,7 @@ class QueryReader : public RowReader {
 
  private:
   [[noreturn]] void fail(const std::string& what) const {
-    throw DataError("The query \"" + m_sql + "\" cannot run: " + what + ".");
+    throw DataError("The query \"" + statementExcerpt(m_sql) + "\" cannot run: " + what + ".");
   }
 
   std::string_view text(int c) const {

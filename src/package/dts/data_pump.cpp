@@ -19,13 +19,16 @@ class PumpRun {
                      pump.ExceptionFileColumnDelimiter, pump.ExceptionFileRowDelimiter) {}
 
   void run() {
+    m_pump.RowsRead = 0;
     m_pump.RowsComplete = 0;
     m_pump.RowsInError = 0;
     try {
       copyRows();
+      m_pump.RowsRead = m_rowNumber;
       m_pump.RowsComplete = m_processed - m_errors;
       m_pump.RowsInError = m_errors;
     } catch (const std::exception& e) {
+      m_pump.RowsRead = m_rowNumber;
       m_pump.RowsInError = m_errors;
       abandon();
       try {

@@ -60,8 +60,9 @@ class DataPumpTask : public CustomTask {
   int32_t ExceptionFileOptions = kExceptionFileOptions;
   int32_t DataPumpOptions = 0;
   TransformationList Transformations;
-  // What the last run did: rows written and kept (0 after a run that rolled back), and rows
-  // that failed.
+  // What the last run did: source rows read, rows written and kept (0 after a run that rolled
+  // back), and rows that failed.
+  int64_t RowsRead = 0;
   int64_t RowsComplete = 0;
   int64_t RowsInError = 0;
 };

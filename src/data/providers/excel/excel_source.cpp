@@ -9,6 +9,7 @@
 #include "data/providers/excel/sheet_table.h"
 #include "data/providers/excel/workbook_file.h"
 #include "data/providers/sqlite/single_statement.h"
+#include "data/providers/statement_excerpt.h"
 #include "data/providers/text_compare.h"
 #include "data/query/query_engine.h"
 
@@ -66,7 +67,7 @@ CreateTable parseCreateTable(const std::string& sql) {
   if (count && sqlite3_step(count) == SQLITE_ROW) tables = sqlite3_column_int(count, 0);
   sqlite3_finalize(count);
   if (tables != 1 || result.name.empty())
-    throw DataError("Expected exactly one CREATE TABLE statement: " + sql);
+    throw DataError("Expected exactly one CREATE TABLE statement: " + statementExcerpt(sql));
   sqlite3_stmt* info = nullptr;
   sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &info, nullptr);
   sqlite3_bind_text(info, 1, result.name.c_str(), -1, SQLITE_TRANSIENT);

@@ -3,6 +3,7 @@
 #include "data/providers/provider.h"
 #include "data/providers/sqlite/busy_wait.h"
 #include "data/providers/sqlite/sqlite_statement.h"
+#include "data/providers/statement_excerpt.h"
 
 namespace kpx::data {
 namespace {
@@ -16,8 +17,8 @@ void refuseSecondStatement(sqlite3* db, const char* tail, const std::string& sql
     const char* rest = nullptr;
     if (sqlite3_prepare_v2(db, tail, -1, &next.stmt, &rest) != SQLITE_OK || next.stmt) {
       throw DataError("The statement for '" + where +
-                      "' holds a second statement, which is not run: " + std::string(tail) +
-                      "\nWhole text: " + sql);
+                      "' holds a second statement, which is not run: " + statementExcerpt(tail) +
+                      "; the whole text: " + statementExcerpt(sql));
     }
     if (rest == tail) break;
     tail = rest;
@@ -36,7 +37,8 @@ void runSingleStatement(sqlite3* db, const std::string& sql, const std::string& 
   const char* tail = nullptr;
   if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()) + 1, &st.stmt, &tail) !=
       SQLITE_OK) {
-    throw DataError("The statement failed on '" + where + "': " + sqlite3_errmsg(db) + "\n" + sql);
+    throw DataError("The statement failed on '" + where + "': " + sqlite3_errmsg(db) +
+                    "; the statement: " + statementExcerpt(sql));
   }
   refuseSecondStatement(db, tail, sql, where);
   if (!st.stmt) throw DataError("The statement for '" + where + "' is empty");
@@ -46,7 +48,8 @@ void runSingleStatement(sqlite3* db, const std::string& sql, const std::string& 
   if (rc != SQLITE_DONE) {
     const std::string locked = lockedDatabaseMessage(db);
     throw DataError("The statement failed on '" + where +
-                    "': " + (locked.empty() ? sqlite3_errmsg(db) : locked) + "\n" + sql);
+                    "': " + (locked.empty() ? sqlite3_errmsg(db) : locked) +
+                    "; the statement: " + statementExcerpt(sql));
   }
 }
 

@@ -10,6 +10,7 @@
 #include "data/providers/sqlite/single_statement.h"
 #include "data/providers/sqlite/sqlite_statement.h"
 #include "data/providers/sqlite/sqlite_writer.h"
+#include "data/providers/statement_excerpt.h"
 #include "data/providers/text_compare.h"
 #include "data/providers/value_conversion.h"
 
@@ -224,7 +225,8 @@ class SqliteDatabase : public DataSource {
   Statement prepare(const std::string& sql) {
     Statement st;
     if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), -1, &st.stmt, nullptr) != SQLITE_OK) {
-      throw DataError("SQL error on '" + m_path + "': " + sqlite3_errmsg(m_db.get()) + "\n" + sql);
+      throw DataError("SQL error on '" + m_path + "': " + sqlite3_errmsg(m_db.get()) +
+                      "; the statement: " + statementExcerpt(sql));
     }
     return st;
   }

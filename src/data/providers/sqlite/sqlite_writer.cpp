@@ -5,6 +5,7 @@
 
 #include "data/providers/sqlite/busy_wait.h"
 #include "data/providers/sqlite/sqlite_statement.h"
+#include "data/providers/statement_excerpt.h"
 #include "data/providers/value_conversion.h"
 
 namespace kpx::data {
@@ -266,7 +267,7 @@ class SqliteWriter : public RowWriter {
       std::string message = error ? error : sqlite3_errmsg(m_db.get());
       sqlite3_free(error);
       const std::string locked = lockedDatabaseMessage(m_db.get());
-      throw DataError("Writing to table '" + m_table + "' failed (" + sql +
+      throw DataError("Writing to table '" + m_table + "' failed (" + statementExcerpt(sql) +
                       "): " + (locked.empty() ? message : locked));
     }
   }

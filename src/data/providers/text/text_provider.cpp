@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "data/providers/statement_excerpt.h"
 #include "data/providers/text/text_reader.h"
 #include "data/providers/text/text_writer.h"
 #include "data/providers/text_compare.h"
@@ -98,7 +99,7 @@ void TextDataSource::execute(const std::string& sql) {
   std::string table;
   if (!(takeWord(sql, pos, "DELETE") && takeWord(sql, pos, "FROM"))) {
     throw DataError("The text file provider runs no SQL statement but DELETE FROM [" +
-                    m_format.tableName() + "]: \"" + sql + "\".");
+                    m_format.tableName() + "]: \"" + statementExcerpt(sql) + "\".");
   }
   // "delete from " with no table is what the wizard sends for a text destination.
   if (!takeTableName(sql, pos, table)) table = m_format.tableName();
