@@ -1,0 +1,45 @@
+// kpxwizard copy over files with the odd shapes real files have, each made here and the result
+// checked with sqlite3, Python's csv module or LibreOffice.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/command_output.h"
+#include "support/kpxwizard_program.h"
+#include "support/libreoffice_csv.h"
+#include "support/scratch.h"
+
+using kpx::test::CsvRows;
+using kpx::test::shellQuote;
+
+namespace {
+
+class FileReading : public ::testing::Test {
+ protected:
+  void SetUp() override { std::filesystem::create_directories(scratch.dir() / "logs"); }
+  kpx::test::ProgramRun kpx(const std::string& arguments) {
+    return kpx::test::runKpxwizard(arguments + " --log-dir logs", scratch.dir().string());
+  }
+  std::string sql(const std::string& database, const std::string& statement) {
+    return kpx::test::sqliteOutput(path(database), statement);
+  }
+  std::string path(const std::string& name) const { return scratch.path(name); }
+  std::string csvRows(const std::string& name) { return kpx::test::pythonCsvRows(path(name)); }
+
+  kpx::test::ScratchFolder scratch;
+};
+
+// SQLite stores what a column's affinity allows, whatever its declared name says.
+TEST_F(FileReading, SqliteColumnsTakeTheirAffinitysValues) {
+  const std::string table = "(Id INTEGER, Big int8, Code STRING, Doc JSON, Tag UUID, R REAL);";
+  sql("a.db", "CREATE TABLE T" + table +
+                  "INSERT INTO T VALUES (9999999999, 9007199254740993, 'x-1', '{\"a\":1}', "
+                  "'6b29fc40-ca47', 0.1);");
+  sql("b.db", "CREATE TABLE T" + table);
+  auto run = kpx("copy a.db b.db --from-table T --to-table T");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(sql("b.db", "SELECT Id, typeof(Id), Big, Code, Doc, Tag, R FROM T"),
+            "9999999999|integer|9007199254740993|x-1|{\"a\":1}|6b29fc40-ca47|0.1\n");
+}
+
+}  // namespace
