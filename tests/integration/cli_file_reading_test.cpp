@@ -42,4 +42,19 @@ TEST_F(FileReading, SqliteColumnsTakeTheirAffinitysValues) {
             "9999999999|integer|9007199254740993|x-1|{\"a\":1}|6b29fc40-ca47|0.1\n");
 }
 
+// Sheet "years" names its columns by the numbers 2020 and 2021.5 and by a date; "empty" is empty.
+TEST_F(FileReading, NumberHeadersTakeRowsAndAnEmptySheetCopies) {
+  scratch.copyFixture("excel/headers_and_empty.xlsx", "book.xlsx");
+  auto run = kpx("copy book.xlsx out.csv --from-table empty");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(csvRows("out.csv"), "[['F1']]\n");
+  scratch.write("more.csv", "2020,2021.5,2020-01-01,Name\n7,8,9,cow\n");
+  run = kpx("copy more.csv book.xlsx --to-table years --by-name");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  if (!kpx::test::haveLibreOffice()) return;
+  const CsvRows rows = kpx::test::libreOfficeSheets(path("book.xlsx"), path("lo"))["years"];
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[3], (std::vector<std::string>{"7", "8", "9", "cow"}));
+}
+
 }  // namespace
