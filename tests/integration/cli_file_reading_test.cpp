@@ -57,4 +57,21 @@ TEST_F(FileReading, NumberHeadersTakeRowsAndAnEmptySheetCopies) {
   EXPECT_EQ(rows[3], (std::vector<std::string>{"7", "8", "9", "cow"}));
 }
 
+// Two header rows in <thead>: a heading over two columns names both with the row below it.
+TEST_F(FileReading, SpanningCellsAreLaidOutAsABrowserShowsThem) {
+  scratch.write("sales.html",
+                "<table><thead><tr><th rowspan=2>Region</th><th colspan=2>Sales</th></tr>"
+                "<tr><th>Q1</th><th>Q2</th></tr></thead><tbody><tr><td>North</td><td>1</td>"
+                "<td>2</td></tr><tr><td colspan=2>South</td><td>3</td></tr></tbody></table>");
+  auto run = kpx("copy sales.html sales.csv");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(csvRows("sales.csv"),
+            "[['Region', 'Sales Q1', 'Sales Q2'], ['North', '1', '2'], ['South', '', '3']]\n");
+  if (!kpx::test::haveLibreOffice()) return;
+  auto page = kpx::test::libreOfficeSheets(path("sales.html"), path("lo"), "HTML (StarCalc)");
+  ASSERT_EQ(page.size(), 1u);
+  EXPECT_EQ(CsvRows(page.begin()->second.begin() + 2, page.begin()->second.end()),
+            (CsvRows{{"North", "1", "2"}, {"South", "", "3"}}));
+}
+
 }  // namespace
