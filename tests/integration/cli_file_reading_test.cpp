@@ -57,6 +57,30 @@ TEST_F(FileReading, NumberHeadersTakeRowsAndAnEmptySheetCopies) {
   EXPECT_EQ(rows[3], (std::vector<std::string>{"7", "8", "9", "cow"}));
 }
 
+// Records, not lines: a quoted line break in the header and in the first record.
+TEST_F(FileReading, QuotedLineBreaksStayInsideTheirRecord) {
+  scratch.write("notes.csv", "id,\"note\nmore\",last\r\n1,\"a\r\nb\",x\r\n2,c,y\r\n");
+  auto run = kpx("copy notes.csv notes.db --create --to-table N");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(sql("notes.db", "SELECT id, hex(\"note\nmore\"), last FROM N ORDER BY id"),
+            "1|610D0A62|x\n2|63|y\n");
+}
+
+TEST_F(FileReading, TextLongerThanAColumnSaysSoAndCreatesLongText) {
+  scratch.write("long.csv", "id,note\n1,short\n2," + std::string(300, 'w') + "\n");
+  auto run = kpx("copy long.csv long.db --create --to-table L");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(sql("long.db",
+                "SELECT type FROM pragma_table_info('L') WHERE name = 'note';"
+                "SELECT length(note) FROM L ORDER BY id"),
+            "LongText\n5\n300\n");
+  sql("narrow.db", "CREATE TABLE L (id Long, note VarChar (255));");
+  EXPECT_EQ(kpx("copy long.csv narrow.db --to-table L").status, 1);
+  EXPECT_NE(kpx::test::readFile(path("logs/KPXWIZARD_ERROR.txt"))
+                .find("has 300 characters: too long for column 'note' of 255 characters"),
+            std::string::npos);
+}
+
 // Two header rows in <thead>: a heading over two columns names both with the row below it.
 TEST_F(FileReading, SpanningCellsAreLaidOutAsABrowserShowsThem) {
   scratch.write("sales.html",

@@ -297,6 +297,12 @@ bool parseCurrency(std::string_view text, int64_t& scaled) {
   return true;
 }
 
+size_t codePoints(std::string_view utf8) {
+  size_t n = 0;
+  for (char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
 bool parseBoolean(std::string_view text, bool& out) {
   text = trim(text);
   if (text == "1" || text == "-1" || equalsIgnoringCase(text, "true")) {

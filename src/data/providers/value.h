@@ -134,6 +134,9 @@ bool parseDate(std::string_view text, double& oleDate);
 // Whether year-month-day names a real day of a year from 100 on, as parseDate requires.
 bool isValidDay(int year, int month, int day);
 
+// Number of Unicode code points in UTF-8 text: the length a text column's size counts.
+size_t codePoints(std::string_view utf8);
+
 // Calendar helpers for OLE Automation dates.
 double oleDateFromParts(int year, int month, int day, int hour = 0, int minute = 0,
                         double second = 0);
