@@ -28,7 +28,7 @@ const char* const kKnownEndings =
 AcceptedOptions copyOptions() {
   AcceptedOptions accepted;
   accepted.withValue = {"--from-table", "--query", "--to-table", "--delimiter",
-                        "--qualifier",  "--fixed", "--save"};
+                        "--qualifier",  "--fixed", "--save",     "--encoding"};
   accepted.flags = {"--create", "--replace", "--header", "--no-header", "--by-name"};
   addSessionOptions(accepted);
   return accepted;
@@ -50,6 +50,7 @@ TextLayout layoutFrom(const ParsedArguments& args) {
   if (args.hasValue("--qualifier")) layout.qualifier = parseQualifier(args.value("--qualifier"));
   layout.header = !args.has("--no-header");
   if (args.hasValue("--fixed")) layout.widths = parseWidths(args.value("--fixed"));
+  if (args.hasValue("--encoding")) layout.encoding = parseEncoding(args.value("--encoding"));
   return layout;
 }
 
@@ -181,6 +182,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
   auto source = prepareSource(session, parsed, layout);
+  if (source->ConType() == CONN_TEXTFILE) err << encodingWarning(source->Database(), layout);
   const CreatedFileGuard created(parsed.positional[1]);
   auto destination = prepareDestination(session, parsed, layout);
   wizard.setReplaceDestinationRows(parsed.has("--replace"));

@@ -58,7 +58,7 @@ int inspectConfiguration(const std::string& config, bool json, std::ostream& out
 int commandInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   AcceptedOptions accepted;
   accepted.flags = {"--json", "--header", "--no-header"};
-  accepted.withValue = {"--delimiter", "--qualifier", "--fixed"};
+  accepted.withValue = {"--delimiter", "--qualifier", "--fixed", "--encoding"};
   const ParsedArguments parsed = parseArguments(args, accepted, "inspect");
   if (parsed.has("--help")) {
     out << kInspectHelp;
@@ -89,6 +89,8 @@ int commandInspect(const std::vector<std::string>& args, std::ostream& out, std:
     layout.qualifier = parseQualifier(parsed.value("--qualifier"));
   layout.header = !parsed.has("--no-header");
   if (parsed.hasValue("--fixed")) layout.widths = parseWidths(parsed.value("--fixed"));
+  if (parsed.hasValue("--encoding")) layout.encoding = parseEncoding(parsed.value("--encoding"));
+  if (kind.conType == CONN_TEXTFILE) err << encodingWarning(path, layout);
   auto wizard = cKPXWizard::create();
   auto connection = makeFileConnection(path, kind, kpxSource, layout);
   DataSourceReport report = inspectConnection(*connection, kind);

@@ -98,4 +98,37 @@ TEST_F(FileReading, SpanningCellsAreLaidOutAsABrowserShowsThem) {
             (CsvRows{{"North", "1", "2"}, {"South", "", "3"}}));
 }
 
+struct EncodingCase {
+  const char* name;
+  std::string bytes;
+  const char* option;
+  const char* rows;     // as Python's csv module reads the copy
+  const char* warning;  // on standard error, "" for none
+};
+
+class EncodingReading : public FileReading, public ::testing::WithParamInterface<EncodingCase> {};
+
+TEST_P(EncodingReading, DecodesAsNamedAndWarnsWhenGuessing) {
+  scratch.write("in.csv", GetParam().bytes);
+  auto run = kpx(std::string("copy in.csv out.csv ") + GetParam().option);
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(csvRows("out.csv"), GetParam().rows);
+  EXPECT_EQ(run.err.find(*GetParam().warning ? GetParam().warning : "warning") != std::string::npos,
+            *GetParam().warning != 0)
+      << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, EncodingReading,
+    ::testing::Values(
+        // The guess reads the valid "é" of line 2 as two characters too: hence the warning.
+        EncodingCase{"Guessed", "n\ncaf\xC3\xA9\ncaf\xE9\n", "", "[['n'], ['cafÃ©'], ['café']]\n",
+                     "line 3 of 'in.csv' holds a byte"},
+        EncodingCase{"Utf8", "n\ncaf\xC3\xA9\ncaf\xE9\n", "--encoding utf-8",
+                     "[['n'], ['café'], ['caf\xEF\xBF\xBD']]\n", ""},
+        EncodingCase{"Latin1", "n\n\x80\xE9\n", "--encoding latin-1", "[['n'], ['\\x80é']]\n", ""},
+        EncodingCase{"Utf16WithoutBom", std::string("n\0\n\0\xE9\0\n\0", 8), "--encoding utf-16",
+                     "[['n'], ['é']]\n", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
