@@ -98,6 +98,25 @@ TEST_F(FileReading, SpanningCellsAreLaidOutAsABrowserShowsThem) {
             (CsvRows{{"North", "1", "2"}, {"South", "", "3"}}));
 }
 
+// 0.1 + 0.2 is 0.30000000000000004; 16 significant digits would make it 0.3.
+TEST_F(FileReading, WorkbookNumbersAndTimesKeepEveryDigit) {
+  sql("src.db",
+      "CREATE TABLE T (n Double, w Datetime);"
+      "INSERT INTO T VALUES (0.1 + 0.2, '2024-05-06 12:34:56.789'), (1e300, NULL);");
+  ASSERT_EQ(kpx("copy src.db out.xlsx --from-table T --create").status, 0);
+  const std::string readNumbers =
+      "import re,sys,zipfile; x = zipfile.ZipFile(sys.argv[1]).read('xl/worksheets/sheet1.xml'); "
+      "print([float(v) for v in re.findall(rb'<c r=\"A\\d\"(?: s=\"\\d+\")?><v>([^<]*)</v>', x)])";
+  EXPECT_EQ(kpx::test::commandOutput("python3 -c " + shellQuote(readNumbers) + " " +
+                                     shellQuote(path("out.xlsx"))),
+            "[0.30000000000000004, 1e+300]\n");
+  ASSERT_EQ(kpx("copy src.db out.csv --from-table T").status, 0);
+  EXPECT_NE(csvRows("out.csv").find("'2024-05-06 12:34:56.789'"), std::string::npos);
+  if (!kpx::test::haveLibreOffice()) return;
+  EXPECT_EQ(kpx::test::libreOfficeSheets(path("out.xlsx"), path("lo"))["T"].at(1).at(1),
+            "2024-05-06 12:34:56.789");
+}
+
 struct EncodingCase {
   const char* name;
   std::string bytes;
