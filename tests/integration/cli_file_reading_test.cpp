@@ -20,6 +20,11 @@ class FileReading : public ::testing::Test {
   kpx::test::ProgramRun kpx(const std::string& arguments) {
     return kpx::test::runKpxwizard(arguments + " --log-dir logs", scratch.dir().string());
   }
+  // Runs kpxwizard copy and fails the test, showing the program's output, unless it succeeds.
+  void copy(const std::string& arguments) {
+    auto run = kpx("copy " + arguments);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+  }
   std::string sql(const std::string& database, const std::string& statement) {
     return kpx::test::sqliteOutput(path(database), statement);
   }
@@ -36,8 +41,7 @@ TEST_F(FileReading, SqliteColumnsTakeTheirAffinitysValues) {
                   "INSERT INTO T VALUES (9999999999, 9007199254740993, 'x-1', '{\"a\":1}', "
                   "'6b29fc40-ca47', 0.1);");
   sql("b.db", "CREATE TABLE T" + table);
-  auto run = kpx("copy a.db b.db --from-table T --to-table T");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  copy("a.db b.db --from-table T --to-table T");
   EXPECT_EQ(sql("b.db", "SELECT Id, typeof(Id), Big, Code, Doc, Tag, R FROM T"),
             "9999999999|integer|9007199254740993|x-1|{\"a\":1}|6b29fc40-ca47|0.1\n");
 }
@@ -45,12 +49,10 @@ TEST_F(FileReading, SqliteColumnsTakeTheirAffinitysValues) {
 // Sheet "years" names its columns by the numbers 2020 and 2021.5 and by a date; "empty" is empty.
 TEST_F(FileReading, NumberHeadersTakeRowsAndAnEmptySheetCopies) {
   scratch.copyFixture("excel/headers_and_empty.xlsx", "book.xlsx");
-  auto run = kpx("copy book.xlsx out.csv --from-table empty");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  copy("book.xlsx out.csv --from-table empty");
   EXPECT_EQ(csvRows("out.csv"), "[['F1']]\n");
   scratch.write("more.csv", "2020,2021.5,2020-01-01,Name\n7,8,9,cow\n");
-  run = kpx("copy more.csv book.xlsx --to-table years --by-name");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  copy("more.csv book.xlsx --to-table years --by-name");
   if (!kpx::test::haveLibreOffice()) return;
   const CsvRows rows = kpx::test::libreOfficeSheets(path("book.xlsx"), path("lo"))["years"];
   ASSERT_EQ(rows.size(), 4u);
@@ -60,16 +62,14 @@ TEST_F(FileReading, NumberHeadersTakeRowsAndAnEmptySheetCopies) {
 // Records, not lines: a quoted line break in the header and in the first record.
 TEST_F(FileReading, QuotedLineBreaksStayInsideTheirRecord) {
   scratch.write("notes.csv", "id,\"note\nmore\",last\r\n1,\"a\r\nb\",x\r\n2,c,y\r\n");
-  auto run = kpx("copy notes.csv notes.db --create --to-table N");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  copy("notes.csv notes.db --create --to-table N");
   EXPECT_EQ(sql("notes.db", "SELECT id, hex(\"note\nmore\"), last FROM N ORDER BY id"),
             "1|610D0A62|x\n2|63|y\n");
 }
 
 TEST_F(FileReading, TextLongerThanAColumnSaysSoAndCreatesLongText) {
   scratch.write("long.csv", "id,note\n1,short\n2," + std::string(300, 'w') + "\n");
-  auto run = kpx("copy long.csv long.db --create --to-table L");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  copy("long.csv long.db --create --to-table L");
   EXPECT_EQ(sql("long.db",
                 "SELECT type FROM pragma_table_info('L') WHERE name = 'note';"
                 "SELECT length(note) FROM L ORDER BY id"),
@@ -87,8 +87,7 @@ TEST_F(FileReading, SpanningCellsAreLaidOutAsABrowserShowsThem) {
                 "<table><thead><tr><th rowspan=2>Region</th><th colspan=2>Sales</th></tr>"
                 "<tr><th>Q1</th><th>Q2</th></tr></thead><tbody><tr><td>North</td><td>1</td>"
                 "<td>2</td></tr><tr><td colspan=2>South</td><td>3</td></tr></tbody></table>");
-  auto run = kpx("copy sales.html sales.csv");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  copy("sales.html sales.csv");
   EXPECT_EQ(csvRows("sales.csv"),
             "[['Region', 'Sales Q1', 'Sales Q2'], ['North', '1', '2'], ['South', '', '3']]\n");
   if (!kpx::test::haveLibreOffice()) return;
@@ -103,14 +102,14 @@ TEST_F(FileReading, WorkbookNumbersAndTimesKeepEveryDigit) {
   sql("src.db",
       "CREATE TABLE T (n Double, w Datetime);"
       "INSERT INTO T VALUES (0.1 + 0.2, '2024-05-06 12:34:56.789'), (1e300, NULL);");
-  ASSERT_EQ(kpx("copy src.db out.xlsx --from-table T --create").status, 0);
+  copy("src.db out.xlsx --from-table T --create");
   const std::string readNumbers =
       "import re,sys,zipfile; x = zipfile.ZipFile(sys.argv[1]).read('xl/worksheets/sheet1.xml'); "
       "print([float(v) for v in re.findall(rb'<c r=\"A\\d\"(?: s=\"\\d+\")?><v>([^<]*)</v>', x)])";
   EXPECT_EQ(kpx::test::commandOutput("python3 -c " + shellQuote(readNumbers) + " " +
                                      shellQuote(path("out.xlsx"))),
             "[0.30000000000000004, 1e+300]\n");
-  ASSERT_EQ(kpx("copy src.db out.csv --from-table T").status, 0);
+  copy("src.db out.csv --from-table T");
   EXPECT_NE(csvRows("out.csv").find("'2024-05-06 12:34:56.789'"), std::string::npos);
   if (!kpx::test::haveLibreOffice()) return;
   EXPECT_EQ(kpx::test::libreOfficeSheets(path("out.xlsx"), path("lo"))["T"].at(1).at(1),
