@@ -78,6 +78,10 @@ class KPX_API clsConnection {
   // A character, or one of the dialog's captions in the current language: label 63 + " {''}"
   // stores '"', label 62 + " {'}" stores "'", label 61 stores "".
   void setTextQualifier(const std::string& v);
+  // The encoding a text file is read in ("utf-8", "windows-1252", "latin-1", "utf-16"); empty
+  // to detect it from the file.
+  const std::string& TextEncoding() const { return m_textEncoding; }
+  void setTextEncoding(std::string v) { m_textEncoding = std::move(v); }
   int32_t NumberColumns() const { return m_numberColumns; }
   void setNumberColumns(int32_t v) { m_numberColumns = v; }
   const std::string& User() const { return m_user; }
@@ -127,6 +131,7 @@ class KPX_API clsConnection {
   std::string m_firstRow;
   int16_t m_skipRows = 0;
   std::string m_textQualifier;
+  std::string m_textEncoding;
   int32_t m_numberColumns = 0;
   std::string m_connectionString;
 };

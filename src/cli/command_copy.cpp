@@ -177,6 +177,13 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
   auto source = prepareSource(session, parsed, sourceLayout(parsed));
+  const TextLayout read = sourceLayout(parsed);
+  if (source->ConType() == CONN_TEXTFILE) err << encodingWarning(source->Database(), read);
+  // Text files are written in UTF-8 only; an encoding for a destination would be ignored.
+  if (source->ConType() != CONN_TEXTFILE && !read.encoding.empty())
+    throw CliError(
+        "kpxwizard copy: --encoding says how a text source is written; text "
+        "destinations are always written in UTF-8");
   const CreatedFileGuard created(parsed.positional[1]);
   auto destination = prepareDestination(session, parsed, layout);
   wizard.setReplaceDestinationRows(parsed.has("--replace"));

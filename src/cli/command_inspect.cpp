@@ -82,6 +82,7 @@ int commandInspect(const std::vector<std::string>& args, std::ostream& out, std:
                    "' is; give it one of the endings .csv .txt .tsv .xls .xlsx .htm .html .db "
                    ".sqlite .sqlite3 .mdb .accdb");
   const TextLayout layout = sourceLayout(parsed);
+  if (kind.conType == CONN_TEXTFILE) err << encodingWarning(path, layout);
   auto wizard = cKPXWizard::create();
   auto connection = makeFileConnection(path, kind, kpxSource, layout);
   DataSourceReport report = inspectConnection(*connection, kind);

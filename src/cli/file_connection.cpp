@@ -5,6 +5,7 @@
 
 #include "cli/arguments.h"
 #include "cli/program_text.h"
+#include "data/text/text_decoding.h"
 
 namespace kpx::cli {
 namespace {
@@ -109,6 +110,23 @@ std::vector<int> parseWidths(const std::string& text) {
   return widths;
 }
 
+std::string parseEncoding(const std::string& text) {
+  data::TextEncoding encoding;
+  if (data::textEncodingNamed(text, encoding)) return text;
+  throw CliError("kpxwizard: the encoding '" + text + "' is not known; give one of " +
+                 data::kTextEncodingNames);
+}
+
+std::string encodingWarning(const std::string& path, const TextLayout& layout) {
+  if (!layout.encoding.empty()) return {};
+  const int64_t line = data::firstNonUtf8Line(path);
+  if (line == 0) return {};
+  return "kpxwizard: warning: line " + std::to_string(line) + " of '" + path +
+         "' holds a byte that is not UTF-8, so its text is read as Windows-1252; "
+         "give --encoding utf-8, windows-1252, latin-1 or utf-16 to say how the file is "
+         "written\n";
+}
+
 std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const FileKind& kind,
                                                   int32_t mode, const TextLayout& layout,
                                                   const std::string& table, int32_t tableType) {
@@ -128,6 +146,7 @@ std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const
   c->setRowDelimiter(rowDelimiterOf(head));
   c->setFirstRow(layout.header ? -1 : 0);
   c->setTextQualifier(layout.qualifier);
+  c->setTextEncoding(layout.encoding);
   if (layout.widths.empty()) {
     c->setFormatFile(kpxDelimitedFile);
     c->setColumnDelimiter(!layout.delimiter.empty() ? layout.delimiter

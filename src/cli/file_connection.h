@@ -15,6 +15,7 @@ struct TextLayout {
   std::string qualifier = "\"";
   bool header = true;       // the first row holds the column names
   std::vector<int> widths;  // fixed-width columns when not empty
+  std::string encoding;     // as --encoding names it; "" to detect it from the file
 };
 
 // The column delimiter given on the command line: one character, or "tab" / "\t".
@@ -24,6 +25,11 @@ std::string parseDelimiter(const std::string& text);
 std::string parseQualifier(const std::string& text);
 // "10,20,5" as widths; throws CliError naming the part that is not a positive number.
 std::vector<int> parseWidths(const std::string& text);
+// The encoding given on the command line; throws CliError listing the names it takes.
+std::string parseEncoding(const std::string& text);
+// For a text source read without a named encoding that is not valid UTF-8: a warning line
+// naming the line of its first byte that is not UTF-8. Empty when there is nothing to say.
+std::string encodingWarning(const std::string& path, const TextLayout& layout);
 
 // A connection to the file at `path` of `kind`, for the role `mode` (kpxSource or
 // kpxDestination). Database kinds get `table` and `tableType`; text files take `layout`, read

@@ -82,6 +82,8 @@ Options:
                      ",", " and a header row).
   --to-delimiter C, --to-qualifier C, --to-header, --to-no-header, --to-fixed WIDTHS
                      the same for the destination text file alone
+  --encoding NAME    how a text source is written: utf-8, windows-1252, latin-1 or utf-16
+                     (default: UTF-8, or Windows-1252 when the file is not valid UTF-8)
   --save CONFIG.ini  also save the transfer so that 'kpxwizard run CONFIG.ini' repeats it
                      (it then appends to the table created now)
   --yes, --no, --lang it|en, --log-dir DIR, --busy-timeout SECONDS   as for 'kpxwizard run'
@@ -106,7 +108,7 @@ Options:
                      "columns": [{"name": ..., "type": code, "typeName": ..., "size": n,
                      "nullable": true|false}]}]} (for a configuration: {"source": ...,
                      "destination": ...})
-  --delimiter C, --qualifier C, --header, --no-header, --fixed WIDTHS
+  --delimiter C, --qualifier C, --header, --no-header, --fixed WIDTHS, --encoding NAME
                      how to read a text file, as for 'kpxwizard copy'
 
 Examples:

@@ -17,6 +17,8 @@ void readLayout(const ParsedArguments& args, const std::string& prefix, TextLayo
   if (args.has(header)) layout.header = true;
   if (args.has(noHeader)) layout.header = false;
   if (args.hasValue(prefix + "fixed")) layout.widths = parseWidths(args.value(prefix + "fixed"));
+  if (args.hasValue(prefix + "encoding"))
+    layout.encoding = parseEncoding(args.value(prefix + "encoding"));
 }
 
 }  // namespace
@@ -27,6 +29,7 @@ void addTextOptions(AcceptedOptions& accepted, bool destinationToo) {
     accepted.withValue.insert({prefix + "delimiter", prefix + "qualifier", prefix + "fixed"});
     accepted.flags.insert({prefix + "header", prefix + "no-header"});
   }
+  accepted.withValue.insert("--encoding");  // text destinations are always written in UTF-8
 }
 
 TextLayout sourceLayout(const ParsedArguments& args) {
@@ -37,6 +40,7 @@ TextLayout sourceLayout(const ParsedArguments& args) {
 
 TextLayout destinationLayout(const ParsedArguments& args) {
   TextLayout layout = sourceLayout(args);
+  layout.encoding.clear();  // text destinations are always written in UTF-8
   readLayout(args, "--to-", layout);
   return layout;
 }

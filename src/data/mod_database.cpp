@@ -219,8 +219,13 @@ bool CreateSetColumn(clsConnection& conn) {
 bool BuildADODBConnectionTextFile(clsConnection& conn) {
   try {
     std::string path = conn.Database();
-    auto source = data::openDataSource(
-        data::ConnectionProperties::parse(conn.ConnectionString() + "Provider=DTSFlatFile.1;"));
+    auto properties =
+        data::ConnectionProperties::parse(conn.ConnectionString() + "Provider=DTSFlatFile.1;");
+    // The qualifier decides where records end: a quoted header field may hold a line break,
+    // and the columns after it belong to the same record.
+    if (conn.FormatFile() == kpxDelimitedFile && !conn.TextQualifier().empty())
+      properties.set("Text Qualifier", conn.TextQualifier());
+    auto source = data::openDataSource(properties);
     std::string directory, file;
     GetDirectoryANDFile(path, directory, file);
     size_t dot = file.find('.');
@@ -229,9 +234,10 @@ bool BuildADODBConnectionTextFile(clsConnection& conn) {
     std::string base = file.substr(0, dot);
     std::string extension;
     GetFileExtension(file, extension);
-    auto reader = source->openQuery("SELECT * FROM [" + base + "." + extension + "]");
+    // The catalog's columns are those of SELECT * FROM [base.extension], typed by a scan of
+    // the whole file.
+    const auto fields = source->columns(base + "." + extension);
     ClearColumns(conn);
-    const auto& fields = reader->columns();
     for (const auto& field : fields) {
       std::string name = field.name;
       const std::string& qualifier = conn.TextQualifier();

@@ -3,6 +3,7 @@
 
 #include "data/mod_database.h"
 #include "data/mod_main.h"
+#include "data/providers/provider.h"
 #include "data/quoted_name.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
@@ -67,10 +68,21 @@ void GenerateStructureArray(const clsConnection& dest) {
 StructureArray GenerateStructureArrayTextFile(const clsConnection& conn) {
   StructureArray structure(static_cast<size_t>(conn.Columns()->Count()));
   try {
+    auto wizard = oWizard();
+    const bool sqlServer =
+        wizard && wizard->Destination() && wizard->Destination()->ConType() == CONN_SQLServer;
     size_t row = 0;
     for (const auto& column : *conn.Columns()) {
       StructureRow& r = structure[row++];
       r[0] = column->Name();
+      // A text column whose scan met a value longer than 255 characters is long text, so the
+      // table made from it holds that value.
+      if (column->DataType() == data::adLongVarChar) {
+        r[1] = sqlServer ? "ntext" : "LongText";
+        r[2] = "0";
+        r[3] = "NULL";
+        continue;
+      }
       r[1] = TextTypeName(column->DataType());
       // The width is a 16-bit value: a long text or binary column does not fit.
       int16_t size = vb::toInt16(column->Size(), "the size " + std::to_string(column->Size()) +

@@ -127,6 +127,7 @@ std::string clsConnection::CreateConnectionString() {
              ";First Row Column Name=" + m_firstRow + ";Number of Column=-1 ; Column Names='" +
              m_columnNames + "'";
       }
+      if (!m_textEncoding.empty()) s += ";Character Set=" + m_textEncoding + ";";
       break;
     }
     case CONN_HTML_SOURCE:
@@ -153,6 +154,7 @@ void clsConnection::ResetConnection() {
   m_columnLengths.clear();
   m_columnNames.clear();
   m_textQualifier.clear();
+  m_textEncoding.clear();
   m_tableType = 0;
   m_createdDestinationTable = false;
   setColumnDelimiter("-1");

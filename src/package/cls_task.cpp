@@ -96,6 +96,7 @@ bool clsTask::CreateDTSConnection(const clsConnection& conn) {
       p.Set("Mode", int32_t{conn.ModeText()});
       p.Set("Number of Column", conn.NumberColumns());
       p.Set("Column Names", conn.ColumnNames());
+      if (!conn.TextEncoding().empty()) p.Set("Character Set", conn.TextEncoding());
       break;
     case CONN_HTML_SOURCE:
       c->DataSource = conn.Database();

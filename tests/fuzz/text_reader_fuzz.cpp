@@ -18,6 +18,7 @@ namespace {
 const char* const kRowDelimiters[] = {"\r\n", ",", ";", "\t", "|", "\r", "\n", "ab"};
 const char* const kColumnDelimiters[] = {",", ";", "\t", "|", "::", "\r\n", "\"", " "};
 const char* const kQualifiers[] = {"", "\"", "'", "\"\""};
+const char* const kEncodings[] = {"", "utf-8", "windows-1252", "latin-1", "utf-16"};
 
 void checkChunkedDecoding(const std::string& bytes, size_t chunk) {
   TextEncoding encoding = detectTextEncoding(bytes);
@@ -56,6 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   format.firstRowNames = options & 4;
   format.fixedWidth = options & 8;
   if (format.fixedWidth) format.widths = {1 + (options >> 4), 2, 3};
+  TextEncoding named;
+  if (textEncodingNamed(kEncodings[(readSize >> 4) % 5], named)) format.encoding = named;
+  if (firstNonUtf8Line(path) < 0) std::abort();
   try {
     TextRowReader reader(format, 1 + readSize % 16);
     // Every row takes at least one byte of the input, its delimiter if nothing else: more rows

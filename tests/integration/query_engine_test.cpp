@@ -52,7 +52,11 @@ INSTANTIATE_TEST_SUITE_P(
         QueryCase{"GroupBy",
                   "SELECT Region, SUM(Sales) AS Total, COUNT(*) AS N FROM Table2 GROUP BY Region "
                   "ORDER BY Region DESC",
-                  {{"South total", "-20", "1"}, {"North", "250.5", "2"}, {"East", "7", "1"}}},
+                  // The rowspan's second row shows no region, as a browser shows it.
+                  {{"South total", "-20", "1"},
+                   {"North", "100", "1"},
+                   {"East", "7", "1"},
+                   {"<null>", "150.5", "1"}}},
         QueryCase{"DatesCompareWithIsoText",
                   "SELECT Code, Added FROM Products WHERE Added >= '2024-01-01' ORDER BY Added",
                   {{"C03", "2024-01-15 17:45:10"}, {"A01", "2024-02-29"}}},

@@ -22,8 +22,10 @@ bool haveLibreOffice();
 
 // Converts every sheet of `workbook` with LibreOffice headless into `outDir`, using a
 // private profile, and returns sheet name → rows. A workbook LibreOffice cannot read fails
-// the running test (and gives no sheets).
+// the running test (and gives no sheets). `inputFilter` names the import filter for a file
+// LibreOffice would not open as a spreadsheet ("HTML (StarCalc)").
 std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook,
-                                                 const std::string& outDir);
+                                                 const std::string& outDir,
+                                                 const std::string& inputFilter = {});
 
 }  // namespace kpx::test

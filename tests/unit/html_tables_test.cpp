@@ -56,14 +56,13 @@ INSTANTIATE_TEST_SUITE_P(
                       CellTextCase{"EmptyCellIsNull", "   ", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(HtmlSpans, ColspanAndRowspanFillEveryCoveredCell) {
+TEST(HtmlSpans, SpanningTextGoesToTheFirstCoveredCell) {
   const auto rows = rowsOf(
       "<tr><td>a</td><td>b</td><td>c</td></tr>"
       "<tr><td rowspan=2 colspan=2>X</td><td>1</td></tr>"
       "<tr><td>2</td></tr>"
       "<tr><td>p</td><td colspan=2>Q</td></tr>");
-  const std::vector<Row> expected{
-      {"a", "b", "c"}, {"X", "X", "1"}, {"X", "X", "2"}, {"p", "Q", "Q"}};
+  const std::vector<Row> expected{{"a", "b", "c"}, {"X", {}, "1"}, {{}, {}, "2"}, {"p", "Q", {}}};
   EXPECT_EQ(rows, expected);
 }
 
@@ -71,8 +70,24 @@ TEST(HtmlSpans, RowspanStopsAtTheLastRowAndZeroMeansToTheEnd) {
   const auto rows = rowsOf(
       "<tr><td rowspan=0>z</td><td rowspan=99>r</td><td>1</td></tr>"
       "<tr><td>2</td></tr><tr><td>3</td></tr>");
-  const std::vector<Row> expected{{"z", "r", "1"}, {"z", "r", "2"}, {"z", "r", "3"}};
+  const std::vector<Row> expected{{"z", "r", "1"}, {{}, {}, "2"}, {{}, {}, "3"}};
   EXPECT_EQ(rows, expected);
+}
+
+// Header rows: those of <thead> and the leading rows of <th> cells only, else the first row.
+TEST(HtmlNames, HeaderRowsNameTheColumns) {
+  auto namesOf = [](const std::string& body) {
+    auto tables = parseHtmlTables("<table>" + body + "</table>");
+    return std::make_pair(tables.at(0).headerRows, tables.at(0).names);
+  };
+  using Names = std::vector<std::optional<std::string>>;
+  EXPECT_EQ(namesOf("<tr><th rowspan=2>Id</th><th colspan=2>Score</th><th colspan=2>Total</th>"
+                    "</tr><tr><th>Math</th><th>Art</th></tr><tr><td>1</td></tr>"),
+            std::make_pair(size_t{2}, Names{"Id", "Score Math", "Score Art", "Total", {}}));
+  EXPECT_EQ(namesOf("<thead><tr><td>a</td></tr></thead><tr><th>b</th></tr><tr><td>1</td></tr>"),
+            std::make_pair(size_t{2}, Names{"a b"}));
+  EXPECT_EQ(namesOf("<tr><td>a</td><th>b</th></tr><tr><th>c</th><th>d</th></tr>"),
+            std::make_pair(size_t{1}, Names{"a", "b"}));
 }
 
 TEST(HtmlNames, CaptionOrPositionAndNestedTablesFollowTheirParent) {

@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                     DateCase{"SpaceTime", "2023-07-04 08:09:10", true, "2023-07-04 08:09:10"},
                     DateCase{"IsoT", "2023-07-04T08:09:10", true, "2023-07-04 08:09:10"},
                     DateCase{"IsoFractionZ", "2023-07-04T08:09:10.400Z", true,
-                             "2023-07-04 08:09:10"},
+                             "2023-07-04 08:09:10.400"},
                     DateCase{"NoSeconds", "2023-07-04 08:09", true, "2023-07-04 08:09:00"},
                     DateCase{"TimeOnly", "13:30:00", true, "1899-12-30 13:30:00"},
                     DateCase{"BeforeEpoch", "1850-01-01 12:00:00", true, "1850-01-01 12:00:00"},

@@ -101,20 +101,24 @@ void appendCurrency(int64_t scaled, std::string& out) {
 }
 
 void appendDate(double oleDate, std::string& out) {
-  int y, mo, d, h, mi, s;
-  oleDateToParts(oleDate, y, mo, d, h, mi, s);
+  int y, mo, d, h, mi, s, ms;
+  oleDateToParts(oleDate, y, mo, d, h, mi, s, &ms);
   appendPadded(out, y, 4);
   out.push_back('-');
   appendPadded(out, mo, 2);
   out.push_back('-');
   appendPadded(out, d, 2);
-  if (h != 0 || mi != 0 || s != 0) {
+  if (h != 0 || mi != 0 || s != 0 || ms != 0) {
     out.push_back(' ');
     appendPadded(out, h, 2);
     out.push_back(':');
     appendPadded(out, mi, 2);
     out.push_back(':');
     appendPadded(out, s, 2);
+  }
+  if (ms != 0) {
+    out.push_back('.');
+    appendPadded(out, ms, 3);
   }
 }
 
@@ -169,15 +173,18 @@ double oleDateFromParts(int year, int month, int day, int hour, int minute, doub
 }
 
 void oleDateToParts(double oleDate, int& year, int& month, int& day, int& hour, int& minute,
-                    int& second) {
+                    int& second, int* millisecond) {
   if (!std::isfinite(oleDate) || std::fabs(oleDate) > 3.0e6) oleDate = 0;
   double dayPart = std::trunc(oleDate);
-  int64_t seconds = std::llround(std::fabs(oleDate - dayPart) * 86400.0);
+  const int64_t perSecond = millisecond ? 1000 : 1;
+  int64_t ticks = std::llround(std::fabs(oleDate - dayPart) * 86400.0 * double(perSecond));
   int64_t days = static_cast<int64_t>(dayPart);
-  if (seconds >= 86400) {
-    seconds -= 86400;
+  if (ticks >= 86400 * perSecond) {
+    ticks -= 86400 * perSecond;
     ++days;
   }
+  const int64_t seconds = ticks / perSecond;
+  if (millisecond) *millisecond = static_cast<int>(ticks % perSecond);
   civilFromDays(days + kOleEpoch, year, month, day);
   hour = static_cast<int>(seconds / 3600);
   minute = static_cast<int>(seconds / 60 % 60);
@@ -295,6 +302,12 @@ bool parseCurrency(std::string_view text, int64_t& scaled) {
   if (magnitude > limit) return false;
   scaled = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
   return true;
+}
+
+size_t codePoints(std::string_view utf8) {
+  size_t n = 0;
+  for (char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
 }
 
 bool parseBoolean(std::string_view text, bool& out) {

@@ -119,8 +119,8 @@ class StoredValue {
 
 // Appends the value as text: numbers in the shortest form that reads back the same with "."
 // as the decimal point; currency and decimal with their exact digits and no trailing zeros
-// after the point; booleans 1/0; dates YYYY-MM-DD, with " HH:MM:SS" unless midnight; null as
-// nothing; binary as upper-case hexadecimal.
+// after the point; booleans 1/0; dates YYYY-MM-DD, with " HH:MM:SS" unless midnight and
+// ".mmm" when the time has milliseconds; null as nothing; binary as upper-case hexadecimal.
 void appendText(const Value& v, std::string& out);
 std::string toText(const Value& v);
 
@@ -134,10 +134,15 @@ bool parseDate(std::string_view text, double& oleDate);
 // Whether year-month-day names a real day of a year from 100 on, as parseDate requires.
 bool isValidDay(int year, int month, int day);
 
+// Number of Unicode code points in UTF-8 text: the length a text column's size counts.
+size_t codePoints(std::string_view utf8);
+
 // Calendar helpers for OLE Automation dates.
 double oleDateFromParts(int year, int month, int day, int hour = 0, int minute = 0,
                         double second = 0);
+// With `millisecond` the time is cut into whole seconds and milliseconds; without it, it is
+// rounded to the second.
 void oleDateToParts(double oleDate, int& year, int& month, int& day, int& hour, int& minute,
-                    int& second);
+                    int& second, int* millisecond = nullptr);
 
 }  // namespace kpx::data

@@ -234,12 +234,6 @@ bool toGuid(std::string_view t, std::string& scratch) {
   return true;
 }
 
-size_t codePoints(std::string_view s) {
-  size_t n = 0;
-  for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-  return n;
-}
-
 bool isFixedTextLimit(int32_t type) {
   return type == adChar || type == adWChar || type == adVarChar || type == adVarWChar;
 }
@@ -332,6 +326,18 @@ Value convertForColumn(const Value& in, const ColumnInfo& column, std::string& s
   Value out;
   if (convertValue(in, column, out, scratch)) return out;
   std::string text = toText(in);
+  // Text only fails by its length; saying so tells the user the column, not the value, is at
+  // fault.
+  if (targetOf(column.type) == Target::Text) {
+    const size_t length = codePoints(text);
+    const size_t shown = text.size() > 50 ? 50 : text.size();
+    size_t cut = shown;
+    while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) ++cut;
+    throw RowError("The value '" + text.substr(0, cut) + (cut < text.size() ? "…" : "") + "' has " +
+                       std::to_string(length) + " characters: too long for column '" + column.name +
+                       "' of " + std::to_string(column.size) + " characters",
+                   column.name, text);
+  }
   throw RowError(
       "The value '" + text + "' does not convert to the type of column '" + column.name + "'",
       column.name, text);

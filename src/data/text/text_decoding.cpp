@@ -1,5 +1,7 @@
 #include "data/text/text_decoding.h"
 
+#include <cctype>
+#include <cstdio>
 #include <cstring>
 
 namespace kpx::data {
@@ -112,6 +114,70 @@ TextEncoding detectTextEncoding(std::string_view head) {
   return TextEncoding::Utf8;
 }
 
+bool textEncodingNamed(std::string_view name, TextEncoding& encoding) {
+  std::string folded;
+  for (char c : name)
+    folded.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  if (folded == "utf-8" || folded == "utf8") {
+    encoding = TextEncoding::Utf8Bom;
+  } else if (folded == "windows-1252" || folded == "cp1252") {
+    encoding = TextEncoding::Windows1252;
+  } else if (folded == "latin-1" || folded == "latin1" || folded == "iso-8859-1") {
+    encoding = TextEncoding::Latin1;
+  } else if (folded == "utf-16" || folded == "utf16") {
+    encoding = TextEncoding::Utf16LE;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+TextEncoding namedEncodingFor(TextEncoding named, std::string_view head) {
+  const TextEncoding found = detectTextEncoding(head);
+  if (named == TextEncoding::Utf16LE &&
+      (found == TextEncoding::Utf16LE || found == TextEncoding::Utf16BE))
+    return found;
+  return named;
+}
+
+int64_t firstNonUtf8Line(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return 0;
+  std::string bytes;  // unread bytes: the start of a character cut by the chunk's end
+  char chunk[65536];
+  int64_t line = 1;
+  bool first = true;
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0 || !bytes.empty()) {
+    const bool end = got == 0;
+    bytes.append(chunk, got);
+    auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size();
+    if (first && byteOrderMarkLength(detectTextEncoding(bytes)) > 0) break;
+    first = false;
+    size_t i = 0;
+    while (i < n) {
+      if (p[i] < 0x80) {
+        line += p[i++] == '\n';
+        continue;
+      }
+      size_t length = 0;
+      uint32_t cp = 0;
+      const Utf8Check check = checkUtf8(p + i, n - i, length, cp);
+      if (check == Utf8Check::Invalid || (check == Utf8Check::Incomplete && end)) {
+        std::fclose(file);
+        return line;
+      }
+      if (check == Utf8Check::Incomplete) break;
+      i += length;
+    }
+    bytes.erase(0, i);
+    if (end) break;
+  }
+  std::fclose(file);
+  return 0;
+}
+
 size_t byteOrderMarkLength(TextEncoding encoding) {
   switch (encoding) {
     case TextEncoding::Utf8Bom:
@@ -136,6 +202,9 @@ void TextDecoder::decode(std::string_view bytes, std::string& out) {
       break;
     case TextEncoding::Windows1252:
       appendWindows1252(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), out);
+      break;
+    case TextEncoding::Latin1:
+      for (unsigned char b : bytes) appendUtf8(b, out);
       break;
   }
 }

@@ -15,7 +15,23 @@ enum class TextEncoding : uint8_t {
   Utf16LE,      // FF FE
   Utf16BE,      // FE FF
   Windows1252,  // known not to be UTF-8
+  Latin1,       // ISO 8859-1: every byte is the code point of its value
 };
+
+// The encoding a user names: "utf-8", "windows-1252" (or "cp1252"), "latin-1" (or
+// "iso-8859-1"), "utf-16" (little endian unless a BOM says otherwise), letter case ignored;
+// false for any other name. Utf-8 named so is Utf8Bom: strict, never turning into Windows-1252.
+bool textEncodingNamed(std::string_view name, TextEncoding& encoding);
+// The names textEncodingNamed takes, for messages.
+inline constexpr const char* kTextEncodingNames = "utf-8, windows-1252, latin-1, utf-16";
+
+// The encoding to read a file in when the user named `named` and the file starts with `head`:
+// a BOM of the named family decides between UTF-16 byte orders and is skipped as usual.
+TextEncoding namedEncodingFor(TextEncoding named, std::string_view head);
+
+// Line (from 1) of the first byte of the file at `path` that is not part of a UTF-8
+// character, 0 when there is none or the file starts with a BOM (and so is not guessed at).
+int64_t firstNonUtf8Line(const std::string& path);
 
 // The encoding of a file whose first bytes are `head` (any prefix; the longer, the surer):
 // a BOM decides; otherwise Windows1252 when `head` holds a byte sequence that is not UTF-8

@@ -122,10 +122,12 @@ struct State {
 
 class ExcelWriter : public RowWriter {
  public:
-  ExcelWriter(std::shared_ptr<State> state, Sheet& sheet, std::vector<uint32_t> positions)
+  ExcelWriter(std::shared_ptr<State> state, Sheet& sheet, std::vector<uint32_t> positions,
+              std::vector<std::string> names)
       : m_state(std::move(state)),
         m_sheet(sheet),
         m_positions(std::move(positions)),
+        m_names(std::move(names)),
         m_originalRows(sheet.rows.size()),
         m_first(sheet.usedRows()),
         m_next(m_first),
@@ -172,9 +174,7 @@ class ExcelWriter : public RowWriter {
 
  private:
   Cell toCell(const Value& v, size_t i) {
-    const std::string& column = m_sheet.rows.empty() || m_positions[i] >= m_sheet.rows[0].size()
-                                    ? m_sheet.name
-                                    : m_sheet.rows[0][m_positions[i]].text;
+    const std::string& column = m_names[i];
     switch (v.kind) {
       case ValueKind::Null:
         return {};
@@ -213,6 +213,7 @@ class ExcelWriter : public RowWriter {
   std::shared_ptr<State> m_state;
   Sheet& m_sheet;
   std::vector<uint32_t> m_positions;
+  std::vector<std::string> m_names;  // the columns as openWriter was given them
   size_t m_originalRows;
   size_t m_first;
   size_t m_next;
@@ -263,12 +264,12 @@ class ExcelSource : public DataSource {
                                         const std::vector<std::string>& columns) override {
     Sheet& sheet = m_state->sheet(table);
     std::vector<uint32_t> positions;
-    const std::vector<Cell> none;
-    const auto& head = sheet.rows.empty() ? none : sheet.rows[0];
+    // The columns are named as the schema gives them, numbers and dates in the header too.
+    const std::vector<ColumnInfo> head = sheetColumns(sheet, m_state->header);
     for (const std::string& name : columns) {
       uint32_t found = UINT32_MAX;
       for (uint32_t c = 0; c < head.size() && found == UINT32_MAX; ++c)
-        if (head[c].kind == CellKind::Text && equalsIgnoringCase(head[c].text, name)) found = c;
+        if (equalsIgnoringCase(head[c].name, name)) found = c;
       if (found == UINT32_MAX) {
         // A sheet without header names its columns F1, F2…
         if (name.size() > 1 && (name[0] == 'F' || name[0] == 'f') &&
@@ -282,7 +283,7 @@ class ExcelSource : public DataSource {
                         "' of workbook '" + m_state->path + "'");
       positions.push_back(found);
     }
-    return std::make_unique<ExcelWriter>(m_state, sheet, std::move(positions));
+    return std::make_unique<ExcelWriter>(m_state, sheet, std::move(positions), columns);
   }
 
  private:

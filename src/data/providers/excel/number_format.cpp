@@ -150,10 +150,4 @@ std::string toUtf16Le(std::string_view utf8) {
   return out;
 }
 
-size_t codePoints(std::string_view utf8) {
-  size_t n = 0;
-  for (char c : utf8) n += (uint8_t(c) & 0xC0) != 0x80;
-  return n;
-}
-
 }  // namespace kpx::data::excel

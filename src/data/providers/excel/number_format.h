@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "data/providers/excel/workbook.h"
+#include "data/providers/value.h"
 
 namespace kpx::data::excel {
 
@@ -29,7 +30,5 @@ std::string fromUtf16Le(std::string_view bytes);
 std::string fromWindows1252(std::string_view bytes);
 // UTF-16LE bytes of UTF-8 text; bytes that are not UTF-8 become U+FFFD.
 std::string toUtf16Le(std::string_view utf8);
-// Number of Unicode code points in UTF-8 text.
-size_t codePoints(std::string_view utf8);
 
 }  // namespace kpx::data::excel

@@ -91,6 +91,9 @@ std::vector<ColumnInfo> sheetColumns(const Sheet& sheet, bool header) {
     while (w > 0 && sheet.rows[r][w - 1].empty()) --w;
     width = std::max(width, w);
   }
+  // An empty sheet is a table of one unnamed column, like a sheet whose first row is blank,
+  // so that it can be read (no rows) and chosen as a destination.
+  width = std::max<size_t>(width, 1);
   std::vector<ColumnInfo> columns(width);
   for (size_t c = 0; c < width; ++c) {
     ColumnInfo& col = columns[c];

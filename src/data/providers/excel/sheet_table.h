@@ -13,7 +13,7 @@ namespace kpx::data::excel {
 // cell gives F<position>; without it every column is named F<position>. A column whose
 // non-empty cells are all numbers is adDouble, all money adCurrency, all dates adDate, all
 // booleans adBoolean; anything else is text, adVarWChar of 255 or adLongVarWChar when a value
-// is longer than 255 characters.
+// is longer than 255 characters. An empty sheet has the one column F1.
 std::vector<ColumnInfo> sheetColumns(const Sheet& sheet, bool header);
 
 // Streams the rows of `sheet` below the header, reading the cells in place; `owner` keeps

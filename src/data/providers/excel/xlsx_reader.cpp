@@ -237,7 +237,9 @@ class SheetPart : public XmlHandler {
       uint64_t n = r ? std::strtoull(r, nullptr, 10) : 0;
       if (r && (n == 0 || n > 1048576))
         throw std::runtime_error(std::string("row number ") + r + " is out of range");
-      m_row = r ? uint32_t(n - 1) : m_row + 1;
+      // A row without its number follows the one before; the first such row is row 1.
+      m_row = r ? uint32_t(n - 1) : m_rowSeen ? m_row + 1 : 0;
+      m_rowSeen = true;
       m_col = 0;
     } else if (name == "c") {
       const char* ref = attribute(attrs, "r");
@@ -314,6 +316,7 @@ class SheetPart : public XmlHandler {
   bool m_date1904;
   uint32_t m_row = 0, m_col = 0;
   uint32_t m_inCellCount = 0;
+  bool m_rowSeen = false;
   std::string m_type;
   NumberClass m_class = NumberClass::Plain;
   std::string m_value;

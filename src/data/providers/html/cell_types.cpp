@@ -138,12 +138,6 @@ bool booleanValue(std::string_view s, bool& out) {
   return false;
 }
 
-size_t codePoints(std::string_view s) {
-  size_t n = 0;
-  for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return n;
-}
-
 ColumnInfo describe(const std::string& name, CellType type, bool longText) {
   ColumnInfo c;
   c.name = name;

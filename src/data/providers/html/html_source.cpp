@@ -46,10 +46,10 @@ class HtmlSource : public DataSource {
   HtmlSource(std::string_view html, std::string origin) : m_origin(std::move(origin)) {
     for (html::HtmlTable& page : html::parseHtmlTables(html)) {
       std::vector<std::string> names;
-      const auto& header = page.rows.front();
-      for (size_t c = 0; c < header.size(); ++c)
-        names.push_back(header[c] ? *header[c] : "F" + std::to_string(c + 1));
-      m_tables.push_back({std::move(page.name), html::typeColumns(names, page.rows, 1)});
+      for (size_t c = 0; c < page.names.size(); ++c)
+        names.push_back(page.names[c] ? *page.names[c] : "F" + std::to_string(c + 1));
+      m_tables.push_back(
+          {std::move(page.name), html::typeColumns(names, page.rows, page.headerRows)});
     }
   }
 

@@ -46,8 +46,9 @@ std::vector<const GumboNode*> findTables(const GumboNode& root) {
   return tables;
 }
 
-// The rows of one table in the order a browser shows them: header group, body rows, footer.
-std::vector<const GumboNode*> tableRows(const GumboNode& table) {
+// The rows of one table in the order a browser shows them: header group, body rows, footer;
+// `headRows` is the number of rows of the header group.
+std::vector<const GumboNode*> tableRows(const GumboNode& table, size_t& headRows) {
   std::vector<const GumboNode*> head, body, foot;
   forEachChild(table, [&](const GumboNode& child) {
     if (isElement(child, GUMBO_TAG_TR)) {
@@ -63,9 +64,20 @@ std::vector<const GumboNode*> tableRows(const GumboNode& table) {
       if (isElement(row, GUMBO_TAG_TR)) group->push_back(&row);
     });
   });
+  headRows = head.size();
   head.insert(head.end(), body.begin(), body.end());
   head.insert(head.end(), foot.begin(), foot.end());
   return head;
+}
+
+// Whether a row has cells and every one of them is a <th>.
+bool allHeaderCells(const GumboNode& row) {
+  bool any = false, all = true;
+  forEachChild(row, [&](const GumboNode& cell) {
+    if (isElement(cell, GUMBO_TAG_TH)) any = true;
+    if (isElement(cell, GUMBO_TAG_TD)) all = false;
+  });
+  return any && all;
 }
 
 // A span attribute as a browser reads it: leading digits, out-of-range values clamped.
@@ -82,9 +94,10 @@ size_t spanOf(const GumboNode& cell, const char* attribute, size_t fallback, siz
   return std::min(n, limit);
 }
 
-// Lays the cells of every row on a grid, repeating a spanning cell's text into each cell it
-// covers.
-Grid spreadCells(const std::vector<const GumboNode*>& rows) {
+// Lays the cells of every row on a grid as a browser does: a spanning cell's text in the first
+// cell it covers and empty cells after. `covering` gets the same grid with the spanning text
+// in every covered cell too.
+Grid spreadCells(const std::vector<const GumboNode*>& rows, Grid& covering) {
   struct Carry {
     size_t rowsLeft = 0;
     Cell text;
@@ -92,16 +105,18 @@ Grid spreadCells(const std::vector<const GumboNode*>& rows) {
   std::vector<Carry> carried;  // per column: a rowspan reaching into the rows below
   Grid grid;
   grid.reserve(rows.size());
+  covering.clear();
   for (size_t r = 0; r < rows.size(); ++r) {
-    std::vector<Cell> out;
+    std::vector<Cell> out, covered;
     size_t col = 0;
-    auto put = [&](size_t c, const Cell& text) {
+    auto put = [&](size_t c, const Cell& text, bool first) {
       if (c >= kMaxTableColumns) return;
-      if (out.size() <= c) out.resize(c + 1);
-      out[c] = text;
+      if (out.size() <= c) out.resize(c + 1), covered.resize(c + 1);
+      if (first) out[c] = text;
+      covered[c] = text;
     };
     auto takeCarried = [&](size_t c) {
-      put(c, carried[c].text);
+      put(c, carried[c].text, false);
       --carried[c].rowsLeft;
     };
     forEachChild(*rows[r], [&](const GumboNode& cell) {
@@ -114,7 +129,7 @@ Grid spreadCells(const std::vector<const GumboNode*>& rows) {
       std::string text = cellText(cell);
       Cell value = text.empty() ? Cell{} : Cell{std::move(text)};
       for (size_t k = 0; k < colspan && col < kMaxTableColumns; ++k, ++col) {
-        put(col, value);
+        put(col, value, k == 0);
         if (rowspan > 1) {
           if (carried.size() <= col) carried.resize(col + 1);
           carried[col] = {rowspan - 1, value};
@@ -124,11 +139,36 @@ Grid spreadCells(const std::vector<const GumboNode*>& rows) {
     for (size_t c = col; c < carried.size(); ++c)
       if (carried[c].rowsLeft > 0) takeCarried(c);
     grid.push_back(std::move(out));
+    covering.push_back(std::move(covered));
   }
   size_t width = 0;
   for (const auto& row : grid) width = std::max(width, row.size());
   for (auto& row : grid) row.resize(width);
+  for (auto& row : covering) row.resize(width);
   return grid;
+}
+
+// Column names from the header rows, top to bottom: each row's own text joined by blanks; a
+// heading spanning several columns names each of them when a row below names it further
+// ("Score Math", "Score Art"), and is left to the first column otherwise.
+std::vector<std::optional<std::string>> headerNames(const Grid& grid, const Grid& covering,
+                                                    size_t headerRows) {
+  const size_t width = grid.empty() ? 0 : grid[0].size();
+  std::vector<std::optional<std::string>> names(width);
+  for (size_t c = 0; c < width; ++c) {
+    std::string name;
+    for (size_t r = 0; r < headerRows; ++r) {
+      const Cell* text = grid[r][c] ? &grid[r][c] : nullptr;
+      for (size_t below = r + 1; !text && below < headerRows; ++below)
+        if (grid[below][c] && covering[r][c]) text = &covering[r][c];
+      if (!text || (!name.empty() && name.size() >= (*text)->size() &&
+                    name.compare(name.size() - (*text)->size(), std::string::npos, **text) == 0))
+        continue;
+      name += (name.empty() ? "" : " ") + **text;
+    }
+    if (!name.empty()) names[c] = std::move(name);
+  }
+  return names;
 }
 
 std::string upper(std::string s) {
@@ -162,8 +202,14 @@ std::vector<HtmlTable> parseHtmlTables(std::string_view html) {
   const std::vector<const GumboNode*> tables = findTables(*doc->root);
   for (size_t i = 0; i < tables.size(); ++i) {
     HtmlTable table;
-    table.rows = spreadCells(tableRows(*tables[i]));
+    size_t headRows = 0;
+    const std::vector<const GumboNode*> rows = tableRows(*tables[i], headRows);
+    Grid covering;
+    table.rows = spreadCells(rows, covering);
     if (table.rows.empty() || table.rows.front().empty()) continue;
+    while (headRows < rows.size() && allHeaderCells(*rows[headRows])) ++headRows;
+    table.headerRows = std::max<size_t>(1, std::min(headRows, rows.size()));
+    table.names = headerNames(table.rows, covering, table.headerRows);
     table.name = captionOf(*tables[i]);
     if (table.name.empty() || taken.count(upper(table.name))) {
       table.name = "Table" + std::to_string(i + 1);

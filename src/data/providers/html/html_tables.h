@@ -13,6 +13,11 @@ namespace kpx::data::html {
 struct HtmlTable {
   std::string name;
   std::vector<std::vector<std::optional<std::string>>> rows;
+  // The leading rows that name the columns: those of <thead> and those made of <th> cells
+  // only, or the first row when there are none.
+  size_t headerRows = 1;
+  // One name per column from the header rows; std::nullopt where they hold no text.
+  std::vector<std::optional<std::string>> names;
 };
 
 // Tables wider than this lose the cells beyond it (more columns than a query can address).
@@ -24,9 +29,9 @@ inline constexpr size_t kMaxTableColumns = 2000;
 // the caption is missing, empty or already taken. Tables without any row are left out.
 // Cell text: entities decoded, white space collapsed as a browser does (non-breaking spaces
 // included), <br> and block elements become line feeds, other markup is dropped.
-// A colspan or rowspan repeats the cell's text into every cell it covers; a rowspan stops at
-// the last row of the table. Input is UTF-8; anything malformed is repaired the way a
-// browser repairs it, so this never fails.
+// A colspan or rowspan puts the cell's text into the first cell it covers and leaves the
+// others empty, as a browser shows it; a rowspan stops at the last row of the table. Input is
+// UTF-8; anything malformed is repaired the way a browser repairs it, so this never fails.
 std::vector<HtmlTable> parseHtmlTables(std::string_view html);
 
 }  // namespace kpx::data::html

@@ -1,10 +1,13 @@
-// Declared SQLite column types to ADO codes. Jet's own type names (as our CREATE TABLE texts
-// write them) map back to the codes Jet reports for them. Other names follow SQLite's
-// affinity rules to the nearest code: INTEGER → 3 (Jet's INTEGER is a Long), BIGINT/INT8 →
-// 20, REAL/FLOAT → 5 (SQLite stores 8-byte doubles), TEXT and CLOB without a size → 203,
-// with a size → 202, BLOB → 205, no declared type → 203 (any value survives as text), and
-// any other numeric-affinity name → 5. Only text and binary columns report a defined size,
-// so a table definition built from these columns carries no size on numeric types.
+// Declared SQLite column types to ADO codes. The Jet type names our CREATE TABLE texts write
+// ("Long", "Short", "Byte", "VarChar (n)", "LongText"…) map back to the codes Jet reports for
+// them. Every other name follows SQLite's affinity rules, since SQLite stores what the
+// affinity allows whatever the name says: INTEGER affinity → 20 (a 64-bit integer), TEXT
+// affinity → 202 with a size, 203 without, BLOB → 205, REAL → 5, and NUMERIC affinity → 131
+// for the names that mean a number, 5 for a FLOAT-like name. A name SQLite gives numeric
+// affinity only because nothing else matched (STRING, JSON, UUID) or no declared type at all
+// → 203, because such a column keeps text that looks like no number as text. Only text and
+// binary columns report a defined size, so a table definition built from these columns
+// carries no size on numeric types.
 #include <cctype>
 #include <string>
 #include <string_view>
@@ -35,21 +38,13 @@ constexpr NamedType kNamedTypes[] = {
     {"CLOB", adLongVarWChar, 0},
     {"TEXT", adLongVarWChar, 0},
     {"LONG", adInteger, 0},
-    {"INTEGER", adInteger, 0},
-    {"INT", adInteger, 0},
-    {"INT4", adInteger, 0},
     {"COUNTER", adInteger, 0},
     {"AUTOINCREMENT", adInteger, 0},
     {"BIGINT", adBigInt, 0},
     {"INT8", adBigInt, 0},
     {"SHORT", adSmallInt, 0},
-    {"SMALLINT", adSmallInt, 0},
-    {"INT2", adSmallInt, 0},
     {"BYTE", adUnsignedTinyInt, 0},
-    {"TINYINT", adUnsignedTinyInt, 0},
     {"SINGLE", adSingle, 0},
-    {"REAL4", adSingle, 0},
-    {"FLOAT4", adSingle, 0},
     {"DOUBLE", adDouble, 0},
     {"DOUBLE PRECISION", adDouble, 0},
     {"FLOAT", adDouble, 0},
@@ -141,14 +136,16 @@ ColumnInfo columnInfoFromDeclaredType(const std::string& name, const std::string
   if (base.empty()) {
     info.type = adLongVarWChar;
   } else if (contains(base, "INT")) {
-    info.type = adInteger;
+    info.type = adBigInt;
   } else if (contains(base, "CHAR") || contains(base, "CLOB") || contains(base, "TEXT")) {
     info.type = size > 0 ? adVarWChar : adLongVarWChar;
     info.size = size > 0 ? static_cast<int32_t>(size) : 0;
   } else if (contains(base, "BLOB")) {
     info.type = adLongVarBinary;
-  } else {
+  } else if (contains(base, "REAL") || contains(base, "FLOA") || contains(base, "DOUB")) {
     info.type = adDouble;
+  } else {
+    info.type = adLongVarWChar;
   }
   return info;
 }

@@ -77,6 +77,13 @@ TextFormat TextFormat::fromProperties(const ConnectionProperties& properties) {
   f.readOnly = mode == "1";
 
   f.names = splitList(properties.value("Column Names"));
+  if (std::string named(trim(properties.value("Character Set"))); !named.empty()) {
+    TextEncoding encoding;
+    if (!textEncodingNamed(named, encoding))
+      badProperty(f, "Character Set", named,
+                  std::string("one of ") + kTextEncodingNames + " is expected");
+    f.encoding = encoding;
+  }
   if (f.fixedWidth) {
     std::string lengths = properties.value("Column Lengths");
     for (const std::string& piece : splitList(lengths)) {

@@ -2,10 +2,12 @@
 // "Row Delimiter", "Column Delimiter", "Text Qualifier", "Skip Rows", "First Row Column
 // Name", "File Format", "Column Lengths", "Column Names", "Mode").
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data/providers/connection_properties.h"
+#include "data/text/text_decoding.h"
 
 namespace kpx::data {
 
@@ -20,11 +22,13 @@ struct TextFormat {
   std::vector<int> widths;            // fixed width: characters of each field
   std::vector<std::string> names;     // "Column Names", possibly fewer than the widths
   bool readOnly = false;              // "Mode" 1
+  // "Character Set": the encoding the user named (see textEncodingNamed); none to detect it.
+  std::optional<TextEncoding> encoding;
 
   // Reads the layout from connection properties. A "File Format" of 1 (or none) is
   // delimited, any other value fixed width. Throws DataError naming the file and the
   // property when a value makes no sense (Skip Rows not a number, a width of 0, a fixed-width
-  // file without "Column Lengths").
+  // file without "Column Lengths", a "Character Set" that names no encoding).
   static TextFormat fromProperties(const ConnectionProperties& properties);
 
   // The table name of the file: its name without the folder ("data.csv").

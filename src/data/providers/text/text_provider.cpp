@@ -41,6 +41,30 @@ bool takeTableName(std::string_view sql, size_t pos, std::string& name) {
   return !name.empty();
 }
 
+// Reads every record and makes a column that holds a value longer than a delimited column's
+// size long text, so that a table made from these columns holds every value. Rows the
+// transfer would reject are passed over; the scan ends where the file cannot be read on.
+void markLongColumns(TextRowReader& reader, std::vector<ColumnInfo>& columns) {
+  for (;;) {
+    try {
+      if (!reader.next()) return;
+    } catch (const RowError&) {
+      continue;
+    } catch (const DataError&) {
+      return;
+    }
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (columns[i].type != adVarChar) continue;
+      Value v = reader.field(i);
+      const auto size = static_cast<size_t>(columns[i].size);
+      if (v.kind == ValueKind::String && v.text.size() > size && codePoints(v.text) > size) {
+        columns[i].type = adLongVarChar;
+        columns[i].size = 0;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 bool TextDataSource::fileExists() const {
@@ -75,7 +99,10 @@ std::vector<TableInfo> TextDataSource::tables() {
 }
 
 std::vector<ColumnInfo> TextDataSource::catalogColumns(const std::string&) {
-  return TextRowReader(m_format).columns();
+  TextRowReader reader(m_format);
+  std::vector<ColumnInfo> columns = reader.columns();
+  if (!m_format.fixedWidth) markLongColumns(reader, columns);
+  return columns;
 }
 
 std::unique_ptr<RowReader> TextDataSource::openCatalogTable(const std::string&) {

@@ -18,6 +18,8 @@ class TextDataSource : public DataSource {
   explicit TextDataSource(TextFormat format) : m_format(std::move(format)) {}
   // The file's table when the file exists; none before a destination file is first written.
   std::vector<TableInfo> tables() override;
+  // The reader's columns, except that a delimited column holding a value longer than its 255
+  // characters is 201 (adLongVarChar), found by reading the whole file.
   std::vector<ColumnInfo> catalogColumns(const std::string& table) override;
   std::unique_ptr<RowReader> openCatalogTable(const std::string& table) override;
   // Only "SELECT * FROM [table]" (brackets, back quotes or none; a trailing ";").

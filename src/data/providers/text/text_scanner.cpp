@@ -22,6 +22,7 @@ TextScanner::TextScanner(const TextFormat& format, size_t readSize)
       m_columnDelimiter(format.columnDelimiter),
       m_qualifier(format.qualifier),
       m_crlf(format.rowDelimiter == "\r\n"),
+      m_encoding(format.encoding),
       m_raw(std::max<size_t>(readSize, 1)) {
   m_special[static_cast<unsigned char>(m_rowDelimiter[0])] = true;
   m_special[static_cast<unsigned char>(m_columnDelimiter[0])] = true;
@@ -62,10 +63,13 @@ bool TextScanner::fill(size_t atLeast) {
       // The encoding is decided once the first read holds a whole BOM, or the file ends.
       m_head.append(bytes);
       if (n > 0 && m_head.size() < 4) continue;
-      TextEncoding encoding = detectTextEncoding(m_head);
+      const TextEncoding found = detectTextEncoding(m_head);
+      const TextEncoding encoding = m_encoding ? namedEncodingFor(*m_encoding, m_head) : found;
       m_decoder = TextDecoder(encoding);
       bytes = m_head;
-      bytes.remove_prefix(std::min(bytes.size(), byteOrderMarkLength(encoding)));
+      // A BOM is skipped when it is the one of the encoding read.
+      if (found == encoding)
+        bytes.remove_prefix(std::min(bytes.size(), byteOrderMarkLength(encoding)));
       m_started = true;
     }
     m_decoder.decode(bytes, m_buffer);

@@ -3,6 +3,7 @@
 // doubled qualifiers are undone in place, so no field costs an allocation.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,8 +77,9 @@ class TextScanner {
   std::string m_rowDelimiter;
   std::string m_columnDelimiter;
   std::string m_qualifier;
-  bool m_crlf;               // the row delimiter is CR LF, so a lone LF ends a row too
-  bool m_special[256] = {};  // bytes that may start a column or row delimiter
+  bool m_crlf;  // the row delimiter is CR LF, so a lone LF ends a row too
+  std::optional<TextEncoding> m_encoding;  // the encoding the user named, if any
+  bool m_special[256] = {};                // bytes that may start a column or row delimiter
   int m_fd = -1;
   TextDecoder m_decoder{TextEncoding::Utf8};
   bool m_started = false;  // the BOM has been looked at
