@@ -176,8 +176,8 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
 
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
-  auto source = prepareSource(session, parsed, sourceLayout(parsed));
   const TextLayout read = sourceLayout(parsed);
+  auto source = prepareSource(session, parsed, read);
   if (source->ConType() == CONN_TEXTFILE) err << encodingWarning(source->Database(), read);
   // Text files are written in UTF-8 only; an encoding for a destination would be ignored.
   if (source->ConType() != CONN_TEXTFILE && !read.encoding.empty())
