@@ -68,7 +68,7 @@ bool frmMain::LoadGridMapping(clsConnection& source, clsConnection& destination)
       if (kind != CONN_TEXTFILE) {
         if (!readColumns(destination)) return;
       } else if (destination.Columns()->Count() == 0 &&
-                 m_wizard.BuildColumns(m_wizard.Source(), m_wizard.Destination()) != 1) {
+                 m_wizard.BuildColumns(m_wizard.Source(), m_wizard.Destination(), true) != 1) {
         // A text destination has no columns until the column builder describes it, as
         // loading a configuration does; walking here with Next must do the same.
         return;
