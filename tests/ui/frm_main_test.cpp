@@ -113,46 +113,34 @@ class FrmMainTest : public QObject {
   }
 
   void openingStepFollowsTheConnections_data() {
-    QTest::addColumn<bool>("source");
-    QTest::addColumn<bool>("destination");
-    QTest::addColumn<bool>("executedMapping");
-    QTest::addColumn<int>("step");
-    QTest::addColumn<bool>("mapping");
-    QTest::addColumn<bool>("execution");
-    QTest::addColumn<int>("boxes");
-    QTest::newRow("both") << true << true << false << 0 << false << false << 0;
-    QTest::newRow("source only") << true << false << false << 1 << false << false << 0;
-    QTest::newRow("destination only") << false << true << false << 0 << false << false << 0;
-    QTest::newRow("neither") << false << false << false << 0 << false << false << 0;
-    QTest::newRow("mapping already run") << true << true << true << 3 << true << true << 0;
-    QTest::newRow("mapping run, destination missing")
-        << true << false << true << 0 << false << false << 1;
+    // Source defined, destination defined, mapping already run; then the opening step, the
+    // Mapping and Execution buttons enabled, and the number of messages shown.
+    QTest::addColumn<QString>("rule");
+    for (const char* rule :
+         {"110 0 00 0", "100 1 00 0", "010 0 00 0", "000 0 00 0", "111 3 11 0", "101 0 00 1"})
+      QTest::newRow(rule) << QString::fromLatin1(rule);
   }
   void openingStepFollowsTheConnections() {
-    QFETCH(bool, source);
-    QFETCH(bool, destination);
-    QFETCH(bool, executedMapping);
-    QFETCH(int, step);
-    QFETCH(bool, mapping);
-    QFETCH(bool, execution);
-    QFETCH(int, boxes);
+    QFETCH(QString, rule);
+    const auto on = [&](int at) { return rule[at] == '1'; };
+    const int step = rule[4].digitValue(), boxes = rule[9].digitValue();
     WizardFiles files;
     files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
     auto wizard = files.wizard();
     QVERIFY(wizard->LoadFromINIFile(
         files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
     for (auto [connection, defined] :
-         {std::pair{wizard->Source(), source}, std::pair{wizard->Destination(), destination}})
+         {std::pair{wizard->Source(), on(0)}, std::pair{wizard->Destination(), on(1)}})
       if (!defined) {
         connection->setDatabase("");
         connection->setTableName("");
       }
-    wizard->setExecutedMapping(executedMapping);
+    wizard->setExecutedMapping(on(2));
     kpx::test::ScopedRecordingSink sink;
     frmMain window(*wizard);
     QCOMPARE(window.selectedStep(), step);
-    QCOMPARE(enabled(window, "ribSelection2"), mapping);
-    QCOMPARE(enabled(window, "ribSelection3"), execution);
+    QCOMPARE(enabled(window, "ribSelection2"), on(6));
+    QCOMPARE(enabled(window, "ribSelection3"), on(7));
     QCOMPARE(int(sink->boxes.size()), boxes);
     if (boxes) {
       QCOMPARE(sink->boxes[0].text, kpx::GetResText(530, kpx::kpxLanguageEnglish));
@@ -164,44 +152,27 @@ class FrmMainTest : public QObject {
   }
 
   void tableButtonsAndIconsFollowKindsAndLocks_data() {
-    QTest::addColumn<int>("sourceKind");
-    QTest::addColumn<int>("destinationKind");
-    QTest::addColumn<bool>("lockSource");
-    QTest::addColumn<bool>("lockDestination");
-    // Source table button shown / enabled, destination table button shown / enabled,
-    // connection buttons enabled, as "1"/"0" in that order.
-    QTest::addColumn<QString>("buttons");
-    QTest::addColumn<QString>("icons");
-    QTest::newRow("text into access") << 4 << 1 << false << false << QStringLiteral("001111")
-                                      << QStringLiteral("ICO_WORD ICO_ACCESS");
-    QTest::newRow("excel into text") << 3 << 4 << false << false << QStringLiteral("110011")
-                                     << QStringLiteral("ICO_EXCEL ICO_WORD");
-    QTest::newRow("html into sql server") << 5 << 2 << false << false << QStringLiteral("111111")
-                                          << QStringLiteral("ICO_HTM ICO_SQL");
-    QTest::newRow("excel 5 locked into excel 3")
-        << 10 << 8 << true << false << QStringLiteral("101101")
-        << QStringLiteral("ICO_EXCEL ICO_EXCEL");
-    QTest::newRow("access into locked excel 4")
-        << 1 << 9 << false << true << QStringLiteral("111010")
-        << QStringLiteral("ICO_ACCESS ICO_EXCEL");
-    QTest::newRow("both locked text") << 4 << 4 << true << true << QStringLiteral("000000")
-                                      << QStringLiteral("ICO_WORD ICO_WORD");
+    // Source and destination kind, their locks, then the source table button shown /
+    // enabled, the destination table button shown / enabled and the connection buttons
+    // enabled, as 1 or 0, and the two icons.
+    QTest::addColumn<QString>("rule");
+    for (const char* rule :
+         {"4 1 00 001111 ICO_WORD ICO_ACCESS", "3 4 00 110011 ICO_EXCEL ICO_WORD",
+          "5 2 00 111111 ICO_HTM ICO_SQL", "10 8 10 101101 ICO_EXCEL ICO_EXCEL",
+          "1 9 01 111010 ICO_ACCESS ICO_EXCEL", "4 4 11 000000 ICO_WORD ICO_WORD"})
+      QTest::newRow(rule) << QString::fromLatin1(rule);
   }
   void tableButtonsAndIconsFollowKindsAndLocks() {
-    QFETCH(int, sourceKind);
-    QFETCH(int, destinationKind);
-    QFETCH(bool, lockSource);
-    QFETCH(bool, lockDestination);
-    QFETCH(QString, buttons);
-    QFETCH(QString, icons);
+    QFETCH(QString, rule);
+    const QStringList part = rule.split(' ');
     auto wizard = kpx::cKPXWizard::create();
-    for (auto [connection, kind] : {std::pair{wizard->Source(), sourceKind},
-                                    std::pair{wizard->Destination(), destinationKind}}) {
-      connection->setConType(kind);
-      connection->setDatabase("/data/file" + std::to_string(kind));
+    for (int side : {0, 1}) {
+      const auto connection = side ? wizard->Destination() : wizard->Source();
+      connection->setConType(part[side].toInt());
+      connection->setDatabase("/data/file" + part[side].toStdString());
     }
-    wizard->setLockSource(lockSource);
-    wizard->setLockDestination(lockDestination);
+    wizard->setLockSource(part[2][0] == '1');
+    wizard->setLockDestination(part[2][1] == '1');
     frmMain window(*wizard);
     const auto flag = [&](const char* name, bool visible) {
       QWidget* widget = control(window, name);
@@ -215,10 +186,9 @@ class FrmMainTest : public QObject {
                                {"cmdInsertConnSource", false},
                                {"cmdInsertConnDestination", false}})
       actual += flag(name, shown) ? '1' : '0';
-    QCOMPARE(actual, buttons);
-    QCOMPARE(control(window, "imgIcon1")->property("icon").toString() + " " +
-                 control(window, "imgIcon2")->property("icon").toString(),
-             icons);
+    QCOMPARE(actual, part[3]);
+    QCOMPARE(control(window, "imgIcon1")->property("icon").toString(), part[4]);
+    QCOMPARE(control(window, "imgIcon2")->property("icon").toString(), part[5]);
   }
 
   void stepsFollowNextAndBack() {

@@ -22,8 +22,7 @@ class ConnectionString : public testing::TestWithParam<ParseCase> {};
 TEST_P(ConnectionString, ParsesEveryProperty) {
   const ConnectionProperties properties = ConnectionProperties::parse(GetParam().text);
   std::string items;
-  for (const auto& [name, value] : properties.items())
-    items += "<" + name + ">" + value;
+  for (const auto& [name, value] : properties.items()) items += "<" + name + ">" + value;
   EXPECT_EQ(items, GetParam().expected);
 }
 
