@@ -91,6 +91,10 @@ class KPX_API cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
   // 1 done, 0 nothing done, -1 failed, -5 wrong roles.
   int16_t BuildColumns(const std::shared_ptr<clsConnection>& ConnSource,
                        const std::shared_ptr<clsConnection>& ConnDest);
+  // The same for the wizard window, whose Mapping grid, once shown (`gridDefinesTable`),
+  // creates an asked-for table itself: the table is then described and left to the grid.
+  int16_t BuildColumns(const std::shared_ptr<clsConnection>& ConnSource,
+                       const std::shared_ptr<clsConnection>& ConnDest, bool gridDefinesTable);
   // Pairs source and destination columns by position into copy transformations.
   bool Mapping();
   // Builds and runs the transfer and reports its outcome.

@@ -12,6 +12,12 @@ namespace kpx {
 
 int16_t cKPXWizard::BuildColumns(const std::shared_ptr<clsConnection>& ConnSource,
                                  const std::shared_ptr<clsConnection>& ConnDest) {
+  return BuildColumns(ConnSource, ConnDest, false);
+}
+
+int16_t cKPXWizard::BuildColumns(const std::shared_ptr<clsConnection>& ConnSource,
+                                 const std::shared_ptr<clsConnection>& ConnDest,
+                                 bool gridDefinesTable) {
   try {
     if (ConnSource->Columns()->Count() > 0 && ConnDest->Columns()->Count() > 0) return 1;
     if (ConnSource->id() != 1 || ConnDest->id() != 2) {
@@ -26,7 +32,7 @@ int16_t cKPXWizard::BuildColumns(const std::shared_ptr<clsConnection>& ConnSourc
       modMain::PreparedTable prepared = modMain::ProcessCreate(source, destination);
       // The wizard's Mapping step warns about a name already taken.
       mainWindowState().DestinationTableExists = prepared.alreadyExists;
-      if (prepared && mainWindowState().CreateTable == 0) {
+      if (prepared && !gridDefinesTable) {
         std::string sql = modDatabase::GenerateScriptCreate(structure);
         modDatabase::OpenDatabase(destination);
         m_cTask = newTask();

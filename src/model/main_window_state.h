@@ -12,9 +12,6 @@
 namespace kpx {
 
 struct MainWindowState {
-  // 0: the Mapping step has not been entered; 1: the grid defines a table to create;
-  // 2: the grid maps onto the existing destination columns.
-  int32_t CreateTable = 0;
   bool ConnectionUnchanged = false;
   bool SourcePicked = false;
   bool DestinationPicked = false;

@@ -548,13 +548,13 @@ void frmMain::processCreate() {
 }
 
 int16_t frmMain::buildColumns() {
-  mainWindowState().CreateTable = CreateTable;
   const clsConnection& destination = *m_wizard.Destination();
   // Before the Mapping step the column builder creates an asked-for table itself; the grid
   // then maps onto it instead of defining it again.
   const bool creates = CreateTable == 0 && destination.CreatedDestinationTable() &&
                        destination.ConType() != CONN_TEXTFILE;
-  const int16_t result = m_wizard.BuildColumns(m_wizard.Source(), m_wizard.Destination());
+  const int16_t result =
+      m_wizard.BuildColumns(m_wizard.Source(), m_wizard.Destination(), CreateTable != 0);
   DestinationTableExists = mainWindowState().DestinationTableExists || (creates && result == 1);
   return result;
 }

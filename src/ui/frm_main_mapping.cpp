@@ -65,7 +65,14 @@ bool frmMain::LoadGridMapping(clsConnection& source, clsConnection& destination)
       // Appending or replacing matters only for rows of a table that exists already.
       fraOption->setVisible(kind != CONN_TEXTFILE && !isExcel(kind));
       optHowModifyTable[m_wizard.ReplaceDestinationRows() ? 0 : 1]->setChecked(true);
-      if (kind != CONN_TEXTFILE && !readColumns(destination)) return;
+      if (kind != CONN_TEXTFILE) {
+        if (!readColumns(destination)) return;
+      } else if (destination.Columns()->Count() == 0 &&
+                 m_wizard.BuildColumns(m_wizard.Source(), m_wizard.Destination(), true) != 1) {
+        // A text destination has no columns until the column builder describes it, as
+        // loading a configuration does; walking here with Next must do the same.
+        return;
+      }
     } else {
       fraOption->setVisible(false);
       if (kind == CONN_TEXTFILE) {

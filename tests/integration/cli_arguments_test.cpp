@@ -99,7 +99,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"NoSuchSourceTable", "copy @/two.db @/out.csv --from-table C",
                     "has no table 'C'; its tables are: A, B"},
         RefusedCase{"BadWidths", "copy @/people.csv @/out.txt --fixed 5,x",
-                    "the width 'x' in --fixed 5,x"}),
+                    "the width 'x' in --fixed 5,x"},
+        RefusedCase{"NegativeWait", "copy @/people.csv @/out.csv --busy-timeout -1",
+                    "--busy-timeout"},
+        RefusedCase{"FractionalWait", "copy @/people.csv @/out.csv --busy-timeout 1.5",
+                    "--busy-timeout"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -51,12 +51,6 @@ class ConfigurationFile : public ::testing::Test {
     test::sqliteOutput(scratch.path(name), sql);
     return scratch.path(name);
   }
-  std::string writeData(const std::string& name, const std::string& content) {
-    return scratch.write(name, content);
-  }
-  std::string copyFixture(const std::string& relative, const std::string& name) {
-    return scratch.copyFixture(relative, name);
-  }
   // A file of tests/data/config with @DIR@ replaced by this run's data folder.
   std::string golden(const std::string& name) {
     return replaceAll(test::readFile(KPX_TEST_DATA "/config/" + name), "@DIR@",
@@ -68,10 +62,10 @@ class ConfigurationFile : public ::testing::Test {
                                                  int32_t type = kpxTypeTable) {
     return test::tableConnection(kind, path, table, type);
   }
-  static std::shared_ptr<clsConnection> textFile(const std::string& path, int32_t format,
-                                                 int32_t rowDelimiter,
-                                                 const std::string& columnDelimiter) {
-    return test::textConnection(path, format, rowDelimiter, columnDelimiter);
+  // Both sides on the two SQLite databases, as most tests here want them.
+  void accessPair() {
+    wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
+    wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
   }
 
   static std::shared_ptr<clsColumn> column(clsConnection& c, const std::string& name) {
@@ -142,12 +136,14 @@ const Scenario kScenarios[] = {
      }},
     {"delimited.ini",
      [](ConfigurationFile& f) {
-       auto src = f.textFile(f.writeData("people.csv", "\"Id\";\"Name\"\r\n1;\"Anna\"\r\n"),
-                             kpxDelimitedFile, kpxCRLF, ";");
+       auto src =
+           test::textConnection(f.scratch.write("people.csv", "\"Id\";\"Name\"\r\n1;\"Anna\"\r\n"),
+                                kpxDelimitedFile, kpxCRLF, ";");
        src->setFirstRow(-1);
        src->setTextQualifier("\"");
        f.wizard->setSource(src);
-       auto dest = f.textFile(f.writeData("out.txt", ""), kpxDelimitedFile, kpxLF, "tab");
+       auto dest =
+           test::textConnection(f.scratch.write("out.txt", ""), kpxDelimitedFile, kpxLF, "tab");
        dest->setSkipRows(2);
        f.wizard->setDestination(dest);
        f.addCopy("Id", "Id", "Id");
@@ -183,8 +179,7 @@ class SeparatorRefusal : public ConfigurationFile, public ::testing::WithParamIn
 
 TEST_P(SeparatorRefusal, KeepsTheOldTransformationsAndSaysWhy) {
   const Refusal& r = GetParam();
-  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
-  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  accessPair();
   addCopy("Old", "Id", "Code");
   ASSERT_TRUE(wizard->SaveIntoINIFile(file));
   wizard->setLanguage(kpxLanguageItalian);
@@ -224,8 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
 // --- Loading ---
 
 TEST_F(ConfigurationFile, MissingDatabaseFilesEndTheLoad) {
-  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
-  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  accessPair();
   ASSERT_TRUE(wizard->SaveIntoINIFile(file));
 
   fs::rename(target, target + ".moved");
@@ -247,8 +241,8 @@ TEST_F(ConfigurationFile, LoadsAFileInTheOriginalLayout) {
   std::string original = golden("original_layout.ini");
   ASSERT_NE(original.find("\r\n"), std::string::npos);
   ASSERT_NE(original.find('\xA7'), std::string::npos);
-  writeData("wizard.ini", original);
-  writeData("people.txt", "\"Id\"\t\"Nome\"\r\n1\t\"Anna\"\r\n");
+  scratch.write("wizard.ini", original);
+  scratch.write("people.txt", "\"Id\"\t\"Nome\"\r\n1\t\"Anna\"\r\n");
   ASSERT_TRUE(wizard->LoadFromINIFile(file));
   EXPECT_EQ(wizard->Language(), kpxLanguageItalian);
   EXPECT_TRUE(wizard->AskCloseConfirmation());
@@ -285,8 +279,7 @@ TEST_F(ConfigurationFile, LoadsAFileInTheOriginalLayout) {
 }
 
 TEST_F(ConfigurationFile, ATransformationOnAMissingColumnDiscardsThemAll) {
-  wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
-  wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+  accessPair();
   addCopy("Code", "Id", "Code");
   addCopy("Gone", "Name", "Removed");
   ASSERT_TRUE(wizard->SaveIntoINIFile(file));

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "data/mod_database.h"
+#include "package/destination_rows.h"
 #include "package/execution_state.h"
 #include "support/command_output.h"
 #include "support/headless_transfer.h"
@@ -157,6 +158,7 @@ TEST_F(HeadlessTransfer, FailedRowsAreLoggedAndOfferTheLogUpToAHundred) {
   EXPECT_EQ(sqlite(dst, "SELECT count(*) FROM T;"), "900\n");
 }
 
+// Even with its rows to be replaced, the table keeps them when the host cancels.
 TEST_F(HeadlessTransfer, CancelFromTheHostLeavesTheDestinationAsItWas) {
   test::ScopedRecordingSink sink;
   std::string csv = writeCsv("many.csv", 5000);
@@ -168,6 +170,7 @@ TEST_F(HeadlessTransfer, CancelFromTheHostLeavesTheDestinationAsItWas) {
   wizard->setDestination(database(dst, "T"));
   pairColumns({"Id", "Name", "Amount"});
   events->cancelAt = 3;
+  ASSERT_TRUE(DeleteDestinationRows(*wizard)) << shown(sink);
   EXPECT_FALSE(wizard->Execute());
   EXPECT_EQ(sqlite(dst, "SELECT * FROM T;"), "0|keep|0.0\n");
   ASSERT_FALSE(sink->boxes.empty());
@@ -194,27 +197,6 @@ TEST_F(HeadlessTransfer, QuotedConstantFailsTheRunWithThePackageFailureText) {
   EXPECT_EQ(sqlite(dst, "SELECT count(*) FROM D;"), "0\n");
   EXPECT_NE(sink->boxes.back().text.find("TrasformationStep_Execute fallito"), std::string::npos)
       << sink->boxes.back().text;
-}
-
-TEST_F(HeadlessTransfer, MappingPairsByPositionUpToTheShorterList) {
-  test::ScopedRecordingSink sink;
-  std::string src = path("src.db");
-  std::string dst = path("dst.db");
-  sqlite(src, "CREATE TABLE S(CustomerID INTEGER, Name TEXT, City TEXT);");
-  sqlite(dst, "CREATE TABLE D(A INTEGER, B TEXT, C TEXT, D TEXT, E TEXT);");
-  wizard->setSource(database(src, "S"));
-  wizard->setDestination(database(dst, "D"));
-  ASSERT_TRUE(wizard->Mapping());
-  EXPECT_TRUE(wizard->ExecutedMapping());
-  auto& t = *wizard->Transformations();
-  ASSERT_EQ(t.Count(), 3);
-  EXPECT_EQ(t.Item(1)->Name(), "tra1CustomerID");
-  EXPECT_EQ(t.Item(3)->Name(), "tra3City");
-  EXPECT_EQ(t.Item(3)->DestinationFields()->Item(1)->Name(), "C");
-  EXPECT_EQ(t.Item(2)->SourceFields()->Item(1), wizard->Source()->Columns()->Item("Name"));
-  // Host-made transformations are never replaced.
-  ASSERT_TRUE(wizard->Mapping());
-  EXPECT_EQ(t.Count(), 3);
 }
 
 }  // namespace

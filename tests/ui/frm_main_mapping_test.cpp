@@ -13,6 +13,7 @@
 #include "support/recording_sink.h"
 #include "ui/frm_main.h"
 #include "ui/icons.h"
+#include "ui/mapping_grid.h"
 #include "window_probe.h"
 #include "wizard_files.h"
 
@@ -66,6 +67,25 @@ std::string withDestination(const std::string& config, const QByteArray& section
   file.resize(0);
   file.write(text);
   return config;
+}
+
+// A destination section for the file `out`: a text file (delimited, or fixed-width when
+// `format` is 2) or an Excel 2007 workbook given the new sheet `table`.
+QByteArray destinationSection(const std::string& out, const std::string& table, bool textFile,
+                              int format = 1) {
+  const QByteArray common =
+      "Mode=2\nId=2\nModeText=3\nTableType=2\nUser=\nServer=\n"
+      "Password=\nSkipRows=0\nLockDestination=False\nColumnNames=\n";
+  const QByteArray kind =
+      textFile ? "TypeConnection=4\nProvider=DTSFlatFile\nCreatedDestinationTable=False\n"
+                 "DelimiterColumn=,\nColumnLengths=\nDelimiterRow=6\nFirstRow=-1\n"
+                 "TextQualifier=\"\nTypeTextFile=" +
+                     QByteArray::number(format) + "\n"
+               : "TypeConnection=3\nProvider=Microsoft.Jet.OLEDB.4.0\n"
+                 "CreatedDestinationTable=True\nDelimiterColumn=\nColumnLengths=\n"
+                 "DelimiterRow=0\nFirstRow=0\nTextQualifier=\nTypeTextFile=0\n";
+  return common + kind + "Database=" + QByteArray::fromStdString(out) +
+         "\nTableName=" + QByteArray::fromStdString(table) + "\n";
 }
 
 // Rows as "a|b|c" lines.
@@ -206,57 +226,51 @@ class FrmMainMappingTest : public QObject {
   }
 
   // A CSV mapped in the window into a text file, whose column names come from the grid's
-  // used rows, and into a new sheet of a workbook, where an ignored column stays empty; the
-  // files are read back by Python's csv module and by LibreOffice.
+  // used rows, and into a workbook sheet, where an ignored column stays empty: a sheet the
+  // column builder created on loading, or one whose types and sizes are typed into the grid
+  // after walking here with Next. The files are read back by Python's csv module and by
+  // LibreOffice.
   void csvIntoTextFileOrWorkbook_data() {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("destination");
+    QTest::addColumn<bool>("walked");
     QTest::addColumn<QString>("expected");
     // What the destination connection keeps of the grid, as a saved configuration shows it.
     QTest::addColumn<QString>("columnNames");
-    QTest::newRow("text file")
-        << "out.csv"
-        << QByteArray(
-               "TypeConnection=4\nProvider=DTSFlatFile\nMode=2\nId=2\nModeText=3\n"
-               "TableType=2\nCreatedDestinationTable=False\nDelimiterColumn=,\n"
-               "User=\nServer=\nPassword=\nColumnLengths=\nColumnNames=\n"
-               "DelimiterRow=6\nFirstRow=-1\nTypeTextFile=1\nSkipRows=0\n"
-               "TextQualifier=\"\nLockDestination=False\n")
-        << "Id|Name\n1|Customer 1\n2|Customer 2\n"
-        << "Id,Name";
-    QTest::newRow("workbook")
-        << "out.xlsx"
-        << QByteArray(
-               "TypeConnection=3\nProvider=Microsoft.Jet.OLEDB.4.0\nMode=2\nId=2\n"
-               "ModeText=3\nTableType=2\nCreatedDestinationTable=True\n"
-               "DelimiterColumn=\nDelimiterRow=0\nFirstRow=0\nTypeTextFile=0\n"
-               "User=\nServer=\nPassword=\nColumnLengths=\nColumnNames=\n"
-               "SkipRows=0\nTextQualifier=\nLockDestination=False\n")
-        << "Id|Name|Amount\n1|Customer 1|\n2|Customer 2|\n"
-        << "";
+    const QString text = "Id|Name\n1|Customer 1\n2|Customer 2\n";
+    const QString sheet = "Id|Name|Amount\n1|Customer 1|\n2|Customer 2|\n";
+    QTest::newRow("text file loaded") << "out.csv" << false << text << "Id,Name";
+    QTest::newRow("text file walked") << "out.csv" << true << text << "Id,Name";
+    QTest::newRow("sheet made on loading") << "out.xlsx" << false << sheet << "";
+    QTest::newRow("sheet defined in the grid") << "out.xlsx" << true << sheet << "";
   }
   void csvIntoTextFileOrWorkbook() {
     QFETCH(QString, file);
-    QFETCH(QByteArray, destination);
+    QFETCH(bool, walked);
     QFETCH(QString, expected);
     QFETCH(QString, columnNames);
     WizardFiles files(2);
+    const bool textFile = file.endsWith(".csv");
     const std::string out = files.folder() + file.toStdString();
     // A destination is a file that exists: an empty text file, or a workbook given a new sheet.
-    const std::string table = file.endsWith(".csv") ? out : "Customers";
-    if (file.endsWith(".csv"))
+    const std::string table = textFile ? out : "Customers";
+    if (textFile)
       QVERIFY(QFile(QString::fromStdString(out)).open(QIODevice::WriteOnly));
     else
       QVERIFY(QFile::copy(KPX_TEST_DATA "/excel/items_2007.xlsx", QString::fromStdString(out)));
     auto wizard = files.wizard();
     kpx::test::ScopedRecordingSink sink;
-    const QByteArray section = destination + "Database=" + QByteArray::fromStdString(out) +
-                               "\nTableName=" + QByteArray::fromStdString(table) + "\n";
-    auto shown = loadedWindow(*wizard, withoutTransformations(withDestination(
-                                           files.writeConfiguration(table, false), section)));
+    const std::string config = withoutTransformations(withDestination(
+        files.writeConfiguration(table, false), destinationSection(out, table, textFile)));
+    auto shown = walked ? windowOnMapping(*wizard, config) : loadedWindow(*wizard, config);
     frmMain& window = *shown;
     QCOMPARE(window.selectedStep(), 2);
     QCOMPARE(grid(window).rowCount(), 3);
+    QCOMPARE(window.CreateTable, !textFile && walked ? 1 : 2);
+    if (window.CreateTable == 1) {
+      QVERIFY(choose(window, "Id", 2, QStringLiteral("Long")));
+      QVERIFY(choose(window, "Name", 2, QStringLiteral("VarChar")));
+      QVERIFY(choose(window, "Name", 3, QStringLiteral("40")));
+    }
     QVERIFY(choose(window, "Amount", 0, QStringLiteral("2")));
 
     click(window, "ribSelection3");
@@ -264,7 +278,7 @@ class FrmMainMappingTest : public QObject {
     QCOMPARE(QString::fromStdString(wizard->Destination()->ColumnNames()), columnNames);
     click(window, "cmdAvanti");
     kpx::test::CsvRows rows;
-    if (file.endsWith(".csv")) {
+    if (textFile) {
       int status = 0;
       rows = kpx::test::parseCsv(kpx::test::commandOutput(
           "python3 -c 'import csv, sys; csv.writer(sys.stdout).writerows(csv.reader(open("
@@ -278,6 +292,32 @@ class FrmMainMappingTest : public QObject {
           kpx::test::libreOfficeSheets(out, files.folder() + "lo")["Customers"]);
     }
     QCOMPARE(QString::fromStdString(joined(rows)), expected);
+  }
+
+  // A fixed-width text file needs a width for every mapped column.
+  void textColumnWithoutSizeIsRefused_data() {
+    QTest::addColumn<QString>("size");
+    QTest::newRow("zero") << "0";
+    QTest::newRow("empty") << "";
+  }
+  void textColumnWithoutSizeIsRefused() {
+    QFETCH(QString, size);
+    WizardFiles files(2);
+    const std::string out = files.folder() + "out.txt";
+    QVERIFY(QFile(QString::fromStdString(out)).open(QIODevice::WriteOnly));
+    auto wizard = files.wizard();
+    kpx::test::ScopedRecordingSink sink;
+    auto window = windowOnMapping(
+        *wizard, withoutTransformations(withDestination(files.writeConfiguration(out, false),
+                                                        destinationSection(out, out, true, 2))));
+    QCOMPARE(grid(*window).rowCount(), 3);
+    // The grid keeps a row's width as its column had it; a width lost on the way is refused.
+    dynamic_cast<kpx::ui::MappingGridModel&>(grid(*window)).change([&](kpx::ui::MappingRows& rows) {
+      rows.setCell(rowOf(*window, "Name"), kpx::ui::MapSize, size.toStdString());
+    });
+    click(*window, "ribSelection3");
+    QCOMPARE(window->selectedStep(), 1);
+    QCOMPARE(sink->boxes.back().text, kpx::GetResText(531, kpx::kpxLanguageEnglish));
   }
 
   void newTableRowsAreChecked_data() {

@@ -144,24 +144,9 @@ TEST_F(IniLayer, DeleteSectionRemovesHeaderAndKeysOnly) {
 }
 
 TEST_F(IniLayer, PasswordsRoundTripThroughAnIniValue) {
-  const std::string passwords[] = {"",
-                                   "x",
-                                   "secret",
-                                   "§",
-                                   "=",
-                                   ";",
-                                   "[",
-                                   "]",
-                                   "a=b;c",
-                                   "  lead",
-                                   "trail  ",
-                                   "  ",
-                                   "pässwörd €𝄞",
-                                   "\t",
-                                   "\"quoted\"",
-                                   "ÿ\xFF"
-                                   "raw",
-                                   "TAB"};
+  const std::string passwords[] = {
+      "",       "x",       "secret", "§",           "=",  ";",          "[",        "]",  "a=b;c",
+      "  lead", "trail  ", "  ",     "pässwörd €𝄞", "\t", "\"quoted\"", "ÿ\xFFraw", "TAB"};
   int i = 0;
   for (const std::string& password : passwords) {
     std::string key = "Password" + std::to_string(++i);
