@@ -23,7 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kKnownEndings =
-    ".csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb";
+    ".csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb, or an address "
+    "mssql://user@host[:port]/database";
 
 AcceptedOptions copyOptions() {
   AcceptedOptions accepted;
@@ -83,9 +84,9 @@ std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArgum
                                              const TextLayout& layout) {
   const std::string path = args.positional[0];
   std::error_code ec;
-  if (!fs::is_regular_file(path, ec))
-    throw CliError("kpxwizard copy: the source file '" + path + "' does not exist; check the path");
   const FileKind kind = kindOf(path, "source");
+  if (kind.conType != CONN_SQLServer && !fs::is_regular_file(path, ec))
+    throw CliError("kpxwizard copy: the source file '" + path + "' does not exist; check the path");
   if (kind.conType == CONN_TEXTFILE) {
     if (args.hasValue("--query") || args.hasValue("--from-table"))
       throw CliError(
@@ -124,12 +125,14 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
     throw CliError("kpxwizard copy: Access files are read-only here, so '" + path +
                    "' cannot be written; copy into a SQLite database (.db) instead");
   std::error_code ec;
-  const bool exists = fs::exists(path, ec);
+  const bool exists = kind.conType == CONN_SQLServer || fs::exists(path, ec);
   if (kind.conType == CONN_TEXTFILE && exists && !args.has("--replace"))
     throw CliError("kpxwizard copy: the text file '" + path +
                    "' exists and would be replaced; add --replace to overwrite it");
   try {
-    kpx::data::checkReplaceable(path, kind.conType == CONN_TEXTFILE ? "text file" : "destination");
+    if (kind.conType != CONN_SQLServer)
+      kpx::data::checkReplaceable(path,
+                                  kind.conType == CONN_TEXTFILE ? "text file" : "destination");
   } catch (const kpx::data::DataError& e) {
     throw CliError(std::string("kpxwizard copy: ") + e.what());
   }

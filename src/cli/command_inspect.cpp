@@ -70,12 +70,13 @@ int commandInspect(const std::vector<std::string>& args, std::ostream& out, std:
         "--help)");
   const std::string path = parsed.positional[0];
   std::error_code ec;
-  if (!fs::is_regular_file(path, ec))
+  const bool server = path.rfind("mssql://", 0) == 0;
+  if (!server && !fs::is_regular_file(path, ec))
     throw CliError("kpxwizard inspect: the file '" + path + "' does not exist; check the path");
 
   ScopedMessageSink installed(std::make_shared<ConsoleMessageSink>(err, false));
   const bool json = parsed.has("--json");
-  if (isConfiguration(path)) return inspectConfiguration(path, json, out);
+  if (!server && isConfiguration(path)) return inspectConfiguration(path, json, out);
 
   const FileKind kind = detectFileKind(path);
   if (kind.conType == 0)

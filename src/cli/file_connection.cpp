@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "cli/arguments.h"
+#include "cli/sqlserver_address.h"
 
 namespace kpx::cli {
 namespace {
@@ -115,6 +116,12 @@ std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const
   c->setProvider(kind.conType);
   c->setDatabase(path);
   c->setMode(mode);
+  if (const auto server = parseSqlServerAddress(path)) {
+    c->setServer(server->server);
+    c->setDatabase(server->database);
+    c->setUser(server->user);
+    c->setPassword(sqlServerPassword(*server));
+  }
   if (kind.conType != CONN_TEXTFILE) {
     c->setTableName(table);
     c->setTableType(tableType);

@@ -25,7 +25,8 @@ std::string parseQualifier(const std::string& text);
 // "10,20,5" as widths; throws CliError naming the part that is not a positive number.
 std::vector<int> parseWidths(const std::string& text);
 
-// A connection to the file at `path` of `kind`, for the role `mode` (kpxSource or
+// A connection to the file at `path` of `kind` (or to the SQL Server database an mssql://
+// address names, its password asked for here), for the role `mode` (kpxSource or
 // kpxDestination). Database kinds get `table` and `tableType`; text files take `layout`, read
 // their row delimiter from the file when it exists (CRLF otherwise) and, as a fixed-width
 // source, their column names from the first line (or Col001, Col002…).

@@ -78,6 +78,11 @@ FileKind byContent(const std::string& head) {
 }  // namespace
 
 FileKind detectFileKind(const std::string& path) {
+  if (path.rfind("mssql://", 0) == 0) {
+    FileKind server;
+    server.conType = CONN_SQLServer;
+    return server;
+  }
   FileKind named = byExtension(lowerExtension(path));
   std::ifstream in(path, std::ios::binary);
   if (!in) return named;

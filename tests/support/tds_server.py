@@ -12,6 +12,7 @@ import argparse
 import datetime
 import re
 import decimal
+import os
 import socket
 import socketserver
 import sqlite3
@@ -487,7 +488,7 @@ class Session(socketserver.BaseRequestHandler):
                      for name, value in params[2:]}
         except ValueError as e:
             self.error(245, 16, str(e))
-            self.out += b"\xff" + struct.pack("<HHQ", 0x02, 0, 0)
+            self.out += b"\xff" + struct.pack("<HHQ", 0x03, 0, 0)
             self.finish_reply(True)
             return
         self.run(params[0][1], named, proc=True)
@@ -501,34 +502,41 @@ class Session(socketserver.BaseRequestHandler):
 
     def run(self, text, params, proc):
         """Runs one statement and appends its result tokens."""
-        done = b"\xff" if proc else b"\xfd"
+        # Inside a procedure call more tokens follow every DONEINPROC: its "more" bit is set.
+        token, more = (b"\xff", 0x01) if proc else (b"\xfd", 0)
+
+        def done(status, command=0, count=0):
+            self.out += token + struct.pack("<HHQ", status | more, command, count)
+
+        if self.server.trace:
+            print("%s %r %r" % ("rpc" if proc else "batch", text, params), file=sys.stderr,
+                  flush=True)
         try:
             action, sql = translate(text)
             if action == "ignore":
-                self.out += done + struct.pack("<HHQ", 0, 0, 0)
+                done(0)
                 return
             if action == "fmtonly":
                 self.columns_only(sql)
-                self.out += done + struct.pack("<HHQ", 0, 0, 0)
+                done(0)
                 return
             if action == "bulk":
                 self.bulk_table = sql
-                self.out += done + struct.pack("<HHQ", 0, 0, 0)
+                done(0)
                 return
             if action == "insert":
                 self.count_insert()
             if action in ("commit", "rollback") and not self.db.in_transaction:
-                self.out += done + struct.pack("<HHQ", 0, 0, 0)
+                done(0)
                 return
             cursor = self.db.execute(sql, params)
             if cursor.description:
                 rows = cursor.fetchall()
                 self.result_set(sql, cursor.description, rows, params)
-                self.out += done + struct.pack("<HHQ", 0x10, 0xC1, len(rows))
+                done(0x10, 0xC1, len(rows))
             else:
                 count = max(cursor.rowcount, 0)
-                self.out += done + struct.pack("<HHQ", 0x10 if action in ("count", "insert") else 0, 0xC3,
-                                               count)
+                done(0x10 if action in ("count", "insert") else 0, 0xC3, count)
         except (sqlite3.Error, ValueError) as e:
             message = str(e)
             number, severity = 102, 15
@@ -536,7 +544,7 @@ class Session(socketserver.BaseRequestHandler):
                 if text_part in message:
                     number, severity = n, s
             self.error(number, severity, message)
-            self.out += done + struct.pack("<HHQ", 0x02, 0, 0)
+            done(0x02)
 
     def count_insert(self):
         limit = self.server.drop_after_inserts
@@ -644,6 +652,7 @@ def main():
     server.database = args.database
     server.drop_after_inserts = args.drop_after_inserts
     server.inserts = 0
+    server.trace = bool(os.environ.get("KPX_TDS_TRACE"))
     server.lock = threading.Lock()
     print("PORT %d" % server.server_address[1], flush=True)
     server.serve_forever()

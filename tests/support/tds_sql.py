@@ -8,6 +8,7 @@ TOKEN = re.compile(r"""
   | (?P<bracket>\[(?:[^\]]|\]\])*\])
   | (?P<quoted>"(?:[^"]|"")*")
   | (?P<word>[A-Za-z_@#][\w@#$]*)
+  | (?P<number>\d+(?:\.\d*)?(?:[eE][-+]?\d+)?)
   | (?P<other>.)
 """, re.VERBOSE | re.DOTALL)
 
