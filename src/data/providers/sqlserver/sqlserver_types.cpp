@@ -100,6 +100,7 @@ CatalogColumn catalogColumn(const std::string& name, const std::string& dataType
   out.declaration = dataType;
   if (code.ado == adNumeric) {
     out.info.size = precision;
+    out.scale = scale;
     out.declaration += "(" + std::to_string(precision) + "," + std::to_string(scale) + ")";
   } else if (maxLength == -1) {
     out.info.size = code.ado == adLongVarWChar ? 1073741823 : 2147483647;

@@ -13,6 +13,7 @@ namespace kpx::data {
 struct CatalogColumn {
   ColumnInfo info;
   std::string declaration;  // the type as a parameter declares it: "nvarchar(50)"
+  int scale = -1;           // digits after the point that decimal and numeric columns keep
 };
 CatalogColumn catalogColumn(const std::string& name, const std::string& dataType, int64_t maxLength,
                             int precision, int scale, bool nullable);

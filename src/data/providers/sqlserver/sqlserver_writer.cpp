@@ -6,6 +6,16 @@
 namespace kpx::data {
 namespace {
 
+// Digits after the point, trailing zeros aside: the server would round away any beyond a
+// column's scale, so such a value is refused rather than changed.
+size_t decimals(std::string_view digits) {
+  const size_t point = digits.find('.');
+  if (point == std::string_view::npos) return 0;
+  size_t end = digits.size();
+  while (end > point + 1 && digits[end - 1] == '0') --end;
+  return end - point - 1;
+}
+
 std::string bracketed(const std::string& name) {
   return QuoteName(name, "[", "]");
 }
@@ -37,6 +47,13 @@ class SqlServerWriter : public RowWriter {
     for (size_t i = 0; i < m_columns.size(); ++i) {
       const Value in = i < count ? values[i] : Value::null();
       const Value converted = convertForColumn(in, m_columns[i].info, m_scratch[i]);
+      const CatalogColumn& column = m_columns[i];
+      if (converted.kind == ValueKind::Decimal && column.scale >= 0 &&
+          decimals(converted.text) > static_cast<size_t>(column.scale)) {
+        throw RowError("The value " + std::string(converted.text) + " has more decimals than " +
+                           "column '" + column.info.name + "' (" + column.declaration + ") keeps",
+                       column.info.name, std::string(converted.text));
+      }
       parameters.push_back(parameterFor(static_cast<int>(i) + 1, m_columns[i], converted));
     }
     try {
