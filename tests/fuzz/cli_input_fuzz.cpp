@@ -11,6 +11,7 @@
 #include "cli/file_connection.h"
 #include "cli/file_kind.h"
 #include "cli/json_text.h"
+#include "cli/sqlserver_address.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kpx::cli;
@@ -29,6 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto parsed = parseArguments(words, accepted, "copy");
     if (parsed.hasValue("--fixed")) parseWidths(parsed.value("--fixed"));
     if (parsed.hasValue("--delimiter")) parseDelimiter(parsed.value("--delimiter"));
+  } catch (const CliError&) {
+  }
+
+  try {
+    if (auto address = parseSqlServerAddress(input); address && address->database.empty())
+      __builtin_trap();
   } catch (const CliError&) {
   }
 
