@@ -6,6 +6,7 @@
 #include "cli/column_reading.h"
 #include "cli/commands.h"
 #include "cli/created_file_guard.h"
+#include "cli/created_table_guard.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
 #include "cli/session.h"
@@ -188,6 +189,8 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   auto destination = prepareDestination(session, parsed, layout);
   wizard.setReplaceDestinationRows(parsed.has("--replace"));
   readColumns(session);
+  const CreatedTableGuard createdTable(
+      parsed.has("--create") && destination->ConType() == CONN_SQLServer ? destination : nullptr);
 
   if (pairColumns(wizard, parsed.has("--by-name"),
                   destination->FormatFile() == kpxFixedFile ? layout.widths : std::vector<int>{}) ==
@@ -204,6 +207,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   const int status = runTransfer(session);
   const bool finished = status == kExitSuccess || status == kExitRowsRejected;
   if (finished) created.keep();
+  if (finished) createdTable.keep();
   if (!parsed.hasValue("--save")) return status;
   const std::string config = parsed.value("--save");
   if (!finished) {

@@ -150,13 +150,18 @@ TEST_F(SqlServerCopy, RefusedRowsGoToTheErrorLog) {
   EXPECT_NE(errorLog().find("1|Again"), std::string::npos) << errorLog();
 }
 
-TEST_F(SqlServerCopy, ALostConnectionFailsTheRunAndKeepsTheTable) {
+TEST_F(SqlServerCopy, ALostConnectionFailsTheRunAndLeavesTheDatabaseAsItWas) {
   if (!server) GTEST_SKIP() << "only the test server can drop its connection";
-  startServer(2);
-  auto run = copy("people.csv " + address() + " --to-table KpxPeople --replace");
-  EXPECT_EQ(run.status, 2) << run.out << run.err;
-  EXPECT_NE(run.err.find("connection to the server was lost"), std::string::npos) << run.err;
-  EXPECT_EQ(kpx::test::sqliteOutput(backing, "SELECT Id, Name FROM KpxPeople"), "9|Old\n");
+  for (const char* into : {"--to-table KpxPeople --replace", "--to-table KpxNew --create"}) {
+    startServer(2);
+    auto run = copy("people.csv " + address() + " " + into);
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_NE(run.err.find("connection to the server was lost"), std::string::npos) << run.err;
+    EXPECT_EQ(kpx::test::sqliteOutput(backing, "SELECT name FROM sqlite_master"),
+              "KpxOrders\nKpxPeople\n")
+        << into;
+    EXPECT_EQ(kpx::test::sqliteOutput(backing, "SELECT Id, Name FROM KpxPeople"), "9|Old\n");
+  }
 }
 
 }  // namespace
