@@ -134,7 +134,7 @@ void DbSession::send(const std::string& sql, const std::vector<SqlParameter>& pa
                         reinterpret_cast<BYTE*>(const_cast<char*>(value.data())));
     };
     rc = dbrpcinit(m_db, "sp_executesql", 0);
-    if (rc != FAIL) rc = text("@statement", sql);
+    if (rc != FAIL) rc = text("@stmt", sql);
     if (rc != FAIL) rc = text("@params", declarations);
     for (size_t i = 0; rc != FAIL && i < parameters.size(); ++i) {
       const SqlParameter& p = parameters[i];
