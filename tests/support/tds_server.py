@@ -477,6 +477,13 @@ class Session(socketserver.BaseRequestHandler):
             pname = r.b_varchar()
             r.u8()
             params.append((pname, r.value(r.type_info())))
+        wrong = [p for p, own in zip(params, ("@stmt", "@params")) if p[0] not in ("", own)]
+        if wrong:
+            self.error(8145, 16, "%s is not a parameter for procedure sp_executesql." %
+                       wrong[0][0])
+            self.out += b"\xfe" + struct.pack("<HHQ", 0x02, 0, 0)
+            self.send(0x04)
+            return
         if name.lower() != "sp_executesql" or len(params) < 1:
             self.error(2812, 16, "Could not find stored procedure '%s'." % name)
             self.out += b"\xfe" + struct.pack("<HHQ", 0x02, 0, 0)
