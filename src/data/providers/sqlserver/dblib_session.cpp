@@ -65,9 +65,8 @@ DbSession::DbSession(const SqlServerLogin& login)
   initialise();
   LOGINREC* rec = dblogin();
   if (!rec) throw DataError("Cannot prepare a login to SQL Server " + m_where);
-  if (login.integrated) {
-    DBSETLNETWORKAUTH(rec, TRUE);
-  } else {
+  // No user and no password is what makes FreeTDS log in with the Kerberos ticket.
+  if (!login.integrated) {
     DBSETLUSER(rec, login.user.c_str());
     DBSETLPWD(rec, login.password.c_str());
   }
