@@ -61,7 +61,7 @@ void initialise() {
 }  // namespace
 
 DbSession::DbSession(const SqlServerLogin& login)
-    : m_where("server '" + login.server + "', database '" + login.database + "'") {
+    : m_where("'" + login.server + "', database '" + login.database + "'") {
   initialise();
   LOGINREC* rec = dblogin();
   if (!rec) throw DataError("Cannot prepare a login to SQL Server " + m_where);

@@ -49,7 +49,7 @@ class DbSession {
   int columnCount() const;
   // Whether the connection to the server is gone.
   bool dead() const;
-  // "server 'S', database 'D'", for messages.
+  // "'S', database 'D'", for messages after "SQL Server".
   const std::string& where() const { return m_where; }
   // The server's error messages since the last send, or db-lib's own.
   std::string lastError() const;
