@@ -20,7 +20,10 @@ std::vector<CatalogTable> listTables(clsConnection& connection, const FileKind& 
   connection.CreateConnectionString();
   if (!modDatabase::OpenDatabase(connection))
     throw CliError("kpxwizard: cannot open '" + connection.Database() + "' as " +
-                   describeKind(kind) + " (see the message above); check that the file is one");
+                   describeKind(kind) + " (see the message above); " +
+                   (kind.conType == CONN_SQLServer
+                        ? "check the server, the database, the user and the password"
+                        : "check that the file is one"));
   std::vector<std::string> shown;
   modDatabase::ShowTables(shown);
   std::vector<CatalogTable> tables;

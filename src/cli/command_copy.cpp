@@ -6,6 +6,7 @@
 #include "cli/column_reading.h"
 #include "cli/commands.h"
 #include "cli/created_file_guard.h"
+#include "cli/created_table_guard.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
 #include "cli/program_text.h"
@@ -26,7 +27,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kKnownEndings =
-    ".csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb";
+    ".csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb, or an address "
+    "mssql://user@host[:port]/database";
 
 AcceptedOptions copyOptions() {
   AcceptedOptions accepted;
@@ -73,8 +75,9 @@ std::string newTableName(const clsConnection& source) {
 std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArguments& args,
                                              const TextLayout& layout) {
   const std::string path = args.positional[0];
-  requireFile(path, "kpxwizard copy: the source file", "check the path");
   const FileKind kind = kindOf(path, "source");
+  if (kind.conType != CONN_SQLServer)
+    requireFile(path, "kpxwizard copy: the source file", "check the path");
   if (kind.conType == CONN_TEXTFILE) {
     if (args.hasValue("--query"))
       throw CliError("kpxwizard copy: the text file '" + path +
@@ -120,12 +123,14 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
   if (kind.accessFile)
     throw CliError("kpxwizard copy: Access files are read-only here, so '" + path +
                    "' cannot be written; copy into a SQLite database (.db) instead");
-  const bool exists = fs::exists(path, ec);
+  const bool exists = kind.conType == CONN_SQLServer || fs::exists(path, ec);
   if (kind.conType == CONN_TEXTFILE && exists && !args.has("--replace"))
     throw CliError("kpxwizard copy: the text file '" + path +
                    "' exists and would be replaced; add --replace to overwrite it");
   try {
-    kpx::data::checkReplaceable(path, kind.conType == CONN_TEXTFILE ? "text file" : "destination");
+    if (kind.conType != CONN_SQLServer)
+      kpx::data::checkReplaceable(path,
+                                  kind.conType == CONN_TEXTFILE ? "text file" : "destination");
   } catch (const kpx::data::DataError& e) {
     throw CliError(std::string("kpxwizard copy: ") + e.what());
   }
@@ -188,6 +193,8 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   auto destination = prepareDestination(session, parsed, layout);
   wizard.setReplaceDestinationRows(parsed.has("--replace"));
   readColumns(session);
+  const CreatedTableGuard createdTable(
+      parsed.has("--create") && destination->ConType() == CONN_SQLServer ? destination : nullptr);
 
   if (pairColumns(wizard, parsed.has("--by-name"),
                   destination->FormatFile() == kpxFixedFile ? layout.widths : std::vector<int>{}) ==
@@ -204,6 +211,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   const int status = runTransfer(session);
   const bool finished = status == kExitSuccess || status == kExitRowsRejected;
   if (finished) created.keep();
+  if (finished) createdTable.keep();
   if (!parsed.hasValue("--save")) return status;
   const std::string config = parsed.value("--save");
   if (!finished) {

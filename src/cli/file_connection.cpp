@@ -5,6 +5,7 @@
 
 #include "cli/arguments.h"
 #include "cli/program_text.h"
+#include "cli/sqlserver_address.h"
 #include "data/text/text_decoding.h"
 
 namespace kpx::cli {
@@ -134,6 +135,12 @@ std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const
   c->setProvider(kind.conType);
   c->setDatabase(path);
   c->setMode(mode);
+  if (const auto server = parseSqlServerAddress(path)) {
+    c->setServer(server->server);
+    c->setDatabase(server->database);
+    c->setUser(server->user);
+    c->setPassword(sqlServerPassword(*server));
+  }
   if (kind.conType != CONN_TEXTFILE) {
     c->setTableName(table);
     c->setTableType(tableType);

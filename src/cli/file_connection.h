@@ -31,7 +31,8 @@ std::string parseEncoding(const std::string& text);
 // naming the line of its first byte that is not UTF-8. Empty when there is nothing to say.
 std::string encodingWarning(const std::string& path, const TextLayout& layout);
 
-// A connection to the file at `path` of `kind`, for the role `mode` (kpxSource or
+// A connection to the file at `path` of `kind` (or to the SQL Server database an mssql://
+// address names, its password asked for here), for the role `mode` (kpxSource or
 // kpxDestination). Database kinds get `table` and `tableType`; text files take `layout`, read
 // their row delimiter from the file when it exists (CRLF otherwise) and, as a fixed-width
 // source, their column names from the first line (or Col001, Col002…).

@@ -88,6 +88,11 @@ void requireFile(const std::string& path, const std::string& what, const std::st
 }
 
 FileKind detectFileKind(const std::string& path) {
+  if (path.rfind("mssql://", 0) == 0) {
+    FileKind server;
+    server.conType = CONN_SQLServer;
+    return server;
+  }
   FileKind named = byExtension(lowerExtension(path));
   std::ifstream in(path, std::ios::binary);
   if (!in) return named;

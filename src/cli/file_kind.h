@@ -13,10 +13,10 @@ struct FileKind {
   char defaultDelimiter = ',';  // text files: tab for .tsv
 };
 
-// The kind of `path`. An existing file is judged by its content first (SQLite header, Access
-// header, Excel compound file or BIFF record, .xlsx zip, HTML markup), then by its name:
-// .csv/.txt/.tsv text, .xls/.xlsx Excel (kind 3), .htm/.html HTML, .db/.sqlite/.sqlite3 SQLite,
-// .mdb/.accdb Access.
+// The kind of `path`. An mssql:// address is a SQL Server database. An existing file is judged by
+// its content first (SQLite header, Access header, Excel compound file or BIFF record, .xlsx zip,
+// HTML markup), then by its name: .csv/.txt/.tsv text, .xls/.xlsx Excel (kind 3), .htm/.html HTML,
+// .db/.sqlite/.sqlite3 SQLite, .mdb/.accdb Access.
 FileKind detectFileKind(const std::string& path);
 
 // Throws CliError unless `path` is a file: "<what> '<path>' is a directory, not a file" or

@@ -26,7 +26,7 @@ std::string QualifiedTableName(const clsConnection& destination) {
 bool DeleteDestinationRows(cKPXWizard& wizard) {
   try {
     const clsConnection& destination = *wizard.Destination();
-    if (destination.ConType() == CONN_ACCESS) {
+    if (destination.ConType() == CONN_ACCESS || destination.ConType() == CONN_SQLServer) {
       // A database deletes inside the transfer's transaction, so a failed run loses nothing.
       executionState().pendingDelete =
           PendingDelete{destination.Database(), destination.TableName(),

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "data/mod_main.h"
+#include "data/providers/sqlserver/server_list.h"
 #include "kpxwizard/messages.h"
 #include "model/main_window_state.h"
 #include "ui/icons.h"
@@ -366,9 +367,7 @@ void frmMain::SetCaptions() {
                        QString::fromStdString(m_wizard.Destination()->TableName()));
   m_mappingModel->setLanguage(m_wizard.Language());
   tdbMain->fitColumns();
-  // The list of SQL Servers on the network would be refreshed here; no browsing service
-  // answers on this platform, so the connection dialog offers the names it was given.
-  mainWindowState().SqlServerNames.clear();
+  mainWindowState().SqlServerNames = data::availableSqlServers();
 }
 
 std::string frmMain::NameDatabase(const std::string& path) {

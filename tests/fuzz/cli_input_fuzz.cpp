@@ -13,6 +13,7 @@
 #include "cli/file_kind.h"
 #include "cli/json_text.h"
 #include "cli/single_select.h"
+#include "cli/sqlserver_address.h"
 #include "cli/text_options.h"
 #include "data/providers/statement_excerpt.h"
 
@@ -40,6 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (unsigned char c : kpx::data::statementExcerpt(input))
     if (c < 0x20) __builtin_trap();
+
+  try {
+    if (auto address = parseSqlServerAddress(input); address && address->database.empty())
+      __builtin_trap();
+  } catch (const CliError&) {
+  }
 
   const std::string json = jsonString(input);
   if (json.size() < 2 || json.front() != '"' || json.back() != '"') __builtin_trap();

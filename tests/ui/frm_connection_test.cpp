@@ -91,11 +91,11 @@ class FrmConnectionTest : public QObject {
     QVERIFY(control(dialog, "Frame1")->isHidden());
   }
 
-  void theInstalledProvidersOfferNoSqlServer() {
+  void theInstalledProvidersOfferSqlServer() {
     frmConnection::offeredProviders() = kpx::data::installedProviders();
     auto wizard = kpx::cKPXWizard::create();
     frmConnection dialog(*wizard, 1);
-    QVERIFY(!kinds(dialog).contains("SQL SERVER"));
+    QVERIFY(kinds(dialog).contains("SQL SERVER"));
     QVERIFY(kinds(dialog).contains("TEXT FILE"));
   }
 

@@ -6,6 +6,7 @@
 #include "data/providers/jet/jet_provider.h"
 #include "data/providers/memory/memory_provider.h"
 #include "data/providers/provider.h"
+#include "data/providers/sqlserver/sqlserver_provider.h"
 #include "data/providers/text/text_provider.h"
 #include "data/providers/text_compare.h"
 
@@ -21,6 +22,7 @@ std::vector<std::unique_ptr<Provider>> makeProviders() {
   providers.push_back(std::move(jet));
   providers.push_back(std::make_unique<MemoryProvider>());
   providers.push_back(std::make_unique<TextProvider>());
+  providers.push_back(std::make_unique<SqlServerProvider>());
   return providers;
 }
 

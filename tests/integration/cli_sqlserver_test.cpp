@@ -1,0 +1,167 @@
+// kpxwizard copy to and from SQL Server, against the TDS test server (an SQLite database behind
+// it) or, when KPX_TEST_SQLSERVER=host[:port],database,user,password is set, a real server.
+// Tables are made and read back with FreeTDS's tsql; files with sqlite3 and LibreOffice.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "support/command_output.h"
+#include "support/kpxwizard_program.h"
+#include "support/libreoffice_csv.h"
+#include "support/scratch.h"
+#include "support/tds_test_server.h"
+
+namespace fs = std::filesystem;
+using kpx::test::commandOutput;
+using kpx::test::ProgramRun;
+using kpx::test::shellQuote;
+
+namespace {
+
+class SqlServerCopy : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(scratch.dir() / "logs");
+    if (const char* real = std::getenv("KPX_TEST_SQLSERVER")) {
+      std::stringstream parts(real);
+      std::getline(parts, host, ',');
+      std::getline(parts, database, ',');
+      std::getline(parts, user, ',');
+      std::getline(parts, password);
+    } else {
+      startServer(-1);
+    }
+    setenv("KPX_SQLSERVER_PASSWORD", password.c_str(), 1);
+    for (const char* table : {"KpxOrders", "KpxPeople", "KpxStrict"})
+      sql("DROP TABLE IF EXISTS [" + std::string(table) + "]");
+    sql("CREATE TABLE [KpxOrders] (Id int NOT NULL, Customer nvarchar(40), Amount money, "
+        "Price decimal(10,2), Placed datetime, Paid bit, Weight float, Code uniqueidentifier)");
+    sql("INSERT INTO [KpxOrders] VALUES (1, N'Zoë', 12.5, 3.25, '2024-01-02T03:04:05', 1, 1.5, "
+        "'6F9619FF-8B86-D011-B42D-00C04FC964FF')");
+    sql("INSERT INTO [KpxOrders] (Id, Customer, Paid) VALUES (2, N'Bruno', 0)");
+    sql("CREATE TABLE [KpxPeople] (Id int, Name nvarchar(20))");
+    sql("INSERT INTO [KpxPeople] VALUES (9, N'Old')");
+    scratch.write("people.csv", "Id,Name\r\n1,Anna\r\n2,Zoë\r\n3,Carla\r\n");
+  }
+
+  void startServer(int dropAfterInserts) {
+    server.reset();
+    server = std::make_unique<kpx::test::TdsTestServer>(backing, dropAfterInserts);
+    host = "127.0.0.1:" + std::to_string(server->port());
+  }
+  std::string address() const { return "mssql://" + user + "@" + host + "/" + database; }
+  // What tsql prints for one statement: its rows, tab-separated, without headers.
+  std::string sql(const std::string& statement) {
+    const std::string out = commandOutput(
+        "printf '%s\\ngo\\nexit\\n' " + shellQuote(statement) + " | tsql -o qh -S " + host +
+        " -U " + shellQuote(user) + " -P " + shellQuote(password) + " -D " + database + " 2>&1");
+    EXPECT_EQ(out.find("Msg "), std::string::npos) << statement << "\n" << out;
+    return out;
+  }
+  ProgramRun copy(const std::string& arguments) {
+    return kpx::test::runKpxwizard(
+        "copy " + arguments + " --log-dir " + shellQuote(scratch.path("logs")),
+        scratch.dir().string());
+  }
+  std::string errorLog() { return kpx::test::readFile(scratch.path("logs/KPXWIZARD_ERROR.txt")); }
+
+  kpx::test::ScratchFolder scratch;
+  std::string backing = scratch.path("server.db");
+  std::unique_ptr<kpx::test::TdsTestServer> server;
+  std::string host, database = "sales", user = "tester", password = "secret";
+};
+
+TEST_F(SqlServerCopy, TableIntoSqliteKeepsEveryType) {
+  auto run = copy(address() + " out.db --from-table KpxOrders --create");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(kpx::test::sqliteOutput(scratch.path("out.db"), "SELECT * FROM KpxOrders ORDER BY Id"),
+            "1|Zoë|12.5|3.25|2024-01-02 03:04:05|1|1.5|{6F9619FF-8B86-D011-B42D-00C04FC964FF}\n"
+            "2|Bruno||||0||\n");
+}
+
+TEST_F(SqlServerCopy, QueryIntoSqlite) {
+  auto run =
+      copy(address() + " out.db --query " +
+           shellQuote("SELECT Customer, Amount FROM KpxOrders WHERE Paid = 1") + " --create");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(kpx::test::sqliteOutput(scratch.path("out.db"), "SELECT * FROM Risultati"),
+            "12.5|Zoë\n");  // the query's columns come in the sorted order of its select list
+}
+
+TEST_F(SqlServerCopy, TableIntoANewWorkbook) {
+  if (!kpx::test::haveLibreOffice()) GTEST_SKIP() << "LibreOffice is not installed";
+  auto run = copy(address() + " out.xlsx --from-table KpxOrders --create");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  auto sheets = kpx::test::libreOfficeSheets(scratch.path("out.xlsx"), scratch.path("lo"));
+  ASSERT_EQ(sheets.count("KpxOrders"), 1u);
+  const auto rows = kpx::test::canonicalNumbers(sheets["KpxOrders"]);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0][0], "Id");
+  EXPECT_EQ(rows[1][1], "Zoë");
+  EXPECT_EQ(rows[1][2], "12.5");
+  EXPECT_EQ(rows[2][1], "Bruno");
+}
+
+TEST_F(SqlServerCopy, SqliteTableIntoANewTableBindsEveryType) {
+  sql("DROP TABLE IF EXISTS [Kpx]]Copy]");
+  kpx::test::sqliteOutput(
+      scratch.path("typed.db"),
+      "CREATE TABLE Typed (Id Long, Name VarChar(20), Amount Currency, Price Decimal, Placed "
+      "Datetime, Paid Bit, Weight Double, Code GUID);"
+      "INSERT INTO Typed VALUES (1, 'Zoë', 12.5, '3.00', '2024-01-02 03:04:05', 1, 1.5, "
+      "'{6F9619FF-8B86-D011-B42D-00C04FC964FF}'), (2, 'Bruno', NULL, NULL, NULL, 0, NULL, NULL),"
+      "(3, 'Lost', NULL, '3.25', NULL, 0, NULL, NULL);");
+  auto run = copy("typed.db " + address() + " --from-table Typed --to-table 'Kpx]Copy' --create");
+  // A new numeric column keeps no decimals: the value that would lose them is refused.
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  EXPECT_NE(errorLog().find("The value 3.25 has more decimals than column 'Price'"),
+            std::string::npos)
+      << errorLog();
+  EXPECT_EQ(sql("SELECT * FROM [Kpx]]Copy] ORDER BY Id"),
+            "1\tZoë\t12.5000\t3\tJan  2 2024 03:04AM\t1\t1.5\t"
+            "6F9619FF-8B86-D011-B42D-00C04FC964FF\n"
+            "2\tBruno\tNULL\tNULL\tNULL\t0\tNULL\tNULL\n");
+  sql("DROP TABLE [Kpx]]Copy]");
+}
+
+TEST_F(SqlServerCopy, CsvIntoANewTable) {
+  auto run = copy("people.csv " + address() + " --to-table KpxNew --create");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(sql("SELECT Id, Name FROM [KpxNew] ORDER BY Id"), "1\tAnna\n2\tZoë\n3\tCarla\n");
+  sql("DROP TABLE [KpxNew]");
+}
+
+TEST_F(SqlServerCopy, CsvReplacesTheRowsOfAnExistingTable) {
+  auto run = copy("people.csv " + address() + " --to-table KpxPeople --replace");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(sql("SELECT Id, Name FROM [KpxPeople] ORDER BY Id"), "1\tAnna\n2\tZoë\n3\tCarla\n");
+}
+
+TEST_F(SqlServerCopy, RefusedRowsGoToTheErrorLog) {
+  sql("CREATE TABLE [KpxStrict] (Id int NOT NULL PRIMARY KEY, Name nvarchar(20))");
+  scratch.write("dup.csv", "Id,Name\r\n1,Anna\r\n1,Again\r\n2,Bruno\r\n");
+  auto run = copy("dup.csv " + address() + " --to-table KpxStrict");
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  EXPECT_EQ(sql("SELECT Id, Name FROM [KpxStrict] ORDER BY Id"), "1\tAnna\n2\tBruno\n");
+  EXPECT_NE(errorLog().find("refused the row"), std::string::npos) << errorLog();
+  EXPECT_NE(errorLog().find("1|Again"), std::string::npos) << errorLog();
+}
+
+TEST_F(SqlServerCopy, ALostConnectionFailsTheRunAndLeavesTheDatabaseAsItWas) {
+  if (!server) GTEST_SKIP() << "only the test server can drop its connection";
+  for (const char* into : {"--to-table KpxPeople --replace", "--to-table KpxNew --create"}) {
+    startServer(2);
+    auto run = copy("people.csv " + address() + " " + into);
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_NE(run.err.find("connection to the server was lost"), std::string::npos) << run.err;
+    EXPECT_EQ(kpx::test::sqliteOutput(backing, "SELECT name FROM sqlite_master"),
+              "KpxOrders\nKpxPeople\n")
+        << into;
+    EXPECT_EQ(kpx::test::sqliteOutput(backing, "SELECT Id, Name FROM KpxPeople"), "9|Old\n");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+"""The SQL side of the test TDS server: Transact-SQL statements rewritten for SQLite, the
+SQL Server type names of declared column types, and the catalog views a client queries."""
+import re
+
+TOKEN = re.compile(r"""
+    (?P<space>\s+|--[^\n]*|/\*.*?\*/)
+  | (?P<string>N?'(?:[^']|'')*')
+  | (?P<bracket>\[(?:[^\]]|\]\])*\])
+  | (?P<quoted>"(?:[^"]|"")*")
+  | (?P<word>[A-Za-z_@#][\w@#$]*)
+  | (?P<number>\d+(?:\.\d*)?(?:[eE][-+]?\d+)?)
+  | (?P<other>.)
+""", re.VERBOSE | re.DOTALL)
+
+CATALOG = {"TABLES": "kpx_information_schema_tables",
+           "COLUMNS": "kpx_information_schema_columns"}
+
+
+def tokens(text):
+    out = []
+    for m in TOKEN.finditer(text):
+        kind, value = m.lastgroup, m.group()
+        if kind == "space":
+            continue
+        if kind == "string" and value.startswith("N"):
+            value = value[1:]
+        if kind == "bracket":
+            kind, value = "name", '"' + value[1:-1].replace("]]", "]").replace('"', '""') + '"'
+        elif kind == "quoted":
+            kind = "name"
+        out.append([kind, value])
+    return out
+
+
+def bare(token):
+    kind, value = token
+    return value[1:-1].replace('""', '"') if kind == "name" else value
+
+
+def is_name(token):
+    return token[0] in ("name", "word")
+
+
+def collapse_names(toks):
+    """database.schema.table and dbo.table become the table; INFORMATION_SCHEMA views map to
+    the server's own."""
+    out, i = [], 0
+    while i < len(toks):
+        t = toks[i]
+        if (is_name(t) and i + 2 < len(toks) and toks[i + 1][1] == "." and
+                is_name(toks[i + 2])):
+            first = bare(t).upper()
+            if i + 4 < len(toks) and toks[i + 3][1] == "." and is_name(toks[i + 4]):
+                out.append(toks[i + 4])
+                i += 5
+                continue
+            if first == "INFORMATION_SCHEMA":
+                out.append(["word", CATALOG.get(bare(toks[i + 2]).upper(), "kpx_missing")])
+                i += 3
+                continue
+            if first in ("DBO", "SYS"):
+                out.append(toks[i + 2])
+                i += 3
+                continue
+        out.append(t)
+        i += 1
+    return out
+
+
+def translate(text):
+    """(action, SQLite text) for one Transact-SQL statement."""
+    toks = collapse_names(tokens(text.strip().rstrip(";")))
+    if not toks:
+        return "ignore", ""
+    words = [v.upper() for k, v in toks if k == "word"]
+    first = toks[0][1].upper()
+    if first == "SET":
+        if len(words) > 2 and words[1] == "FMTONLY" and words[2] == "ON":
+            inner = toks[3:]
+            while inner and inner[-1][1].upper() in ("SET", "FMTONLY", "OFF"):
+                inner.pop()
+            return "fmtonly", join(inner)
+        return "ignore", ""
+    if first in ("USE", "IF", "PRINT", "DECLARE", "EXEC", "EXECUTE"):
+        return "ignore", ""
+    if first in ("BEGIN", "COMMIT", "ROLLBACK"):
+        return first.lower(), {"BEGIN": "BEGIN", "COMMIT": "COMMIT", "ROLLBACK": "ROLLBACK"}[first]
+    if first == "INSERT" and len(words) > 1 and words[1] == "BULK":
+        return "bulk", bare(toks[2])
+    if first == "SELECT" and len(toks) > 2 and toks[1][1].upper() == "TOP":
+        limit = toks[2][1]
+        toks = [toks[0]] + toks[3:] + [["word", "LIMIT"], ["other", limit]]
+    action = {"INSERT": "insert", "DELETE": "count", "UPDATE": "count"}.get(first, "run")
+    return action, join(toks)
+
+
+def join(toks):
+    text = ""
+    for kind, value in toks:
+        if text and not (value in ",.)" or text.endswith(("(", "."))):
+            text += " "
+        text += value
+    return text
+
+
+def declared_type(decl):
+    """(name, size, precision, scale) of a declared type such as "nvarchar (50)"."""
+    m = re.match(r"\s*([A-Za-z_]\w*)\s*(?:\(\s*(\w+)\s*(?:,\s*(\d+)\s*)?\))?", decl or "")
+    if not m:
+        return "", 0, 0, 0
+    name = m.group(1).lower()
+    first = m.group(2)
+    number = -1 if first and first.lower() == "max" else int(first) if first else 0
+    if name in ("decimal", "numeric"):
+        return name, 0, number or 18, int(m.group(3) or 0)
+    return name, number, 0, 0
+
+
+def data_type(decl):
+    name = declared_type(decl)[0]
+    return {"": "nvarchar", "integer": "int", "double": "float"}.get(name, name)
+
+
+def char_length(decl):
+    name, size, _, _ = declared_type(decl)
+    if name in ("text", "image"):
+        return 2147483647
+    if name == "ntext":
+        return 1073741823
+    if name in ("char", "varchar", "nchar", "nvarchar", "binary", "varbinary"):
+        return size or 1
+    if name == "":
+        return 4000
+    return None
+
+
+def catalog_views(db):
+    """Creates the INFORMATION_SCHEMA views a client reads, answered from SQLite's schema."""
+    db.create_function("kpx_data_type", 1, data_type, deterministic=True)
+    db.create_function("kpx_char_length", 1, char_length, deterministic=True)
+    db.create_function("kpx_precision", 1, lambda d: declared_type(d)[2] or None)
+    db.create_function("kpx_scale", 1,
+                       lambda d: declared_type(d)[3] if declared_type(d)[2] else None)
+    db.execute("""CREATE TEMP VIEW kpx_information_schema_tables AS
+        SELECT 'dbo' || '' AS TABLE_SCHEMA, m.name || '' AS TABLE_NAME,
+               CASE m.type WHEN 'view' THEN 'VIEW' ELSE 'BASE TABLE' END AS TABLE_TYPE
+        FROM main.sqlite_master AS m
+        WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite%' ORDER BY m.rowid""")
+    db.execute("""CREATE TEMP VIEW kpx_information_schema_columns AS
+        SELECT 'dbo' || '' AS TABLE_SCHEMA, m.name || '' AS TABLE_NAME,
+               p.cid + 1 AS ORDINAL_POSITION, p.name || '' AS COLUMN_NAME,
+               kpx_data_type(p.type) AS DATA_TYPE,
+               kpx_char_length(p.type) AS CHARACTER_MAXIMUM_LENGTH,
+               kpx_precision(p.type) AS NUMERIC_PRECISION, kpx_scale(p.type) AS NUMERIC_SCALE,
+               CASE WHEN p."notnull" THEN 'NO' ELSE 'YES' END AS IS_NULLABLE
+        FROM main.sqlite_master AS m JOIN pragma_table_info(m.name) AS p
+        WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite%'""")
