@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "cli/catalog_tables.h"
@@ -8,7 +9,10 @@
 #include "cli/created_file_guard.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
+#include "cli/inferred_types.h"
 #include "cli/program_text.h"
+#include "cli/rejects_file.h"
+#include "cli/scratch_destination.h"
 #include "cli/session.h"
 #include "cli/single_select.h"
 #include "cli/text_options.h"
@@ -30,8 +34,8 @@ const char* const kKnownEndings =
 
 AcceptedOptions copyOptions() {
   AcceptedOptions accepted;
-  accepted.withValue = {"--from-table", "--query", "--to-table", "--save"};
-  accepted.flags = {"--create", "--replace", "--by-name"};
+  accepted.withValue = {"--from-table", "--query", "--to-table", "--save", "--rejects"};
+  accepted.flags = {"--create", "--replace", "--by-name", "--dry-run", "--infer-types"};
   addTextOptions(accepted, true);
   addSessionOptions(accepted);
   return accepted;
@@ -103,8 +107,10 @@ std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArgum
   return source;
 }
 
+// `target` is the file written: the destination named, or a dry run's scratch copy of it.
 std::shared_ptr<clsConnection> prepareDestination(Session& session, const ParsedArguments& args,
-                                                  const TextLayout& layout) {
+                                                  const TextLayout& layout,
+                                                  const std::string& target) {
   const std::string path = args.positional[1];
   std::error_code ec;
   if (fs::is_directory(path, ec))
@@ -134,15 +140,15 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
       throw CliError("kpxwizard copy: the destination '" + path +
                      "' does not exist; add --create to make it with a new table");
     if (kind.conType == CONN_ACCESS) {
-      modDatabase::CreaDataBase(path);
-      if (!fs::exists(path, ec))
+      modDatabase::CreaDataBase(target);
+      if (!fs::exists(target, ec))
         throw CliError("kpxwizard copy: cannot create the SQLite database '" + path +
                        "' (see the message above)");
-      session.out() << said(Said::CreatedDatabase, path.c_str()) << std::endl;
+      if (target == path) session.out() << said(Said::CreatedDatabase, path.c_str()) << std::endl;
     }
   }
   if (kind.conType == CONN_TEXTFILE) {
-    auto destination = makeFileConnection(path, kind, kpxDestination, layout);
+    auto destination = makeFileConnection(target, kind, kpxDestination, layout);
     assign(session, destination, false, path);
     return destination;
   }
@@ -151,10 +157,10 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
     table = args.hasValue("--to-table") ? args.value("--to-table")
                                         : newTableName(*session.wizard().Source());
   } else {
-    auto probe = makeFileConnection(path, kind, kpxDestination, layout);
+    auto probe = makeFileConnection(target, kind, kpxDestination, layout);
     table = chooseTable(listTables(*probe, kind), args.value("--to-table"), path, "--to-table");
   }
-  auto destination = makeFileConnection(path, kind, kpxDestination, layout, table);
+  auto destination = makeFileConnection(target, kind, kpxDestination, layout, table);
   destination->setCreatedDestinationTable(create);
   assign(session, destination, false, path);
   return destination;
@@ -173,13 +179,37 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
         "kpxwizard copy: give a source and a destination, as in 'kpxwizard copy customers.csv "
         "shop.db --create' (kpxwizard copy --help)");
   const TextLayout layout = destinationLayout(parsed);
+  const bool dryRun = parsed.has("--dry-run");
+  if (dryRun && parsed.hasValue("--save"))
+    throw CliError(
+        "kpxwizard copy: a dry run creates no table for a saved configuration to fill; run the "
+        "copy without --dry-run to --save it");
 
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
+  wizard.setDryRun(dryRun);
   auto source = prepareSource(session, parsed, sourceLayout(parsed));
-  const CreatedFileGuard created(parsed.positional[1]);
-  auto destination = prepareDestination(session, parsed, layout);
+  const std::string& named = parsed.positional[1];
+  const CreatedFileGuard created(named);
+  // Creating a table or deleting rows happens before the rows flow, outside the transaction a
+  // dry run rolls back, so a database destination is rehearsed on a copy.
+  std::optional<ScratchDestination> scratch;
+  std::error_code ec;
+  if (dryRun && (parsed.has("--create") || parsed.has("--replace")) &&
+      detectFileKind(named).conType != CONN_TEXTFILE && !fs::is_directory(named, ec))
+    scratch.emplace(named);
+  auto destination = prepareDestination(session, parsed, layout, scratch ? scratch->path() : named);
   wizard.setReplaceDestinationRows(parsed.has("--replace"));
+  std::optional<InferredNewTableTypes> inferred;
+  if (parsed.has("--infer-types")) {
+    if (source->ConType() != CONN_TEXTFILE || !parsed.has("--create") ||
+        destination->ConType() == CONN_TEXTFILE)
+      throw CliError(
+          "kpxwizard copy: --infer-types chooses the column types of a new table made from a "
+          "text file; use it with a text source, a database or workbook destination and "
+          "--create");
+    inferred.emplace(*source, out);
+  }
   readColumns(session);
 
   if (pairColumns(wizard, parsed.has("--by-name"),
@@ -194,9 +224,11 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
                         destination->Database().c_str()) +
                    (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
 
-  const int status = runTransfer(session);
+  const auto rejects = openRejectsFile(session, parsed);
+  const int status = runTransfer(session, named);
+  finishRejectsFile(session, rejects.get());
   const bool finished = status == kExitSuccess || status == kExitRowsRejected;
-  if (finished) created.keep();
+  if (finished && !dryRun) created.keep();
   if (!parsed.hasValue("--save")) return status;
   const std::string config = parsed.value("--save");
   if (!finished) {
