@@ -94,9 +94,9 @@ Options:
   --dry-run          read and convert every row as the copy would, log the rows it would
                      reject, and write nothing (no file, table or row); the exit status is
                      the copy's
-  --rejects FILE     write the refused rows to FILE in the source's own layout (a CSV when
-                     the source is not a delimited text file) with a last column "Rejected
-                     because"; correct them and copy FILE again with the same options
+  --rejects FILE     write the refused rows to FILE in the source's own layout and encoding
+                     (a CSV when the source is not a delimited text file) with a last column
+                     "Rejected because"; correct them and copy FILE again with the same options
   --yes, --no, --lang it|en, --log-dir DIR, --busy-timeout SECONDS   as for 'kpxwizard run'
 
 Examples:

@@ -1,7 +1,11 @@
 #include "cli/rejects_file.h"
 
+#include <fstream>
+#include <iterator>
+
 #include "cli/arguments.h"
 #include "data/mod_main.h"
+#include "data/providers/file_replacement.h"
 #include "data/providers/text/text_writer.h"
 #include "kpxwizard/enums.h"
 #include "package/cls_task.h"
@@ -28,7 +32,14 @@ data::TextFormat layoutFor(const std::string& path, const clsConnection& source)
 }  // namespace
 
 RejectsFile::RejectsFile(std::string path, const clsConnection& source)
-    : m_path(std::move(path)), m_format(layoutFor(m_path, source)) {}
+    : m_path(std::move(path)), m_format(layoutFor(m_path, source)) {
+  if (source.ConType() != CONN_TEXTFILE) return;
+  std::ifstream file(source.Database(), std::ios::binary);
+  std::string head(64 * 1024, '\0');
+  file.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(file.gcount()));
+  m_encoding = data::detectTextEncoding(head);
+}
 
 void RejectsFile::SourceColumns(const std::vector<std::string>& names) {
   std::vector<std::string> columns = names;
@@ -61,6 +72,15 @@ int64_t RejectsFile::finish() {
   if (!m_writer) return 0;
   try {
     m_writer->commit();
+    // The writer writes UTF-8; another source encoding is put back in one more replacement.
+    if (m_encoding != data::TextEncoding::Utf8) {
+      std::ifstream written(m_path, std::ios::binary);
+      const std::string text((std::istreambuf_iterator<char>(written)), {});
+      const std::string bytes = data::encodeText(text, m_encoding);
+      data::FileReplacement replacement(m_path, "rejects file");
+      replacement.write(bytes.data(), bytes.size());
+      replacement.commit();
+    }
     return m_left;
   } catch (const std::exception& e) {
     throw CliError("kpxwizard: cannot write the rejected rows to '" + m_path + "': " + e.what());

@@ -1,8 +1,8 @@
 // The --rejects file: the rows a transfer refused, written in the layout of a delimited text
 // source (its delimiter, qualifier, header and row delimiter; a CSV for any other source) with
-// a last column saying why, so that a user corrects them in any editor and loads the file
-// again with the same command. A file that is itself a rejects file keeps one reason column,
-// refilled with what is still wrong.
+// a last column saying why, in the source's encoding, so that a user corrects them in any editor
+// and loads the file again with the same command. A file that is itself a rejects file keeps one
+// reason column, refilled with what is still wrong.
 #pragma once
 #include <memory>
 #include <string>
@@ -10,6 +10,7 @@
 
 #include "cli/session.h"
 #include "data/providers/text/text_writer.h"
+#include "data/text/text_decoding.h"
 #include "kpxwizard/connection.h"
 #include "kpxwizard/rejected_rows.h"
 
@@ -37,6 +38,7 @@ class RejectsFile : public RejectedRowSink {
  private:
   std::string m_path;
   data::TextFormat m_format;
+  data::TextEncoding m_encoding = data::TextEncoding::Utf8;  // the source's, for a text source
   std::unique_ptr<data::TextRowWriter> m_writer;
   size_t m_valueColumns = 0;  // source values written before the reason
   std::vector<data::Value> m_row;

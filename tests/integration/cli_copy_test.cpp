@@ -171,6 +171,10 @@ TEST_F(Copy, RejectsFileCorrectedAndLoadedAgainCompletesTheTable) {
   EXPECT_EQ(sql("shop.db", "SELECT Id, Name, City FROM People ORDER BY Id"),
             "1|Anna|Milano\n2|Bruno|Roma; centro\n3|Carla|Bari\n4|Dino|\n");
   EXPECT_EQ(csvRows("fix.txt", ";"), "[['Id', 'Name', 'City', 'Rejected because']]\n");
+  // A Windows-1252 source gets its refused rows back in Windows-1252.
+  scratch.write("latin.txt", "Id;City\nx;Z\xFCrich\n");
+  EXPECT_EQ(copy("latin.txt shop.db --delimiter ';' --rejects latin-fix.txt").status, 1);
+  EXPECT_NE(kpx::test::readFile(path("latin-fix.txt")).find("\"Z\xFCrich\""), std::string::npos);
 }
 
 TEST_F(Copy, InferredTypesMakeTheNewTable) {
