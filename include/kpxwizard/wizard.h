@@ -10,6 +10,7 @@
 
 #include "kpxwizard/connection.h"
 #include "kpxwizard/export.h"
+#include "kpxwizard/rejected_rows.h"
 #include "kpxwizard/transformations.h"
 
 namespace kpx {
@@ -84,6 +85,13 @@ class KPX_API cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
   void setLockDestination(bool v);
   bool ExecutedMapping() const { return m_executedMapping; }
   void setExecutedMapping(bool v) { m_executedMapping = v; }
+  // Execute converts and checks every row, logs the rejected ones and counts what it would
+  // write, then rolls the destination back. Not one of the automation properties.
+  bool DryRun() const { return m_dryRun; }
+  void setDryRun(bool v) { m_dryRun = v; }
+  // Receives the rows Execute refuses (none when null). Not one of the automation properties.
+  const std::shared_ptr<RejectedRowSink>& RejectedRows() const { return m_rejectedRows; }
+  void setRejectedRows(std::shared_ptr<RejectedRowSink> v) { m_rejectedRows = std::move(v); }
 
   // Shows the wizard window modally; true once it has been closed.
   bool ActivateWizard();
@@ -153,6 +161,8 @@ class KPX_API cKPXWizard : public std::enable_shared_from_this<cKPXWizard> {
   bool m_lockSource = false;
   bool m_lockDestination = false;
   bool m_executedMapping = false;
+  bool m_dryRun = false;
+  std::shared_ptr<RejectedRowSink> m_rejectedRows;
   std::vector<std::pair<uint32_t, std::shared_ptr<WizardEventSink>>> m_sinks;
   std::shared_ptr<clsPackage> m_package;
   std::shared_ptr<TaskEventSink> m_taskRelay;

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "cli/catalog_tables.h"
@@ -9,7 +10,10 @@
 #include "cli/created_table_guard.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
+#include "cli/inferred_types.h"
 #include "cli/program_text.h"
+#include "cli/rejects_file.h"
+#include "cli/scratch_destination.h"
 #include "cli/session.h"
 #include "cli/single_select.h"
 #include "cli/text_options.h"
@@ -32,8 +36,8 @@ const char* const kKnownEndings =
 
 AcceptedOptions copyOptions() {
   AcceptedOptions accepted;
-  accepted.withValue = {"--from-table", "--query", "--to-table", "--save"};
-  accepted.flags = {"--create", "--replace", "--by-name"};
+  accepted.withValue = {"--from-table", "--query", "--to-table", "--save", "--rejects"};
+  accepted.flags = {"--create", "--replace", "--by-name", "--dry-run", "--infer-types"};
   addTextOptions(accepted, true);
   addSessionOptions(accepted);
   return accepted;
@@ -106,8 +110,10 @@ std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArgum
   return source;
 }
 
+// `target` is the file written: the destination named, or a dry run's scratch copy of it.
 std::shared_ptr<clsConnection> prepareDestination(Session& session, const ParsedArguments& args,
-                                                  const TextLayout& layout) {
+                                                  const TextLayout& layout,
+                                                  const std::string& target) {
   const std::string path = args.positional[1];
   std::error_code ec;
   if (fs::is_directory(path, ec))
@@ -139,15 +145,15 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
       throw CliError("kpxwizard copy: the destination '" + path +
                      "' does not exist; add --create to make it with a new table");
     if (kind.conType == CONN_ACCESS) {
-      modDatabase::CreaDataBase(path);
-      if (!fs::exists(path, ec))
+      modDatabase::CreaDataBase(target);
+      if (!fs::exists(target, ec))
         throw CliError("kpxwizard copy: cannot create the SQLite database '" + path +
                        "' (see the message above)");
-      session.out() << said(Said::CreatedDatabase, path.c_str()) << std::endl;
+      if (target == path) session.out() << said(Said::CreatedDatabase, path.c_str()) << std::endl;
     }
   }
   if (kind.conType == CONN_TEXTFILE) {
-    auto destination = makeFileConnection(path, kind, kpxDestination, layout);
+    auto destination = makeFileConnection(target, kind, kpxDestination, layout);
     assign(session, destination, false, path);
     return destination;
   }
@@ -156,10 +162,10 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
     table = args.hasValue("--to-table") ? args.value("--to-table")
                                         : newTableName(*session.wizard().Source());
   } else {
-    auto probe = makeFileConnection(path, kind, kpxDestination, layout);
+    auto probe = makeFileConnection(target, kind, kpxDestination, layout);
     table = chooseTable(listTables(*probe, kind), args.value("--to-table"), path, "--to-table");
   }
-  auto destination = makeFileConnection(path, kind, kpxDestination, layout, table);
+  auto destination = makeFileConnection(target, kind, kpxDestination, layout, table);
   destination->setCreatedDestinationTable(create);
   assign(session, destination, false, path);
   return destination;
@@ -178,9 +184,15 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
         "kpxwizard copy: give a source and a destination, as in 'kpxwizard copy customers.csv "
         "shop.db --create' (kpxwizard copy --help)");
   const TextLayout layout = destinationLayout(parsed);
+  const bool dryRun = parsed.has("--dry-run");
+  if (dryRun && parsed.hasValue("--save"))
+    throw CliError(
+        "kpxwizard copy: a dry run creates no table for a saved configuration to fill; run the "
+        "copy without --dry-run to --save it");
 
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
+  wizard.setDryRun(dryRun);
   const TextLayout read = sourceLayout(parsed);
   auto source = prepareSource(session, parsed, read);
   if (source->ConType() == CONN_TEXTFILE) err << encodingWarning(source->Database(), read);
@@ -189,9 +201,32 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
     throw CliError(
         "kpxwizard copy: --encoding says how a text source is written; text "
         "destinations are always written in UTF-8");
-  const CreatedFileGuard created(parsed.positional[1]);
-  auto destination = prepareDestination(session, parsed, layout);
+  const std::string& named = parsed.positional[1];
+  const CreatedFileGuard created(named);
+  // Creating a table or deleting rows happens before the rows flow, outside the transaction a
+  // dry run rolls back, so a database destination is rehearsed on a copy.
+  std::optional<ScratchDestination> scratch;
+  std::error_code ec;
+  const int32_t namedKind = detectFileKind(named).conType;
+  const bool prepares = parsed.has("--create") || parsed.has("--replace");
+  if (dryRun && prepares && namedKind == CONN_SQLServer)
+    throw CliError(
+        "kpxwizard copy: a dry run into SQL Server cannot rehearse --create or --replace, which "
+        "the server would carry out; leave them out to check the rows against an existing table");
+  if (dryRun && prepares && namedKind != CONN_TEXTFILE && !fs::is_directory(named, ec))
+    scratch.emplace(named);
+  auto destination = prepareDestination(session, parsed, layout, scratch ? scratch->path() : named);
   wizard.setReplaceDestinationRows(parsed.has("--replace"));
+  std::optional<InferredNewTableTypes> inferred;
+  if (parsed.has("--infer-types")) {
+    if (source->ConType() != CONN_TEXTFILE || !parsed.has("--create") ||
+        destination->ConType() == CONN_TEXTFILE)
+      throw CliError(
+          "kpxwizard copy: --infer-types chooses the column types of a new table made from a "
+          "text file; use it with a text source, a database or workbook destination and "
+          "--create");
+    inferred.emplace(*source, out);
+  }
   readColumns(session);
   const CreatedTableGuard createdTable(
       parsed.has("--create") && destination->ConType() == CONN_SQLServer ? destination : nullptr);
@@ -208,9 +243,11 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
                         destination->Database().c_str()) +
                    (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
 
-  const int status = runTransfer(session);
+  const auto rejects = openRejectsFile(session, parsed);
+  const int status = runTransfer(session, named);
+  finishRejectsFile(session, rejects.get());
   const bool finished = status == kExitSuccess || status == kExitRowsRejected;
-  if (finished) created.keep();
+  if (finished && !dryRun) created.keep();
   if (finished) createdTable.keep();
   if (!parsed.hasValue("--save")) return status;
   const std::string config = parsed.value("--save");

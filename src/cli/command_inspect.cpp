@@ -8,6 +8,7 @@
 #include "cli/data_source_report.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
+#include "cli/inferred_types.h"
 #include "cli/text_options.h"
 #include "config/mod_ini_api.h"
 #include "kpxwizard/wizard.h"
@@ -58,7 +59,7 @@ int inspectConfiguration(const std::string& config, bool json, std::ostream& out
 
 int commandInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   AcceptedOptions accepted;
-  accepted.flags = {"--json"};
+  accepted.flags = {"--json", "--infer"};
   addTextOptions(accepted, false);
   const ParsedArguments parsed = parseArguments(args, accepted, "inspect");
   if (parsed.has("--help")) {
@@ -86,6 +87,16 @@ int commandInspect(const std::vector<std::string>& args, std::ostream& out, std:
   if (kind.conType == CONN_TEXTFILE) err << encodingWarning(path, layout);
   auto wizard = cKPXWizard::create();
   auto connection = makeFileConnection(path, kind, kpxSource, layout);
+  if (parsed.has("--infer")) {
+    if (kind.conType != CONN_TEXTFILE || json)
+      throw CliError(
+          "kpxwizard inspect: --infer reads the rows of a text file and prints a line "
+          "per column; '" +
+          path + "' is not one, or --json was asked for");
+    printInferredTypes(out, inferTextColumnTypes(*connection));
+    wizard->CloseWizard();
+    return kExitSuccess;
+  }
   DataSourceReport report = inspectConnection(*connection, kind);
   wizard->CloseWizard();
   if (json)

@@ -24,13 +24,16 @@ Exit status: 0 success, 1 some rows were rejected (see the error log), 2 failure
 )";
 
 const char* const kRunHelp =
-    R"(Usage: kpxwizard run CONFIG.ini [--yes|--no] [--lang it|en] [--log-dir DIR]
+    R"(Usage: kpxwizard run CONFIG.ini [--dry-run] [--rejects FILE] [--yes|--no] [--lang it|en] [--log-dir DIR]
                      [--busy-timeout SECONDS]
 
 Loads a saved configuration (the layout the wizard's Save button writes), runs the transfer,
 shows its progress and prints how many rows were read, written and rejected.
 
 Options:
+  --dry-run       read and convert every row as the run would, log the rows it would reject,
+                  and write nothing: the destination stays byte for byte as it was
+  --rejects FILE  write the refused rows to FILE, as for 'kpxwizard copy'
   --yes, --no     answer the questions the transfer asks (default: No); for instance whether
                   to open the error log when rows were rejected
   --lang it|en    language of the messages (default: the configuration's LANGUAGE)
@@ -86,6 +89,16 @@ Options:
                      (default: UTF-8, or Windows-1252 when the file is not valid UTF-8)
   --save CONFIG.ini  also save the transfer so that 'kpxwizard run CONFIG.ini' repeats it
                      (it then appends to the table created now)
+  --infer-types      with --create and a text source: read the whole file first and give
+                     each new column the narrowest type its values take (printed, as
+                     'kpxwizard inspect FILE --infer' prints it); dates written day-first or
+                     month-first stay text
+  --dry-run          read and convert every row as the copy would, log the rows it would
+                     reject, and write nothing (no file, table or row); the exit status is
+                     the copy's
+  --rejects FILE     write the refused rows to FILE in the source's own layout and encoding
+                     (a CSV when the source is not a delimited text file) with a last column
+                     "Rejected because"; correct them and copy FILE again with the same options
   --yes, --no, --lang it|en, --log-dir DIR, --busy-timeout SECONDS   as for 'kpxwizard run'
 
 Examples:
@@ -97,7 +110,8 @@ Examples:
   kpxwizard copy export.csv import.txt --delimiter ';' --to-delimiter tab --to-no-header
 )";
 
-const char* const kInspectHelp = R"(Usage: kpxwizard inspect PATH|CONFIG.ini [--json] [text options]
+const char* const kInspectHelp =
+    R"(Usage: kpxwizard inspect PATH|CONFIG.ini [--json|--infer] [text options]
 
 Lists the tables and views of a data source with their columns: name, type code and type
 name, size and whether the column accepts nulls. Given a configuration file, it lists its
@@ -108,6 +122,10 @@ Options:
                      "columns": [{"name": ..., "type": code, "typeName": ..., "size": n,
                      "nullable": true|false}]}]} (for a configuration: {"source": ...,
                      "destination": ...})
+  --infer            read every row of a text file and print, per column, the narrowest type
+                     all its values take (Bit, Long, BigInt, Double, Currency, Datetime,
+                     VarChar (n), LongText) and why, naming the first value that rules out
+                     a narrower one; empty fields do not count
   --delimiter C, --qualifier C, --header, --no-header, --fixed WIDTHS, --encoding NAME
                      how to read a text file, as for 'kpxwizard copy'
 

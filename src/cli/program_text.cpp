@@ -68,8 +68,12 @@ constexpr Pair kTexts[] = {
     {"holds more than one statement", "contiene più di un'istruzione"},
     {"Matched %d saved column transformation(s) to the tables' columns",
      "Abbinate %d trasformazioni di colonna salvate alle colonne delle tabelle"},
+    {"Rows to write:", "Da scrivere:"},
+    {"kpxwizard: %lld row(s) would be rejected; they are listed in %s",
+     "kpxwizard: %lld riga/e verrebbe/ro scartata/e; sono elencate in %s"},
+    {"Dry run: nothing was written to %s", "Prova: nulla è stato scritto in %s"},
 };
-static_assert(std::size(kTexts) == static_cast<size_t>(Said::MatchedTransformations) + 1);
+static_assert(std::size(kTexts) == static_cast<size_t>(Said::DryRunWroteNothing) + 1);
 
 bool g_italian = false;
 
@@ -98,8 +102,8 @@ const char* said(Said what) {
 
 std::string summaryLabel(Said label) {
   size_t widest = 0;
-  for (Said line :
-       {Said::RowsRead, Said::RowsWritten, Said::RowsRejected, Said::Time, Said::ErrorLog})
+  for (Said line : {Said::RowsRead, Said::RowsWritten, Said::RowsToWrite, Said::RowsRejected,
+                    Said::Time, Said::ErrorLog})
     widest = std::max(widest, shownWidth(said(line)));
   const char* text = said(label);
   return text + std::string(widest + 1 - shownWidth(text), ' ');

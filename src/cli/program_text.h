@@ -40,6 +40,9 @@ enum class Said {
   DoesNotStartWithSelect,
   MoreThanOneStatement,
   MatchedTransformations,  // their number
+  RowsToWrite,
+  RowsWouldBeRejected,  // "%lld row(s) would be rejected; they are listed in %s"
+  DryRunWroteNothing,   // the destination
 };
 
 // Whether the program speaks Italian; English until set.

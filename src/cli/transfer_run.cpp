@@ -23,7 +23,7 @@ std::string absolute(const std::string& path) {
 
 }  // namespace
 
-int runTransfer(Session& session) {
+int runTransfer(Session& session, const std::string& destinationShown) {
   cKPXWizard& wizard = session.wizard();
   TransferSummary summary;
   const std::string configuredLog = errorLogFile(wizard.LogFilePath());
@@ -45,15 +45,18 @@ int runTransfer(Session& session) {
   summary.rejected = executionState().rowsFailed;
 
   std::ostream& out = session.out();
+  const bool dryRun = wizard.DryRun();
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.2f s", summary.seconds);
   out << summaryLabel(Said::RowsRead) << summary.read << "\n"
-      << summaryLabel(Said::RowsWritten) << summary.written << "\n"
+      << summaryLabel(dryRun ? Said::RowsToWrite : Said::RowsWritten) << summary.written << "\n"
       << summaryLabel(Said::RowsRejected) << summary.rejected << "\n"
       << summaryLabel(Said::Time) << ProgressDisplay::formatElapsed(summary.seconds) << " ("
       << seconds << ")\n"
       << summaryLabel(Said::ErrorLog) << summary.errorLog
       << (summary.rejected > 0 ? "" : said(Said::NoRowsRejected)) << std::endl;
+  // The destination as the user named it, not the copy a rehearsal may have used.
+  if (dryRun) out << said(Said::DryRunWroteNothing, destinationShown.c_str()) << std::endl;
 
   if (const int signal = interruptingSignal(); signal != 0 && !summary.completed) {
     session.err() << said(Said::StoppedBy)
@@ -70,8 +73,8 @@ int runTransfer(Session& session) {
     return kExitFailure;
   }
   if (summary.rejected > 0) {
-    session.err() << said(Said::RowsWereRejected, static_cast<long long>(summary.rejected),
-                          summary.errorLog.c_str())
+    session.err() << said(dryRun ? Said::RowsWouldBeRejected : Said::RowsWereRejected,
+                          static_cast<long long>(summary.rejected), summary.errorLog.c_str())
                   << std::endl;
     return kExitRowsRejected;
   }

@@ -17,6 +17,8 @@ struct TransferSummary {
 
 // Executes the session's wizard and prints the summary to the session's output. Returns the
 // exit status: 0 all rows written, 1 rows were rejected, 2 the run failed (with the reason).
-int runTransfer(Session& session);
+// A dry run's summary counts the rows it would write and says that `destinationShown` (the
+// destination as the user named it) was not written.
+int runTransfer(Session& session, const std::string& destinationShown);
 
 }  // namespace kpx::cli

@@ -59,7 +59,8 @@ bool cKPXWizard::Execute() {
           modINIApi::OpenWithShell(0, errorLogFileInUse(m_logFilePath), 1);
       } else {
         ShowMessage(GetResText(504), vbInformation);
-        ++m_countCorrectImport;
+        // A rehearsal imports nothing.
+        if (!m_dryRun) ++m_countCorrectImport;
       }
     }
     executionState().nPackageErrors = 0;

@@ -3,6 +3,7 @@
 
 #include "data/mod_database.h"
 #include "data/mod_main.h"
+#include "data/new_table_types.h"
 #include "data/providers/provider.h"
 #include "data/quoted_name.h"
 #include "kpxwizard/messages.h"
@@ -148,6 +149,7 @@ PreparedTable ProcessCreate(clsConnection& src, clsConnection& dest) {
     auto& structure = modDatabase::state().arrDestinationStructure;
     if (src.ConType() == CONN_TEXTFILE) {
       structure = modDatabase::GenerateStructureArrayTextFile(src);
+      modDatabase::applyChosenTextColumnTypes(structure, dest);
     } else {
       modDatabase::ClearSourceColumns();
       modDatabase::OpenDatabase(src);

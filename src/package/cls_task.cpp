@@ -257,6 +257,8 @@ int16_t clsTask::CreateStepTaskTrasf() {
   pump->FastLoadOptions = dts::kFastLoadCheckConstraints;
   pump->ExceptionFileOptions = dts::kExceptionFileOptions;
   pump->DataPumpOptions = 0;
+  pump->DryRun = w.DryRun();
+  pump->RejectedRows = w.RejectedRows().get();
 
   auto transformations = w.Transformations();
   for (int32_t i = 1; i <= transformations->Count(); ++i) {

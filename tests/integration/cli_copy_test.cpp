@@ -89,6 +89,105 @@ TEST_F(Copy, RejectedRowsGoToTheErrorLogAndGiveStatusOne) {
   EXPECT_NE(log.find("abc"), std::string::npos) << log;
 }
 
+// The lines of the error log that name a refused row ("Row 3: …|values"), without its header.
+std::string refusedRows(const std::string& log) {
+  std::string rows;
+  for (size_t at = log.find("Row "); at != std::string::npos; at = log.find("\nRow ", at + 1)) {
+    const size_t start = log[at] == '\n' ? at + 1 : at;
+    rows += log.substr(start, log.find('\n', start) - start + 1);
+  }
+  return rows;
+}
+
+TEST_F(Copy, DryRunRefusesWhatARunRefusesAndWritesNothing) {
+  sql("shop.db",
+      "CREATE TABLE People(Id Long NOT NULL, Name VarChar(30), City VarChar(30));"
+      "INSERT INTO People VALUES(9,'Zoe','Como');");
+  scratch.write("bad.csv", "Id,Name,City\n1,Anna,Milano\nabc,Bruno,Roma\n3,Carla,Bari\n,Dino,\n");
+  const std::string logFile = path("logs/KPXWIZARD_ERROR.txt");
+  struct Rehearsal {
+    const char* arguments;
+    const char* destination;  // left byte-identical, or absent when it was
+    int status;
+    const char* says;
+  };
+  const Rehearsal rehearsals[] = {
+      {"bad.csv shop.db --to-table People", "shop.db", 1, "Rows to write: 2\nRows rejected: 2\n"},
+      {"bad.csv shop.db --to-table People --replace", "shop.db", 1, "Rows to write: 2\n"},
+      {"bad.csv shop.db --create --to-table Fresh", "shop.db", 0, "Rows to write: 4\n"},
+      {"bad.csv new.db --create", "new.db", 0, "nothing was written to new.db"},
+      {"bad.csv new.xlsx --create", "new.xlsx", 0, "Rows to write: 4\n"},
+      {"bad.csv out.csv", "out.csv", 0, "Rows to write: 4\n"},
+  };
+  std::string dryRefused;
+  for (const Rehearsal& r : rehearsals) {
+    SCOPED_TRACE(r.arguments);
+    const fs::path destination = dir / r.destination;
+    const bool existed = fs::exists(destination);
+    const std::string before = kpx::test::readFile(destination.string());
+    const auto filesBefore = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+    auto run = copy(std::string(r.arguments) + " --dry-run");
+    EXPECT_EQ(run.status, r.status) << run.out << run.err;
+    EXPECT_NE(run.out.find(r.says), std::string::npos) << run.out;
+    EXPECT_EQ(fs::exists(destination), existed);
+    EXPECT_TRUE(kpx::test::readFile(destination.string()) == before) << "its bytes changed";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), filesBefore);
+    if (dryRefused.empty()) dryRefused = refusedRows(kpx::test::readFile(logFile));
+  }
+  fs::remove(logFile);
+  auto real = copy("bad.csv shop.db --to-table People");
+  EXPECT_EQ(real.status, 1) << real.out << real.err;
+  EXPECT_NE(dryRefused.find("abc"), std::string::npos) << dryRefused;
+  EXPECT_EQ(refusedRows(kpx::test::readFile(logFile)), dryRefused);
+  EXPECT_EQ(sql("shop.db", "SELECT Id FROM People ORDER BY Id"), "1\n3\n9\n");
+}
+
+TEST_F(Copy, RejectsFileCorrectedAndLoadedAgainCompletesTheTable) {
+  sql("shop.db", "CREATE TABLE People(Id Long NOT NULL, Name VarChar(30), City VarChar(30));");
+  scratch.write(
+      "semi.txt",
+      "Id;Name;City\n1;Anna;Milano\nabc;Bruno;\"Roma; centro\"\n3;Carla;Bari\nx4;Dino;\n");
+  auto first = copy("semi.txt shop.db --delimiter ';' --rejects fix.txt");
+  EXPECT_EQ(first.status, 1) << first.out << first.err;
+  // A user's edit, made by a reader that knows nothing of this program: the ids corrected.
+  const std::string edit =
+      "import csv,sys; p=sys.argv[1]; rows=list(csv.reader(open(p,newline='',encoding='utf-8'),"
+      "delimiter=';')); print([r[:3] for r in rows], all(r[3] for r in rows)); "
+      "fixed={'abc':'2','x4':'4'}; w=csv.writer(open(p,'w',newline='',encoding='utf-8'),"
+      "delimiter=';'); w.writerows([[fixed.get(r[0],r[0])]+r[1:] for r in rows])";
+  EXPECT_EQ(
+      commandOutput("python3 -c " + shellQuote(edit) + " " + shellQuote(path("fix.txt"))),
+      "[['Id', 'Name', 'City'], ['abc', 'Bruno', 'Roma; centro'], ['x4', 'Dino', '']] True\n");
+  auto again = copy("fix.txt shop.db --delimiter ';' --rejects fix.txt");
+  EXPECT_EQ(again.status, 0) << again.out << again.err;
+  EXPECT_EQ(sql("shop.db", "SELECT Id, Name, City FROM People ORDER BY Id"),
+            "1|Anna|Milano\n2|Bruno|Roma; centro\n3|Carla|Bari\n4|Dino|\n");
+  EXPECT_EQ(csvRows("fix.txt", ";"), "[['Id', 'Name', 'City', 'Rejected because']]\n");
+  // A Windows-1252 source gets its refused rows back in Windows-1252.
+  scratch.write("latin.txt", "Id;City\nx;Z\xFCrich\n");
+  EXPECT_EQ(copy("latin.txt shop.db --delimiter ';' --rejects latin-fix.txt").status, 1);
+  EXPECT_NE(kpx::test::readFile(path("latin-fix.txt")).find("\"Z\xFCrich\""), std::string::npos);
+}
+
+TEST_F(Copy, InferredTypesMakeTheNewTable) {
+  scratch.write("typed.csv",
+                "Qty,Price,Flag,Day,Note\n-3,1.50,1,2020-01-31,a\n98211,2.00,0,,bb\n,3.25,1,"
+                "2021-12-01,ccc\n");
+  auto run = copy("typed.csv typed.db --create --infer-types");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("Qty: Long \u2014 2 values, all whole, from -3 to 98,211\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(sql("typed.db", "SELECT group_concat(type, ' ') FROM pragma_table_info('typed')"),
+            "Long Currency Bit Datetime VarChar (3)\n");
+  EXPECT_EQ(sql("typed.db", "SELECT typeof(Qty), Price * 2 FROM typed ORDER BY rowid LIMIT 1"),
+            "integer|3.0\n");
+  auto inspect = runKpxwizard("inspect typed.csv --infer", dir.string());
+  EXPECT_NE(inspect.out.find("Note: VarChar (3) \u2014 3 values of text, the longest 3 characters"),
+            std::string::npos)
+      << inspect.out << inspect.err;
+}
+
 TEST_F(Copy, ProgressIsReportedAsPlainLinesWhenNotOnATerminal) {
   {
     std::ofstream many(dir / "many.csv", std::ios::binary);

@@ -50,6 +50,18 @@ TEST_F(RunSample, CopiesTheCustomersIntoANewSqliteDatabase) {
       "Hungry Coyote Import Store, Ltd.|Elgin|2019-09-27|2600.00\n");
 }
 
+TEST_F(RunSample, DryRunOfANewTableCountsTheRowsAndMakesNothing) {
+  auto run = runKpxwizard("run examples/customers.ini --dry-run --log-dir .", dir.string());
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("Rows read:     40\nRows to write: 40\nRows rejected: 0\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("Dry run: nothing was written to examples/out/customers.db"),
+            std::string::npos)
+      << run.out;
+  EXPECT_FALSE(fs::exists(dir / "examples/out"));
+}
+
 TEST_F(RunSample, MissingSourceFileMakesTheConfigurationInvalid) {
   fs::remove(dir / "examples/customers.csv");
   auto run = runKpxwizard("run examples/customers.ini --log-dir .", dir.string());

@@ -73,6 +73,39 @@ void appendWindows1252(const unsigned char* p, size_t n, std::string& out) {
   }
 }
 
+// The next code point of valid UTF-8 at `at`, which moves past it.
+uint32_t nextCodePoint(std::string_view text, size_t& at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  uint32_t cp = length == 1 ? lead : lead & (0xFF >> (length + 1));
+  for (size_t i = 1; i < length && at + i < text.size(); ++i)
+    cp = (cp << 6) | (byte(at + i) & 0x3F);
+  at += length;
+  return cp;
+}
+
+// The byte of `cp` in Windows-1252: itself below 0x80 and from 0xA0 to 0xFF, one of the
+// characters the bytes 0x80..0x9F hold, or '?'.
+char windows1252Byte(uint32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  for (int i = 0; i < 32; ++i)
+    if (kWindows1252High[i] != 0 && kWindows1252High[i] == cp) return static_cast<char>(0x80 + i);
+  return '?';
+}
+
+void appendUtf16(uint32_t cp, bool bigEndian, std::string& out) {
+  const auto unit = [&](uint32_t u) {
+    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  };
+  if (cp < 0x10000) return unit(cp);
+  cp -= 0x10000;
+  unit(0xD800 | (cp >> 10));
+  unit(0xDC00 | (cp & 0x3FF));
+}
+
 }  // namespace
 
 void appendUtf8(uint32_t cp, std::string& out) {
@@ -330,6 +363,27 @@ void TextDecoder::finish(std::string& out) {
   }
   m_pendingCount = 0;
   m_highSurrogate = 0;
+}
+
+std::string encodeText(std::string_view utf8, TextEncoding encoding) {
+  std::string out;
+  switch (encoding) {
+    case TextEncoding::Utf8:
+      return std::string(utf8);
+    case TextEncoding::Utf8Bom:
+      return "\xEF\xBB\xBF" + std::string(utf8);
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE: {
+      const bool bigEndian = encoding == TextEncoding::Utf16BE;
+      out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+      for (size_t at = 0; at < utf8.size();) appendUtf16(nextCodePoint(utf8, at), bigEndian, out);
+      return out;
+    }
+    case TextEncoding::Windows1252:
+      for (size_t at = 0; at < utf8.size();) out += windows1252Byte(nextCodePoint(utf8, at));
+      return out;
+  }
+  return out;
 }
 
 }  // namespace kpx::data

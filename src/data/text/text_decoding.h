@@ -1,6 +1,6 @@
-// Text-file encodings and their decoding to UTF-8, in chunks, so that a reader never holds
-// a whole file. A file is UTF-8 (with or without its BOM), UTF-16 little or big endian
-// (with its BOM), or, when its bytes are not valid UTF-8, Windows-1252.
+// Text-file encodings, their decoding to UTF-8 in chunks (so that a reader never holds a whole
+// file) and the encoding back. A file is UTF-8 (with or without its BOM), UTF-16 little or big
+// endian (with its BOM), or, when its bytes are not valid UTF-8, Windows-1252.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -66,5 +66,10 @@ class TextDecoder {
 
 // Appends the UTF-8 form of code point `cp` (U+FFFD for a surrogate or a value past U+10FFFF).
 void appendUtf8(uint32_t cp, std::string& out);
+
+// `utf8` in `encoding`, its byte-order mark first for Utf8Bom and UTF-16, so that text written
+// for a user to edit reads like the file it came from. A character Windows-1252 cannot hold
+// becomes '?'.
+std::string encodeText(std::string_view utf8, TextEncoding encoding);
 
 }  // namespace kpx::data

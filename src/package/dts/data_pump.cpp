@@ -52,6 +52,11 @@ class PumpRun {
     m_reader = m_pump.SourceSQLStatement.empty() ? source.openTable(m_pump.SourceObjectName)
                                                  : source.openQuery(m_pump.SourceSQLStatement);
     const PumpPlan plan = compilePumpPlan(m_pump, m_reader->columns(), destination);
+    if (m_pump.RejectedRows) {
+      std::vector<std::string> names;
+      for (const auto& column : m_reader->columns()) names.push_back(column.name);
+      m_pump.RejectedRows->SourceColumns(names);
+    }
     m_writer = destination.openWriter(m_pump.DestinationObjectName, plan.destinationColumns);
     if (!m_pump.DestinationClearSQL.empty()) destination.execute(m_pump.DestinationClearSQL);
 
@@ -84,7 +89,8 @@ class PumpRun {
       for (const auto& [slot, ordinal] : copies) row[slot] = m_reader->field(ordinal);
       try {
         m_writer->writeRow(row.data(), row.size());
-        if (m_pump.InsertCommitSize > 0 && ++sinceCommit == m_pump.InsertCommitSize) {
+        if (!m_pump.DryRun && m_pump.InsertCommitSize > 0 &&
+            ++sinceCommit == m_pump.InsertCommitSize) {
           m_writer->commit();
           m_writer = destination.openWriter(m_pump.DestinationObjectName, plan.destinationColumns);
           sinceCommit = 0;
@@ -97,7 +103,10 @@ class PumpRun {
     // The source lets go of the file before the destination commits (they may be one file).
     m_reader.reset();
     auto writer = std::move(m_writer);
-    writer->commit();
+    if (m_pump.DryRun)
+      writer->rollback();
+    else
+      writer->commit();
   }
 
   // Progress and the question whether to cancel, every ProgressRowCount rows.
@@ -125,6 +134,7 @@ class PumpRun {
     ++m_errors;
     const std::string description = "Row " + std::to_string(m_rowNumber) + ": " + why;
     m_exceptions.writeRow(m_rowNumber, why, row);
+    if (m_pump.RejectedRows) tellRejected(why, row);
     bool cancel = false;
     if (m_run.events) {
       m_run.events->OnError(m_run.stepName, kErrRowFailed, kSourceDataPump, description, "", 0, "",
@@ -137,6 +147,15 @@ class PumpRun {
                          std::to_string(m_pump.MaximumErrorCount) + " (data pump '" + m_pump.Name +
                          "'); " + rolledBack());
     }
+  }
+
+  void tellRejected(const std::string& why, const data::RowReader* row) {
+    m_rejectedValues.resize(row ? row->columns().size() : 0);
+    for (size_t i = 0; i < m_rejectedValues.size(); ++i) {
+      m_rejectedValues[i].clear();
+      data::appendText(row->field(i), m_rejectedValues[i]);
+    }
+    m_pump.RejectedRows->RowRejected(m_rowNumber, m_rejectedValues, why);
   }
 
   [[noreturn]] void cancelled() {
@@ -172,6 +191,7 @@ class PumpRun {
   int64_t m_processed = 0;  // rows that went through the pump
   int64_t m_errors = 0;
   int64_t m_untilProgress = 0;  // rows left before the next progress event
+  std::vector<std::string> m_rejectedValues;
 };
 
 }  // namespace

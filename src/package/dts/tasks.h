@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "kpxwizard/rejected_rows.h"
 #include "package/dts/transformation.h"
 
 namespace kpx::dts {
@@ -59,9 +60,13 @@ class DataPumpTask : public CustomTask {
   int32_t FastLoadOptions = kFastLoadCheckConstraints;
   int32_t ExceptionFileOptions = kExceptionFileOptions;
   int32_t DataPumpOptions = 0;
+  // Converts and checks every row as a run does, in one transaction that is rolled back at the
+  // end instead of committed (InsertCommitSize is not used): the destination stays as it was.
+  bool DryRun = false;
+  RejectedRowSink* RejectedRows = nullptr;  // also told of every failed row when set
   TransformationList Transformations;
   // What the last run did: source rows read, rows written and kept (0 after a run that rolled
-  // back), and rows that failed.
+  // back; for a dry run, the rows it would have kept), and rows that failed.
   int64_t RowsRead = 0;
   int64_t RowsComplete = 0;
   int64_t RowsInError = 0;
