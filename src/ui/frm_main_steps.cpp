@@ -45,10 +45,11 @@ void frmMain::setStepEnabled(int step, bool enabled) {
 }
 
 void frmMain::setNextCaption(bool execute) {
-  // Go and Execute take the first letter Back and Exit leave free.
+  // Go and Execute take the first letter the window's other buttons leave free ("Execute" beside
+  // the "Execution" step button must not answer to the same Alt letter).
   QSet<QChar> used;
-  for (QAbstractButton* other :
-       {static_cast<QAbstractButton*>(cmdIndietro), static_cast<QAbstractButton*>(cmdEsci)}) {
+  for (QAbstractButton* other : findChildren<QAbstractButton*>()) {
+    if (other == cmdAvanti) continue;
     const qsizetype at = other->text().indexOf(QLatin1Char('&'));
     if (at >= 0 && at + 1 < other->text().size()) used.insert(other->text()[at + 1].toLower());
   }
