@@ -158,7 +158,7 @@ class FrmMainMappingTest : public QObject {
              QStringLiteral("Name"));
     QCOMPARE(grid(*window).index(rowOf(*window, "Region"), 0).data().toString(), QString());
 
-    // A source cell that feeds nothing opens its list on the ignore entry, not the constant.
+    // An unpaired source cell opens its list on the ignore entry, not the constant.
     const QModelIndex region = grid(*window).index(rowOf(*window, "Region"), 0);
     std::unique_ptr<QWidget> list(view->itemDelegate()->createEditor(view->viewport(), {}, region));
     view->itemDelegate()->setEditorData(list.get(), region);
