@@ -45,10 +45,13 @@ void frmMain::setStepEnabled(int step, bool enabled) {
 }
 
 void frmMain::setNextCaption(bool execute) {
-  // Go and Execute take the first letter Back and Exit leave free.
+  // Go and Execute take the first letter the buttons always on screen leave free ("Execute"
+  // beside the "Execution" step button must not answer to the same Alt letter).
   QSet<QChar> used;
-  for (QAbstractButton* other :
-       {static_cast<QAbstractButton*>(cmdIndietro), static_cast<QAbstractButton*>(cmdEsci)}) {
+  const std::initializer_list<QAbstractButton*> onScreen = {
+      cmdIndietro,     cmdEsci,         cmdLoadSave[1],  cmdLoadSave[2],
+      ribSelection[0], ribSelection[1], ribSelection[2], ribSelection[3]};
+  for (QAbstractButton* other : onScreen) {
     const qsizetype at = other->text().indexOf(QLatin1Char('&'));
     if (at >= 0 && at + 1 < other->text().size()) used.insert(other->text()[at + 1].toLower());
   }

@@ -166,6 +166,8 @@ void frmTabelle::subTable() {
   modDatabase::ShowTables(adapter);
   if (List1->count() > 0) List1->setCurrentRow(0);
   cmdSeleziona->setEnabled(List1->count() > 0);
+  // The arrow keys choose among the tables as soon as the picker opens.
+  List1->setFocus();
 }
 
 void frmTabelle::cmdSeleziona_Click() {

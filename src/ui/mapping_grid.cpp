@@ -129,7 +129,11 @@ void MappingGridDelegate::setEditorData(QWidget* editor, const QModelIndex& inde
   auto* list = qobject_cast<QComboBox*>(editor);
   if (!list) return QStyledItemDelegate::setEditorData(editor, index);
   const QString value = index.data(Qt::EditRole).toString();
-  const int at = list->findData(value);
+  // A source cell that feeds nothing is stored empty; its list shows that as the ignore entry,
+  // so opening and closing the list does not turn the row into a constant.
+  const int at = value.isEmpty() && index.column() == MapSource
+                     ? list->findData(QString::fromLatin1(kIgnoreEntry.data(), kIgnoreEntry.size()))
+                     : list->findData(value);
   if (at >= 0)
     list->setCurrentIndex(at);
   else if (list->isEditable())
@@ -218,6 +222,15 @@ void MappingGridView::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Down && event->modifiers() & Qt::AltModifier &&
       state() != EditingState) {
     edit(currentIndex(), EditKeyPressed, event);
+    return;
+  }
+  // Enter on a cell that is not being edited moves down, as in a spreadsheet, instead of
+  // reaching the window's default button and leaving the step.
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && state() != EditingState && currentIndex().isValid()) {
+    const QModelIndex below = currentIndex().siblingAtRow(currentIndex().row() + 1);
+    if (below.isValid()) setCurrentIndex(below);
+    event->accept();
     return;
   }
   QTableView::keyPressEvent(event);

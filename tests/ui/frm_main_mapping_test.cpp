@@ -2,6 +2,7 @@
 // constant and an ignored column, a new table defined in the grid, the existing rows deleted
 // when the grid is applied, and the question asked when a changed mapping is left; the rows
 // are read back with the sqlite3 program.
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QTableView>
@@ -157,6 +158,11 @@ class FrmMainMappingTest : public QObject {
              QStringLiteral("Name"));
     QCOMPARE(grid(*window).index(rowOf(*window, "Region"), 0).data().toString(), QString());
 
+    // An unpaired source cell opens its list on the ignore entry, not the constant.
+    const QModelIndex region = grid(*window).index(rowOf(*window, "Region"), 0);
+    std::unique_ptr<QWidget> list(view->itemDelegate()->createEditor(view->viewport(), {}, region));
+    view->itemDelegate()->setEditorData(list.get(), region);
+    QCOMPARE(qobject_cast<QComboBox*>(list.get())->currentData().toString(), QStringLiteral("2"));
     QVERIFY(choose(*window, "Amount", 0, QStringLiteral("2")));
     QCOMPARE(grid(*window).index(rowOf(*window, "Amount"), 0).data().toString(),
              resText(66, language));
@@ -178,6 +184,9 @@ class FrmMainMappingTest : public QObject {
     QTRY_VERIFY(QApplication::focusWidget() == view);
     QCOMPARE(grid(*window).index(rowOf(*window, "Region"), 5).data().toString(),
              QStringLiteral("North"));
+    // Enter outside an editor stays in the grid rather than pressing the window's Go.
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(window->selectedStep(), 2);
     for (int c = 0; c < 5; ++c)
       QVERIFY2(view->columnWidth(c) >= view->horizontalHeader()->sectionSizeHint(c),
                qPrintable(captions[c]));

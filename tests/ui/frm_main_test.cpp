@@ -1,6 +1,8 @@
 // The main window's controls, captions, icons, opening rules, step rules and closing, on real
 // files.
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QPalette>
 #include <QProgressBar>
 #include <QTest>
@@ -223,6 +225,11 @@ class FrmMainTest : public QObject {
       QVERIFY(control(window, "cmdIndietro")->isVisible());
     }
     QCOMPARE(shownCaption(window, "cmdAvanti"), resText(21, 0));
+    // Execute has an Alt letter, not the Execution step button's.
+    const QKeySequence go =
+        QKeySequence::mnemonic(control<QAbstractButton>(window, "cmdAvanti")->text());
+    QVERIFY(!go.isEmpty() && go != QKeySequence::mnemonic(
+                                       control<QAbstractButton>(window, "ribSelection3")->text()));
     QVERIFY(sink->busyCalls > 0 && !sink->busy);
     QCOMPARE(shownCaption(window, "lblRConnection1"), QStringLiteral("source.db"));
     QCOMPARE(shownCaption(window, "lblRTable1"), QStringLiteral("Customers"));

@@ -116,6 +116,7 @@ class FrmTabelleTest : public QObject {
     frmTabelle dialog(*wizard, 1);
     dialog.show();
     QVERIFY(entries(dialog).contains(table));
+    QCOMPARE(dialog.focusWidget(), control(dialog, "List1"));
     QVERIFY(control(dialog, "ribSelection1")->isVisible());
     pick(dialog, table);
     QVERIFY(dialog.Picked() && dialog.NameChanged() && !dialog.isVisible());
