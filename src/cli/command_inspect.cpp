@@ -70,8 +70,8 @@ int commandInspect(const std::vector<std::string>& args, std::ostream& out, std:
         "kpxwizard inspect: give one file, as in 'kpxwizard inspect shop.db' (kpxwizard inspect "
         "--help)");
   const std::string path = parsed.positional[0];
-  if (path.rfind("mssql://", 0) != 0)
-    requireFile(path, "kpxwizard inspect: the file", "check the path");
+  const bool server = path.rfind("mssql://", 0) == 0;
+  if (!server) requireFile(path, "kpxwizard inspect: the file", "check the path");
 
   ScopedMessageSink installed(std::make_shared<ConsoleMessageSink>(err, false));
   const bool json = parsed.has("--json");
