@@ -79,8 +79,8 @@ std::string newTableName(const clsConnection& source) {
 std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArguments& args,
                                              const TextLayout& layout) {
   const std::string path = args.positional[0];
-  // A missing file or a folder is named as such before its kind is asked about.
-  if (path.rfind("mssql://", 0) != 0)
+  // A missing file or a folder is named as such before its kind is guessed from its name.
+  if (!isServerAddress(path))
     requireFile(path, "kpxwizard copy: the source file", "check the path");
   const FileKind kind = kindOf(path, "source");
   if (kind.conType == CONN_TEXTFILE) {

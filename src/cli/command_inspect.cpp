@@ -71,7 +71,7 @@ int commandInspect(const std::vector<std::string>& args, std::ostream& out, std:
         "kpxwizard inspect: give one file, as in 'kpxwizard inspect shop.db' (kpxwizard inspect "
         "--help)");
   const std::string path = parsed.positional[0];
-  const bool server = path.rfind("mssql://", 0) == 0;
+  const bool server = isServerAddress(path);
   if (!server) requireFile(path, "kpxwizard inspect: the file", "check the path");
 
   ScopedMessageSink installed(std::make_shared<ConsoleMessageSink>(err, false));

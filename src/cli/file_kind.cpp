@@ -79,6 +79,10 @@ FileKind byContent(const std::string& head) {
 
 }  // namespace
 
+bool isServerAddress(const std::string& path) {
+  return path.rfind("mssql://", 0) == 0;
+}
+
 void requireFile(const std::string& path, const std::string& what, const std::string& hint) {
   std::error_code ec;
   if (std::filesystem::is_regular_file(path, ec)) return;
@@ -88,7 +92,7 @@ void requireFile(const std::string& path, const std::string& what, const std::st
 }
 
 FileKind detectFileKind(const std::string& path) {
-  if (path.rfind("mssql://", 0) == 0) {
+  if (isServerAddress(path)) {
     FileKind server;
     server.conType = CONN_SQLServer;
     return server;

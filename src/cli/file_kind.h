@@ -19,6 +19,9 @@ struct FileKind {
 // .db/.sqlite/.sqlite3 SQLite, .mdb/.accdb Access.
 FileKind detectFileKind(const std::string& path);
 
+// Whether `path` is an mssql:// address rather than a file.
+bool isServerAddress(const std::string& path);
+
 // Throws CliError unless `path` is a file: "<what> '<path>' is a directory, not a file" or
 // "<what> '<path>' does not exist; <hint>".
 void requireFile(const std::string& path, const std::string& what, const std::string& hint);

@@ -2,14 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "support/command_output.h"
 #include "support/kpxwizard_program.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
-using kpx::test::commandOutput;
 using kpx::test::ProgramRun;
 using kpx::test::runKpxwizard;
 using kpx::test::shellQuote;
@@ -32,27 +30,13 @@ class Copy : public ::testing::Test {
   std::string sql(const std::string& database, const std::string& statement) {
     return kpx::test::sqliteOutput(path(database), statement);
   }
-  // The rows of a CSV file as Python's csv module reads them.
   std::string csvRows(const std::string& name, const std::string& delimiter = ",") {
-    return commandOutput("python3 -c " +
-                         shellQuote("import csv,sys; print(list(csv.reader(open(sys.argv[1], "
-                                    "newline='', encoding='utf-8'), delimiter=sys.argv[2])))") +
-                         " " + shellQuote(path(name)) + " " + shellQuote(delimiter));
+    return kpx::test::pythonCsvRows(path(name), delimiter);
   }
 
   kpx::test::ScratchFolder scratch;
   const fs::path& dir = scratch.dir();
 };
-
-TEST_F(Copy, CsvIntoANewTableOfANewSqliteDatabase) {
-  auto run = copy("people.csv shop.db --create --to-table People");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_NE(run.out.find("Created the SQLite database shop.db"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Rows written:  3\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Rows rejected: 0\n"), std::string::npos) << run.out;
-  EXPECT_EQ(sql("shop.db", "SELECT Id, Name, City FROM People ORDER BY Id"),
-            "1|Anna|Milano\n2|Bruno, Jr|Zürich\n3|Carla|\n");
-}
 
 TEST_F(Copy, SqliteTableIntoACsvFile) {
   sql("shop.db",
@@ -64,15 +48,6 @@ TEST_F(Copy, SqliteTableIntoACsvFile) {
   EXPECT_EQ(csvRows("customers.csv"),
             "[['Id', 'Name', 'Balance'], ['1', 'Anna', '10.5'], ['2', 'Bruno \"B\", Jr', '-3'], "
             "['3', 'Carla\\r\\nCittà', '']]\n");
-}
-
-TEST_F(Copy, ByNamePairsColumnsWhateverTheirOrder) {
-  sql("shop.db",
-      "CREATE TABLE People(city VarChar(30), ID Long, Extra VarChar(5), NAME VarChar(30));");
-  auto run = copy("people.csv shop.db --by-name");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(sql("shop.db", "SELECT ID, NAME, city, Extra IS NULL FROM People ORDER BY ID"),
-            "1|Anna|Milano|1\n2|Bruno, Jr|Zürich|1\n3|Carla||1\n");
 }
 
 TEST_F(Copy, RejectedRowsGoToTheErrorLogAndGiveStatusOne) {
@@ -188,19 +163,6 @@ TEST_F(Copy, InferredTypesMakeTheNewTable) {
       << inspect.out << inspect.err;
 }
 
-TEST_F(Copy, ProgressIsReportedAsPlainLinesWhenNotOnATerminal) {
-  {
-    std::ofstream many(dir / "many.csv", std::ios::binary);
-    many << "Id,Name\n";
-    for (int i = 1; i <= 2500; ++i) many << i << ",name" << i << "\n";
-  }
-  auto run = copy("many.csv shop.db --create");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(run.out.find('\r'), std::string::npos);
-  EXPECT_NE(run.out.find("Rows written:  2500\n"), std::string::npos) << run.out;
-  EXPECT_EQ(sql("shop.db", "SELECT COUNT(*), MAX(CAST(Id AS INTEGER)) FROM many"), "2500|2500\n");
-}
-
 // What a copy says and does, each checked by sqlite3, Python's csv module or the file's bytes.
 struct Telling {
   const char* name;
@@ -218,10 +180,23 @@ TEST_F(Copy, SaysExactlyWhatItDid) {
   std::string bad = "Id\n";
   for (int i = 1; i <= 501; ++i) bad += (i <= 400 ? std::to_string(i) : "x") + "\n";
   scratch.write("bad.csv", bad);
+  std::string many = "Id,Name\n";
+  for (int i = 1; i <= 2500; ++i) many += std::to_string(i) + ",name" + std::to_string(i) + "\n";
+  scratch.write("many.csv", many);
+  sql("byname.db",
+      "CREATE TABLE People(city VarChar(30), ID Long, Extra VarChar(5), NAME VarChar(30));");
   sql("shop.db",
       "CREATE TABLE Narrow(Id Long, Name VarChar(30)); CREATE TABLE Strict(Id Long NOT NULL);"
       "CREATE TABLE Wide(Id Long, Name VarChar(30), City VarChar(30), Extra VarChar(5));");
   const Telling cases[] = {
+      {"CsvIntoANewTableOfANewDatabase", "people.csv new.db --create --to-table People", 0,
+       "Created the SQLite database new.db", "sql:new.db:SELECT Id, Name, City FROM People",
+       "1|Anna|Milano\n2|Bruno, Jr|Zürich\n3|Carla|\n"},
+      {"ByNamePairsColumnsWhateverTheirOrder", "people.csv byname.db --by-name", 0,
+       "Rows rejected: 0\n", "sql:byname.db:SELECT ID, NAME, city, Extra IS NULL FROM People",
+       "1|Anna|Milano|1\n2|Bruno, Jr|Zürich|1\n3|Carla||1\n"},
+      {"ProgressAsPlainLinesOffATerminal", "many.csv m.db --create", 0, "Rows written:  2500\n",
+       "sql:m.db:SELECT COUNT(*), MAX(CAST(Id AS INTEGER)) FROM many", "2500|2500\n"},
       {"PlainOptionsDescribeBothTextFiles", "semi.csv semi.txt --delimiter ';'", 0, "",
        "csv:semi.txt:;", "[['Id', 'Name'], ['1', 'Anna'], ['2', 'Bruno']]\n"},
       {"NewTextFileIsCommaSeparatedWithHeader", "semi.csv plain.csv", 0, "", "csv:plain.csv:,",
@@ -269,6 +244,7 @@ TEST_F(Copy, SaysExactlyWhatItDid) {
     auto run = copy(c.arguments);
     EXPECT_EQ(run.status, c.status) << run.out << run.err;
     EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << run.out << run.err;
+    EXPECT_EQ(run.out.find('\r'), std::string::npos) << "progress redrawn off a terminal";
     const std::string check = c.check;
     const size_t colon = check.find(':'), second = check.find(':', colon + 1);
     const std::string file = check.substr(colon + 1, second - colon - 1);

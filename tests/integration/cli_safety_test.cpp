@@ -16,6 +16,7 @@
 
 #include "support/command_output.h"
 #include "support/kpxwizard_program.h"
+#include "support/scratch.h"
 #include "support/sql_text.h"
 
 namespace fs = std::filesystem;
@@ -29,25 +30,20 @@ using kpx::test::sqlIdentifier;
 
 namespace {
 
+const auto byLabel = [](const auto& info) { return std::string(info.param.label); };
+
 class Safety : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("kpx_cli_safety_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
     fs::create_directories(dir / "logs");
     write("people.csv", "Id,Name,City\r\n1,Anna,Milano\r\n2,\"Bruno, Jr\",Zürich\r\n3,Carla,\r\n");
   }
   void TearDown() override {
     if (!mounted.empty()) ::umount2(mounted.c_str(), MNT_DETACH);
-    fs::remove_all(dir);
   }
 
-  std::string path(const std::string& name) const { return (dir / name).string(); }
-  void write(const std::string& name, const std::string& text) {
-    std::ofstream(path(name), std::ios::binary) << text;
-  }
+  std::string path(const std::string& name) const { return scratch.path(name); }
+  void write(const std::string& name, const std::string& text) { scratch.write(name, text); }
   ProgramRun copy(std::string arguments, const std::string& shellPrefix = "") {
     if (arguments.find("--log-dir") == std::string::npos) arguments += " --log-dir logs";
     if (shellPrefix.empty()) return runKpxwizard("copy " + arguments, dir.string());
@@ -61,8 +57,7 @@ class Safety : public ::testing::Test {
     return run;
   }
   std::string sql(const std::string& database, const std::string& statement) {
-    return commandOutput("sqlite3 " + shellQuote(path(database)) + " " + shellQuote(statement) +
-                         " 2>&1");
+    return kpx::test::sqliteOutput(path(database), statement);
   }
   bool same(const std::string& a, const std::string& b) {
     int status = 0;
@@ -125,7 +120,8 @@ class Safety : public ::testing::Test {
     return status;
   }
 
-  fs::path dir;
+  kpx::test::ScratchFolder scratch;
+  const fs::path& dir = scratch.dir();
   std::string mounted;
 };
 
@@ -176,8 +172,7 @@ TEST_P(CliNames, TableNameFromTheCommandLineStaysAName) {
   EXPECT_EQ(sql("shop.db", "SELECT x FROM keep"), "42\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Hostile, CliNames, ::testing::ValuesIn(kNames),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Hostile, CliNames, ::testing::ValuesIn(kNames), byLabel);
 
 TEST_F(Safety, NulInAColumnNameIsRefusedAndTheDatabaseStaysAsItWas) {
   write("in.csv", std::string("Id,a\0b\r\n1,2\r\n", 14));
@@ -223,8 +218,7 @@ TEST_P(BrokenSources, ReplaceKeepsTheTableAsItWas) {
             "ok\n100,200\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, BrokenSources, ::testing::ValuesIn(kBrokenSources),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Runs, BrokenSources, ::testing::ValuesIn(kBrokenSources), byLabel);
 
 TEST_F(Safety, NewDestinationIsRemovedWhenTheRunFails) {
   struct Case {
@@ -340,8 +334,7 @@ TEST_P(Rewritten, ReadOnlyFileIsRefusedBeforeAnyWork) {
   EXPECT_TRUE(temporaryFiles().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, Rewritten, ::testing::ValuesIn(kRewritten),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Kinds, Rewritten, ::testing::ValuesIn(kRewritten), byLabel);
 
 TEST_F(Safety, ReadOnlyDatabaseIsRefusedBeforeAnyWork) {
   sql("shop.db", "CREATE TABLE People(Id Long, Name Text, City Text);");
@@ -383,8 +376,7 @@ TEST_P(StoppedRuns, TextRunLeavesNoTemporaryFileAndTheFileAsItWas) {
             std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, StoppedRuns, ::testing::ValuesIn(kStopSignals),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Signals, StoppedRuns, ::testing::ValuesIn(kStopSignals), byLabel);
 
 // A destination kind for the kill test: how it is made, copied into and compared.
 struct KillCase {
@@ -491,8 +483,7 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
   EXPECT_TRUE(temporaryFiles().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, KilledRuns, ::testing::ValuesIn(kKillCases),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Kinds, KilledRuns, ::testing::ValuesIn(kKillCases), byLabel);
 
 // ---- A full file system ---------------------------------------------------------------------
 
@@ -529,8 +520,7 @@ const DestinationKind kFullKinds[] = {
     {"sqlite", "shop.db", "--to-table People --replace"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Kinds, FullFileSystem, ::testing::ValuesIn(kFullKinds),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Kinds, FullFileSystem, ::testing::ValuesIn(kFullKinds), byLabel);
 
 // ---- Locked databases and the error log ------------------------------------------------------
 
@@ -588,8 +578,7 @@ TEST_P(LockedDatabase, WaitIsShownAndBounded) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Locks, LockedDatabase, ::testing::ValuesIn(kLocks),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Locks, LockedDatabase, ::testing::ValuesIn(kLocks), byLabel);
 
 TEST_F(Safety, ErrorLogMovesToTheStateFolderAndTheRunSaysSo) {
   write("bad.csv", "Id,Amount\r\n1,2\r\n2,n/a\r\n");

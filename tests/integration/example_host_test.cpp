@@ -6,16 +6,15 @@
 #include <fstream>
 
 #include "support/command_output.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 using kpx::test::commandOutput;
 using kpx::test::shellQuote;
 
 TEST(ExampleHost, CopiesACsvFileIntoANewSqliteDatabase) {
-  const fs::path dir =
-      fs::temp_directory_path() / ("kpx_example_host_" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  kpx::test::ScratchFolder scratch;
+  const fs::path& dir = scratch.dir();
   const std::string csv = (dir / "orders.csv").string();
   const std::string db = (dir / "orders.db").string();
   {
@@ -30,17 +29,14 @@ TEST(ExampleHost, CopiesACsvFileIntoANewSqliteDatabase) {
                                             &code);
   EXPECT_EQ(code, 0) << printed;
   // Without a window the closing message goes to standard error.
-  EXPECT_EQ(commandOutput("cat " + shellQuote(messages)),
-            "KPX WIZARD IO: Procedure is executed successfully !\n");
+  EXPECT_EQ(kpx::test::readFile(messages), "KPX WIZARD IO: Procedure is executed successfully !\n");
   EXPECT_EQ(printed,
             "start TrasformationStep_Execute\n"
             "1000 rows have been transformed or copied.\n"
             "2000 rows have been transformed or copied.\n"
             "finish TrasformationStep_Execute\n"
             "copied into table orders\n");
-  EXPECT_EQ(
-      commandOutput("sqlite3 " + shellQuote(db) +
-                    " 'SELECT count(*), sum(Number), sum(Total), typeof(Total) FROM orders;'"),
-      "2345|2750685|5501956.25|text\n");  // a text file's columns are text
-  fs::remove_all(dir);
+  EXPECT_EQ(kpx::test::sqliteOutput(
+                db, "SELECT count(*), sum(Number), sum(Total), typeof(Total) FROM orders;"),
+            "2345|2750685|5501956.25|text\n");  // a text file's columns are text
 }

@@ -3,8 +3,6 @@
 // program (sqlite3, LibreOffice) or by cutting its lines, and must hold them too.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "data/mod_database.h"
 #include "support/headless_transfer.h"
 #include "support/libreoffice_csv.h"
@@ -48,18 +46,18 @@ class TransferMatrix : public test::HeadlessTransfer,
   std::shared_ptr<clsConnection> makeSource(From from) {
     switch (from) {
       case From::Delimited: {
-        auto c = csvSource(
-            write("items.csv",
-                  "Code,Label,Price\r\n1,uno,1.5\r\n2,\"due, tre\",2.25\r\n3,quattro,-7\r\n"));
+        auto c = csvSource(scratch.write(
+            "items.csv",
+            "Code,Label,Price\r\n1,uno,1.5\r\n2,\"due, tre\",2.25\r\n3,quattro,-7\r\n"));
         c->setTextQualifier("\"");
         return c;
       }
       case From::FixedWidth: {
-        auto c = csvSource(write("items.txt",
-                                 "Code Label     Price\r\n"
-                                 "1    uno       1.5  \r\n"
-                                 "2    due, tre  2.25 \r\n"
-                                 "3    quattro   -7   \r\n"));
+        auto c = csvSource(scratch.write("items.txt",
+                                         "Code Label     Price\r\n"
+                                         "1    uno       1.5  \r\n"
+                                         "2    due, tre  2.25 \r\n"
+                                         "3    quattro   -7   \r\n"));
         c->setFormatFile(kpxFixedFile);
         c->setColumnLengths("5,10,5");
         c->setColumnNames("Code,Label,Price");
@@ -78,13 +76,13 @@ class TransferMatrix : public test::HeadlessTransfer,
         return database(std::string(KPX_TEST_DATA) + "/excel/items_2007.xlsx", "items$",
                         CONN_EXCEL);
       case From::Html:
-        return database(write("items.html",
-                              "<html><body><table>\n"
-                              "<tr><th>Code</th><th>Label</th><th>Price</th></tr>\n"
-                              "<tr><td>1</td><td>uno</td><td>1.5</td></tr>\n"
-                              "<tr><td>2</td><td>due, tre</td><td>2.25</td></tr>\n"
-                              "<tr><td>3</td><td>quattro</td><td>-7</td></tr>\n"
-                              "</table></body></html>\n"),
+        return database(scratch.write("items.html",
+                                      "<html><body><table>\n"
+                                      "<tr><th>Code</th><th>Label</th><th>Price</th></tr>\n"
+                                      "<tr><td>1</td><td>uno</td><td>1.5</td></tr>\n"
+                                      "<tr><td>2</td><td>due, tre</td><td>2.25</td></tr>\n"
+                                      "<tr><td>3</td><td>quattro</td><td>-7</td></tr>\n"
+                                      "</table></body></html>\n"),
                         "Table1", CONN_HTML_SOURCE);
     }
     return nullptr;
@@ -127,11 +125,6 @@ class TransferMatrix : public test::HeadlessTransfer,
     auto c = database(file, "Items", kind);
     c->setCreatedDestinationTable(true);
     return c;
-  }
-
-  std::string write(const std::string& name, const std::string& content) {
-    std::ofstream(path(name), std::ios::binary) << content;
-    return path(name);
   }
 
   // The destination's rows as another program reads them, the header row left out; empty

@@ -22,9 +22,7 @@ namespace {
 
 using test::HeadlessTransfer;
 
-std::string shown(test::ScopedRecordingSink& sink) {
-  return test::shownBoxes(sink);
-}
+constexpr auto shown = &test::shownBoxes;
 
 TEST_F(HeadlessTransfer, CsvIntoANewTableOfANewDatabase) {
   test::ScopedRecordingSink sink;
@@ -102,11 +100,8 @@ TEST_F(HeadlessTransfer, QueryWithWhereIntoADelimitedTextFile) {
   // pairs the columns itself.
   pairColumns({"A", "B"});
   ASSERT_TRUE(wizard->Execute()) << shown(sink);
-  std::string csv = commandOutput(
-      "python3 -c \"import csv,sys; print([r for r in csv.reader(open(sys.argv[1], "
-      "newline=''))])\" " +
-      shellQuote(path("out.csv")));
-  EXPECT_EQ(csv, "[['A', 'B'], ['2', 'two'], ['3', 'three, with comma']]\n");
+  EXPECT_EQ(test::pythonCsvRows(path("out.csv")),
+            "[['A', 'B'], ['2', 'two'], ['3', 'three, with comma']]\n");
 }
 
 TEST_F(HeadlessTransfer, AccessTableIntoSqliteHoldsWhatMdbExportReads) {
@@ -120,8 +115,7 @@ TEST_F(HeadlessTransfer, AccessTableIntoSqliteHoldsWhatMdbExportReads) {
   destination->setCreatedDestinationTable(true);
   wizard->setDestination(destination);
   ASSERT_TRUE(wizard->Execute()) << shown(sink);
-  test::CsvRows ours =
-      test::parseCsv(commandOutput("sqlite3 -csv " + shellQuote(db) + " 'SELECT * FROM Table1;'"));
+  test::CsvRows ours = test::parseCsv(sqlite(db, "SELECT * FROM Table1;", "-csv"));
   test::CsvRows theirs = test::parseCsv(commandOutput(
       "mdb-export -D %Y-%m-%d -T '%Y-%m-%d %H:%M:%S' " + shellQuote(mdb) + " Table1 | tail -n +2"));
   // A day at midnight is stored as the day alone.

@@ -2,7 +2,6 @@
 // in another case: "città" opens "CITTÀ", "età" writes "ETÀ", "école" reads "ÉCOLE". The
 // rows written to SQLite are read back by sqlite3.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,8 +11,8 @@
 #include "data/providers/excel/excel_source.h"
 #include "data/providers/memory/memory_provider.h"
 #include "data/providers/provider.h"
-#include "support/command_output.h"
 #include "support/rows_as_text.h"
+#include "support/scratch.h"
 
 namespace kpx::data {
 namespace {
@@ -45,14 +44,10 @@ void writeFile(const fs::path& path, const std::string& bytes) {
 
 Source sqliteSource(const fs::path& dir) {
   const std::string db = (dir / "cities.db").string();
-  int rc = 0;
   if (!fs::exists(db))
-    test::commandOutput(
-        "sqlite3 " + test::shellQuote(db) + " " +
-            test::shellQuote("CREATE TABLE \"CITTÀ\"(\"ETÀ\" Long, \"ÉCOLE\" VarChar(20));"
-                             "INSERT INTO \"CITTÀ\" VALUES (30, 'Liceo');"),
-        &rc);
-  EXPECT_EQ(rc, 0);
+    test::sqliteOutput(db,
+                       "CREATE TABLE \"CITTÀ\"(\"ETÀ\" Long, \"ÉCOLE\" VarChar(20));"
+                       "INSERT INTO \"CITTÀ\" VALUES (30, 'Liceo');");
   return {openDataSource(
               ConnectionProperties::parse("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + db)),
           "CITTÀ"};
@@ -120,14 +115,8 @@ Source memorySource(const fs::path& dir) {
 
 class NonAsciiNames : public ::testing::TestWithParam<NameCase> {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("kpx_names_" + std::to_string(::getpid()) + "_" + std::string(GetParam().name));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  fs::path dir;
+  test::ScratchFolder scratch;
+  const fs::path& dir = scratch.dir();
 };
 
 TEST_P(NonAsciiNames, TableAndColumnsAnswerToAnotherCase) {
@@ -180,8 +169,7 @@ TEST_P(NonAsciiNames, RowsAreWrittenThroughColumnsInAnotherCase) {
 }
 
 std::string sqliteRows(const fs::path& dir) {
-  return test::commandOutput("sqlite3 " + test::shellQuote((dir / "cities.db").string()) +
-                             " 'SELECT * FROM \"CITTÀ\"'");
+  return test::sqliteOutput((dir / "cities.db").string(), "SELECT * FROM \"CITTÀ\"");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <tuple>
 
 #include "data/providers/html/html_source.h"
 #include "data/providers/memory/memory_provider.h"
@@ -20,9 +18,7 @@ std::unique_ptr<DataSource> openCatalogue() {
                                                     ";Extended Properties=HTML Import"));
 }
 
-std::vector<std::vector<std::string>> rowsOf(RowReader& reader) {
-  return test::readRowsAsText(reader);
-}
+const auto rowsOf = [](RowReader& reader) { return test::readRowsAsText(reader); };
 
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -99,12 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"TwoStatements", "SELECT 1; SELECT 2", "one statement"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-}  // namespace
-}  // namespace kpx::data
-
-namespace kpx::data {
-namespace {
-
 // The same query over an Access file, once through mdbtools and our engine and once by the
 // sqlite3 program over what mdb-export printed for that table.
 TEST(AccessQuery, MatchesSqliteOverMdbExport) {
@@ -130,12 +120,6 @@ TEST(AccessQuery, MatchesSqliteOverMdbExport) {
   EXPECT_EQ(ours.empty(), false);
   EXPECT_EQ(reader->columns()[2].type, source->columns("Table1")[3].type);
 }
-
-}  // namespace
-}  // namespace kpx::data
-
-namespace kpx::data {
-namespace {
 
 // A query over an .xls sheet, checked against the sqlite3 program running it over
 // LibreOffice's CSV of the same sheet (both take the first row as the column names; of the
@@ -167,8 +151,4 @@ TEST(ExcelQuery, MatchesSqliteOverLibreOfficeCsv) {
 }
 
 }  // namespace
-}  // namespace kpx::data
-
-namespace kpx::data {
-namespace {}  // namespace
 }  // namespace kpx::data

@@ -7,6 +7,7 @@
 #include "kpxwizard/wizard.h"
 #include "model/main_window_state.h"
 #include "support/columns_as_text.h"
+#include "support/connections.h"
 #include "support/recording_sink.h"
 #include "support/scratch.h"
 #include "support/shared_state.h"
@@ -42,11 +43,7 @@ class TableCreation : public ::testing::Test {
 
   std::shared_ptr<clsConnection> sourceConnection(const std::string& table,
                                                   int32_t type = kpxTypeTable) {
-    auto c = std::make_shared<clsConnection>();
-    c->setProvider(CONN_ACCESS);
-    c->setDatabase(source);
-    c->setTableName(table);
-    c->setTableType(type);
+    auto c = test::tableConnection(CONN_ACCESS, source, table, type);
     wizard->setSource(c);
     return c;
   }

@@ -1,14 +1,10 @@
 #include "support/headless_transfer.h"
 
-#include <unistd.h>
-
 #include <fstream>
 
 #include "support/connections.h"
 #include "support/scratch.h"
 #include "support/shared_state.h"
-
-namespace fs = std::filesystem;
 
 namespace kpx::test {
 
@@ -42,11 +38,6 @@ std::string shownBoxes(ScopedRecordingSink& sink) {
 }
 
 void HeadlessTransfer::SetUp() {
-  dir =
-      fs::temp_directory_path() / ("kpx_transfer_" + std::to_string(::getpid()) + "_" +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  fs::remove_all(dir);
-  fs::create_directories(dir);
   resetSharedState();
   wizard = cKPXWizard::create();
   wizard->setLogFilePath(dir.string());
@@ -56,11 +47,6 @@ void HeadlessTransfer::SetUp() {
 
 void HeadlessTransfer::TearDown() {
   wizard->CloseWizard();
-  fs::remove_all(dir);
-}
-
-std::string HeadlessTransfer::sqlite(const std::string& db, const std::string& sql) {
-  return sqliteOutput(db, sql);
 }
 
 std::string HeadlessTransfer::writeCsv(const std::string& name, int rows, int badEvery) {

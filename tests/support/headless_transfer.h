@@ -11,6 +11,7 @@
 
 #include "kpxwizard/wizard.h"
 #include "support/recording_sink.h"
+#include "support/scratch.h"
 
 namespace kpx::test {
 
@@ -40,9 +41,12 @@ class HeadlessTransfer : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  std::string path(const std::string& name) const { return (dir / name).string(); }
+  std::string path(const std::string& name) const { return scratch.path(name); }
   // Output of the sqlite3 program for `sql` on `db`; a failing command fails the test.
-  std::string sqlite(const std::string& db, const std::string& sql);
+  static std::string sqlite(const std::string& db, const std::string& sql,
+                            const std::string& options = "") {
+    return sqliteOutput(db, sql, options);
+  }
   // "Id,Name,Amount" and `rows` rows; every `badEvery`-th amount is "n/a".
   std::string writeCsv(const std::string& name, int rows, int badEvery = 0);
   // A comma-delimited text file, CR LF rows, names in the first row.
@@ -54,7 +58,8 @@ class HeadlessTransfer : public ::testing::Test {
 
   std::shared_ptr<cKPXWizard> wizard;
   std::shared_ptr<HostEvents> events;
-  std::filesystem::path dir;
+  ScratchFolder scratch;
+  const std::filesystem::path& dir = scratch.dir();
 };
 
 }  // namespace kpx::test

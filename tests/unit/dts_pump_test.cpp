@@ -91,14 +91,6 @@ class DtsPump : public testing::Test {
   std::string exceptionFile;
 };
 
-TEST_F(DtsPump, CopiesByNameAndFillsConstants) {
-  fillSource(3);
-  package->Execute();
-  package->UnInitialize();
-  EXPECT_EQ(targetRows(), (std::vector<std::string>{"K7|N1|1|1", "K7|N2|2|2", "K7|N3|3|3"}));
-  EXPECT_FALSE(std::filesystem::exists(exceptionFile)) << "a clean run writes no exception file";
-}
-
 TEST_F(DtsPump, ReportsProgressEveryThousandRowsAndAsksToCancel) {
   fillSource(2500);
   test::RecordingEvents events;
@@ -108,7 +100,11 @@ TEST_F(DtsPump, ReportsProgressEveryThousandRowsAndAsksToCancel) {
             (std::vector<std::string>{"start " + step, "progress " + step + " 40% 1000/0",
                                       "cancel? " + step, "progress " + step + " 80% 2000/0",
                                       "cancel? " + step, "finish " + step}));
-  EXPECT_EQ(target->findTable("Copy")->rows.size(), 2500u);
+  // Columns are found by name whatever their case, constants fill theirs.
+  const auto rows = targetRows();
+  ASSERT_EQ(rows.size(), 2500u);
+  EXPECT_EQ(rows[1], "K7|N2|2|2");
+  EXPECT_FALSE(std::filesystem::exists(exceptionFile)) << "a clean run writes no exception file";
 }
 
 TEST_F(DtsPump, CancelAtTheThirdQuestionRollsBack) {
@@ -127,8 +123,10 @@ TEST_F(DtsPump, CancelAtTheThirdQuestionRollsBack) {
   EXPECT_EQ(events.log.back(), "finish TrasformationStep_Execute");
 }
 
+// Each failed row takes one line of the file, its line breaks made blanks.
 TEST_F(DtsPump, FiftyBadRowsAreSkippedAndWrittenToTheExceptionFile) {
   fillSource(2000, [](int i) { return i % 40 == 0; });
+  source->findTable("Orders")->rows[39][1] = StoredValue(Value::fromString("two\r\nlines"));
   test::RecordingEvents events;
   package->Execute(&events);
   package->UnInitialize();
@@ -146,21 +144,9 @@ TEST_F(DtsPump, FiftyBadRowsAreSkippedAndWrittenToTheExceptionFile) {
       << lines[0];
   for (int k = 1; k <= 50; ++k) {
     const std::string i = std::to_string(40 * k);
-    EXPECT_EQ(lines[static_cast<size_t>(k)],
-              "Row " + i + ": " + badQtyDescription() + "|" + i + "|N" + i + "|bad");
+    EXPECT_EQ(lines[static_cast<size_t>(k)], "Row " + i + ": " + badQtyDescription() + "|" + i +
+                                                 (k == 1 ? "|two  lines" : "|N" + i) + "|bad");
   }
-}
-
-TEST_F(DtsPump, AFailedRowWithLineBreaksTakesOneLineOfTheExceptionFile) {
-  source->findTable("Orders")->rows.push_back({StoredValue(Value::fromInt(1)),
-                                               StoredValue(Value::fromString("two\r\nlines")),
-                                               StoredValue(Value::fromString("bad"))});
-  test::RecordingEvents events;
-  package->Execute(&events);
-  package->UnInitialize();
-  const auto lines = test::crlfLines(exceptionFile);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[1], "Row 1: " + badQtyDescription() + "|1|two  lines|bad");
 }
 
 TEST_F(DtsPump, PastTheErrorLimitTheRunRollsBackAndTheFileKeepsGrowing) {

@@ -5,12 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "data/providers/file_replacement.h"
 #include "data/providers/provider.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 using kpx::data::FileReplacement;
@@ -19,25 +19,9 @@ namespace {
 
 class Replacement : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("kpx_replace_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  std::string path(const std::string& name) const { return (dir / name).string(); }
-  void write(const std::string& name, const std::string& text) {
-    std::ofstream(path(name), std::ios::binary) << text;
-  }
-  std::string read(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
+  std::string path(const std::string& name) const { return scratch.path(name); }
+  void write(const std::string& name, const std::string& text) { scratch.write(name, text); }
+  std::string read(const std::string& name) const { return kpx::test::readFile(path(name)); }
   // Names in the folder other than the ones given.
   std::vector<std::string> others(std::initializer_list<std::string> known) const {
     std::vector<std::string> out;
@@ -53,7 +37,8 @@ class Replacement : public ::testing::Test {
     file.commit();
   }
 
-  fs::path dir;
+  kpx::test::ScratchFolder scratch;
+  const fs::path& dir = scratch.dir();
 };
 
 TEST_F(Replacement, SymbolicLinkKeepsPointingAtTheFileItNames) {

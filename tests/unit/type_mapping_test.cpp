@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data/mod_database.h"
 #include "kpxwizard/wizard.h"
 #include "support/recording_sink.h"
@@ -46,24 +48,14 @@ class CreateTableText : public ::testing::Test {
   std::shared_ptr<cKPXWizard> wizard;
 };
 
-TEST_F(CreateTableText, AccessFormQuotesNamesWithBackQuotes) {
-  EXPECT_EQ(scriptFor(CONN_ACCESS, rows),
-            "CREATE TABLE `Orders` (\r\n"
-            "`Code` VarChar (50) NULL,\r\n"
-            "`Notes` VarChar (255) NULL,\r\n"
-            "`Paid` Bit NOT NULL,\r\n"
-            "`Total` Currency \r\n"
-            ")");
-}
-
-TEST_F(CreateTableText, SqlServerFormUsesSquareBrackets) {
-  EXPECT_EQ(scriptFor(CONN_SQLServer, rows),
-            "CREATE TABLE [Orders] (\r\n"
-            "[Code] VarChar (50) NULL,\r\n"
-            "[Notes] VarChar (255) NULL,\r\n"
-            "[Paid] Bit NOT NULL,\r\n"
-            "[Total] Currency \r\n"
-            ")");
+TEST_F(CreateTableText, EachKindQuotesNamesItsOwnWay) {
+  for (auto [kind, open, close] : {std::tuple{CONN_ACCESS, "`", "`"}, {CONN_SQLServer, "[", "]"}}) {
+    const auto q = [open, close](const std::string& name) { return open + name + close; };
+    EXPECT_EQ(scriptFor(kind, rows), "CREATE TABLE " + q("Orders") + " (\r\n" + q("Code") +
+                                         " VarChar (50) NULL,\r\n" + q("Notes") +
+                                         " VarChar (255) NULL,\r\n" + q("Paid") +
+                                         " Bit NOT NULL,\r\n" + q("Total") + " Currency \r\n)");
+  }
 }
 
 TEST_F(CreateTableText, BadSizeIsReportedAndKeepsTheLinesBuiltSoFar) {
