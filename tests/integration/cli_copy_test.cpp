@@ -131,7 +131,8 @@ TEST_F(Copy, RejectsFileCorrectedAndLoadedAgainCompletesTheTable) {
       "fixed={'abc':'2','x4':'4'}; w=csv.writer(open(p,'w',newline='',encoding='utf-8'),"
       "delimiter=';'); w.writerows([[fixed.get(r[0],r[0])]+r[1:] for r in rows])";
   EXPECT_EQ(
-      commandOutput("python3 -c " + shellQuote(edit) + " " + shellQuote(path("fix.txt"))),
+      kpx::test::commandOutput("python3 -c " + shellQuote(edit) + " " +
+                               shellQuote(path("fix.txt"))),
       "[['Id', 'Name', 'City'], ['abc', 'Bruno', 'Roma; centro'], ['x4', 'Dino', '']] True\n");
   auto again = copy("fix.txt shop.db --delimiter ';' --rejects fix.txt");
   EXPECT_EQ(again.status, 0) << again.out << again.err;
