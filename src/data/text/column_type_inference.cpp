@@ -1,6 +1,7 @@
 #include "data/text/column_type_inference.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 
 #include "data/providers/value.h"
@@ -53,47 +54,6 @@ bool twoDecimals(std::string_view text) {
          text.find_first_of("eE") == std::string_view::npos;
 }
 
-int number(std::string_view text, size_t& at, size_t minDigits, size_t maxDigits) {
-  int n = 0;
-  size_t digits = 0;
-  while (at < text.size() && digits < maxDigits &&
-         std::isdigit(static_cast<unsigned char>(text[at]))) {
-    n = n * 10 + (text[at++] - '0');
-    ++digits;
-  }
-  return digits >= minDigits ? n : -1;
-}
-
-// " HH:MM" or " HH:MM:SS" after a date, or nothing.
-bool timeOfDayOrNothing(std::string_view text, size_t at) {
-  if (at == text.size()) return true;
-  if (text[at] != ' ') return false;
-  ++at;
-  const int h = number(text, at, 1, 2);
-  if (h < 0 || h > 23 || at >= text.size() || text[at++] != ':') return false;
-  const int m = number(text, at, 2, 2);
-  if (m < 0 || m > 59) return false;
-  if (at < text.size() && text[at] == ':') {
-    ++at;
-    const int s = number(text, at, 2, 2);
-    if (s < 0 || s > 59) return false;
-  }
-  return at == text.size();
-}
-
-// "a/b/yyyy" (or with "." or "-"), an optional time after it: the two leading numbers.
-bool splitDate(std::string_view text, int& a, int& b, int& year) {
-  size_t at = 0;
-  a = number(text, at, 1, 2);
-  if (a < 0 || at >= text.size()) return false;
-  const char separator = text[at++];
-  if (separator != '/' && separator != '.' && separator != '-') return false;
-  b = number(text, at, 1, 2);
-  if (b < 0 || at >= text.size() || text[at++] != separator) return false;
-  year = number(text, at, 4, 4);
-  return year >= 0 && timeOfDayOrNothing(text, at);
-}
-
 }  // namespace
 
 void ColumnTypeInference::Example::note(int64_t r, std::string_view v) {
@@ -132,17 +92,13 @@ void ColumnTypeInference::add(int64_t row, std::string_view value) {
 
   double date = 0;
   const bool iso = !isNumber && parseDate(value, date);
-  int a = 0, b = 0, year = 0;
-  const bool split = !iso && splitDate(value, a, b, year);
-  const bool dayFirst = iso || (split && isValidDay(year, b, a));
-  const bool monthFirst = iso || (split && isValidDay(year, a, b));
+  const bool dayFirst = iso || parseDateInOrder(value, DateOrder::DayFirst, date);
+  const bool monthFirst = iso || parseDateInOrder(value, DateOrder::MonthFirst, date);
   if (!iso) m_notIso.note(row, value);
   if (!dayFirst) m_notDayFirst.note(row, value);
   if (!monthFirst) m_notMonthFirst.note(row, value);
-  if (split && dayFirst && !monthFirst && m_onlyDayFirst.count == 0)
-    m_onlyDayFirst.note(row, value);
-  if (split && monthFirst && !dayFirst && m_onlyMonthFirst.count == 0)
-    m_onlyMonthFirst.note(row, value);
+  if (dayFirst && !monthFirst && m_onlyDayFirst.count == 0) m_onlyDayFirst.note(row, value);
+  if (monthFirst && !dayFirst && m_onlyMonthFirst.count == 0) m_onlyMonthFirst.note(row, value);
 }
 
 InferredColumn ColumnTypeInference::result() const {

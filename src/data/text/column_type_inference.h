@@ -7,12 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "data/text/date_order.h"
+
 namespace kpx::data {
 
 enum class InferredType { Bit, Long, BigInt, Double, Currency, Datetime, VarChar, LongText };
-// How the dates of a Datetime column are written; day-first and month-first only when the
-// values tell them apart.
-enum class DateOrder { Iso, DayFirst, MonthFirst };
 
 struct InferredColumn {
   InferredType type = InferredType::VarChar;

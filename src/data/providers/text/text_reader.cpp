@@ -44,6 +44,14 @@ TextRowReader::TextRowReader(const TextFormat& format, size_t readSize)
   } else {
     readDelimitedHeader();
   }
+  const auto& orders = textColumnDateOrders();
+  const auto file = orders.find(m_format.path);
+  if (file == orders.end()) return;
+  m_dateOrders.assign(m_columns.size(), DateOrder::Iso);
+  for (size_t i = 0; i < m_columns.size(); ++i) {
+    const auto column = file->second.find(m_columns[i].name);
+    if (column != file->second.end()) m_dateOrders[i] = column->second;
+  }
 }
 
 void TextRowReader::readDelimitedHeader() {
@@ -119,6 +127,17 @@ bool TextRowReader::next() {
 }
 
 Value TextRowReader::field(size_t i) const {
+  Value v = text(i);
+  double date = 0;
+  // A value that is not a date in its column's order stays text, for the destination to
+  // refuse as it refuses any other value that is not a date.
+  if (i < m_dateOrders.size() && v.kind == ValueKind::String &&
+      parseDateInOrder(trimBlanks(v.text), m_dateOrders[i], date))
+    return Value::fromDate(date);
+  return v;
+}
+
+Value TextRowReader::text(size_t i) const {
   if (m_format.fixedWidth) {
     if (i >= m_slices.size() || m_slices[i].empty()) return Value::null();
     return Value::fromString(m_slices[i]);
