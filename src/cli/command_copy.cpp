@@ -226,7 +226,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
           "kpxwizard copy: --infer-types chooses the column types of a new table made from a "
           "text file; use it with a text source, a database or workbook destination and "
           "--create");
-    inferred.emplace(*source, out);
+    inferred.emplace(*source, out, !parsed.hasValue("--save"));
   }
   readColumns(session);
   const CreatedTableGuard createdTable(

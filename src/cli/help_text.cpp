@@ -92,7 +92,7 @@ Options:
   --infer-types      with --create and a text source: read the whole file first and give
                      each new column the narrowest type its values take (printed, as
                      'kpxwizard inspect FILE --infer' prints it); dates written day-first or
-                     month-first stay text
+                     month-first are read in that order (with --save they stay text)
   --dry-run          read and convert every row as the copy would, log the rows it would
                      reject, and write nothing (no file, table or row); the exit status is
                      the copy's

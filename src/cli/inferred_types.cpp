@@ -67,16 +67,28 @@ void printInferredTypes(std::ostream& out, const std::vector<InferredColumnType>
   out.flush();
 }
 
-InferredNewTableTypes::InferredNewTableTypes(const clsConnection& source, std::ostream& out) {
+InferredNewTableTypes::InferredNewTableTypes(const clsConnection& source, std::ostream& out,
+                                             bool datesInOrder) {
   const auto columns = inferTextColumnTypes(source);
   printInferredTypes(out, columns);
   auto& chosen = modDatabase::chosenTextColumnTypes();
   chosen.clear();
-  for (const auto& c : columns) chosen[c.name] = modDatabase::chosenTypeFor(c.inferred);
+  auto& orders = data::textColumnDateOrders();
+  orders.clear();
+  for (const auto& c : columns) {
+    chosen[c.name] = modDatabase::chosenTypeFor(c.inferred);
+    if (c.inferred.type != data::InferredType::Datetime || c.inferred.order == data::DateOrder::Iso)
+      continue;
+    if (datesInOrder)
+      orders[source.Database()][c.name] = c.inferred.order;
+    else
+      chosen[c.name] = {data::adVarWChar, c.inferred.size};
+  }
 }
 
 InferredNewTableTypes::~InferredNewTableTypes() {
   modDatabase::chosenTextColumnTypes().clear();
+  data::textColumnDateOrders().clear();
 }
 
 }  // namespace kpx::cli

@@ -24,10 +24,12 @@ std::vector<InferredColumnType> inferTextColumnTypes(const clsConnection& source
 void printInferredTypes(std::ostream& out, const std::vector<InferredColumnType>& columns);
 
 // Makes a new table from `source` take the inferred types (copy --infer-types) and prints
-// them; the choice is dropped when the returned object goes.
+// them; the choice is dropped when the returned object goes. Day-first and month-first dates
+// are read as dates in their order when `datesInOrder`; otherwise (a transfer saved to be run
+// again, which reads the file without the order) their columns stay text of their width.
 class InferredNewTableTypes {
  public:
-  InferredNewTableTypes(const clsConnection& source, std::ostream& out);
+  InferredNewTableTypes(const clsConnection& source, std::ostream& out, bool datesInOrder);
   ~InferredNewTableTypes();
   InferredNewTableTypes(const InferredNewTableTypes&) = delete;
   InferredNewTableTypes& operator=(const InferredNewTableTypes&) = delete;

@@ -23,8 +23,7 @@ ChosenColumnType chosenTypeFor(const data::InferredColumn& inferred) {
     case InferredType::Currency:
       return {data::adCurrency, 0};
     case InferredType::Datetime:
-      if (inferred.order == data::DateOrder::Iso) return {data::adDate, 0};
-      return {data::adVarWChar, inferred.size};
+      return {data::adDate, 0};
     case InferredType::LongText:
       return {data::adLongVarWChar, 0};
     case InferredType::VarChar:

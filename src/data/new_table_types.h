@@ -18,8 +18,8 @@ struct ChosenColumnType {
 // By source column name; empty (as it starts) keeps the flat file's types.
 std::map<std::string, ChosenColumnType>& chosenTextColumnTypes();
 
-// The type a new column takes for an inferred one. The destinations convert dates written
-// year-month-day only, so day-first and month-first dates stay text of their width.
+// The type a new column takes for an inferred one. Day-first and month-first dates are
+// Datetime too: the text file's reader hands them on as dates (see textColumnDateOrders).
 ChosenColumnType chosenTypeFor(const data::InferredColumn& inferred);
 
 // Replaces the types of a text file's structure rows named in chosenTextColumnTypes() with

@@ -147,15 +147,28 @@ TEST_F(Copy, RejectsFileCorrectedAndLoadedAgainCompletesTheTable) {
 
 TEST_F(Copy, InferredTypesMakeTheNewTable) {
   scratch.write("typed.csv",
-                "Qty,Price,Flag,Day,Note\n-3,1.50,1,2020-01-31,a\n98211,2.00,0,,bb\n,3.25,1,"
-                "2021-12-01,ccc\n");
+                "Qty,Price,Flag,Day,Note,Dmy,Mdy\n-3,1.50,1,2020-01-31,a,31/01/2020,01/31/2020 "
+                "10:30\n98211,2.00,0,,bb,1.2.2021,12/25/2020\n,3.25,1,2021-12-01,ccc,,\n"
+                "4,1.00,1,,d,1/1/2020,1/1/2020,extra\n");
+  const std::string logFile = path("logs/KPXWIZARD_ERROR.txt");
+  EXPECT_EQ(copy("typed.csv typed.db --create --infer-types --dry-run").status, 1);
+  const std::string dryRefused = refusedRows(kpx::test::readFile(logFile));
+  fs::remove(logFile);
   auto run = copy("typed.csv typed.db --create --infer-types");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  ASSERT_EQ(run.status, 1) << run.out << run.err;
+  EXPECT_NE(dryRefused.find("Row 4: "), std::string::npos) << dryRefused;
+  EXPECT_EQ(refusedRows(kpx::test::readFile(logFile)), dryRefused);
+  EXPECT_EQ(sql("typed.db", "SELECT Dmy, Mdy FROM typed ORDER BY rowid"),
+            "2020-01-31|2020-01-31 10:30:00\n2021-02-01|2020-12-25\n|\n");
+  // A saved transfer reads the file again without the order, so its dates stay text.
+  EXPECT_EQ(copy("typed.csv saved.db --create --infer-types --save again.ini").status, 1);
+  EXPECT_EQ(runKpxwizard("run again.ini --log-dir logs", dir.string()).status, 1);
+  EXPECT_EQ(sql("saved.db", "SELECT count(*) FROM typed WHERE Mdy LIKE '%/%'"), "4\n");
   EXPECT_NE(run.out.find("Qty: Long \u2014 2 values, all whole, from -3 to 98,211\n"),
             std::string::npos)
       << run.out;
   EXPECT_EQ(sql("typed.db", "SELECT group_concat(type, ' ') FROM pragma_table_info('typed')"),
-            "Long Currency Bit Datetime VarChar (3)\n");
+            "Long Currency Bit Datetime VarChar (3) Datetime Datetime\n");
   EXPECT_EQ(sql("typed.db", "SELECT typeof(Qty), Price * 2 FROM typed ORDER BY rowid LIMIT 1"),
             "integer|3.0\n");
   auto inspect = runKpxwizard("inspect typed.csv --infer", dir.string());
