@@ -17,8 +17,6 @@ void readLayout(const ParsedArguments& args, const std::string& prefix, TextLayo
   if (args.has(header)) layout.header = true;
   if (args.has(noHeader)) layout.header = false;
   if (args.hasValue(prefix + "fixed")) layout.widths = parseWidths(args.value(prefix + "fixed"));
-  if (args.hasValue(prefix + "encoding"))
-    layout.encoding = parseEncoding(args.value(prefix + "encoding"));
 }
 
 }  // namespace
@@ -29,12 +27,14 @@ void addTextOptions(AcceptedOptions& accepted, bool destinationToo) {
     accepted.withValue.insert({prefix + "delimiter", prefix + "qualifier", prefix + "fixed"});
     accepted.flags.insert({prefix + "header", prefix + "no-header"});
   }
-  accepted.withValue.insert("--encoding");  // text destinations are always written in UTF-8
+  // Only a source has an encoding to name: text destinations are always written in UTF-8.
+  accepted.withValue.insert("--encoding");
 }
 
 TextLayout sourceLayout(const ParsedArguments& args) {
   TextLayout layout;
   readLayout(args, "--", layout);
+  if (args.hasValue("--encoding")) layout.encoding = parseEncoding(args.value("--encoding"));
   return layout;
 }
 

@@ -263,9 +263,15 @@ TEST_F(Copy, SaysExactlyWhatItDid) {
     const size_t colon = check.find(':'), second = check.find(':', colon + 1);
     const std::string file = check.substr(colon + 1, second - colon - 1);
     const std::string rest = second == std::string::npos ? "" : check.substr(second + 1);
-    if (check.rfind("sql:", 0) == 0) EXPECT_EQ(sql(file, rest), c.result);
-    if (check.rfind("csv:", 0) == 0) EXPECT_EQ(csvRows(file, rest), c.result);
-    if (check.rfind("file:", 0) == 0) EXPECT_EQ(kpx::test::readFile(path(file)), c.result);
+    if (check.rfind("sql:", 0) == 0) {
+      EXPECT_EQ(sql(file, rest), c.result);
+    }
+    if (check.rfind("csv:", 0) == 0) {
+      EXPECT_EQ(csvRows(file, rest), c.result);
+    }
+    if (check.rfind("file:", 0) == 0) {
+      EXPECT_EQ(kpx::test::readFile(path(file)), c.result);
+    }
   }
 }
 

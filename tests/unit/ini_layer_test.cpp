@@ -152,7 +152,9 @@ TEST_F(IniLayer, PasswordsRoundTripThroughAnIniValue) {
     std::string key = "Password" + std::to_string(++i);
     std::string stored = EncodePassword(password);
     EXPECT_EQ(stored.find_first_not_of("0123456789ABCDEF"), std::string::npos) << stored;
-    if (!password.empty()) EXPECT_NE(stored, password);
+    if (!password.empty()) {
+      EXPECT_NE(stored, password);
+    }
     WriteINIKey(file, "SOURCE", key, stored);
     EXPECT_EQ(DecodePassword(ReadINIKey(file, "SOURCE", key, "")), password) << password;
   }
