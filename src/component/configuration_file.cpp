@@ -76,6 +76,13 @@ void writeSection(const std::string& file, const char* section,
   for (const auto& [key, value] : keys) WriteINIKey(file, section, key, value);
 }
 
+// A text file's encoding is written only when one was named, so that other files keep the keys
+// above alone; an encoding stored earlier is cleared rather than left to apply to another file.
+void writeEncoding(const std::string& file, const char* section, const clsConnection& c) {
+  if (!c.TextEncoding().empty() || !modINIApi::ReadINIKey(file, section, kEncoding, "").empty())
+    WriteINIKey(file, section, kEncoding, c.TextEncoding());
+}
+
 // A destination table is kept in the file only when it exists or is to be created, so that a
 // loaded configuration never names a table the destination lacks.
 bool destinationTableKept(clsConnection& dest) {
@@ -151,11 +158,13 @@ bool saveConfiguration(cKPXWizard& wizard, const std::string& file) {
   writeSection(file, "SOURCE",
                connectionKeys(*src, src->TableName(), std::to_string(src->TableType()),
                               "LockSource", wizard.LockSource()));
+  writeEncoding(file, "SOURCE", *src);
   const bool kept = destinationTableKept(*dest);
   writeSection(file, "DESTINATION",
                connectionKeys(*dest, kept ? dest->TableName() : "",
                               kept ? std::to_string(dest->TableType()) : "0", "LockDestination",
                               wizard.LockDestination()));
+  writeEncoding(file, "DESTINATION", *dest);
 
   const clsTransformations& transformations = *wizard.Transformations();
   if (transformations.Count() == 0) {

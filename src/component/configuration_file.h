@@ -10,6 +10,9 @@ namespace kpx::config {
 
 // The separator of the six fields of a stored transformation (section sign, U+00A7).
 inline constexpr const char* kFieldSeparator = "\xC2\xA7";
+// The key of a text file's encoding (as --encoding names it) in its connection section, present
+// only where an encoding was named.
+inline constexpr const char* kEncoding = "Encoding";
 
 // Writes `wizard`'s configuration to `file`. False after message 544 (copy) or 543 (constant)
 // when a transformation's constant or column names hold the separator; the connection

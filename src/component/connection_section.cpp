@@ -1,4 +1,5 @@
 // Loading a connection from its section of a configuration file.
+#include "component/configuration_file.h"
 #include "config/mod_ini_api.h"
 #include "kpxwizard/connection.h"
 #include "kpxwizard/wizard.h"
@@ -61,6 +62,7 @@ void LetPropertyClass(clsConnection& connection, const std::string& Section,
   const bool lock = converted(source ? "LockSource" : "LockDestination", boolean);
 
   connection.assignStored(stored);
+  connection.setTextEncoding(read(config::kEncoding));
   role->setColumnDelimiter(columnDelimiter);
   role->setRowDelimiter(rowDelimiter);
   role->setFirstRow(firstRow);
