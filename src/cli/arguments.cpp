@@ -1,4 +1,5 @@
 #include "cli/arguments.h"
+#include "cli/program_text.h"
 
 namespace kpx::cli {
 
@@ -10,7 +11,6 @@ std::string ParsedArguments::value(const std::string& option, const std::string&
 ParsedArguments parseArguments(const std::vector<std::string>& args,
                                const AcceptedOptions& accepted, const std::string& command) {
   ParsedArguments parsed;
-  const std::string seeHelp = "; see 'kpxwizard " + command + " --help'";
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -35,20 +35,18 @@ ParsedArguments parseArguments(const std::vector<std::string>& args,
       hasInline = true;
     }
     if (accepted.withValue.count(name)) {
-      if (parsed.values.count(name))
-        throw CliError("kpxwizard " + command + ": " + name + " is given twice" + seeHelp);
+      if (parsed.values.count(name)) throw CliError(said(Said::GivenTwice, command, name, command));
       if (!hasInline) {
-        if (i + 1 >= args.size())
-          throw CliError("kpxwizard " + command + ": " + name + " needs a value" + seeHelp);
+        if (i + 1 >= args.size()) throw CliError(said(Said::NeedsAValue, command, name, command));
         inlineValue = args[++i];
       }
       parsed.values[name] = inlineValue;
     } else if (accepted.flags.count(name) && !hasInline) {
       parsed.flags.insert(name);
     } else if (accepted.flags.count(name)) {
-      throw CliError("kpxwizard " + command + ": " + name + " takes no value" + seeHelp);
+      throw CliError(said(Said::TakesNoValue, command, name, command));
     } else {
-      throw CliError("kpxwizard " + command + ": unknown option " + name + seeHelp);
+      throw CliError(said(Said::UnknownOption, command, name, command));
     }
   }
   return parsed;

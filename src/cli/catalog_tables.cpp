@@ -1,4 +1,5 @@
 #include "cli/catalog_tables.h"
+#include "cli/program_text.h"
 
 #include "cli/arguments.h"
 #include "data/mod_database.h"
@@ -19,11 +20,9 @@ std::string namesOf(const std::vector<CatalogTable>& tables) {
 std::vector<CatalogTable> listTables(clsConnection& connection, const FileKind& kind) {
   connection.CreateConnectionString();
   if (!modDatabase::OpenDatabase(connection))
-    throw CliError("kpxwizard: cannot open '" + connection.Database() + "' as " +
-                   describeKind(kind) + " (see the message above); " +
-                   (kind.conType == CONN_SQLServer
-                        ? "check the server, the database, the user and the password"
-                        : "check that the file is one"));
+    throw CliError(
+        said(Said::CannotOpenAs, connection.Database(), describeKind(kind),
+             said(kind.conType == CONN_SQLServer ? Said::CheckTheServer : Said::CheckTheFile)));
   std::vector<std::string> shown;
   modDatabase::ShowTables(shown);
   std::vector<CatalogTable> tables;
@@ -41,17 +40,16 @@ std::string chooseTable(const std::vector<CatalogTable>& tables, const std::stri
                         const std::string& path, const std::string& option) {
   if (wanted.empty()) {
     if (tables.size() == 1) return tables[0].name;
-    if (tables.empty()) throw CliError("kpxwizard: '" + path + "' holds no table");
-    throw CliError("kpxwizard: '" + path + "' holds several tables (" + namesOf(tables) +
-                   "); choose one with " + option + " NAME");
+    if (tables.empty()) throw CliError(said(Said::HoldsNoTable, path));
+    throw CliError(said(Said::HoldsSeveralTables, path, namesOf(tables), option));
   }
   const std::string folded = foldCase(wanted);
   for (const auto& t : tables)
     if (foldCase(t.name) == folded) return t.name;
   for (const auto& t : tables)
     if (foldCase(t.name) == folded + "$") return t.name;
-  throw CliError("kpxwizard: '" + path + "' has no table '" + wanted +
-                 "'; its tables are: " + (tables.empty() ? std::string("none") : namesOf(tables)));
+  throw CliError(said(Said::HasNoTable, path, wanted,
+                      tables.empty() ? std::string(said(Said::NoTables)) : namesOf(tables)));
 }
 
 }  // namespace kpx::cli

@@ -45,10 +45,8 @@ int32_t restoreTransformations(Session& session, const std::string& config) {
   wizard.Transformations()->Reset();
   if (!config::loadTransformations(wizard, config)) {
     const std::string reason = session.reasonShown();
-    throw CliError("kpxwizard run: a transformation in '" + config +
-                   "' names a column the tables do not have" +
-                   (reason.empty() ? "" : " (" + reason + ")") +
-                   "; save the transfer again or correct the file");
+    throw CliError(
+        said(Said::TransformationColumnMissing, config, reason.empty() ? "" : " (" + reason + ")"));
   }
   return wizard.Transformations()->Count();
 }

@@ -13,6 +13,7 @@
 #include "cli/inferred_types.h"
 #include "cli/program_text.h"
 #include "cli/rejects_file.h"
+#include "cli/saved_run_options.h"
 #include "cli/scratch_destination.h"
 #include "cli/session.h"
 #include "cli/single_select.h"
@@ -23,7 +24,6 @@
 #include "data/providers/file_replacement.h"
 #include "data/providers/provider.h"
 #include "kpxwizard/automation_error.h"
-#include "package/destination_rows.h"
 
 namespace kpx::cli {
 namespace {
@@ -31,8 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kKnownEndings =
-    ".csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb, or an address "
-    "mssql://user@host[:port]/database";
+    ".csv .txt .tsv .xls .xlsx .htm .html .db .sqlite .sqlite3 .mdb .accdb";
 
 AcceptedOptions copyOptions() {
   AcceptedOptions accepted;
@@ -43,11 +42,11 @@ AcceptedOptions copyOptions() {
   return accepted;
 }
 
-FileKind kindOf(const std::string& path, const std::string& role) {
+FileKind kindOf(const std::string& path, bool source) {
   FileKind kind = detectFileKind(path);
   if (kind.conType == 0)
-    throw CliError("kpxwizard copy: cannot tell what kind of file the " + role + " '" + path +
-                   "' is; give it one of the endings " + kKnownEndings);
+    throw CliError(
+        said(source ? Said::UnknownSourceKind : Said::UnknownDestinationKind, path, kKnownEndings));
   return kind;
 }
 
@@ -81,12 +80,10 @@ std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArgum
   const std::string path = args.positional[0];
   // A missing file or a folder is named as such before its kind is guessed from its name.
   if (!isServerAddress(path))
-    requireFile(path, "kpxwizard copy: the source file", "check the path");
-  const FileKind kind = kindOf(path, "source");
+    requireFile(path, said(Said::TheSourceFile), said(Said::CheckThePath));
+  const FileKind kind = kindOf(path, true);
   if (kind.conType == CONN_TEXTFILE) {
-    if (args.hasValue("--query"))
-      throw CliError("kpxwizard copy: the text file '" + path +
-                     "' is read whole; --query needs a database, workbook or HTML source");
+    if (args.hasValue("--query")) throw CliError(said(Said::TextReadWhole, path));
     // Its one table is named as inspect lists it; the path given names it too.
     if (args.hasValue("--from-table") && args.value("--from-table") != path)
       chooseTable({{fs::path(path).filename().string(), "TABLE"}}, args.value("--from-table"), path,
@@ -96,7 +93,7 @@ std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArgum
     return source;
   }
   if (args.hasValue("--query") && args.hasValue("--from-table"))
-    throw CliError("kpxwizard copy: give either --from-table or --query, not both");
+    throw CliError(said(Said::TableOrQuery));
   if (args.hasValue("--query")) requireOneSelect(args.value("--query"));
   std::shared_ptr<clsConnection> source;
   if (args.hasValue("--query")) {
@@ -117,23 +114,14 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
                                                   const std::string& target) {
   const std::string path = args.positional[1];
   std::error_code ec;
-  if (fs::is_directory(path, ec))
-    throw CliError("kpxwizard copy: the destination '" + path +
-                   "' is a directory, not a file; give the path of a file in it");
-  const FileKind kind = kindOf(path, "destination");
+  if (fs::is_directory(path, ec)) throw CliError(said(Said::DestinationIsADirectory, path));
+  const FileKind kind = kindOf(path, false);
   const bool create = args.has("--create");
-  if (kind.conType == CONN_HTML_SOURCE)
-    throw CliError(
-        "kpxwizard copy: an HTML page can only be read; choose a .db, .xlsx, .xls or .csv "
-        "destination instead of '" +
-        path + "'");
-  if (kind.accessFile)
-    throw CliError("kpxwizard copy: Access files are read-only here, so '" + path +
-                   "' cannot be written; copy into a SQLite database (.db) instead");
+  if (kind.conType == CONN_HTML_SOURCE) throw CliError(said(Said::HtmlIsReadOnly, path));
+  if (kind.accessFile) throw CliError(said(Said::AccessIsReadOnly, path));
   const bool exists = kind.conType == CONN_SQLServer || fs::exists(path, ec);
   if (kind.conType == CONN_TEXTFILE && exists && !args.has("--replace"))
-    throw CliError("kpxwizard copy: the text file '" + path +
-                   "' exists and would be replaced; add --replace to overwrite it");
+    throw CliError(said(Said::TextFileWouldBeReplaced, path));
   try {
     if (kind.conType != CONN_SQLServer)
       kpx::data::checkReplaceable(path,
@@ -142,15 +130,11 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
     throw CliError(std::string("kpxwizard copy: ") + e.what());
   }
   if (kind.conType != CONN_TEXTFILE && !exists) {
-    if (!create)
-      throw CliError("kpxwizard copy: the destination '" + path +
-                     "' does not exist; add --create to make it with a new table");
+    if (!create) throw CliError(said(Said::DestinationMissing, path));
     if (kind.conType == CONN_ACCESS) {
       modDatabase::CreaDataBase(target);
-      if (!fs::exists(target, ec))
-        throw CliError("kpxwizard copy: cannot create the SQLite database '" + path +
-                       "' (see the message above)");
-      if (target == path) session.out() << said(Said::CreatedDatabase, path.c_str()) << std::endl;
+      if (!fs::exists(target, ec)) throw CliError(said(Said::CannotCreateDatabase, path));
+      if (target == path) session.out() << said(Said::CreatedDatabase, path) << std::endl;
     }
   }
   if (kind.conType == CONN_TEXTFILE) {
@@ -180,16 +164,10 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
     out << kCopyHelp;
     return kExitSuccess;
   }
-  if (parsed.positional.size() != 2)
-    throw CliError(
-        "kpxwizard copy: give a source and a destination, as in 'kpxwizard copy customers.csv "
-        "shop.db --create' (kpxwizard copy --help)");
+  if (parsed.positional.size() != 2) throw CliError(said(Said::GiveSourceAndDestination));
   const TextLayout layout = destinationLayout(parsed);
   const bool dryRun = parsed.has("--dry-run");
-  if (dryRun && parsed.hasValue("--save"))
-    throw CliError(
-        "kpxwizard copy: a dry run creates no table for a saved configuration to fill; run the "
-        "copy without --dry-run to --save it");
+  if (dryRun && parsed.hasValue("--save")) throw CliError(said(Said::DryRunCannotSave));
 
   Session session(out, err, parsed);
   cKPXWizard& wizard = session.wizard();
@@ -199,9 +177,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (source->ConType() == CONN_TEXTFILE) err << encodingWarning(source->Database(), read);
   // Text files are written in UTF-8 only; an encoding for a destination would be ignored.
   if (source->ConType() != CONN_TEXTFILE && !read.encoding.empty())
-    throw CliError(
-        "kpxwizard copy: --encoding says how a text source is written; text "
-        "destinations are always written in UTF-8");
+    throw CliError(said(Said::EncodingOfATextSource));
   const std::string& named = parsed.positional[1];
   const CreatedFileGuard created(named);
   // Creating a table or deleting rows happens before the rows flow, outside the transaction a
@@ -211,21 +187,15 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   const int32_t namedKind = detectFileKind(named).conType;
   const bool prepares = parsed.has("--create") || parsed.has("--replace");
   if (dryRun && prepares && namedKind == CONN_SQLServer)
-    throw CliError(
-        "kpxwizard copy: a dry run into SQL Server cannot rehearse --create or --replace, which "
-        "the server would carry out; leave them out to check the rows against an existing table");
+    throw CliError(said(Said::DryRunIntoSqlServer));
   if (dryRun && prepares && namedKind != CONN_TEXTFILE && !fs::is_directory(named, ec))
     scratch.emplace(named);
   auto destination = prepareDestination(session, parsed, layout, scratch ? scratch->path() : named);
-  wizard.setReplaceDestinationRows(parsed.has("--replace"));
   std::optional<InferredNewTableTypes> inferred;
   if (parsed.has("--infer-types")) {
     if (source->ConType() != CONN_TEXTFILE || !parsed.has("--create") ||
         destination->ConType() == CONN_TEXTFILE)
-      throw CliError(
-          "kpxwizard copy: --infer-types chooses the column types of a new table made from a "
-          "text file; use it with a text source, a database or workbook destination and "
-          "--create");
+      throw CliError(said(Said::InferTypesUse));
     inferred.emplace(*source, out, !parsed.hasValue("--save"));
   }
   readColumns(session);
@@ -238,11 +208,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
     throw CliError(std::string(said(Said::NoColumnMatches)) +
                    (parsed.has("--by-name") ? said(Said::PairedByPosition) : ""));
   out << unpairedColumnsNote(wizard) << std::flush;
-  if (parsed.has("--replace") && destination->ConType() != CONN_TEXTFILE &&
-      !DeleteDestinationRows(wizard))
-    throw CliError(said(Said::CannotDeleteRows, destination->TableName().c_str(),
-                        destination->Database().c_str()) +
-                   (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
+  if (parsed.has("--replace")) replaceDestinationRows(session);
 
   const auto rejects = openRejectsFile(session, parsed);
   const int status = runTransfer(session, named);
@@ -259,8 +225,9 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   // The table exists now: running the saved transfer appends to it.
   destination->setCreatedDestinationTable(false);
   if (!wizard.SaveIntoINIFile(config))
-    throw CliError("kpxwizard copy: cannot save the configuration to '" + config + "'" +
-                   (session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
+    throw CliError(said(Said::CannotSaveConfiguration, config,
+                        session.reasonShown().empty() ? "" : ": " + session.reasonShown()));
+  saveRunOptions(parsed, config);
   out << said(Said::SavedConfiguration, config.c_str(), config.c_str()) << std::endl;
   return status;
 }

@@ -1,5 +1,7 @@
 #include "cli/console_message_sink.h"
 
+#include "cli/program_text.h"
+
 namespace kpx::cli {
 namespace {
 // The button part of a message-box style: 4 Yes/No, 3 Yes/No/Cancel.
@@ -22,8 +24,7 @@ int32_t ConsoleMessageSink::show(const std::string& text, int32_t style, const s
     m_err << line << std::endl;
     return vbOK;
   }
-  m_err << line << " [" << (m_answerYes ? "Yes" : "No")
-        << (m_answerYes ? ", --yes" : "; --yes answers Yes") << "]" << std::endl;
+  m_err << line << said(m_answerYes ? Said::AnsweredYes : Said::AnsweredNo) << std::endl;
   return m_answerYes ? vbYes : vbNo;
 }
 

@@ -4,9 +4,23 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/help_text.h"
+#include "cli/program_text.h"
 #include "kpxwizard/automation_error.h"
 
 namespace kpx::cli {
+namespace {
+
+// --lang is looked for before the command reads its options, so that a mistake in them is told
+// in the language asked for; the command's session reads it again.
+bool asksForItalian(const std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i)
+    if (args[i] == "--lang=it" ||
+        (args[i] == "--lang" && i + 1 < args.size() && args[i + 1] == "it"))
+      return true;
+  return false;
+}
+
+}  // namespace
 
 int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
@@ -14,6 +28,7 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kExitFailure;
   }
   const std::string& command = args[0];
+  setProgramItalian(asksForItalian(args));
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   try {
     if (command == "--help" || command == "-h" || command == "help") {
@@ -24,14 +39,13 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (command == "copy") return commandCopy(rest, out, err);
     if (command == "inspect") return commandInspect(rest, out, err);
     if (command == "wizard") return commandWizard(rest, out, err);
-    throw CliError("kpxwizard: unknown command '" + command +
-                   "'; the commands are copy, run, inspect and wizard (kpxwizard --help)");
+    throw CliError(said(Said::UnknownCommand, command));
   } catch (const CliError& e) {
     err << e.what() << std::endl;
     return e.status();
   } catch (const AutomationError& e) {
-    err << "kpxwizard " << command << ": " << e.description() << " (error " << e.number() << ")"
-        << std::endl;
+    err << "kpxwizard " << command << ": " << e.description()
+        << said(Said::ErrorNumber, static_cast<int>(e.number())) << std::endl;
     return kExitFailure;
   } catch (const std::exception& e) {
     err << "kpxwizard " << command << ": " << e.what() << std::endl;

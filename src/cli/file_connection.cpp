@@ -80,15 +80,13 @@ std::string parseDelimiter(const std::string& text) {
                  [](unsigned char c) { return std::tolower(c); });
   if (lower == "tab" || lower == "\\t" || text == "\t") return "\t";
   if (text.size() == 1) return text;
-  throw CliError("kpxwizard: the delimiter '" + text +
-                 "' is not one character; use e.g. --delimiter ';' or --delimiter tab");
+  throw CliError(said(Said::DelimiterNotOneCharacter, text));
 }
 
 std::string parseQualifier(const std::string& text) {
   if (text.empty() || text == "none") return "";
   if (text.size() == 1) return text;
-  throw CliError("kpxwizard: the qualifier '" + text +
-                 "' is not one character; use e.g. --qualifier \"'\" or --qualifier none");
+  throw CliError(said(Said::QualifierNotOneCharacter, text));
 }
 
 std::vector<int> parseWidths(const std::string& text) {
@@ -101,9 +99,7 @@ std::vector<int> parseWidths(const std::string& text) {
     bool digits =
         !part.empty() && part.size() <= 6 &&
         std::all_of(part.begin(), part.end(), [](unsigned char c) { return std::isdigit(c); });
-    if (!digits || std::stoi(part) == 0)
-      throw CliError("kpxwizard: the width '" + part + "' in --fixed " + text +
-                     " is not a positive number; give the widths as --fixed 10,20,5");
+    if (!digits || std::stoi(part) == 0) throw CliError(said(Said::WidthNotANumber, part, text));
     widths.push_back(std::stoi(part));
     if (comma == std::string::npos) break;
     start = comma + 1;
@@ -114,18 +110,14 @@ std::vector<int> parseWidths(const std::string& text) {
 std::string parseEncoding(const std::string& text) {
   data::TextEncoding encoding;
   if (data::textEncodingNamed(text, encoding)) return text;
-  throw CliError("kpxwizard: the encoding '" + text + "' is not known; give one of " +
-                 data::kTextEncodingNames);
+  throw CliError(said(Said::UnknownEncoding, text, data::kTextEncodingNames));
 }
 
 std::string encodingWarning(const std::string& path, const TextLayout& layout) {
   if (!layout.encoding.empty()) return {};
   const int64_t line = data::firstNonUtf8Line(path);
   if (line == 0) return {};
-  return "kpxwizard: warning: line " + std::to_string(line) + " of '" + path +
-         "' holds a byte that is not UTF-8, so its text is read as Windows-1252; "
-         "give --encoding utf-8, windows-1252, latin-1 or utf-16 to say how the file is "
-         "written\n";
+  return said(Said::NotUtf8, static_cast<long long>(line), path);
 }
 
 std::shared_ptr<clsConnection> makeFileConnection(const std::string& path, const FileKind& kind,

@@ -1,4 +1,5 @@
 #include "cli/file_kind.h"
+#include "cli/program_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -86,9 +87,8 @@ bool isServerAddress(const std::string& path) {
 void requireFile(const std::string& path, const std::string& what, const std::string& hint) {
   std::error_code ec;
   if (std::filesystem::is_regular_file(path, ec)) return;
-  if (std::filesystem::is_directory(path, ec))
-    throw CliError(what + " '" + path + "' is a directory, not a file; give the path of a file");
-  throw CliError(what + " '" + path + "' does not exist; " + hint);
+  if (std::filesystem::is_directory(path, ec)) throw CliError(said(Said::IsADirectory, what, path));
+  throw CliError(said(Said::DoesNotExist, what, path, hint));
 }
 
 FileKind detectFileKind(const std::string& path) {

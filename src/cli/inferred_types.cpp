@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/arguments.h"
+#include "cli/program_text.h"
 #include "data/new_table_types.h"
 #include "data/providers/provider.h"
 #include "package/cls_task.h"
@@ -55,8 +56,7 @@ std::vector<InferredColumnType> inferTextColumnTypes(const clsConnection& source
       columns.push_back({reader->columns()[i].name, inference[i].result()});
     return columns;
   } catch (const std::exception& e) {
-    throw CliError("kpxwizard: cannot read the text file '" + path +
-                   "' to infer its types: " + e.what());
+    throw CliError(said(Said::CannotInferTypes, path, e.what()));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/file_kind.h"
+#include "cli/program_text.h"
 #include "config/mod_ini_api.h"
 #include "data/mod_database.h"
 #include "kpxwizard/automation_error.h"
@@ -31,7 +32,7 @@ void createMissingDestinationDatabase(const std::string& config, std::ostream& o
   const fs::path folder = fs::path(database).parent_path();
   if (!folder.empty()) fs::create_directories(folder, ec);
   modDatabase::CreaDataBase(database);
-  if (fs::exists(database, ec)) out << "Created the SQLite database " << database << std::endl;
+  if (fs::exists(database, ec)) out << said(Said::CreatedDatabase, database) << std::endl;
 }
 
 }  // namespace kpx::cli

@@ -43,6 +43,79 @@ enum class Said {
   RowsToWrite,
   RowsWouldBeRejected,  // "%lld row(s) would be rejected; they are listed in %s"
   DryRunWroteNothing,   // the destination
+  GivenTwice,
+  NeedsAValue,
+  TakesNoValue,
+  UnknownOption,
+  UnknownCommand,
+  ErrorNumber,
+  IsADirectory,
+  DoesNotExist,
+  TheSourceFile,
+  TheConfigurationFile,
+  CheckThePath,
+  SaveAConfiguration,
+  CannotOpenAs,
+  CheckTheServer,
+  CheckTheFile,
+  HoldsNoTable,
+  HoldsSeveralTables,
+  HasNoTable,
+  NoTables,
+  UnknownSourceKind,
+  UnknownDestinationKind,
+  TextReadWhole,
+  TableOrQuery,
+  DestinationIsADirectory,
+  HtmlIsReadOnly,
+  AccessIsReadOnly,
+  TextFileWouldBeReplaced,
+  DestinationMissing,
+  CannotCreateDatabase,
+  GiveSourceAndDestination,
+  DryRunCannotSave,
+  EncodingOfATextSource,
+  DryRunIntoSqlServer,
+  InferTypesUse,
+  CannotSaveConfiguration,
+  GiveOneConfiguration,
+  CannotCopyForDryRun,
+  CannotLoadConfiguration,
+  SourceNotValid,
+  DestinationNotValid,
+  SectionMissing,
+  TransformationColumnMissing,
+  AtMostOneConfiguration,
+  NoWizardWindow,
+  WindowCannotOpen,
+  DelimiterNotOneCharacter,
+  QualifierNotOneCharacter,
+  WidthNotANumber,
+  UnknownEncoding,
+  NotUtf8,
+  HeaderOrNoHeader,
+  YesOrNo,
+  UnknownLanguage,
+  LogFolderMissing,
+  BusyTimeoutNotANumber,
+  WaitingForDatabase,
+  LockedByProcess,
+  LockedByAnotherProgram,
+  CannotWriteRejects,
+  CannotMakeDryRunFolder,
+  AnsweredYes,
+  AnsweredNo,
+  ASignal,
+  CannotInferTypes,
+  RejectsOnlyInLog,
+  SqlServerAddressWrong,
+  NamesNoUser,
+  HoldsAPassword,
+  NamesNoServer,
+  PortNotANumber,
+  NamesNoDatabase,
+  NoPassword,
+  PasswordPrompt,
 };
 
 // Whether the program speaks Italian; English until set.
@@ -51,12 +124,21 @@ bool programItalian();
 
 // The text of `what` in the program's language.
 const char* said(Said what);
-// `what` filled in with printf-style arguments (numbers and C strings).
+// Strings are handed to the printf-style texts as C strings; numbers as they are.
+inline const char* printable(const std::string& text) {
+  return text.c_str();
+}
+template <typename Value>
+Value printable(Value value) {
+  return value;
+}
+
+// `what` filled in with printf-style arguments (numbers, C strings and strings).
 template <typename... Arguments>
-std::string said(Said what, Arguments... arguments) {
-  const int size = std::snprintf(nullptr, 0, said(what), arguments...);
+std::string said(Said what, const Arguments&... arguments) {
+  const int size = std::snprintf(nullptr, 0, said(what), printable(arguments)...);
   std::string text(static_cast<size_t>(size < 0 ? 0 : size) + 1, '\0');
-  std::snprintf(text.data(), text.size(), said(what), arguments...);
+  std::snprintf(text.data(), text.size(), said(what), printable(arguments)...);
   text.pop_back();
   return text;
 }

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "cli/arguments.h"
+#include "cli/program_text.h"
 #include "data/mod_main.h"
 #include "data/providers/file_replacement.h"
 #include "data/providers/text/text_writer.h"
@@ -50,7 +51,7 @@ void RejectsFile::SourceColumns(const std::vector<std::string>& names) {
   try {
     m_writer = std::make_unique<data::TextRowWriter>(m_format, columns);
   } catch (const std::exception& e) {
-    throw CliError("kpxwizard: cannot write the rejected rows to '" + m_path + "': " + e.what());
+    throw CliError(said(Said::CannotWriteRejects, m_path, e.what()));
   }
 }
 
@@ -83,7 +84,7 @@ int64_t RejectsFile::finish() {
     }
     return m_left;
   } catch (const std::exception& e) {
-    throw CliError("kpxwizard: cannot write the rejected rows to '" + m_path + "': " + e.what());
+    throw CliError(said(Said::CannotWriteRejects, m_path, e.what()));
   }
 }
 
@@ -102,10 +103,7 @@ void finishRejectsFile(Session& session, RejectsFile* rejects) {
   if (!rejects) return;
   session.wizard().setRejectedRows(nullptr);
   if (const int64_t left = rejects->finish(); left > 0)
-    session.err() << "kpxwizard: " << left
-                  << " rejected row(s) hold the column delimiter and, without a text qualifier, "
-                     "are listed only in the error log"
-                  << std::endl;
+    session.err() << said(Said::RejectsOnlyInLog, static_cast<long long>(left)) << std::endl;
 }
 
 }  // namespace kpx::cli

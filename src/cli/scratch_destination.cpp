@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli/arguments.h"
+#include "cli/program_text.h"
 
 namespace kpx::cli {
 
@@ -14,11 +15,11 @@ ScratchDestination::ScratchDestination(const std::string& path) {
   std::error_code ec;
   std::string pattern = (fs::temp_directory_path(ec) / "kpxwizard-dry-run-XXXXXX").string();
   if (ec || ::mkdtemp(pattern.data()) == nullptr)
-    throw CliError("kpxwizard: cannot make a temporary folder for the dry run of '" + path + "'");
+    throw CliError(said(Said::CannotMakeDryRunFolder, path));
   m_folder = pattern;
   m_path = (fs::path(m_folder) / fs::path(path).filename()).string();
   if (fs::exists(path, ec) && !fs::copy_file(path, m_path, ec))
-    throw CliError("kpxwizard: cannot copy '" + path + "' for the dry run: " + ec.message());
+    throw CliError(said(Said::CannotCopyForDryRun, path, ec.message()));
 }
 
 ScratchDestination::~ScratchDestination() {

@@ -24,20 +24,19 @@ void Session::waitForLockedDatabases(const ParsedArguments& args) {
     const std::string text = args.value("--busy-timeout");
     if (text.empty() || text.size() > 6 ||
         text.find_first_not_of("0123456789") != std::string::npos)
-      throw CliError(
-          "kpxwizard: --busy-timeout takes a whole number of seconds, as in --busy-timeout 30; '" +
-          text + "' is not one");
+      throw CliError(said(Said::BusyTimeoutNotANumber, text));
     seconds = std::stoi(text);
   }
   auto& settings = data::busyWaitSettings();
   settings.timeoutMilliseconds = seconds * 1000;
   settings.onWait = [this](const data::BusyWait& wait) {
     m_display->breakLine();
-    m_err << "kpxwizard: waiting for the database '" << wait.database << "', locked by "
-          << (wait.holder > 0 ? "process " + std::to_string(wait.holder)
-                              : std::string("another program"))
-          << " (" << static_cast<int>(wait.waitedSeconds) << " of "
-          << static_cast<int>(wait.limitSeconds) << " s, --busy-timeout)" << std::endl;
+    const std::string holder =
+        wait.holder > 0 ? said(Said::LockedByProcess, static_cast<long long>(wait.holder))
+                        : std::string(said(Said::LockedByAnotherProgram));
+    m_err << said(Said::WaitingForDatabase, wait.database, holder,
+                  static_cast<int>(wait.waitedSeconds), static_cast<int>(wait.limitSeconds))
+          << std::endl;
     return interruptingSignal() == 0;
   };
 }
@@ -53,22 +52,18 @@ Session::Session(std::ostream& out, std::ostream& err, const ParsedArguments& ar
       m_sink(std::make_shared<ConsoleMessageSink>(err, args.has("--yes"),
                                                   [d = m_display.get()] { d->breakLine(); })),
       m_installed(m_sink) {
-  if (args.has("--yes") && args.has("--no"))
-    throw CliError("kpxwizard: give either --yes or --no, not both");
+  if (args.has("--yes") && args.has("--no")) throw CliError(said(Said::YesOrNo));
   m_wizard = cKPXWizard::create();
   if (args.hasValue("--lang")) {
     const std::string lang = args.value("--lang");
-    if (lang != "it" && lang != "en")
-      throw CliError("kpxwizard: unknown language '" + lang + "'; use --lang it or --lang en");
+    if (lang != "it" && lang != "en") throw CliError(said(Said::UnknownLanguage, lang));
     m_wizard->setLanguage(lang == "it" ? kpxLanguageItalian : kpxLanguageEnglish);
     setProgramItalian(lang == "it");
   }
   if (args.hasValue("--log-dir")) {
     const std::string dir = args.value("--log-dir");
     std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec))
-      throw CliError("kpxwizard: the log folder '" + dir +
-                     "' does not exist; create it or choose another --log-dir");
+    if (!std::filesystem::is_directory(dir, ec)) throw CliError(said(Said::LogFolderMissing, dir));
     m_wizard->setLogFilePath(dir);
   }
   m_cookie = m_wizard->advise(m_display);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "cli/arguments.h"
+#include "cli/program_text.h"
 
 namespace kpx::cli {
 
@@ -16,29 +17,28 @@ std::optional<SqlServerAddress> parseSqlServerAddress(const std::string& text) {
   if (text.compare(0, scheme.size(), scheme) != 0) return std::nullopt;
   const std::string rest = text.substr(scheme.size());
   const auto fail = [&](const std::string& what) {
-    return CliError("kpxwizard: the SQL Server address '" + text + "' " + what +
-                    "; write it as mssql://user@host[:port]/database");
+    return CliError(said(Said::SqlServerAddressWrong, text, what));
   };
   const size_t at = rest.find('@');
   const size_t slash = rest.find('/', at == std::string::npos ? 0 : at);
-  if (at == std::string::npos || at == 0) throw fail("names no user");
-  if (rest.substr(0, at).find(':') != std::string::npos)
-    throw fail("holds a password; give it in KPX_SQLSERVER_PASSWORD or at the prompt instead");
+  if (at == std::string::npos || at == 0) throw fail(said(Said::NamesNoUser));
+  if (rest.substr(0, at).find(':') != std::string::npos) throw fail(said(Said::HoldsAPassword));
   SqlServerAddress address;
   address.user = rest.substr(0, at);
   std::string host =
       rest.substr(at + 1, slash == std::string::npos ? std::string::npos : slash - at - 1);
-  if (host.empty() || host.front() == ':') throw fail("names no server");
+  if (host.empty() || host.front() == ':') throw fail(said(Said::NamesNoServer));
   const size_t colon = host.rfind(':');
   if (colon != std::string::npos) {
     const std::string port = host.substr(colon + 1);
     if (port.empty() || port.size() > 5 ||
         !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      throw fail("has a port '" + port + "' that is not a number");
+      throw fail(said(Said::PortNotANumber, port));
     host = host.substr(0, colon) + "," + port;
   }
   address.server = host;
-  if (slash == std::string::npos || slash + 1 >= rest.size()) throw fail("names no database");
+  if (slash == std::string::npos || slash + 1 >= rest.size())
+    throw fail(said(Said::NamesNoDatabase));
   address.database = rest.substr(slash + 1);
   return address;
 }
@@ -46,10 +46,8 @@ std::optional<SqlServerAddress> parseSqlServerAddress(const std::string& text) {
 std::string sqlServerPassword(const SqlServerAddress& address) {
   if (const char* given = std::getenv("KPX_SQLSERVER_PASSWORD")) return given;
   const int tty = open("/dev/tty", O_RDWR | O_NOCTTY);
-  if (tty < 0)
-    throw CliError("kpxwizard: no password for " + address.user + " on SQL Server '" +
-                   address.server + "'; set KPX_SQLSERVER_PASSWORD");
-  const std::string prompt = "Password for " + address.user + " on " + address.server + ": ";
+  if (tty < 0) throw CliError(said(Said::NoPassword, address.user, address.server));
+  const std::string prompt = said(Said::PasswordPrompt, address.user, address.server);
   (void)!write(tty, prompt.data(), prompt.size());
   termios saved{};
   const bool terminal = tcgetattr(tty, &saved) == 0;

@@ -1,5 +1,7 @@
 #include "cli/text_options.h"
 
+#include "cli/program_text.h"
+
 namespace kpx::cli {
 namespace {
 
@@ -7,7 +9,7 @@ namespace {
 void readLayout(const ParsedArguments& args, const std::string& prefix, TextLayout& layout) {
   const std::string header = prefix + "header", noHeader = prefix + "no-header";
   if (args.has(header) && args.has(noHeader))
-    throw CliError("kpxwizard: give either " + header + " or " + noHeader + ", not both");
+    throw CliError(said(Said::HeaderOrNoHeader, header, noHeader));
   if (args.hasValue(prefix + "delimiter")) {
     layout.delimiter = parseDelimiter(args.value(prefix + "delimiter"));
     layout.widths.clear();  // a delimiter asked for makes the file delimited

@@ -10,6 +10,7 @@
 #include "cli/program_text.h"
 #include "model/error_log_place.h"
 #include "model/paths.h"
+#include "package/destination_rows.h"
 #include "package/execution_state.h"
 
 namespace kpx::cli {
@@ -62,7 +63,7 @@ int runTransfer(Session& session, const std::string& destinationShown) {
     session.err() << said(Said::StoppedBy)
                   << (signal == SIGINT    ? "Ctrl-C"
                       : signal == SIGTERM ? "SIGTERM"
-                                          : "a signal")
+                                          : said(Said::ASignal))
                   << said(Said::DestinationLeftAsItWas) << std::endl;
     return 128 + signal;
   }
@@ -79,6 +80,17 @@ int runTransfer(Session& session, const std::string& destinationShown) {
     return kExitRowsRejected;
   }
   return kExitSuccess;
+}
+
+void replaceDestinationRows(Session& session) {
+  cKPXWizard& wizard = session.wizard();
+  wizard.setReplaceDestinationRows(true);
+  const clsConnection& destination = *wizard.Destination();
+  if (destination.ConType() == CONN_TEXTFILE || DeleteDestinationRows(wizard)) return;
+  const std::string reason = session.reasonShown();
+  throw CliError(said(Said::CannotDeleteRows, destination.TableName().c_str(),
+                      destination.Database().c_str()) +
+                 (reason.empty() ? "" : ": " + reason));
 }
 
 }  // namespace kpx::cli

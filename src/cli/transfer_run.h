@@ -21,4 +21,9 @@ struct TransferSummary {
 // destination as the user named it) was not written.
 int runTransfer(Session& session, const std::string& destinationShown);
 
+// For --replace: has the rows of the session's destination table deleted by the transfer that
+// follows (a text destination is written new anyway). Throws CliError with the reason shown when
+// they cannot be.
+void replaceDestinationRows(Session& session);
+
 }  // namespace kpx::cli

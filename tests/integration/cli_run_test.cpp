@@ -99,4 +99,46 @@ TEST_F(RunSample, SavedTextIntoExistingTableCopyRunsAgain) {
       << broken.err;
 }
 
+// Each row saves a copy whose outcome one option decides, and runs it again: the run must
+// leave the destination as the copy did, take the error log folder from the file and say
+// nothing the copy did not.
+TEST(SavedCopy, RunRepeatsTheSameTransfer) {
+  struct Row {
+    const char* name;
+    const char* arguments;
+    const char* destination;  // a text file, or a database file and the query that shows it
+    const char* query;
+  };
+  const Row rows[] = {
+      {"Encoding", "people.csv out.csv --encoding latin-1", "out.csv", ""},
+      {"ReplaceOfAnExistingTable", "people.csv shop.db --to-table P --replace", "shop.db",
+       "SELECT * FROM P"},
+      {"ByNameAndReplace", "people.csv shop.db --to-table Q --by-name --replace", "shop.db",
+       "SELECT * FROM Q"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    kpx::test::ScratchFolder scratch;
+    const std::string dir = scratch.dir().string();
+    fs::create_directories(scratch.dir() / "logs");
+    scratch.write("people.csv", "Id,Name,City\r\n1,Anna,Citt\xC3\xA0\r\n2,Bruno,Pisa\r\n");
+    kpx::test::sqliteOutput(scratch.path("shop.db"),
+                            "CREATE TABLE P(a, b, c); INSERT INTO P VALUES (0, 'old', 'row');"
+                            "CREATE TABLE Q(City, Id, Name); INSERT INTO Q VALUES ('x', 0, 'y');");
+    const auto shown = [&] {
+      return *row.query ? kpx::test::sqliteOutput(scratch.path(row.destination), row.query)
+                        : kpx::test::readFile(scratch.path(row.destination));
+    };
+    auto copy = runKpxwizard(
+        std::string("copy ") + row.arguments + " --save again.ini --log-dir logs", dir);
+    ASSERT_EQ(copy.status, 0) << copy.out << copy.err;
+    const std::string copied = shown();
+    auto run = runKpxwizard("run again.ini", dir);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(shown(), copied);
+    EXPECT_NE(run.out.find("/logs/KPXWIZARD_ERROR.txt"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, copy.err);
+  }
+}
+
 }  // namespace
