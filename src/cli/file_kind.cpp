@@ -121,20 +121,20 @@ FileKind detectFileKind(const std::string& path) {
 std::string describeKind(const FileKind& kind) {
   switch (kind.conType) {
     case CONN_ACCESS:
-      return kind.accessFile ? "Access database" : "SQLite database";
+      return kind.accessFile ? said(Said::KindAccess) : said(Said::KindSqlite);
     case CONN_SQLServer:
-      return "SQL Server database";
+      return said(Said::KindSqlServer);
     case CONN_EXCEL:
     case CONN_EXCEL3:
     case CONN_EXCEL4:
     case CONN_EXCEL5:
-      return "Excel workbook";
+      return said(Said::KindWorkbook);
     case CONN_TEXTFILE:
-      return "text file";
+      return said(Said::KindText);
     case CONN_HTML_SOURCE:
-      return "HTML page";
+      return said(Said::KindHtml);
     default:
-      return "unknown kind";
+      return said(Said::KindUnknown);
   }
 }
 

@@ -26,7 +26,7 @@ bool isServerAddress(const std::string& path);
 // "<what> '<path>' does not exist; <hint>".
 void requireFile(const std::string& path, const std::string& what, const std::string& hint);
 
-// The name of a kind for people: "SQLite database", "Excel workbook", …
+// The name of a kind for people, in the program's language: "SQLite database", "Excel workbook", …
 std::string describeKind(const FileKind& kind);
 
 }  // namespace kpx::cli

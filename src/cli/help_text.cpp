@@ -28,7 +28,9 @@ const char* const kRunHelp =
                      [--busy-timeout SECONDS]
 
 Loads a saved configuration (the layout the wizard's Save button writes), runs the transfer,
-shows its progress and prints how many rows were read, written and rejected.
+shows its progress and prints how many rows were read, written and rejected. The options a
+copy was saved with (--replace, --rejects, --yes/--no, --log-dir, --busy-timeout) apply unless
+given here.
 
 Options:
   --dry-run       read and convert every row as the run would, log the rows it would reject,
@@ -88,7 +90,8 @@ Options:
   --encoding NAME    how a text source is written: utf-8, windows-1252, latin-1 or utf-16
                      (default: UTF-8, or Windows-1252 when the file is not valid UTF-8)
   --save CONFIG.ini  also save the transfer so that 'kpxwizard run CONFIG.ini' repeats it
-                     (it then appends to the table created now)
+                     (it then appends to the table created now; --encoding, --replace,
+                     --rejects, --yes/--no, --log-dir and --busy-timeout are saved too)
   --infer-types      with --create and a text source: read the whole file first and give
                      each new column the narrowest type its values take (printed, as
                      'kpxwizard inspect FILE --infer' prints it); dates written day-first or

@@ -254,8 +254,15 @@ constexpr Pair kTexts[] = {
     {"kpxwizard: no password for %s on SQL Server '%s'; set KPX_SQLSERVER_PASSWORD",
      "kpxwizard: nessuna password per %s su SQL Server '%s'; impostare KPX_SQLSERVER_PASSWORD"},
     {"Password for %s on %s: ", "Password per %s su %s: "},
+    {"Access database", "database Access"},
+    {"SQLite database", "database SQLite"},
+    {"SQL Server database", "database SQL Server"},
+    {"Excel workbook", "cartella di lavoro Excel"},
+    {"text file", "file di testo"},
+    {"HTML page", "pagina HTML"},
+    {"unknown kind", "tipo sconosciuto"},
 };
-static_assert(std::size(kTexts) == static_cast<size_t>(Said::PasswordPrompt) + 1);
+static_assert(std::size(kTexts) == static_cast<size_t>(Said::KindUnknown) + 1);
 
 bool g_italian = false;
 

@@ -116,6 +116,13 @@ enum class Said {
   NamesNoDatabase,
   NoPassword,
   PasswordPrompt,
+  KindAccess,
+  KindSqlite,
+  KindSqlServer,
+  KindWorkbook,
+  KindText,
+  KindHtml,
+  KindUnknown,
 };
 
 // Whether the program speaks Italian; English until set.
