@@ -73,8 +73,9 @@ TEST_F(RunSample, MissingSourceFileMakesTheConfigurationInvalid) {
       << run.err;
 }
 
-// Loading a saved copy from a text file into an existing table drops its transformations (the
-// column builder cannot read the table for a text source); run matches them again by name.
+// For a text source the column builder gives the destination the file's own columns, so run
+// loads a saved copy from a text file into an existing table without its transformations and
+// matches them by name against the table.
 TEST_F(RunSample, SavedTextIntoExistingTableCopyRunsAgain) {
   const std::string db = (dir / "shop.db").string();
   kpx::test::sqliteOutput(db, "CREATE TABLE P(a, b, c)");
