@@ -1,5 +1,5 @@
 // The pieces under the Excel provider: number-format classes, the compound file and the
-// BIFF8 writer read back by the BIFF reader.
+// BIFF8 writer read back by the BIFF reader, row by row from files read in place.
 #include <gtest/gtest.h>
 
 #include "data/providers/excel/biff_reader.h"
@@ -7,6 +7,7 @@
 #include "data/providers/excel/byte_reader.h"
 #include "data/providers/excel/compound_file.h"
 #include "data/providers/excel/number_format.h"
+#include "data/providers/excel/workbook_stream.h"
 
 namespace kpx::data::excel {
 namespace {
@@ -69,6 +70,9 @@ TEST(BiffWriter, EveryKindOfCellReadsBack) {
   sheet.set(1, 3, Cell::ofDate(45000.25));
   sheet.set(1, 4, Cell::ofBoolean(true));
   sheet.set(3, 255, Cell::ofText("last column"));
+  sheet.set(3, 1, Cell::ofText("\xC3\xA0"));  // one byte a character
+  sheet.set(3, 3, Cell::ofText("\xC2\x80"));  // a character Windows-1252 reads otherwise
+  sheet.set(3, 2, Cell::ofText(std::string(32767, 'z')));  // the longest a cell holds
   // Enough long strings to split the shared string table over many CONTINUE records,
   // several strings cut in the middle of their characters.
   for (uint32_t r = 4; r < 60; ++r)
@@ -89,6 +93,36 @@ TEST(BiffWriter, EveryKindOfCellReadsBack) {
       EXPECT_EQ(got.rows[r][c].text, sheet.rows[r][c].text) << r << "," << c;
     }
   }
+}
+
+// Cells of a sheet laid out column by column still come out as whole rows in ascending order.
+TEST(XlsStreams, CellsOutOfRowOrderComeOutAsRows) {
+  std::string biff2;
+  auto rec = [&biff2](uint16_t id, std::string data) {
+    putU16(biff2, id);
+    putU16(biff2, uint32_t(data.size()));
+    biff2 += data;
+  };
+  rec(0x0009, std::string("\x00\x00\x10\x00", 4));
+  for (auto [row, col] : {std::pair{2, 0}, {0, 0}, {2, 1}, {0, 1}, {1, 1}}) {
+    std::string d;
+    putU16(d, row);
+    putU16(d, col);
+    d.append(3, '\0');
+    putF64(d, row * 10 + col);
+    rec(0x0003, d);
+  }
+  rec(0x000A, {});
+  auto book = openXlsStreams(bytesInMemory(biff2), "Only");
+  auto rows = book->openSheet(0);
+  SheetRow row;
+  for (uint32_t expected : {0u, 1u, 2u}) {
+    ASSERT_TRUE(rows->next(row));
+    EXPECT_EQ(row.index, expected);
+    for (uint32_t c = expected == 1 ? 1 : 0; c < 2; ++c)
+      EXPECT_EQ(row.cells.at(c).number, expected * 10 + c);
+  }
+  EXPECT_FALSE(rows->next(row));
 }
 
 }  // namespace
