@@ -8,6 +8,8 @@
 #include "data/providers/excel/compound_file.h"
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/workbook_stream.h"
+#include "support/libreoffice_csv.h"
+#include "support/scratch.h"
 
 namespace kpx::data::excel {
 namespace {
@@ -123,6 +125,44 @@ TEST(XlsStreams, CellsOutOfRowOrderComeOutAsRows) {
       EXPECT_EQ(row.cells.at(c).number, expected * 10 + c);
   }
   EXPECT_FALSE(rows->next(row));
+}
+
+// Sheets far larger than the small-stream pool, several in one stream, each read from its own
+// place in the file and by LibreOffice.
+TEST(XlsStreams, ManySheetsStreamedToAFileReadBackRowByRow) {
+  test::ScratchFolder scratch;
+  const std::string path = scratch.path("streamed.xls");
+  const std::vector<std::string> names = {"First", "Second", "Third"};
+  const uint32_t rowsPerSheet = 3000;
+  auto cellsOf = [](size_t sheet, uint32_t r) {
+    return std::vector<Cell>{Cell::ofNumber(r * 1.5 + sheet),
+                             Cell::ofText("s" + std::to_string(sheet) + "r" + std::to_string(r))};
+  };
+  auto writer = createXlsStreamWriter(path);
+  for (size_t s = 0; s < names.size(); ++s) {
+    writer->beginSheet(names[s]);
+    for (uint32_t r = 0; r < rowsPerSheet; ++r) writer->writeRow({r, cellsOf(s, r)});
+  }
+  writer->finish();
+
+  auto book = openXlsStreams(openByteFile(path), "unused");
+  ASSERT_EQ(book->sheetNames(), names);
+  for (size_t s : {size_t(2), size_t(0), size_t(1)}) {
+    auto rows = book->openSheet(s);
+    SheetRow row;
+    for (uint32_t r = 0; r < rowsPerSheet; ++r) {
+      ASSERT_TRUE(rows->next(row)) << s << " " << r;
+      ASSERT_EQ(row.index, r);
+      auto expected = cellsOf(s, r);
+      ASSERT_EQ(row.cells[0].number, expected[0].number);
+      ASSERT_EQ(row.cells[1].text, expected[1].text);
+    }
+    EXPECT_FALSE(rows->next(row));
+  }
+  if (!test::haveLibreOffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  auto sheets = test::libreOfficeSheets(path, scratch.path("csv"));
+  ASSERT_EQ(sheets["Third"].size(), rowsPerSheet);
+  EXPECT_EQ(sheets["Third"][2999], (test::CsvRows::value_type{"4500.5", "s2r2999"}));
 }
 
 }  // namespace
