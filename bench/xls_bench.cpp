@@ -6,6 +6,7 @@
 // Each prints seconds and peak resident memory.
 #include <sys/resource.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -60,7 +61,9 @@ void readBook(const std::string& path, const std::string& csvPath) {
           }
           std::fputc('"', out);
         } else if (!cell.empty()) {
-          std::fprintf(out, "%.15g", cell.number);
+          char digits[32];
+          auto end = std::to_chars(digits, digits + sizeof digits, cell.number).ptr;
+          std::fwrite(digits, 1, size_t(end - digits), out);
         }
       }
       std::fputc('\n', out);

@@ -410,16 +410,16 @@ uint16_t rowOf(const BiffRecord& rec) {
 }
 
 // Reads a sheet's records from its BOF and hands each cell record (and the STRING records
-// holding formula results) to `cell`.
-template <class Cell>
-void forEachCellRecord(BiffRecordReader& records, BiffGlobals& globals, bool bare, Cell&& cell) {
+// holding formula results) to `take`, until it returns false or the sheet ends.
+template <class Take>
+void forEachCellRecord(BiffRecordReader& records, BiffGlobals& globals, bool bare, Take&& take) {
   BiffRecord rec;
   while (records.next(rec)) {
     if (rec.id == kEof) return;
     if (bare && (rec.id == kXf2 || globals.take(rec)))
       continue;  // BIFF2 cells carry their format themselves
     if (isCellRecord(rec.id, globals.version) || rec.id == kString || rec.id == kString2) {
-      if (!cell(rec)) return;
+      if (!take(rec)) return;
     }
   }
 }
