@@ -60,20 +60,22 @@ constexpr uint32_t kMaxColumns = 256;
       "a record is shorter than its contents require (the file is truncated or damaged)");
 }
 
-// A record with the CONTINUE records that follow it, read as one: character data split
-// between records restarts with a fresh option byte.
+// A record with the CONTINUE records that follow it, read as one as the records come (the
+// shared string table can be as large as the workbook): character data split between records
+// restarts with a fresh option byte.
 class ContinuedReader {
  public:
-  explicit ContinuedReader(const std::vector<std::string>& parts) : m_parts(parts) {}
+  ContinuedReader(BiffRecordReader& records, std::string_view first)
+      : m_records(records), m_part(first) {}
   bool atEnd() {
-    while (m_part < m_parts.size() && m_pos >= m_parts[m_part].size()) next();
-    return m_part >= m_parts.size();
+    while (!m_ended && m_pos >= m_part.size()) next();
+    return m_pos >= m_part.size();
   }
   uint32_t uint(size_t n) {
     uint32_t v = 0;
     for (size_t i = 0; i < n; ++i) {
       if (atEnd()) throw OutOfBounds{};
-      v |= uint32_t(uint8_t(m_parts[m_part][m_pos++])) << (8 * i);
+      v |= uint32_t(uint8_t(m_part[m_pos++])) << (8 * i);
     }
     return v;
   }
@@ -85,19 +87,18 @@ class ContinuedReader {
     uint32_t ext = flags & 0x04 ? uint(4) : 0;
     bool wide = flags & 0x01;
     for (uint32_t done = 0; done < count;) {
-      if (m_part < m_parts.size() && m_pos >= m_parts[m_part].size()) {
+      if (m_pos >= m_part.size()) {
         next();
-        if (m_part >= m_parts.size()) throw OutOfBounds{};
-        wide = uint8_t(m_parts[m_part][0]) & 0x01;  // the option byte of the continuation
+        if (m_part.empty()) throw OutOfBounds{};
+        wide = uint8_t(m_part[0]) & 0x01;  // the option byte of the continuation
         m_pos = 1;
         continue;
       }
-      if (m_part >= m_parts.size()) throw OutOfBounds{};
       size_t unit = wide ? 2 : 1;
-      size_t avail = (m_parts[m_part].size() - m_pos) / unit;
+      size_t avail = (m_part.size() - m_pos) / unit;
       if (avail == 0) throw OutOfBounds{};
       size_t take = std::min<size_t>(avail, count - done);
-      std::string_view chunk = std::string_view(m_parts[m_part]).substr(m_pos, take * unit);
+      std::string_view chunk = m_part.substr(m_pos, take * unit);
       out += wide ? fromUtf16Le(chunk) : fromWindows1252(chunk);
       m_pos += take * unit;
       done += uint32_t(take);
@@ -107,20 +108,31 @@ class ContinuedReader {
   void skip(size_t n) {
     while (n > 0) {
       if (atEnd()) throw OutOfBounds{};
-      size_t take = std::min(n, m_parts[m_part].size() - m_pos);
+      size_t take = std::min(n, m_part.size() - m_pos);
       m_pos += take;
       n -= take;
     }
   }
 
  private:
+  // Moves to the next CONTINUE record; an empty part after the last.
   void next() {
-    ++m_part;
     m_pos = 0;
+    m_part = {};
+    BiffRecord rec;
+    if (m_ended || !m_records.next(rec)) {
+      m_ended = true;
+    } else if (rec.id != kContinue) {
+      m_records.unread();
+      m_ended = true;
+    } else {
+      m_part = rec.data;
+    }
   }
-  const std::vector<std::string>& m_parts;
-  size_t m_part = 0;
+  BiffRecordReader& m_records;
+  std::string_view m_part;
   size_t m_pos = 0;
+  bool m_ended = false;
 };
 
 // What every sheet of a workbook shares: its generation, text encoding, date system, the
@@ -211,16 +223,7 @@ bool BiffGlobals::take(const BiffRecord& rec) {
 }
 
 void BiffGlobals::readSst(BiffRecordReader& records, std::string_view first) {
-  std::vector<std::string> parts{std::string(first)};
-  BiffRecord next;
-  while (records.next(next)) {
-    if (next.id != kContinue) {
-      records.unread();
-      break;
-    }
-    parts.emplace_back(next.data);
-  }
-  ContinuedReader r(parts);
+  ContinuedReader r(records, first);
   r.skip(4);
   uint32_t unique = r.uint(4);
   // The count comes from the file; strings are added only as they are really read.
