@@ -149,23 +149,42 @@ struct BiffGlobals {
   std::string sstChars;
   std::vector<size_t> sstEnds;
 
-  std::string decode(std::string_view bytes) const {
-    return codepage == 1200 ? fromUtf16Le(bytes) : fromWindows1252(bytes);
+  // Texts are mostly ASCII, the same in every encoding here: those are copied straight into
+  // `out`, whose storage a reader reuses from cell to cell.
+  static void assign(std::string& out, std::string_view bytes, bool utf16) {
+    bool ascii = !utf16;
+    for (size_t i = 0; i < bytes.size() && ascii; ++i) ascii = uint8_t(bytes[i]) < 0x80;
+    if (ascii)
+      out.assign(bytes);
+    else
+      out = utf16 ? fromUtf16Le(bytes) : fromWindows1252(bytes);
   }
-  std::string byteString(ByteReader& r, bool longLength) const {
+  void byteString(ByteReader& r, bool longLength, std::string& out) const {
     size_t n = longLength ? r.u16() : r.u8();
-    return decode(r.take(n));
+    assign(out, r.take(n), codepage == 1200);
   }
-  static std::string unicodeString(ByteReader& r, bool longLength) {
+  static void unicodeString(ByteReader& r, bool longLength, std::string& out) {
     size_t n = longLength ? r.u16() : r.u8();
     uint8_t flags = r.u8();
     // Rich-text runs and phonetic data trail the characters; nothing needs them.
     if (flags & 0x08) r.skip(2);
     if (flags & 0x04) r.skip(4);
-    return flags & 0x01 ? fromUtf16Le(r.take(n * 2)) : fromWindows1252(r.take(n));
+    bool wide = flags & 0x01;
+    assign(out, r.take(wide ? n * 2 : n), wide);
   }
-  std::string labelText(ByteReader& r) const {
-    return version == 8 ? unicodeString(r, true) : byteString(r, true);
+  void labelText(ByteReader& r, std::string& out) const {
+    if (version == 8)
+      unicodeString(r, true, out);
+    else
+      byteString(r, true, out);
+  }
+  std::string nameOrFormat(ByteReader& r, bool unicode, bool longLength) const {
+    std::string out;
+    if (unicode)
+      unicodeString(r, longLength, out);
+    else
+      byteString(r, longLength, out);
+    return out;
   }
   NumberClass classOfFormat(uint32_t id) const {
     auto it = formats.find(id);
@@ -195,15 +214,15 @@ bool BiffGlobals::take(const BiffRecord& rec) {
       date1904 = r.u16() == 1;
       return true;
     case kFormat23:
-      formats[nextImplicitFormat++] = byteString(r, false);
+      formats[nextImplicitFormat++] = nameOrFormat(r, false, false);
       break;
     case kFormat:
       if (version == 4) {
         r.skip(2);
-        formats[nextImplicitFormat++] = byteString(r, false);
+        formats[nextImplicitFormat++] = nameOrFormat(r, false, false);
       } else {
         uint32_t id = r.u16();
-        formats[id] = version == 8 ? unicodeString(r, true) : byteString(r, false);
+        formats[id] = version == 8 ? nameOrFormat(r, true, true) : nameOrFormat(r, false, false);
       }
       break;
     case kXf3:
@@ -280,7 +299,10 @@ class CellDecoder {
         if (Cell* c = slot(m_pendingRow, m_pendingCol)) {
           c->kind = CellKind::Text;
           c->number = 0;
-          c->text = rec.id == kString2 ? m_g.byteString(r, false) : m_g.labelText(r);
+          if (rec.id == kString2)
+            m_g.byteString(r, false, c->text);
+          else
+            m_g.labelText(r, c->text);
         }
       }
       m_pending = false;
@@ -315,11 +337,11 @@ class CellDecoder {
         number(slot, row, col, decodeRk(r.u32()), cls);
         break;
       case kLabel2:
-        text(slot, row, col, m_g.byteString(r, false));
+        text(slot, row, col, [&](std::string& out) { m_g.byteString(r, false, out); });
         break;
       case kLabel:
       case kRString:
-        text(slot, row, col, m_g.labelText(r));
+        text(slot, row, col, [&](std::string& out) { m_g.labelText(r, out); });
         break;
       case kLabelSst: {
         uint32_t index = r.u32();
@@ -383,13 +405,13 @@ class CellDecoder {
       c->text.clear();
     }
   }
-  template <class Slot>
-  void text(Slot& slot, uint32_t row, uint32_t col, std::string s) {
+  template <class Slot, class Fill>
+  void text(Slot& slot, uint32_t row, uint32_t col, Fill&& fill) {
     if (col >= kMaxColumns) return;
     if (Cell* c = slot(row, col)) {
       c->kind = CellKind::Text;
       c->number = 0;
-      c->text = std::move(s);
+      fill(c->text);
     }
   }
 
@@ -622,8 +644,7 @@ std::unique_ptr<WorkbookStreams> openWorkbook(std::shared_ptr<ByteFile> stream) 
       uint32_t offset = r.u32();
       r.skip(1);
       uint8_t type = r.u8();
-      std::string sheetName = globals.version == 8 ? BiffGlobals::unicodeString(r, false)
-                                                   : globals.byteString(r, false);
+      std::string sheetName = globals.nameOrFormat(r, globals.version == 8, false);
       if (type != 0) continue;
       names.push_back(std::move(sheetName));
       places.push_back({stream, offset, false});
