@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -591,9 +592,14 @@ class XlsStreams : public WorkbookStreams {
     // A bare worksheet's formats arrive among its cells, so each reading starts from a copy of
     // the (then empty) tables; a workbook's are complete and shared by every reading.
     auto globals = place.bare ? std::make_shared<BiffGlobals>(*m_globals) : m_globals;
-    if (m_ordered[index] < 0) m_ordered[index] = cellsInRowOrder(place, *globals) ? 1 : 0;
+    bool ordered;
+    {
+      std::lock_guard<std::mutex> lock(m_orderLock);  // sheets may be opened from two threads
+      if (m_ordered[index] < 0) m_ordered[index] = cellsInRowOrder(place, *globals) ? 1 : 0;
+      ordered = m_ordered[index];
+    }
     if (place.bare) globals = std::make_shared<BiffGlobals>(*m_globals);
-    if (m_ordered[index]) return std::make_unique<StreamedSheet>(place, std::move(globals));
+    if (ordered) return std::make_unique<StreamedSheet>(place, std::move(globals));
     return std::make_unique<CollectedSheet>(place, std::move(globals));
   }
 
@@ -602,6 +608,7 @@ class XlsStreams : public WorkbookStreams {
   std::vector<SheetPlace> m_places;
   std::shared_ptr<BiffGlobals> m_globals;
   mutable std::vector<int8_t> m_ordered;  // -1 until the sheet is first opened
+  mutable std::mutex m_orderLock;
 };
 
 std::unique_ptr<WorkbookStreams> openBareWorksheet(std::shared_ptr<ByteFile> file,
