@@ -1,11 +1,15 @@
 // The pieces under the Excel provider: number-format classes, the compound file and the
-// BIFF8 writer read back by the BIFF reader.
+// BIFF8 writer read back by the BIFF reader, row by row from files read in place.
 #include <gtest/gtest.h>
 
 #include "data/providers/excel/biff_reader.h"
 #include "data/providers/excel/biff_writer.h"
+#include "data/providers/excel/byte_reader.h"
 #include "data/providers/excel/compound_file.h"
 #include "data/providers/excel/number_format.h"
+#include "data/providers/excel/workbook_stream.h"
+#include "support/libreoffice_csv.h"
+#include "support/scratch.h"
 
 namespace kpx::data::excel {
 namespace {
@@ -42,6 +46,15 @@ TEST(CompoundFile, StreamsOfEverySizeReadBack) {
     for (size_t i = 0; i < size; ++i) data[i] = char(i * 7 + i / 513);
     std::string file = writeCompoundFile("Workbook", data);
     ASSERT_TRUE(isCompoundFile(file));
+    if (size > 4096) {
+      // Sectors 1 and 2 trade places and the chain follows them, as in an edited file.
+      const size_t fat = 512 * ((size + 511) / 512 + 2);  // after the data and directory
+      std::string s1 = file.substr(2 * 512, 512);
+      file.replace(2 * 512, 512, file.substr(3 * 512, 512)).replace(3 * 512, 512, s1);
+      std::string links;
+      for (uint32_t next : {2u, 3u, 1u}) putU32(links, next);
+      file.replace(fat, 12, links);
+    }
     auto back = readCompoundStream(file, {"workbook"});
     ASSERT_TRUE(back.has_value()) << size;
     EXPECT_EQ(back->substr(0, size), data) << size;
@@ -59,6 +72,9 @@ TEST(BiffWriter, EveryKindOfCellReadsBack) {
   sheet.set(1, 3, Cell::ofDate(45000.25));
   sheet.set(1, 4, Cell::ofBoolean(true));
   sheet.set(3, 255, Cell::ofText("last column"));
+  sheet.set(3, 1, Cell::ofText("\xC3\xA0"));  // one byte a character
+  sheet.set(3, 3, Cell::ofText("\xC2\x80"));  // a character Windows-1252 reads otherwise
+  sheet.set(3, 2, Cell::ofText(std::string(32767, 'z')));  // the longest a cell holds
   // Enough long strings to split the shared string table over many CONTINUE records,
   // several strings cut in the middle of their characters.
   for (uint32_t r = 4; r < 60; ++r)
@@ -79,6 +95,74 @@ TEST(BiffWriter, EveryKindOfCellReadsBack) {
       EXPECT_EQ(got.rows[r][c].text, sheet.rows[r][c].text) << r << "," << c;
     }
   }
+}
+
+// Cells of a sheet laid out column by column still come out as whole rows in ascending order.
+TEST(XlsStreams, CellsOutOfRowOrderComeOutAsRows) {
+  std::string biff2;
+  auto rec = [&biff2](uint16_t id, std::string data) {
+    putU16(biff2, id);
+    putU16(biff2, uint32_t(data.size()));
+    biff2 += data;
+  };
+  rec(0x0009, std::string("\x00\x00\x10\x00", 4));
+  for (auto [row, col] : {std::pair{2, 0}, {0, 0}, {2, 1}, {0, 1}, {1, 1}}) {
+    std::string d;
+    putU16(d, row);
+    putU16(d, col);
+    d.append(3, '\0');
+    putF64(d, row * 10 + col);
+    rec(0x0003, d);
+  }
+  rec(0x000A, {});
+  auto book = openXlsStreams(bytesInMemory(biff2), "Only");
+  auto rows = book->openSheet(0);
+  SheetRow row;
+  for (uint32_t expected : {0u, 1u, 2u}) {
+    ASSERT_TRUE(rows->next(row));
+    EXPECT_EQ(row.index, expected);
+    for (uint32_t c = expected == 1 ? 1 : 0; c < 2; ++c)
+      EXPECT_EQ(row.cells.at(c).number, expected * 10 + c);
+  }
+  EXPECT_FALSE(rows->next(row));
+}
+
+// Sheets far larger than the small-stream pool, several in one stream, each read from its own
+// place in the file and by LibreOffice.
+TEST(XlsStreams, ManySheetsStreamedToAFileReadBackRowByRow) {
+  test::ScratchFolder scratch;
+  const std::string path = scratch.path("streamed.xls");
+  const std::vector<std::string> names = {"First", "Second", "Third"};
+  const uint32_t rowsPerSheet = 3000;
+  auto cellsOf = [](size_t sheet, uint32_t r) {
+    return std::vector<Cell>{Cell::ofNumber(r * 1.5 + sheet),
+                             Cell::ofText("s" + std::to_string(sheet) + "r" + std::to_string(r))};
+  };
+  auto writer = createXlsStreamWriter(path);
+  for (size_t s = 0; s < names.size(); ++s) {
+    writer->beginSheet(names[s]);
+    for (uint32_t r = 0; r < rowsPerSheet; ++r) writer->writeRow({r, cellsOf(s, r)});
+  }
+  writer->finish();
+
+  auto book = openXlsStreams(openByteFile(path), "unused");
+  ASSERT_EQ(book->sheetNames(), names);
+  for (size_t s : {size_t(2), size_t(0), size_t(1)}) {
+    auto rows = book->openSheet(s);
+    SheetRow row;
+    for (uint32_t r = 0; r < rowsPerSheet; ++r) {
+      ASSERT_TRUE(rows->next(row)) << s << " " << r;
+      ASSERT_EQ(row.index, r);
+      auto expected = cellsOf(s, r);
+      ASSERT_EQ(row.cells[0].number, expected[0].number);
+      ASSERT_EQ(row.cells[1].text, expected[1].text);
+    }
+    EXPECT_FALSE(rows->next(row));
+  }
+  if (!test::haveLibreOffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  auto sheets = test::libreOfficeSheets(path, scratch.path("csv"));
+  ASSERT_EQ(sheets["Third"].size(), rowsPerSheet);
+  EXPECT_EQ(sheets["Third"][2999], (test::CsvRows::value_type{"4500.5", "s2r2999"}));
 }
 
 }  // namespace
