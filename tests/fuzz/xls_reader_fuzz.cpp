@@ -1,9 +1,8 @@
 // Feeds arbitrary bytes to the .xls reader (compound file, BIFF2-8 records) and to the
 // sheet-as-table view over what it reads.
-#include "data/providers/excel/biff_reader.h"
 #include "workbook_fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return readEveryCell(
-      data, size, [](std::string_view bytes) { return kpx::data::excel::readXls(bytes, "Sheet"); });
+  return readEveryCell(data, size,
+                       [](auto file) { return kpx::data::excel::openXlsStreams(file, "Sheet"); });
 }
