@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <map>
 #include <optional>
 
 #include "data/providers/excel/number_format.h"
@@ -111,6 +112,15 @@ struct State {
   WorkbookFormat format;
   bool header = true;
   std::shared_ptr<WorkbookStreams> book;  // null while the file does not exist
+  std::map<size_t, SheetShape> shapes;    // of the sheets of `book` read so far
+
+  // The shape of sheet `index`, read once for every use until the workbook is written.
+  const SheetShape& shape(size_t index) {
+    auto it = shapes.find(index);
+    if (it == shapes.end())
+      it = shapes.emplace(index, sheetShape(*book->openSheet(index), header)).first;
+    return it->second;
+  }
 
   const std::vector<std::string>& sheetNames() const {
     static const std::vector<std::string> none;
@@ -164,6 +174,7 @@ struct State {
                       "; the file is left as it was");
     }
     book = openWorkbookFile(path);
+    shapes.clear();
   }
 
  private:
@@ -291,12 +302,12 @@ class ExcelSource : public DataSource {
 
   std::vector<ColumnInfo> catalogColumns(const std::string& table) override {
     const size_t sheet = m_state->sheet(table);
-    return sheetColumns(*m_state->book->openSheet(sheet), m_state->header);
+    return m_state->shape(sheet).columns;
   }
 
   std::unique_ptr<RowReader> openCatalogTable(const std::string& table) override {
     const size_t sheet = m_state->sheet(table);
-    return openSheetReader(m_state->book, sheet, m_state->header);
+    return openSheetReader(m_state->book, sheet, m_state->shape(sheet), m_state->header);
   }
 
   // "Sheet1", "Sheet1$", "[Sheet1$]" and "`Sheet1`" all name the sheet Sheet1.
@@ -326,9 +337,8 @@ class ExcelSource : public DataSource {
     const std::string& sheetName = m_state->sheetNames()[sheet];
     std::vector<uint32_t> positions;
     // The columns are named as the schema gives them, numbers and dates in the header too.
-    uint32_t usedRows = 0;
-    const std::vector<ColumnInfo> head =
-        sheetColumns(*m_state->book->openSheet(sheet), m_state->header, &usedRows);
+    const SheetShape& shape = m_state->shape(sheet);
+    const std::vector<ColumnInfo>& head = shape.columns;
     for (const std::string& name : columns) {
       uint32_t found = UINT32_MAX;
       for (uint32_t c = 0; c < head.size() && found == UINT32_MAX; ++c)
@@ -346,7 +356,8 @@ class ExcelSource : public DataSource {
                         "' of workbook '" + m_state->path + "'");
       positions.push_back(found);
     }
-    return std::make_unique<ExcelWriter>(m_state, sheet, usedRows, std::move(positions), columns);
+    return std::make_unique<ExcelWriter>(m_state, sheet, shape.usedRows, std::move(positions),
+                                         columns);
   }
 
  private:

@@ -55,9 +55,11 @@ struct ColumnTally {
 
 class SheetReader : public RowReader {
  public:
-  SheetReader(std::shared_ptr<const WorkbookStreams> book, size_t index, bool header)
+  SheetReader(std::shared_ptr<const WorkbookStreams> book, size_t index, SheetShape shape,
+              bool header)
       : m_book(std::move(book)),
-        m_columns(sheetColumns(*m_book->openSheet(index), header, &m_end)),
+        m_end(shape.usedRows),
+        m_columns(std::move(shape.columns)),
         m_rows(m_book->openSheet(index)),
         m_row(header ? 0 : -1),
         m_scratch(m_columns.size()) {}
@@ -109,7 +111,7 @@ class SheetReader : public RowReader {
 
  private:
   std::shared_ptr<const WorkbookStreams> m_book;
-  uint32_t m_end = 0;
+  uint32_t m_end;
   std::vector<ColumnInfo> m_columns;
   std::unique_ptr<SheetRowStream> m_rows;
   int64_t m_row;
@@ -122,7 +124,7 @@ class SheetReader : public RowReader {
 
 }  // namespace
 
-std::vector<ColumnInfo> sheetColumns(SheetRowStream& rows, bool header, uint32_t* usedRows) {
+SheetShape sheetShape(SheetRowStream& rows, bool header) {
   std::vector<ColumnTally> tallies;
   std::vector<std::string> names;
   uint32_t used = 0;
@@ -140,24 +142,23 @@ std::vector<ColumnInfo> sheetColumns(SheetRowStream& rows, bool header, uint32_t
     for (size_t c = 0; c < width; ++c)
       if (!row.cells[c].empty()) tallies[c].add(row.cells[c]);
   }
-  if (usedRows) *usedRows = used;
   // An empty sheet is a table of one unnamed column, like a sheet whose first row is blank,
   // so that it can be read (no rows) and chosen as a destination.
   if (tallies.empty()) tallies.resize(1);
-  std::vector<ColumnInfo> columns(tallies.size());
+  SheetShape shape{std::vector<ColumnInfo>(tallies.size()), used};
   for (size_t c = 0; c < tallies.size(); ++c) {
-    ColumnInfo& col = columns[c];
+    ColumnInfo& col = shape.columns[c];
     col.name = c < names.size() && !names[c].empty() ? names[c] : "F" + std::to_string(c + 1);
     col.attributes = adColNullable;
     col.type = tallies[c].type();
     col.size = col.type == adVarWChar ? 255 : 0;
   }
-  return columns;
+  return shape;
 }
 
 std::unique_ptr<RowReader> openSheetReader(std::shared_ptr<const WorkbookStreams> book,
-                                           size_t index, bool header) {
-  return std::make_unique<SheetReader>(std::move(book), index, header);
+                                           size_t index, SheetShape shape, bool header) {
+  return std::make_unique<SheetReader>(std::move(book), index, std::move(shape), header);
 }
 
 }  // namespace kpx::data::excel

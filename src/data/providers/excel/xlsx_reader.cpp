@@ -20,9 +20,13 @@ namespace {
 // Large enough that expat's per-call cost vanishes, small enough to stay in the cache.
 constexpr int kChunk = 128 * 1024;
 
+// The name after any namespace prefix, found in one pass over it.
 std::string_view localName(const char* name) {
-  const char* colon = std::strrchr(name, ':');
-  return colon ? colon + 1 : name;
+  const char* local = name;
+  const char* p = name;
+  for (; *p; ++p)
+    if (*p == ':') local = p + 1;
+  return std::string_view(local, size_t(p - local));
 }
 
 const char* attribute(const char** attrs, std::string_view wanted) {
@@ -277,6 +281,9 @@ class SheetRows : public XmlHandler {
       m_class = m_tables.styles.classOf(s ? unsignedOf(s) : 0);
       m_value.clear();
       m_hasValue = false;
+    } else if (name == "v") {
+      m_collect = true;
+      m_hasValue = true;
     } else if (name == "row") {
       flush();
       const char* r = attribute(attrs, "r");
@@ -287,7 +294,7 @@ class SheetRows : public XmlHandler {
       m_row = r ? uint32_t(n - 1) : m_rowSeen ? m_row + 1 : 0;
       m_rowSeen = true;
       m_col = 0;
-    } else if (name == "v" || (name == "t" && m_inInline)) {
+    } else if (name == "t" && m_inInline) {
       m_collect = true;
       m_hasValue = true;
     } else if (name == "is") {
