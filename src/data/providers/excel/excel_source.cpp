@@ -9,6 +9,7 @@
 
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/row_spool.h"
+#include "data/providers/excel/shape_cache.h"
 #include "data/providers/excel/sheet_table.h"
 #include "data/providers/excel/workbook_file.h"
 #include "data/providers/file_replacement.h"
@@ -112,14 +113,25 @@ struct State {
   WorkbookFormat format;
   bool header = true;
   std::shared_ptr<WorkbookStreams> book;  // null while the file does not exist
+  std::string identity;                   // of the file `book` reads (shape_cache.h)
   std::map<size_t, SheetShape> shapes;    // of the sheets of `book` read so far
 
   // The shape of sheet `index`, read once for every use until the workbook is written.
   const SheetShape& shape(size_t index) {
     auto it = shapes.find(index);
-    if (it == shapes.end())
-      it = shapes.emplace(index, sheetShape(*book->openSheet(index), header)).first;
-    return it->second;
+    if (it != shapes.end()) return it->second;
+    std::optional<SheetShape> known = knownShape(identity, index, header);
+    if (!known) {
+      known = sheetShape(*book->openSheet(index), header);
+      rememberShape(identity, index, header, *known);
+    }
+    return shapes.emplace(index, std::move(*known)).first->second;
+  }
+
+  void open() {
+    identity = fileIdentity(path);
+    book = openWorkbookFile(path);
+    shapes.clear();
   }
 
   const std::vector<std::string>& sheetNames() const {
@@ -173,8 +185,7 @@ struct State {
       throw DataError("Excel workbook '" + path + "' cannot be written: " + e.what() +
                       "; the file is left as it was");
     }
-    book = openWorkbookFile(path);
-    shapes.clear();
+    open();
   }
 
  private:
@@ -400,7 +411,7 @@ std::unique_ptr<DataSource> openExcelWorkbook(const ConnectionProperties& proper
   if (::stat(state->path.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode))
       throw DataError("'" + state->path + "' is a folder, not an Excel workbook");
-    state->book = openWorkbookFile(state->path);
+    state->open();
   }
   return std::make_unique<ExcelSource>(std::move(state));
 }

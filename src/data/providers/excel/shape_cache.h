@@ -1,0 +1,20 @@
+// The shapes of sheets already read in this process, for the unchanged file. A transfer opens
+// its source more than once (to list its columns, then to read it), and a sheet's shape costs a
+// full pass over the sheet: the cache spares the passes after the first.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "data/providers/excel/sheet_table.h"
+
+namespace kpx::data::excel {
+
+// What tells one state of a file from another: device, inode, size and modification time
+// (a replaced workbook is a new inode). Empty when the file cannot be examined.
+std::string fileIdentity(const std::string& path);
+
+// The shape kept for sheet `index` of the file `identity` read with or without `header`.
+std::optional<SheetShape> knownShape(const std::string& identity, size_t index, bool header);
+void rememberShape(const std::string& identity, size_t index, bool header, const SheetShape& shape);
+
+}  // namespace kpx::data::excel
