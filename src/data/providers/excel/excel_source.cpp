@@ -116,16 +116,37 @@ struct State {
   std::string identity;                   // of the file `book` reads (shape_cache.h)
   std::map<size_t, SheetShape> shapes;    // of the sheets of `book` read so far
 
-  // The shape of sheet `index`, read once for every use until the workbook is written.
-  const SheetShape& shape(size_t index) {
+  // The shape of sheet `index`, read once for every use until the workbook is written. With
+  // `keepRows` its pass keeps the rows it reads for the reader that usually follows, so that a
+  // copy parses the sheet once.
+  const SheetShape& shape(size_t index, bool keepRows) {
     auto it = shapes.find(index);
     if (it != shapes.end()) return it->second;
     std::optional<SheetShape> known = knownShape(identity, index, header);
     if (!known) {
-      known = sheetShape(*book->openSheet(index), header);
-      rememberShape(identity, index, header, *known);
+      std::unique_ptr<RowSpool> spool;
+      try {
+        if (keepRows) spool = std::make_unique<RowSpool>();
+      } catch (const DataError&) {
+        // no room for the copy: the reader parses the sheet again
+      }
+      auto in = book->openSheet(index);
+      SpoolingStream rows(*in, spool);
+      known = sheetShape(rows, header);
+      rememberShape(identity, index, header, *known, std::move(spool));
     }
     return shapes.emplace(index, std::move(*known)).first->second;
+  }
+  // The rows of sheet `index`: those its shape's pass kept, else parsed anew.
+  std::unique_ptr<SheetRowStream> rows(size_t index) {
+    if (auto kept = takeRows(identity, index, header)) {
+      try {
+        return spooledRows(std::move(kept));
+      } catch (const DataError&) {
+        // the copy could not be completed on disk: parse the sheet again
+      }
+    }
+    return book->openSheet(index);
   }
 
   void open() {
@@ -313,12 +334,13 @@ class ExcelSource : public DataSource {
 
   std::vector<ColumnInfo> catalogColumns(const std::string& table) override {
     const size_t sheet = m_state->sheet(table);
-    return m_state->shape(sheet).columns;
+    return m_state->shape(sheet, true).columns;
   }
 
   std::unique_ptr<RowReader> openCatalogTable(const std::string& table) override {
     const size_t sheet = m_state->sheet(table);
-    return openSheetReader(m_state->book, sheet, m_state->shape(sheet), m_state->header);
+    SheetShape shape = m_state->shape(sheet, true);
+    return openSheetReader(m_state->rows(sheet), std::move(shape), m_state->header);
   }
 
   // "Sheet1", "Sheet1$", "[Sheet1$]" and "`Sheet1`" all name the sheet Sheet1.
@@ -348,7 +370,7 @@ class ExcelSource : public DataSource {
     const std::string& sheetName = m_state->sheetNames()[sheet];
     std::vector<uint32_t> positions;
     // The columns are named as the schema gives them, numbers and dates in the header too.
-    const SheetShape& shape = m_state->shape(sheet);
+    const SheetShape& shape = m_state->shape(sheet, false);
     const std::vector<ColumnInfo>& head = shape.columns;
     for (const std::string& name : columns) {
       uint32_t found = UINT32_MAX;

@@ -97,4 +97,35 @@ bool RowSpool::next(SheetRow& row) {
   return true;
 }
 
+bool SpoolingStream::next(SheetRow& row) {
+  if (!m_rows.next(row)) return false;
+  if (m_spool) {
+    try {
+      m_spool->append(row);
+    } catch (const DataError&) {
+      m_spool.reset();
+    }
+  }
+  return true;
+}
+
+namespace {
+
+class SpooledRows : public SheetRowStream {
+ public:
+  explicit SpooledRows(std::unique_ptr<RowSpool> spool) : m_spool(std::move(spool)) {
+    m_spool->rewind();
+  }
+  bool next(SheetRow& row) override { return m_spool->next(row); }
+
+ private:
+  std::unique_ptr<RowSpool> m_spool;
+};
+
+}  // namespace
+
+std::unique_ptr<SheetRowStream> spooledRows(std::unique_ptr<RowSpool> spool) {
+  return std::make_unique<SpooledRows>(std::move(spool));
+}
+
 }  // namespace kpx::data::excel

@@ -3,6 +3,7 @@
 // behind however the process ends.
 #pragma once
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "data/providers/excel/workbook_stream.h"
@@ -25,5 +26,22 @@ class RowSpool {
  private:
   std::FILE* m_file = nullptr;
 };
+
+// Passes on the rows of `rows`, keeping a copy of each in `spool` for a second reading that
+// need not parse the sheet again. Should the spool fail (a full disk), it is dropped and the
+// rows still pass.
+class SpoolingStream : public SheetRowStream {
+ public:
+  SpoolingStream(SheetRowStream& rows, std::unique_ptr<RowSpool>& spool)
+      : m_rows(rows), m_spool(spool) {}
+  bool next(SheetRow& row) override;
+
+ private:
+  SheetRowStream& m_rows;
+  std::unique_ptr<RowSpool>& m_spool;
+};
+
+// The rows of a spool read back from the first, as a sheet's stream.
+std::unique_ptr<SheetRowStream> spooledRows(std::unique_ptr<RowSpool> spool);
 
 }  // namespace kpx::data::excel

@@ -11,6 +11,7 @@ namespace {
 struct Entry {
   std::string key;
   SheetShape shape;
+  std::unique_ptr<RowSpool> rows;
 };
 
 // A handful of sheets is all a run reads; older ones go first.
@@ -42,12 +43,22 @@ std::optional<SheetShape> knownShape(const std::string& identity, size_t index, 
   return std::nullopt;
 }
 
-void rememberShape(const std::string& identity, size_t index, bool header,
-                   const SheetShape& shape) {
+void rememberShape(const std::string& identity, size_t index, bool header, const SheetShape& shape,
+                   std::unique_ptr<RowSpool> rows) {
   if (identity.empty()) return;
   std::lock_guard lock(g_mutex);
-  g_entries.push_back({keyOf(identity, index, header), shape});
+  for (Entry& e : g_entries) e.rows.reset();
+  g_entries.push_back({keyOf(identity, index, header), shape, std::move(rows)});
   if (g_entries.size() > kKept) g_entries.pop_front();
+}
+
+std::unique_ptr<RowSpool> takeRows(const std::string& identity, size_t index, bool header) {
+  if (identity.empty()) return nullptr;
+  const std::string key = keyOf(identity, index, header);
+  std::lock_guard lock(g_mutex);
+  for (Entry& e : g_entries)
+    if (e.key == key) return std::move(e.rows);
+  return nullptr;
 }
 
 }  // namespace kpx::data::excel

@@ -55,12 +55,10 @@ struct ColumnTally {
 
 class SheetReader : public RowReader {
  public:
-  SheetReader(std::shared_ptr<const WorkbookStreams> book, size_t index, SheetShape shape,
-              bool header)
-      : m_book(std::move(book)),
-        m_end(shape.usedRows),
+  SheetReader(std::unique_ptr<SheetRowStream> rows, SheetShape shape, bool header)
+      : m_end(shape.usedRows),
         m_columns(std::move(shape.columns)),
-        m_rows(m_book->openSheet(index)),
+        m_rows(std::move(rows)),
         m_row(header ? 0 : -1),
         m_scratch(m_columns.size()) {}
 
@@ -110,7 +108,6 @@ class SheetReader : public RowReader {
   ReadProgress progress() const override { return {std::max<int64_t>(m_row, 0), int64_t(m_end)}; }
 
  private:
-  std::shared_ptr<const WorkbookStreams> m_book;
   uint32_t m_end;
   std::vector<ColumnInfo> m_columns;
   std::unique_ptr<SheetRowStream> m_rows;
@@ -156,9 +153,9 @@ SheetShape sheetShape(SheetRowStream& rows, bool header) {
   return shape;
 }
 
-std::unique_ptr<RowReader> openSheetReader(std::shared_ptr<const WorkbookStreams> book,
-                                           size_t index, SheetShape shape, bool header) {
-  return std::make_unique<SheetReader>(std::move(book), index, std::move(shape), header);
+std::unique_ptr<RowReader> openSheetReader(std::unique_ptr<SheetRowStream> rows, SheetShape shape,
+                                           bool header) {
+  return std::make_unique<SheetReader>(std::move(rows), std::move(shape), header);
 }
 
 }  // namespace kpx::data::excel

@@ -23,9 +23,9 @@ struct SheetShape {
 // column F1.
 SheetShape sheetShape(SheetRowStream& rows, bool header);
 
-// Streams the rows of sheet `index` of `book` below the header, as `shape` (its shape from
+// Reads the rows of a sheet below the header from `rows`, as `shape` (its shape from
 // sheetShape) says. A blank row within the sheet reads as a row of nulls.
-std::unique_ptr<RowReader> openSheetReader(std::shared_ptr<const WorkbookStreams> book,
-                                           size_t index, SheetShape shape, bool header);
+std::unique_ptr<RowReader> openSheetReader(std::unique_ptr<SheetRowStream> rows, SheetShape shape,
+                                           bool header);
 
 }  // namespace kpx::data::excel
