@@ -1,24 +1,25 @@
-// Shared by the workbook fuzzers: reads a workbook from the fuzzer's bytes and every row of every
-// sheet through the sheet-as-table view. Errors are fine, crashes and hangs are not.
+// Shared by the workbook fuzzers: opens a workbook from the fuzzer's bytes and reads every row
+// of every sheet through the sheet-as-table view. Errors are fine, crashes and hangs are not.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
-#include <string_view>
+#include <string>
 
 #include "data/providers/excel/sheet_table.h"
 
-template <typename Read>
-int readEveryCell(const uint8_t* data, size_t size, Read read) {
+template <typename Open>
+int readEveryCell(const uint8_t* data, size_t size, Open open) {
   using namespace kpx::data;
   try {
-    auto book = std::make_shared<excel::Workbook>(
-        read(std::string_view(reinterpret_cast<const char*>(data), size)));
-    for (const auto& sheet : book->sheets) {
-      auto reader = excel::openSheetReader(book, sheet, true);
+    std::shared_ptr<const excel::WorkbookStreams> book =
+        open(excel::bytesInMemory(std::string(reinterpret_cast<const char*>(data), size)));
+    for (size_t i = 0; i < book->sheetNames().size(); ++i) {
+      auto reader = excel::openSheetReader(book->openSheet(i),
+                                           excel::sheetShape(*book->openSheet(i), true), true);
       while (reader->next())
-        for (size_t i = 0; i < reader->columns().size(); ++i) toText(reader->field(i));
+        for (size_t c = 0; c < reader->columns().size(); ++c) toText(reader->field(c));
     }
   } catch (const std::runtime_error&) {
   }

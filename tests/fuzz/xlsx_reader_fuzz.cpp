@@ -1,9 +1,8 @@
-// Feeds arbitrary bytes to the .xlsx reader (zip archive, workbook, styles, shared strings
-// and sheet XML) and to the sheet-as-table view over what it reads.
-#include "data/providers/excel/xlsx_reader.h"
+// Feeds arbitrary bytes to the streaming .xlsx reader (zip archive, workbook, styles, shared
+// strings and sheet XML) and to the sheet-as-table view over what it reads.
 #include "workbook_fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   return readEveryCell(data, size,
-                       [](std::string_view bytes) { return kpx::data::excel::readXlsx(bytes); });
+                       [](auto file) { return kpx::data::excel::openXlsxStreams(file); });
 }

@@ -148,6 +148,36 @@ TEST(ExcelRead, DatesInThe1904SystemAreTheSameDays) {
   EXPECT_EQ(toText(reader->field(0)), "2000-01-01");
 }
 
+// An archive entry that claims to unpack to gigabytes from a few bytes is refused, naming the
+// workbook and the part, before anything is inflated.
+TEST(ExcelRead, ZipBombIsRefused) {
+  test::ScratchFolder scratch;
+  const std::string path = scratch.path("bomb.xlsx");
+  openWorkbook(path)->execute("CREATE TABLE `T` (`A` Double )");
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(file)), {});
+  const std::string part = "xl/worksheets/sheet1.xml";
+  // The central directory's record of the part: its uncompressed size is at offset 24.
+  size_t record = bytes.find(std::string("PK\x01\x02", 4));
+  while (record != std::string::npos && bytes.compare(record + 46, part.size(), part) != 0)
+    record = bytes.find(std::string("PK\x01\x02", 4), record + 1);
+  ASSERT_NE(record, std::string::npos);
+  file.seekp(std::streamoff(record + 24));
+  file.write("\x00\x00\x00\x7f", 4);
+  file.close();
+
+  auto source = openWorkbook(path);
+  try {
+    source->columns("T$");
+    ADD_FAILURE() << "the part was read";
+  } catch (const DataError& e) {
+    const std::string what = e.what();
+    EXPECT_NE(what.find("bomb.xlsx"), std::string::npos) << what;
+    EXPECT_NE(what.find(part + "'"), std::string::npos) << what;
+    EXPECT_NE(what.find("zip bomb"), std::string::npos) << what;
+  }
+}
+
 class FixtureWorkbook : public ::testing::TestWithParam<const char*> {};
 
 // Workbooks that LibreOffice wrote from people.csv (make_fixtures.sh) read back as the CSV.

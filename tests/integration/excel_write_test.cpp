@@ -1,6 +1,7 @@
 // Writing workbooks: CREATE TABLE makes a sheet (and the workbook) and rows are appended;
 // LibreOffice reads every result back (failed runs are checked through the program).
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,11 @@ namespace kpx::data {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 class ExcelWrite : public ::testing::TestWithParam<const char*> {
  protected:
@@ -68,6 +74,11 @@ TEST_P(ExcelWrite, AppendingKeepsOtherSheetsAndEarlierRows) {
   auto source = open();
   source->execute("CREATE TABLE `First` (`A` Long )");
   source->execute("CREATE TABLE `Second` (`Name` VarChar (20) , `N` Double )");
+  source->execute("CREATE TABLE `Third` (`When` Datetime )");
+  auto third = source->openWriter("Third", {"When"});
+  Value day = Value::fromDate(oleDateFromParts(2001, 2, 3));
+  third->writeRow(&day, 1);
+  third->commit();
   auto first = source->openWriter("First$", {"A"});
   Value one = Value::fromInt(1);
   first->writeRow(&one, 1);
@@ -79,10 +90,49 @@ TEST_P(ExcelWrite, AppendingKeepsOtherSheetsAndEarlierRows) {
     writer->writeRow(row, 2);
     writer->commit();
   }
+  // A new connection sees both rows, not the sheet as an earlier connection measured it.
+  auto reader = open()->openTable("Second$");
+  int rows = 0;
+  while (reader->next()) ++rows;
+  EXPECT_EQ(rows, 2);
   if (!test::haveLibreOffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
   auto sheets = test::libreOfficeSheets(m_path, (m_dir / "csv").string());
   EXPECT_EQ(sheets["First"], (test::CsvRows{{"A"}, {"1"}}));
   EXPECT_EQ(sheets["Second"], (test::CsvRows{{"Name", "N"}, {"one", "0.5"}, {"two", "1.5"}}));
+  EXPECT_EQ(sheets["Third"], (test::CsvRows{{"When"}, {"2001-02-03"}}));
+}
+
+// Rows reach an .xlsx by copying every sheet into a new file: a sheet that cannot be read
+// stops the copy, and the workbook stays as it was.
+TEST(ExcelRewrite, DamagedOtherSheetLeavesTheWorkbookAsItWas) {
+  test::ScratchFolder scratch;
+  const std::string path = scratch.path("book.xlsx");
+  auto open = [&] {
+    return excel::openExcelWorkbook(ConnectionProperties::parse("Data Source=" + path + ";"));
+  };
+  open()->execute("CREATE TABLE `Target` (`A` Double )");
+  open()->execute("CREATE TABLE `Other` (`B` Double )");
+  int error = 0;
+  zip_t* zip = zip_open(path.c_str(), 0, &error);
+  ASSERT_NE(zip, nullptr);
+  static const char kCut[] = "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0";
+  zip_file_add(zip, "xl/worksheets/sheet2.xml", zip_source_buffer(zip, kCut, sizeof kCut - 1, 0),
+               ZIP_FL_OVERWRITE);
+  ASSERT_EQ(zip_close(zip), 0);
+  const std::string before = readFile(path);
+
+  auto source = open();
+  auto writer = source->openWriter("Target", {"A"});
+  Value one = Value::fromInt(1);
+  writer->writeRow(&one, 1);
+  try {
+    writer->commit();
+    ADD_FAILURE() << "the damaged sheet was copied";
+  } catch (const DataError& e) {
+    EXPECT_NE(std::string(e.what()).find("sheet2.xml"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(readFile(path), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(scratch.dir()), fs::directory_iterator()), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Excel, ExcelWrite, ::testing::Values(".xls", ".xlsx"),

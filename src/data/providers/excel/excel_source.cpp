@@ -4,10 +4,15 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <map>
+#include <optional>
 
 #include "data/providers/excel/number_format.h"
+#include "data/providers/excel/row_spool.h"
+#include "data/providers/excel/shape_cache.h"
 #include "data/providers/excel/sheet_table.h"
 #include "data/providers/excel/workbook_file.h"
+#include "data/providers/file_replacement.h"
 #include "data/providers/sqlite/single_statement.h"
 #include "data/providers/statement_excerpt.h"
 #include "data/providers/text_compare.h"
@@ -97,40 +102,138 @@ std::string deleteTarget(const std::string& sql) {
   return sheetNameOf(sql.substr(start, end - start));
 }
 
+// A sheet added by CREATE TABLE: its name and its header row.
+struct NewSheet {
+  std::string name;
+  SheetRow header;
+};
+
 struct State {
   std::string path;
   WorkbookFormat format;
-  bool exists = false;
   bool header = true;
-  Workbook book;
+  std::shared_ptr<WorkbookStreams> book;  // null while the file does not exist
+  std::string identity;                   // of the file `book` reads (shape_cache.h)
+  std::map<size_t, SheetShape> shapes;    // of the sheets of `book` read so far
 
-  void save() {
-    saveWorkbook(book, path, format);
-    exists = true;
+  // The shape of sheet `index`, read once for every use until the workbook is written. With
+  // `keepRows` its pass keeps the rows it reads for the reader that usually follows, so that a
+  // copy parses the sheet once.
+  const SheetShape& shape(size_t index, bool keepRows) {
+    auto it = shapes.find(index);
+    if (it != shapes.end()) return it->second;
+    std::optional<SheetShape> known = knownShape(identity, index, header);
+    if (!known) {
+      std::unique_ptr<RowSpool> spool;
+      try {
+        if (keepRows) spool = std::make_unique<RowSpool>();
+      } catch (const DataError&) {
+        // no room for the copy: the reader parses the sheet again
+      }
+      auto in = book->openSheet(index);
+      SpoolingStream rows(*in, spool);
+      known = sheetShape(rows, header);
+      rememberShape(identity, index, header, *known, std::move(spool));
+    }
+    return shapes.emplace(index, std::move(*known)).first->second;
   }
-  Sheet& sheet(const std::string& table) {
-    if (!exists) throw DataError("Excel workbook '" + path + "' does not exist.");
-    Sheet* s = book.find(sheetNameOf(table));
-    if (!s)
-      throw DataError("The Microsoft Jet database engine could not find the object '" + table +
-                      "' in workbook '" + path +
-                      "'. Make sure the object exists and that you spell its name and the path "
-                      "name correctly.");
-    return *s;
+  // The rows of sheet `index`: those its shape's pass kept, else parsed anew.
+  std::unique_ptr<SheetRowStream> rows(size_t index) {
+    if (auto kept = takeRows(identity, index, header)) {
+      try {
+        return spooledRows(std::move(kept));
+      } catch (const DataError&) {
+        // the copy could not be completed on disk: parse the sheet again
+      }
+    }
+    return book->openSheet(index);
+  }
+
+  void open() {
+    identity = fileIdentity(path);
+    book = openWorkbookFile(path);
+    shapes.clear();
+  }
+
+  const std::vector<std::string>& sheetNames() const {
+    static const std::vector<std::string> none;
+    return book ? book->sheetNames() : none;
+  }
+  std::optional<size_t> find(const std::string& name) const {
+    const auto& names = sheetNames();
+    for (size_t i = 0; i < names.size(); ++i)
+      if (equalsIgnoringCase(names[i], name)) return i;
+    return std::nullopt;
+  }
+  size_t sheet(const std::string& table) const {
+    if (!book) throw DataError("Excel workbook '" + path + "' does not exist.");
+    if (auto i = find(sheetNameOf(table))) return *i;
+    throw DataError("The Microsoft Jet database engine could not find the object '" + table +
+                    "' in workbook '" + path +
+                    "'. Make sure the object exists and that you spell its name and the path "
+                    "name correctly.");
+  }
+
+  // Writes a new workbook beside the old one and renames it into place: every sheet is copied
+  // row by row, the rows of `spool` go after the last row of sheet `target`, and `added`
+  // becomes the last sheet. A failure leaves the old file as it was.
+  void rewrite(std::optional<size_t> target, RowSpool* spool, const NewSheet* added) {
+    try {
+      FileReplacement file(path, "Excel workbook");
+      file.closeFile();  // the writers open the file by name
+      auto out = createWorkbookWriter(file.temporaryPath(), format);
+      SheetRow row;
+      for (size_t i = 0; i < sheetNames().size(); ++i) {
+        out->beginSheet(sheetNames()[i]);
+        auto in = book->openSheet(i);
+        int64_t last = -1;
+        while (in->next(row)) {
+          out->writeRow(row);
+          last = row.index;
+        }
+        if (target == i && spool) appendSpooled(*out, *spool, last);
+      }
+      if (added) {
+        out->beginSheet(added->name);
+        out->writeRow(added->header);
+      }
+      out->finish();
+      out.reset();
+      file.commit();
+    } catch (const DataError&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw DataError("Excel workbook '" + path + "' cannot be written: " + e.what() +
+                      "; the file is left as it was");
+    }
+    open();
+  }
+
+ private:
+  // The spooled rows were numbered after the sheet's last row when the writer opened; should
+  // the sheet have grown since, they move down below it.
+  static void appendSpooled(WorkbookStreamWriter& out, RowSpool& spool, int64_t last) {
+    spool.rewind();
+    SheetRow row;
+    int64_t shift = -1;
+    while (spool.next(row)) {
+      if (shift < 0) shift = std::max<int64_t>(0, last + 1 - int64_t(row.index));
+      row.index += uint32_t(shift);
+      if (!row.cells.empty()) out.writeRow(row);
+    }
   }
 };
 
 class ExcelWriter : public RowWriter {
  public:
-  ExcelWriter(std::shared_ptr<State> state, Sheet& sheet, std::vector<uint32_t> positions,
-              std::vector<std::string> names)
+  ExcelWriter(std::shared_ptr<State> state, size_t sheet, uint32_t usedRows,
+              std::vector<uint32_t> positions, std::vector<std::string> names)
       : m_state(std::move(state)),
         m_sheet(sheet),
+        m_sheetName(m_state->sheetNames()[sheet]),
         m_positions(std::move(positions)),
         m_names(std::move(names)),
-        m_originalRows(sheet.rows.size()),
-        m_first(sheet.usedRows()),
-        m_next(m_first),
+        m_next(usedRows),
         m_limits(limitsOf(m_state->format)) {}
   ~ExcelWriter() override {
     if (!m_finished) rollback();
@@ -138,25 +241,28 @@ class ExcelWriter : public RowWriter {
 
   void writeRow(const Value* values, size_t count) override {
     if (m_finished)
-      throw DataError("The writer on sheet '" + m_sheet.name + "' is already finished");
+      throw DataError("The writer on sheet '" + m_sheetName + "' is already finished");
     if (m_next >= m_limits.rows)
       throw RowError(
-          "Row " + std::to_string(m_next + 1) + " does not fit in sheet '" + m_sheet.name + "': " +
+          "Row " + std::to_string(m_next + 1) + " does not fit in sheet '" + m_sheetName + "': " +
           (m_state->format == WorkbookFormat::Xls ? "an Excel 97-2003 sheet holds 65,536 rows"
                                                   : "an Excel sheet holds 1,048,576 rows"));
-    std::vector<Cell> cells;
-    cells.reserve(count);
-    for (size_t i = 0; i < count && i < m_positions.size(); ++i)
-      cells.push_back(toCell(values[i], i));
-    for (size_t i = 0; i < cells.size(); ++i)
-      if (!cells[i].empty()) m_sheet.set(uint32_t(m_next), m_positions[i], std::move(cells[i]));
+    m_row.cells.clear();
+    for (size_t i = 0; i < count && i < m_positions.size(); ++i) {
+      Cell cell = toCell(values[i], i);
+      if (cell.empty()) continue;
+      if (m_positions[i] >= m_row.cells.size()) m_row.cells.resize(size_t(m_positions[i]) + 1);
+      m_row.cells[m_positions[i]] = std::move(cell);
+    }
+    m_row.index = m_next;
+    m_spool.append(m_row);
     ++m_next;
   }
 
   void commit() override {
     if (m_finished) return;
     try {
-      m_state->save();
+      m_state->rewrite(m_sheet, &m_spool, nullptr);
     } catch (...) {
       rollback();
       throw;
@@ -164,13 +270,7 @@ class ExcelWriter : public RowWriter {
     m_finished = true;
   }
 
-  void rollback() override {
-    if (m_finished) return;
-    // Rows from the first appended one on were empty before this writer filled them.
-    for (size_t r = m_first; r < m_sheet.rows.size(); ++r) m_sheet.rows[r].clear();
-    m_sheet.rows.resize(std::max(m_originalRows, m_first));
-    m_finished = true;
-  }
+  void rollback() override { m_finished = true; }
 
  private:
   Cell toCell(const Value& v, size_t i) {
@@ -211,13 +311,14 @@ class ExcelWriter : public RowWriter {
   }
 
   std::shared_ptr<State> m_state;
-  Sheet& m_sheet;
+  size_t m_sheet;
+  std::string m_sheetName;
   std::vector<uint32_t> m_positions;
   std::vector<std::string> m_names;  // the columns as openWriter was given them
-  size_t m_originalRows;
-  size_t m_first;
-  size_t m_next;
+  uint32_t m_next;
   SheetLimits m_limits;
+  RowSpool m_spool;
+  SheetRow m_row;
   bool m_finished = false;
 };
 
@@ -227,16 +328,19 @@ class ExcelSource : public DataSource {
 
   std::vector<TableInfo> tables() override {
     std::vector<TableInfo> out;
-    for (const Sheet& s : m_state->book.sheets) out.push_back({s.name + "$", "TABLE"});
+    for (const std::string& name : m_state->sheetNames()) out.push_back({name + "$", "TABLE"});
     return out;
   }
 
   std::vector<ColumnInfo> catalogColumns(const std::string& table) override {
-    return sheetColumns(m_state->sheet(table), m_state->header);
+    const size_t sheet = m_state->sheet(table);
+    return m_state->shape(sheet, true).columns;
   }
 
   std::unique_ptr<RowReader> openCatalogTable(const std::string& table) override {
-    return openSheetReader(m_state, m_state->sheet(table), m_state->header);
+    const size_t sheet = m_state->sheet(table);
+    SheetShape shape = m_state->shape(sheet, true);
+    return openSheetReader(m_state->rows(sheet), std::move(shape), m_state->header);
   }
 
   // "Sheet1", "Sheet1$", "[Sheet1$]" and "`Sheet1`" all name the sheet Sheet1.
@@ -262,10 +366,12 @@ class ExcelSource : public DataSource {
 
   std::unique_ptr<RowWriter> openWriter(const std::string& table,
                                         const std::vector<std::string>& columns) override {
-    Sheet& sheet = m_state->sheet(table);
+    const size_t sheet = m_state->sheet(table);
+    const std::string& sheetName = m_state->sheetNames()[sheet];
     std::vector<uint32_t> positions;
     // The columns are named as the schema gives them, numbers and dates in the header too.
-    const std::vector<ColumnInfo> head = sheetColumns(sheet, m_state->header);
+    const SheetShape& shape = m_state->shape(sheet, false);
+    const std::vector<ColumnInfo>& head = shape.columns;
     for (const std::string& name : columns) {
       uint32_t found = UINT32_MAX;
       for (uint32_t c = 0; c < head.size() && found == UINT32_MAX; ++c)
@@ -279,11 +385,12 @@ class ExcelSource : public DataSource {
         }
       }
       if (found == UINT32_MAX)
-        throw DataError("Column '" + name + "' does not exist in sheet '" + sheet.name +
+        throw DataError("Column '" + name + "' does not exist in sheet '" + sheetName +
                         "' of workbook '" + m_state->path + "'");
       positions.push_back(found);
     }
-    return std::make_unique<ExcelWriter>(m_state, sheet, std::move(positions), columns);
+    return std::make_unique<ExcelWriter>(m_state, sheet, shape.usedRows, std::move(positions),
+                                         columns);
   }
 
  private:
@@ -294,21 +401,16 @@ class ExcelSource : public DataSource {
       throw DataError(
           "'" + name +
           "' cannot name a sheet: a sheet name has 1 to 31 characters and none of [ ] : * ? / \\");
-    if (m_state->book.find(name)) throw DataError("Table '" + name + "' already exists.");
+    if (m_state->find(name)) throw DataError("Table '" + name + "' already exists.");
     SheetLimits limits = limitsOf(m_state->format);
     if (def.columns.size() > limits.columns)
       throw DataError("Table '" + name + "' has " + std::to_string(def.columns.size()) +
                       " columns; a sheet of '" + m_state->path + "' holds at most " +
                       std::to_string(limits.columns));
-    Sheet sheet{name, {}};
-    for (uint32_t c = 0; c < def.columns.size(); ++c) sheet.set(0, c, Cell::ofText(def.columns[c]));
-    m_state->book.sheets.push_back(std::move(sheet));
-    try {
-      m_state->save();
-    } catch (...) {
-      m_state->book.sheets.pop_back();
-      throw;
-    }
+    NewSheet sheet{name, {}};
+    for (const std::string& column : def.columns)
+      sheet.header.cells.push_back(Cell::ofText(column));
+    m_state->rewrite(std::nullopt, nullptr, &sheet);
   }
 
   std::shared_ptr<State> m_state;
@@ -331,8 +433,7 @@ std::unique_ptr<DataSource> openExcelWorkbook(const ConnectionProperties& proper
   if (::stat(state->path.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode))
       throw DataError("'" + state->path + "' is a folder, not an Excel workbook");
-    state->book = loadWorkbook(state->path);
-    state->exists = true;
+    state->open();
   }
   return std::make_unique<ExcelSource>(std::move(state));
 }

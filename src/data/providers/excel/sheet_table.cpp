@@ -24,25 +24,60 @@ std::string cellText(const Cell& c) {
   return toText(Value::fromDouble(c.number));
 }
 
+size_t usedWidth(const std::vector<Cell>& cells) {
+  size_t w = cells.size();
+  while (w > 0 && cells[w - 1].empty()) --w;
+  return w;
+}
+
+// What one column's values have in common so far.
+struct ColumnTally {
+  bool any = false, numbers = true, money = true, dates = true, booleans = true, longText = false;
+
+  void add(const Cell& cell) {
+    any = true;
+    numbers = numbers && (cell.kind == CellKind::Number || cell.kind == CellKind::Currency);
+    money = money && cell.kind == CellKind::Currency;
+    dates = dates && cell.kind == CellKind::Date;
+    booleans = booleans && cell.kind == CellKind::Boolean;
+    // Only text grows past 255 characters, and never with fewer bytes than characters.
+    longText = longText || (cell.kind == CellKind::Text && cell.text.size() > 255 &&
+                            codePoints(cell.text) > 255);
+  }
+  AdoType type() const {
+    if (any && money) return adCurrency;
+    if (any && numbers) return adDouble;
+    if (any && dates) return adDate;
+    if (any && booleans) return adBoolean;
+    return longText ? adLongVarWChar : adVarWChar;
+  }
+};
+
 class SheetReader : public RowReader {
  public:
-  SheetReader(std::shared_ptr<const void> owner, const Sheet& sheet, bool header)
-      : m_owner(std::move(owner)),
-        m_sheet(sheet),
-        m_columns(sheetColumns(sheet, header)),
+  SheetReader(std::unique_ptr<SheetRowStream> rows, SheetShape shape, bool header)
+      : m_end(shape.usedRows),
+        m_columns(std::move(shape.columns)),
+        m_rows(std::move(rows)),
         m_row(header ? 0 : -1),
-        m_end(sheet.usedRows()),
         m_scratch(m_columns.size()) {}
 
   const std::vector<ColumnInfo>& columns() const override { return m_columns; }
 
   bool next() override {
-    if (size_t(m_row + 1) >= m_end) {
+    if (m_row + 1 >= int64_t(m_end)) {
       m_row = int64_t(m_end);
       return false;
     }
     ++m_row;
-    const auto& cells = m_sheet.rows[size_t(m_row)];
+    if (!m_started) {
+      m_havePending = m_rows->next(m_pending);
+      m_started = true;
+    }
+    while (m_havePending && int64_t(m_pending.index) < m_row)
+      m_havePending = m_rows->next(m_pending);
+    m_cells = m_havePending && int64_t(m_pending.index) == m_row ? &m_pending.cells : &m_blank;
+    const auto& cells = *m_cells;
     for (size_t i = 0; i < m_columns.size() && i < cells.size(); ++i) {
       bool text = m_columns[i].type == adVarWChar || m_columns[i].type == adLongVarWChar;
       if (text && cells[i].kind != CellKind::Text && !cells[i].empty())
@@ -52,7 +87,7 @@ class SheetReader : public RowReader {
   }
 
   Value field(size_t i) const override {
-    const auto& cells = m_sheet.rows[size_t(m_row)];
+    const auto& cells = *m_cells;
     if (i >= cells.size() || cells[i].empty()) return Value::null();
     const Cell& c = cells[i];
     switch (m_columns[i].type) {
@@ -73,64 +108,54 @@ class SheetReader : public RowReader {
   ReadProgress progress() const override { return {std::max<int64_t>(m_row, 0), int64_t(m_end)}; }
 
  private:
-  std::shared_ptr<const void> m_owner;
-  const Sheet& m_sheet;
+  uint32_t m_end;
   std::vector<ColumnInfo> m_columns;
+  std::unique_ptr<SheetRowStream> m_rows;
   int64_t m_row;
-  size_t m_end;
+  bool m_started = false, m_havePending = false;
+  SheetRow m_pending;
+  const std::vector<Cell> m_blank;
+  const std::vector<Cell>* m_cells = &m_blank;
   std::vector<std::string> m_scratch;
 };
 
 }  // namespace
 
-std::vector<ColumnInfo> sheetColumns(const Sheet& sheet, bool header) {
-  size_t rows = sheet.usedRows();
-  size_t width = 0;
-  for (size_t r = 0; r < rows; ++r) {
-    size_t w = sheet.rows[r].size();
-    while (w > 0 && sheet.rows[r][w - 1].empty()) --w;
-    width = std::max(width, w);
+SheetShape sheetShape(SheetRowStream& rows, bool header) {
+  std::vector<ColumnTally> tallies;
+  std::vector<std::string> names;
+  uint32_t used = 0;
+  SheetRow row;
+  while (rows.next(row)) {
+    const size_t width = usedWidth(row.cells);
+    if (width == 0) continue;
+    used = row.index + 1;
+    if (tallies.size() < width) tallies.resize(width);
+    if (header && row.index == 0) {
+      names.resize(width);
+      for (size_t c = 0; c < width; ++c) names[c] = cellText(row.cells[c]);
+      continue;
+    }
+    for (size_t c = 0; c < width; ++c)
+      if (!row.cells[c].empty()) tallies[c].add(row.cells[c]);
   }
   // An empty sheet is a table of one unnamed column, like a sheet whose first row is blank,
   // so that it can be read (no rows) and chosen as a destination.
-  width = std::max<size_t>(width, 1);
-  std::vector<ColumnInfo> columns(width);
-  for (size_t c = 0; c < width; ++c) {
-    ColumnInfo& col = columns[c];
-    const Cell* head = header && rows > 0 && c < sheet.rows[0].size() ? &sheet.rows[0][c] : nullptr;
-    col.name = head && !head->empty() ? cellText(*head) : "F" + std::to_string(c + 1);
-    bool any = false, numbers = true, money = true, dates = true, booleans = true;
-    size_t longest = 0;
-    for (size_t r = header ? 1 : 0; r < rows; ++r) {
-      if (c >= sheet.rows[r].size() || sheet.rows[r][c].empty()) continue;
-      const Cell& cell = sheet.rows[r][c];
-      any = true;
-      numbers = numbers && (cell.kind == CellKind::Number || cell.kind == CellKind::Currency);
-      money = money && cell.kind == CellKind::Currency;
-      dates = dates && cell.kind == CellKind::Date;
-      booleans = booleans && cell.kind == CellKind::Boolean;
-      longest = std::max(
-          longest, cell.kind == CellKind::Text ? codePoints(cell.text) : cellText(cell).size());
-    }
+  if (tallies.empty()) tallies.resize(1);
+  SheetShape shape{std::vector<ColumnInfo>(tallies.size()), used};
+  for (size_t c = 0; c < tallies.size(); ++c) {
+    ColumnInfo& col = shape.columns[c];
+    col.name = c < names.size() && !names[c].empty() ? names[c] : "F" + std::to_string(c + 1);
     col.attributes = adColNullable;
-    if (any && money)
-      col.type = adCurrency;
-    else if (any && numbers)
-      col.type = adDouble;
-    else if (any && dates)
-      col.type = adDate;
-    else if (any && booleans)
-      col.type = adBoolean;
-    else
-      col.type = longest > 255 ? adLongVarWChar : adVarWChar;
+    col.type = tallies[c].type();
     col.size = col.type == adVarWChar ? 255 : 0;
   }
-  return columns;
+  return shape;
 }
 
-std::unique_ptr<RowReader> openSheetReader(std::shared_ptr<const void> owner, const Sheet& sheet,
+std::unique_ptr<RowReader> openSheetReader(std::unique_ptr<SheetRowStream> rows, SheetShape shape,
                                            bool header) {
-  return std::make_unique<SheetReader>(std::move(owner), sheet, header);
+  return std::make_unique<SheetReader>(std::move(rows), std::move(shape), header);
 }
 
 }  // namespace kpx::data::excel

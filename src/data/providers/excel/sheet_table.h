@@ -4,21 +4,28 @@
 #include <memory>
 #include <vector>
 
-#include "data/providers/excel/workbook.h"
+#include "data/providers/excel/workbook_stream.h"
 #include "data/providers/provider.h"
 
 namespace kpx::data::excel {
 
-// The columns of `sheet`. With `header` the first row holds the names and an empty header
-// cell gives F<position>; without it every column is named F<position>. A column whose
-// non-empty cells are all numbers is adDouble, all money adCurrency, all dates adDate, all
-// booleans adBoolean; anything else is text, adVarWChar of 255 or adLongVarWChar when a value
-// is longer than 255 characters. An empty sheet has the one column F1.
-std::vector<ColumnInfo> sheetColumns(const Sheet& sheet, bool header);
+// A sheet's columns and the number of its rows up to the last non-empty one.
+struct SheetShape {
+  std::vector<ColumnInfo> columns;
+  uint32_t usedRows = 0;
+};
 
-// Streams the rows of `sheet` below the header, reading the cells in place; `owner` keeps
-// the workbook alive while the reader exists.
-std::unique_ptr<RowReader> openSheetReader(std::shared_ptr<const void> owner, const Sheet& sheet,
+// The shape of the sheet `rows` reads, from one pass over it. With `header` the first row
+// holds the names and an empty header cell gives F<position>; without it every column is named
+// F<position>. A column whose non-empty cells are all numbers is adDouble, all money
+// adCurrency, all dates adDate, all booleans adBoolean; anything else is text, adVarWChar of
+// 255 or adLongVarWChar when a value is longer than 255 characters. An empty sheet has the one
+// column F1.
+SheetShape sheetShape(SheetRowStream& rows, bool header);
+
+// Reads the rows of a sheet below the header from `rows`, as `shape` (its shape from
+// sheetShape) says. A blank row within the sheet reads as a row of nulls.
+std::unique_ptr<RowReader> openSheetReader(std::unique_ptr<SheetRowStream> rows, SheetShape shape,
                                            bool header);
 
 }  // namespace kpx::data::excel

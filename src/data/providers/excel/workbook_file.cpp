@@ -1,20 +1,9 @@
 #include "data/providers/excel/workbook_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include <new>
 
 #include "data/providers/excel/biff_reader.h"
-#include "data/providers/excel/biff_writer.h"
 #include "data/providers/excel/xlsx_reader.h"
-#include "data/providers/excel/xlsx_writer.h"
-#include "data/providers/file_replacement.h"
 #include "data/providers/provider.h"
 
 namespace kpx::data::excel {
@@ -36,30 +25,13 @@ std::string stem(const std::string& path) {
   return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-}  // namespace
-
-WorkbookFormat formatForName(const std::string& path) {
-  std::string ext = lowerExtension(path);
-  return ext == ".xlsx" || ext == ".xlsm" ? WorkbookFormat::Xlsx : WorkbookFormat::Xls;
-}
-
-Workbook parseWorkbook(std::string_view bytes, const std::string& singleSheetName) {
-  if (looksLikeZip(bytes)) return readXlsx(bytes);
-  if (looksLikeXls(bytes)) return readXls(bytes, singleSheetName);
-  throw std::runtime_error(bytes.empty() ? "the file is empty"
-                                         : "the file is neither an .xls nor an .xlsx workbook");
-}
-
-Workbook loadWorkbook(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    throw DataError("Excel workbook '" + path + "' cannot be opened: " + std::strerror(errno));
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad())
-    throw DataError("Excel workbook '" + path + "' cannot be read: " + std::strerror(errno));
+// Runs `read`, turning what it throws into a DataError naming the workbook.
+template <typename Read>
+auto namingTheFile(const std::string& path, Read read) {
   try {
-    return parseWorkbook(buffer.view(), stem(path));
+    return read();
+  } catch (const DataError&) {
+    throw;
   } catch (const std::runtime_error& e) {
     throw DataError("'" + path + "' is not a readable Excel workbook: " + e.what());
   } catch (const std::bad_alloc&) {
@@ -67,24 +39,60 @@ Workbook loadWorkbook(const std::string& path) {
   }
 }
 
-void saveWorkbook(const Workbook& workbook, const std::string& path, WorkbookFormat format) {
-  FileReplacement file(path, "Excel workbook");
-  try {
-    if (format == WorkbookFormat::Xls) {
-      const std::string bytes = writeXls(workbook);
-      file.write(bytes.data(), bytes.size());
-    } else {
-      // The writer opens the file by name; it keeps the mode the file was made with.
-      file.closeFile();
-      writeXlsx(workbook, file.temporaryPath());
-    }
-    file.commit();
-  } catch (const DataError&) {
-    throw;
-  } catch (const std::exception& e) {
-    throw DataError("Excel workbook '" + path + "' cannot be written: " + e.what() +
-                    "; the file is left as it was");
+class NamedSheetStream : public SheetRowStream {
+ public:
+  NamedSheetStream(std::string path, std::unique_ptr<SheetRowStream> rows)
+      : m_path(std::move(path)), m_rows(std::move(rows)) {}
+  bool next(SheetRow& row) override {
+    return namingTheFile(m_path, [&] { return m_rows->next(row); });
   }
+  ReadProgress progress() const override { return m_rows->progress(); }
+
+ private:
+  std::string m_path;
+  std::unique_ptr<SheetRowStream> m_rows;
+};
+
+class NamedWorkbook : public WorkbookStreams {
+ public:
+  NamedWorkbook(std::string path, std::unique_ptr<WorkbookStreams> book)
+      : m_path(std::move(path)), m_book(std::move(book)) {}
+  const std::vector<std::string>& sheetNames() const override { return m_book->sheetNames(); }
+  std::unique_ptr<SheetRowStream> openSheet(size_t index) const override {
+    auto rows = namingTheFile(m_path, [&] { return m_book->openSheet(index); });
+    return std::make_unique<NamedSheetStream>(m_path, std::move(rows));
+  }
+
+ private:
+  std::string m_path;
+  std::unique_ptr<WorkbookStreams> m_book;
+};
+
+}  // namespace
+
+WorkbookFormat formatForName(const std::string& path) {
+  std::string ext = lowerExtension(path);
+  return ext == ".xlsx" || ext == ".xlsm" ? WorkbookFormat::Xlsx : WorkbookFormat::Xls;
+}
+
+std::shared_ptr<WorkbookStreams> openWorkbookFile(const std::string& path) {
+  std::shared_ptr<ByteFile> file = openByteFile(path);
+  auto book = namingTheFile(path, [&]() -> std::unique_ptr<WorkbookStreams> {
+    // Enough of the start to tell the formats apart (a compound file's header is 512 bytes).
+    std::string start(std::min<uint64_t>(file->size(), 512), '\0');
+    file->read(0, start.data(), start.size());
+    if (looksLikeZip(start)) return openXlsxStreams(file);
+    if (looksLikeXls(start)) return openXlsStreams(file, stem(path));
+    throw std::runtime_error(start.empty() ? "the file is empty"
+                                           : "the file is neither an .xls nor an .xlsx workbook");
+  });
+  return std::make_shared<NamedWorkbook>(path, std::move(book));
+}
+
+std::unique_ptr<WorkbookStreamWriter> createWorkbookWriter(const std::string& path,
+                                                           WorkbookFormat format) {
+  return format == WorkbookFormat::Xlsx ? createXlsxStreamWriter(path)
+                                        : createXlsStreamWriter(path);
 }
 
 }  // namespace kpx::data::excel

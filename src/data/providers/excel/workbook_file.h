@@ -1,24 +1,21 @@
-// Loading a workbook from a file of either format and saving it back whole, atomically.
+// Opening a workbook file of either format as streams of rows.
 #pragma once
+#include <memory>
 #include <string>
 
-#include "data/providers/excel/workbook.h"
+#include "data/providers/excel/workbook_stream.h"
 
 namespace kpx::data::excel {
 
 // The format a file name asks for: .xlsx (and .xlsm) is Office Open XML, anything else .xls.
 WorkbookFormat formatForName(const std::string& path);
 
-// Reads the workbook in `path`, whatever its format by its first bytes. Throws DataError
-// naming the file when it cannot be read or is not a workbook.
-Workbook loadWorkbook(const std::string& path);
+// Opens the workbook in `path`, whatever its format by its first bytes. Every error, on opening
+// and on reading any sheet later, is a DataError naming the file.
+std::shared_ptr<WorkbookStreams> openWorkbookFile(const std::string& path);
 
-// Parses workbook bytes already in memory; `singleSheetName` names a bare BIFF2-4 sheet.
-// Throws std::runtime_error describing the damage.
-Workbook parseWorkbook(std::string_view bytes, const std::string& singleSheetName);
-
-// Writes `workbook` to a temporary file beside `path` and renames it into place, so that a
-// failure leaves the old file as it was. Throws DataError naming the file on failure.
-void saveWorkbook(const Workbook& workbook, const std::string& path, WorkbookFormat format);
+// A new workbook file `path` of `format`.
+std::unique_ptr<WorkbookStreamWriter> createWorkbookWriter(const std::string& path,
+                                                           WorkbookFormat format);
 
 }  // namespace kpx::data::excel

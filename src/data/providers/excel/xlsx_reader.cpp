@@ -1,30 +1,44 @@
 #include "data/providers/excel/xlsx_reader.h"
 
 #include <expat.h>
-#include <zip.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <map>
-#include <memory>
 #include <stdexcept>
-#include <vector>
 
 #include "data/providers/excel/number_format.h"
+#include "data/providers/excel/workbook_stream.h"
+#include "data/providers/excel/zip_archive.h"
 #include "data/providers/value.h"
 
 namespace kpx::data::excel {
 namespace {
 
+// Large enough that expat's per-call cost vanishes, small enough to stay in the cache.
+constexpr int kChunk = 128 * 1024;
+
+// The name after any namespace prefix, found in one pass over it.
 std::string_view localName(const char* name) {
-  const char* colon = std::strrchr(name, ':');
-  return colon ? colon + 1 : name;
+  const char* local = name;
+  const char* p = name;
+  for (; *p; ++p)
+    if (*p == ':') local = p + 1;
+  return std::string_view(local, size_t(p - local));
 }
 
 const char* attribute(const char** attrs, std::string_view wanted) {
   for (int i = 0; attrs[i]; i += 2)
     if (localName(attrs[i]) == wanted) return attrs[i + 1];
   return nullptr;
+}
+
+uint32_t unsignedOf(const char* text) {
+  uint32_t n = 0;
+  std::from_chars(text, text + std::strlen(text), n);
+  return n;
 }
 
 // Receives the events of one XML part.
@@ -36,67 +50,47 @@ class XmlHandler {
   virtual void text(std::string_view) {}
 };
 
-class Archive {
+// Feeds one part to expat as it is inflated; `feed` parses the next piece.
+class PartParser {
  public:
-  explicit Archive(std::string_view bytes) {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* src = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    if (src) m_zip = zip_open_from_source(src, ZIP_RDONLY, &error);
-    if (!m_zip) {
-      if (src) zip_source_free(src);
-      std::string why = zip_error_strerror(&error);
-      zip_error_fini(&error);
-      throw std::runtime_error("the file is not a readable zip archive (" + why + ")");
-    }
-    zip_error_fini(&error);
-  }
-  ~Archive() { zip_discard(m_zip); }
-  Archive(const Archive&) = delete;
-  Archive& operator=(const Archive&) = delete;
-
-  bool has(const std::string& part) const {
-    return zip_name_locate(m_zip, part.c_str(), ZIP_FL_NOCASE) >= 0;
-  }
-
-  // Parses `part`, feeding the decompressed bytes to expat as they come.
-  void parse(const std::string& part, XmlHandler& handler) const {
-    zip_int64_t index = zip_name_locate(m_zip, part.c_str(), ZIP_FL_NOCASE);
-    if (index < 0) throw std::runtime_error("the workbook has no part '" + part + "'");
-    std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen_index(m_zip, index, 0),
-                                                            zip_fclose);
-    if (!file)
-      throw std::runtime_error("part '" + part +
-                               "' cannot be decompressed: " + zip_strerror(m_zip));
-    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreate(nullptr),
-                                                                        XML_ParserFree);
-    XML_SetUserData(parser.get(), &handler);
+  PartParser(std::unique_ptr<ZipEntry> entry, XmlHandler& handler)
+      : m_entry(std::move(entry)), m_parser(XML_ParserCreate(nullptr), XML_ParserFree) {
+    if (!m_parser) throw std::bad_alloc();
+    XML_SetUserData(m_parser.get(), &handler);
     XML_SetElementHandler(
-        parser.get(),
+        m_parser.get(),
         [](void* h, const char* name, const char** attrs) {
           static_cast<XmlHandler*>(h)->start(localName(name), attrs);
         },
         [](void* h, const char* name) { static_cast<XmlHandler*>(h)->end(localName(name)); });
-    XML_SetCharacterDataHandler(parser.get(), [](void* h, const char* s, int len) {
+    XML_SetCharacterDataHandler(m_parser.get(), [](void* h, const char* s, int len) {
       static_cast<XmlHandler*>(h)->text(std::string_view(s, size_t(len)));
     });
-    char buffer[65536];
-    for (;;) {
-      zip_int64_t n = zip_fread(file.get(), buffer, sizeof buffer);
-      if (n < 0)
-        throw std::runtime_error("part '" + part +
-                                 "' is damaged: " + zip_file_strerror(file.get()));
-      if (XML_Parse(parser.get(), buffer, int(n), n == 0) != XML_STATUS_OK)
-        throw std::runtime_error("part '" + part + "' is not well-formed XML (line " +
-                                 std::to_string(XML_GetCurrentLineNumber(parser.get())) + ": " +
-                                 XML_ErrorString(XML_GetErrorCode(parser.get())) + ")");
-      if (n == 0) break;
-    }
   }
 
+  // False once the whole part is parsed.
+  bool feed() {
+    void* buffer = XML_GetBuffer(m_parser.get(), kChunk);
+    if (!buffer) throw std::bad_alloc();
+    size_t n = m_entry->read(static_cast<char*>(buffer), kChunk);
+    if (XML_ParseBuffer(m_parser.get(), int(n), n == 0) != XML_STATUS_OK)
+      throw std::runtime_error("part '" + m_entry->name() + "' is not well-formed XML (line " +
+                               std::to_string(XML_GetCurrentLineNumber(m_parser.get())) + ": " +
+                               XML_ErrorString(XML_GetErrorCode(m_parser.get())) + ")");
+    return n > 0;
+  }
+  ReadProgress progress() const { return m_entry->progress(); }
+
  private:
-  zip_t* m_zip = nullptr;
+  std::unique_ptr<ZipEntry> m_entry;
+  std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> m_parser;
 };
+
+void parseWhole(const ZipArchive& zip, const std::string& part, XmlHandler& handler) {
+  PartParser parser(zip.open(part), handler);
+  while (parser.feed()) {
+  }
+}
 
 // "xl/workbook.xml" + "worksheets/sheet1.xml" → "xl/worksheets/sheet1.xml".
 std::string resolve(const std::string& base, const std::string& target) {
@@ -157,42 +151,51 @@ struct WorkbookPart : XmlHandler {
 
 struct StylesPart : XmlHandler {
   std::map<uint32_t, std::string> formats;
+  std::vector<NumberClass> xfClasses;
   std::vector<uint32_t> xfFormats;
   bool inCellXfs = false;
   void start(std::string_view name, const char** attrs) override {
     if (name == "numFmt") {
       const char* id = attribute(attrs, "numFmtId");
       const char* code = attribute(attrs, "formatCode");
-      if (id && code) formats[uint32_t(std::strtoul(id, nullptr, 10))] = code;
+      if (id && code) formats[unsignedOf(id)] = code;
     } else if (name == "cellXfs") {
       inCellXfs = true;
     } else if (name == "xf" && inCellXfs) {
       const char* id = attribute(attrs, "numFmtId");
-      xfFormats.push_back(id ? uint32_t(std::strtoul(id, nullptr, 10)) : 0);
+      xfFormats.push_back(id ? unsignedOf(id) : 0);
     }
   }
   void end(std::string_view name) override {
     if (name == "cellXfs") inCellXfs = false;
   }
+  // Classifies every cell format once, so that a cell costs one look-up.
+  void classify() {
+    for (uint32_t format : xfFormats) {
+      auto it = formats.find(format);
+      xfClasses.push_back(it != formats.end() ? classifyFormat(it->second)
+                                              : classifyBuiltInFormat(format));
+    }
+  }
   NumberClass classOf(uint32_t xf) const {
-    if (xf >= xfFormats.size()) return NumberClass::Plain;
-    auto it = formats.find(xfFormats[xf]);
-    return it != formats.end() ? classifyFormat(it->second) : classifyBuiltInFormat(xfFormats[xf]);
+    return xf < xfClasses.size() ? xfClasses[xf] : NumberClass::Plain;
   }
 };
 
-// Text of <si> items: the <t> runs, leaving out phonetic guides (<rPh>).
+// Text of <si> items: the <t> runs, leaving out phonetic guides (<rPh>). The strings are kept
+// end to end in one buffer, since a workbook may hold millions of them.
 struct SharedStringsPart : XmlHandler {
-  std::vector<std::string> strings;
+  std::string chars;
+  std::vector<uint64_t> ends;
   bool inT = false;
   int phonetic = 0;
   void start(std::string_view name, const char**) override {
     if (name == "si")
-      strings.emplace_back();
+      ends.push_back(chars.size());
     else if (name == "rPh")
       ++phonetic;
     else if (name == "t")
-      inT = phonetic == 0 && !strings.empty();
+      inT = phonetic == 0 && !ends.empty();
   }
   void end(std::string_view name) override {
     if (name == "t")
@@ -201,8 +204,23 @@ struct SharedStringsPart : XmlHandler {
       --phonetic;
   }
   void text(std::string_view s) override {
-    if (inT) strings.back() += s;
+    if (inT) {
+      chars += s;
+      ends.back() = chars.size();
+    }
   }
+  size_t size() const { return ends.size(); }
+  std::string_view at(size_t i) const {
+    uint64_t begin = i == 0 ? 0 : ends[i - 1];
+    return std::string_view(chars).substr(begin, ends[i] - begin);
+  }
+};
+
+// What every sheet of one workbook reads its cells with.
+struct WorkbookTables {
+  StylesPart styles;
+  SharedStringsPart strings;
+  bool date1904 = false;
 };
 
 // "BC12" → column 54 (zero-based), row 11; false when it is no cell reference.
@@ -225,14 +243,49 @@ bool parseReference(const char* ref, uint32_t& row, uint32_t& col) {
   return true;
 }
 
-class SheetPart : public XmlHandler {
+enum class ValueType : uint8_t { Number, Shared, Text, Boolean, Date, Error };
+
+ValueType valueTypeOf(const char* t) {
+  if (!t) return ValueType::Number;
+  std::string_view v = t;
+  if (v == "s") return ValueType::Shared;
+  if (v == "inlineStr" || v == "str") return ValueType::Text;
+  if (v == "b") return ValueType::Boolean;
+  if (v == "d") return ValueType::Date;
+  if (v == "n") return ValueType::Number;
+  return ValueType::Error;  // "e" and unknown types read as empty cells
+}
+
+// Turns a sheet part's events into rows, queued until the stream hands them out.
+class SheetRows : public XmlHandler {
  public:
-  SheetPart(Sheet& sheet, const StylesPart& styles, const std::vector<std::string>& strings,
-            bool date1904)
-      : m_sheet(sheet), m_styles(styles), m_strings(strings), m_date1904(date1904) {}
+  explicit SheetRows(const WorkbookTables& tables) : m_tables(tables) {}
 
   void start(std::string_view name, const char** attrs) override {
-    if (name == "row") {
+    if (name == "c") {
+      const char* ref = attribute(attrs, "r");
+      uint32_t row = m_row;
+      if (ref) {
+        if (!parseReference(ref, row, m_col))
+          throw std::runtime_error(std::string("cell reference '") + ref + "' is not valid");
+        if (row != m_row) {
+          flush();
+          m_row = row;
+        }
+      } else if (m_cellsInRow > 0) {
+        ++m_col;
+      }
+      ++m_cellsInRow;
+      m_type = valueTypeOf(attribute(attrs, "t"));
+      const char* s = attribute(attrs, "s");
+      m_class = m_tables.styles.classOf(s ? unsignedOf(s) : 0);
+      m_value.clear();
+      m_hasValue = false;
+    } else if (name == "v") {
+      m_collect = true;
+      m_hasValue = true;
+    } else if (name == "row") {
+      flush();
       const char* r = attribute(attrs, "r");
       uint64_t n = r ? std::strtoull(r, nullptr, 10) : 0;
       if (r && (n == 0 || n > 1048576))
@@ -241,24 +294,7 @@ class SheetPart : public XmlHandler {
       m_row = r ? uint32_t(n - 1) : m_rowSeen ? m_row + 1 : 0;
       m_rowSeen = true;
       m_col = 0;
-    } else if (name == "c") {
-      const char* ref = attribute(attrs, "r");
-      uint32_t row = m_row;
-      if (ref) {
-        if (!parseReference(ref, row, m_col))
-          throw std::runtime_error(std::string("cell reference '") + ref + "' is not valid");
-        m_row = row;
-      } else if (m_inCellCount > 0) {
-        ++m_col;
-      }
-      ++m_inCellCount;
-      const char* t = attribute(attrs, "t");
-      m_type = t ? t : "n";
-      const char* s = attribute(attrs, "s");
-      m_class = m_styles.classOf(s ? uint32_t(std::strtoul(s, nullptr, 10)) : 0);
-      m_value.clear();
-      m_hasValue = false;
-    } else if (name == "v" || (name == "t" && m_inInline)) {
+    } else if (name == "t" && m_inInline) {
       m_collect = true;
       m_hasValue = true;
     } else if (name == "is") {
@@ -269,12 +305,12 @@ class SheetPart : public XmlHandler {
   void end(std::string_view name) override {
     if (name == "v" || name == "t") {
       m_collect = false;
-    } else if (name == "is") {
-      m_inInline = false;
     } else if (name == "c") {
       if (m_hasValue) store();
+    } else if (name == "is") {
+      m_inInline = false;
     } else if (name == "row") {
-      m_inCellCount = 0;
+      m_cellsInRow = 0;
     }
   }
 
@@ -282,45 +318,188 @@ class SheetPart : public XmlHandler {
     if (m_collect) m_value += s;
   }
 
- private:
-  void store() {
-    if (m_type == "s") {
-      char* end = nullptr;
-      unsigned long index = std::strtoul(m_value.c_str(), &end, 10);
-      if (end == m_value.c_str() || index >= m_strings.size())
-        throw std::runtime_error("a cell refers to shared string '" + m_value +
-                                 "', which does not exist");
-      m_sheet.set(m_row, m_col, Cell::ofText(m_strings[index]));
-    } else if (m_type == "inlineStr" || m_type == "str") {
-      m_sheet.set(m_row, m_col, Cell::ofText(m_value));
-    } else if (m_type == "b") {
-      m_sheet.set(m_row, m_col, Cell::ofBoolean(m_value == "1" || m_value == "true"));
-    } else if (m_type == "d") {
-      double ole;
-      if (parseDate(m_value, ole))
-        m_sheet.set(m_row, m_col, Cell::ofDate(ole));
-      else
-        m_sheet.set(m_row, m_col, Cell::ofText(m_value));
-    } else if (m_type == "n") {
-      char* end = nullptr;
-      double v = std::strtod(m_value.c_str(), &end);
-      if (end == m_value.c_str()) return;
-      m_sheet.set(m_row, m_col, numberCell(v, m_class, m_date1904));
+  // Queues the row being read when it holds a value.
+  void flush() {
+    if (!m_filled) return;
+    if (m_emitted && m_row <= m_lastRow)
+      throw std::runtime_error("row " + std::to_string(m_row + 1) + " comes after row " +
+                               std::to_string(m_lastRow + 1) + "; rows must be in order");
+    m_current.index = m_row;
+    m_ready.push_back(std::move(m_current));
+    m_emitted = true;
+    m_lastRow = m_row;
+    m_filled = false;
+    if (!m_spare.empty()) {
+      m_current = std::move(m_spare.back());
+      m_spare.pop_back();
     }
-    // "e": error values read as empty cells
+    m_current.cells.clear();
   }
 
-  Sheet& m_sheet;
-  const StylesPart& m_styles;
-  const std::vector<std::string>& m_strings;
-  bool m_date1904;
-  uint32_t m_row = 0, m_col = 0;
-  uint32_t m_inCellCount = 0;
-  bool m_rowSeen = false;
-  std::string m_type;
+  // Hands out the oldest queued row, keeping the storage `row` had for a later one.
+  bool take(SheetRow& row) {
+    if (m_ready.empty()) return false;
+    std::swap(row, m_ready.front());
+    m_spare.push_back(std::move(m_ready.front()));
+    m_ready.pop_front();
+    return true;
+  }
+
+ private:
+  Cell& cell() {
+    if (m_col >= m_current.cells.size()) m_current.cells.resize(size_t(m_col) + 1);
+    m_filled = true;
+    return m_current.cells[m_col];
+  }
+
+  void store() {
+    switch (m_type) {
+      case ValueType::Shared: {
+        size_t index = 0;
+        auto [end, error] = std::from_chars(m_value.data(), m_value.data() + m_value.size(), index);
+        if (error != std::errc() || end == m_value.data() || index >= m_tables.strings.size())
+          throw std::runtime_error("a cell refers to shared string '" + m_value +
+                                   "', which does not exist");
+        Cell& c = cell();
+        c.kind = CellKind::Text;
+        c.text.assign(m_tables.strings.at(index));
+        return;
+      }
+      case ValueType::Text: {
+        Cell& c = cell();
+        c.kind = CellKind::Text;
+        c.text.swap(m_value);
+        return;
+      }
+      case ValueType::Boolean:
+        cell() = Cell::ofBoolean(m_value == "1" || m_value == "true");
+        return;
+      case ValueType::Date: {
+        double ole;
+        if (parseDate(m_value, ole))
+          cell() = Cell::ofDate(ole);
+        else
+          cell() = Cell::ofText(m_value);
+        return;
+      }
+      case ValueType::Number: {
+        double v = 0;
+        const char* begin = m_value.data();
+        auto [end, error] = std::from_chars(begin, begin + m_value.size(), v);
+        if (error != std::errc() || end != begin + m_value.size()) {
+          // Leading blanks, a plus sign and the like: the C library reads them.
+          char* stop = nullptr;
+          v = std::strtod(m_value.c_str(), &stop);
+          if (stop == m_value.c_str()) return;
+        }
+        Cell& c = cell();
+        if (m_class == NumberClass::Plain) {
+          c.kind = CellKind::Number;
+          c.number = v;
+          c.text.clear();
+        } else {
+          c = numberCell(v, m_class, m_tables.date1904);
+        }
+        return;
+      }
+      case ValueType::Error:
+        return;
+    }
+  }
+
+  const WorkbookTables& m_tables;
+  uint32_t m_row = 0, m_col = 0, m_cellsInRow = 0, m_lastRow = 0;
+  bool m_rowSeen = false, m_emitted = false, m_filled = false;
+  ValueType m_type = ValueType::Number;
   NumberClass m_class = NumberClass::Plain;
   std::string m_value;
   bool m_hasValue = false, m_collect = false, m_inInline = false;
+  SheetRow m_current;
+  std::deque<SheetRow> m_ready;
+  std::vector<SheetRow> m_spare;
+};
+
+class XlsxSheetStream : public SheetRowStream {
+ public:
+  XlsxSheetStream(std::shared_ptr<ByteFile> file, const std::string& part,
+                  std::shared_ptr<const WorkbookTables> tables)
+      : m_tables(std::move(tables)),
+        m_zip(std::move(file)),
+        m_rows(*m_tables),
+        m_parser(m_zip.open(part), m_rows) {}
+
+  bool next(SheetRow& row) override {
+    while (!m_rows.take(row)) {
+      if (m_done) return false;
+      if (!m_parser.feed()) {
+        m_rows.flush();
+        m_done = true;
+      }
+    }
+    return true;
+  }
+  ReadProgress progress() const override { return m_parser.progress(); }
+
+ private:
+  std::shared_ptr<const WorkbookTables> m_tables;
+  ZipArchive m_zip;
+  SheetRows m_rows;
+  PartParser m_parser;
+  bool m_done = false;
+};
+
+class XlsxWorkbook : public WorkbookStreams {
+ public:
+  explicit XlsxWorkbook(std::shared_ptr<ByteFile> file) : m_file(std::move(file)) {
+    ZipArchive zip(m_file);
+    std::string workbookPath = "xl/workbook.xml";
+    if (zip.has("_rels/.rels")) {
+      Relationships root;
+      parseWhole(zip, "_rels/.rels", root);
+      auto it = root.targetByType.find("officeDocument");
+      if (it != root.targetByType.end()) workbookPath = resolve("", it->second);
+    }
+    WorkbookPart workbook;
+    parseWhole(zip, workbookPath, workbook);
+    Relationships rels;
+    if (zip.has(relsOf(workbookPath))) parseWhole(zip, relsOf(workbookPath), rels);
+
+    auto partOfType = [&](const char* type, const char* fallback) {
+      auto it = rels.targetByType.find(type);
+      return it != rels.targetByType.end() ? resolve(workbookPath, it->second)
+                                           : resolve(workbookPath, fallback);
+    };
+    auto tables = std::make_shared<WorkbookTables>();
+    tables->date1904 = workbook.date1904;
+    if (std::string p = partOfType("styles", "styles.xml"); zip.has(p))
+      parseWhole(zip, p, tables->styles);
+    tables->styles.classify();
+    if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p))
+      parseWhole(zip, p, tables->strings);
+    tables->strings.chars.shrink_to_fit();
+    m_tables = std::move(tables);
+
+    for (const auto& entry : workbook.sheets) {
+      auto it = rels.targetById.find(entry.relId);
+      if (it == rels.targetById.end())
+        throw std::runtime_error("sheet '" + entry.name + "' has no part in the archive");
+      std::string part = resolve(workbookPath, it->second);
+      // Chart sheets and missing parts hold no table.
+      if (part.find("chartsheets/") != std::string::npos || !zip.has(part)) continue;
+      m_names.push_back(entry.name);
+      m_parts.push_back(part);
+    }
+  }
+
+  const std::vector<std::string>& sheetNames() const override { return m_names; }
+  std::unique_ptr<SheetRowStream> openSheet(size_t index) const override {
+    return std::make_unique<XlsxSheetStream>(m_file, m_parts.at(index), m_tables);
+  }
+
+ private:
+  std::shared_ptr<ByteFile> m_file;
+  std::shared_ptr<const WorkbookTables> m_tables;
+  std::vector<std::string> m_names, m_parts;
 };
 
 }  // namespace
@@ -329,45 +508,8 @@ bool looksLikeZip(std::string_view bytes) {
   return bytes.size() >= 4 && bytes.substr(0, 4) == "PK\x03\x04";
 }
 
-Workbook readXlsx(std::string_view file) {
-  Archive zip(file);
-  std::string workbookPath = "xl/workbook.xml";
-  if (zip.has("_rels/.rels")) {
-    Relationships root;
-    zip.parse("_rels/.rels", root);
-    auto it = root.targetByType.find("officeDocument");
-    if (it != root.targetByType.end()) workbookPath = resolve("", it->second);
-  }
-  WorkbookPart workbook;
-  zip.parse(workbookPath, workbook);
-  Relationships rels;
-  if (zip.has(relsOf(workbookPath))) zip.parse(relsOf(workbookPath), rels);
-
-  auto partOfType = [&](const char* type, const char* fallback) {
-    auto it = rels.targetByType.find(type);
-    return it != rels.targetByType.end() ? resolve(workbookPath, it->second)
-                                         : resolve(workbookPath, fallback);
-  };
-  StylesPart styles;
-  if (std::string p = partOfType("styles", "styles.xml"); zip.has(p)) zip.parse(p, styles);
-  SharedStringsPart strings;
-  if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p))
-    zip.parse(p, strings);
-
-  Workbook wb;
-  for (const auto& entry : workbook.sheets) {
-    auto it = rels.targetById.find(entry.relId);
-    if (it == rels.targetById.end())
-      throw std::runtime_error("sheet '" + entry.name + "' has no part in the archive");
-    std::string part = resolve(workbookPath, it->second);
-    // Chart sheets and missing parts hold no table.
-    if (part.find("chartsheets/") != std::string::npos || !zip.has(part)) continue;
-    Sheet sheet{entry.name, {}};
-    SheetPart handler(sheet, styles, strings.strings, workbook.date1904);
-    zip.parse(part, handler);
-    wb.sheets.push_back(std::move(sheet));
-  }
-  return wb;
+std::unique_ptr<WorkbookStreams> openXlsxStreams(std::shared_ptr<ByteFile> file) {
+  return std::make_unique<XlsxWorkbook>(std::move(file));
 }
 
 }  // namespace kpx::data::excel

@@ -1,82 +1,117 @@
-#include "data/providers/excel/xlsx_writer.h"
-
+// .xlsx files written through libxlsxwriter in constant-memory mode: each row goes to a
+// temporary file as it is written, so a sheet of a million rows costs no more memory than one.
 #include <xlsxwriter.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
+#include "data/providers/excel/workbook_stream.h"
 #include "data/providers/excel/xlsx_exact_numbers.h"
 
 namespace kpx::data::excel {
+namespace {
 
-void writeXlsx(const Workbook& workbook, const std::string& path) {
-  lxw_workbook_options options{};
-  options.constant_memory = LXW_TRUE;  // rows go out as they are written
-  lxw_workbook* book = workbook_new_opt(path.c_str(), &options);
-  if (!book) throw std::runtime_error("the file cannot be created");
-  auto fail = [book](const std::string& why) {
-    workbook_close(book);
-    throw std::runtime_error(why);
-  };
-  lxw_format* date = workbook_add_format(book);
-  format_set_num_format(date, "yyyy-mm-dd");
-  lxw_format* dateTime = workbook_add_format(book);
-  format_set_num_format(dateTime, "yyyy-mm-dd hh:mm:ss");
-  lxw_format* milliseconds = workbook_add_format(book);
-  format_set_num_format(milliseconds, "yyyy-mm-dd hh:mm:ss.000");
-  auto dateFormat = [&](double day) {
-    const double fraction = std::fabs(day - std::trunc(day));
-    if (fraction == 0) return date;
-    return std::llround(fraction * 86400000.0) % 1000 != 0 ? milliseconds : dateTime;
-  };
-  std::vector<std::vector<ExactNumber>> exact(workbook.sheets.size());
-  lxw_format* money = workbook_add_format(book);
-  format_set_num_format(money, "[$$-409]#,##0.00##");
+// libxlsxwriter's temporary files go where the caller's do.
+std::string temporaryFolder() {
+  const char* dir = std::getenv("TMPDIR");
+  return dir && *dir ? dir : "/tmp";
+}
 
-  for (size_t s = 0; s < workbook.sheets.size(); ++s) {
-    const Sheet& sheet = workbook.sheets[s];
-    lxw_worksheet* ws = workbook_add_worksheet(book, sheet.name.c_str());
-    if (!ws) fail("sheet name '" + sheet.name + "' is not allowed in a workbook");
-    size_t rows = sheet.usedRows();
-    for (size_t r = 0; r < rows; ++r) {
-      for (size_t c = 0; c < sheet.rows[r].size(); ++c) {
-        const Cell& cell = sheet.rows[r][c];
-        lxw_error e = LXW_NO_ERROR;
-        auto row = lxw_row_t(r);
-        auto col = lxw_col_t(c);
-        switch (cell.kind) {
-          case CellKind::Empty:
-            break;
-          case CellKind::Text:
-            e = worksheet_write_string(ws, row, col, cell.text.c_str(), nullptr);
-            break;
-          case CellKind::Boolean:
-            e = worksheet_write_boolean(ws, row, col, cell.number != 0, nullptr);
-            break;
-          case CellKind::Number:
-            e = worksheet_write_number(ws, row, col, cell.number, nullptr);
-            break;
-          case CellKind::Currency:
-            e = worksheet_write_number(ws, row, col, cell.number, money);
-            break;
-          case CellKind::Date:
-            e = worksheet_write_number(ws, row, col, cell.number, dateFormat(cell.number));
-            break;
-        }
-        std::string text;
-        if (cell.kind != CellKind::Empty && cell.kind != CellKind::Text &&
-            cell.kind != CellKind::Boolean && needsExactText(cell.number, text))
-          exact[s].push_back({uint32_t(r), uint32_t(c), std::move(text)});
-        if (e != LXW_NO_ERROR)
-          fail("sheet '" + sheet.name + "', row " + std::to_string(r + 1) + ": " + lxw_strerror(e));
+class XlsxStreamWriter : public WorkbookStreamWriter {
+ public:
+  explicit XlsxStreamWriter(const std::string& path) : m_path(path), m_tmpdir(temporaryFolder()) {
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = m_tmpdir.data();
+    m_book = workbook_new_opt(path.c_str(), &options);
+    if (!m_book) throw std::runtime_error("the file cannot be created");
+    m_date = format("yyyy-mm-dd");
+    m_dateTime = format("yyyy-mm-dd hh:mm:ss");
+    m_milliseconds = format("yyyy-mm-dd hh:mm:ss.000");
+    m_money = format("[$$-409]#,##0.00##");
+  }
+  ~XlsxStreamWriter() override {
+    if (m_book) workbook_close(m_book);  // an unfinished file is the caller's to remove
+  }
+
+  void beginSheet(const std::string& name) override {
+    m_sheet = workbook_add_worksheet(m_book, name.c_str());
+    if (!m_sheet)
+      throw std::runtime_error("sheet name '" + name + "' is not allowed in a workbook");
+    m_sheetName = name;
+    m_exact.emplace_back();
+  }
+
+  void writeRow(const SheetRow& row) override {
+    auto r = lxw_row_t(row.index);
+    for (size_t c = 0; c < row.cells.size(); ++c) {
+      const Cell& cell = row.cells[c];
+      auto col = lxw_col_t(c);
+      lxw_error e = LXW_NO_ERROR;
+      switch (cell.kind) {
+        case CellKind::Empty:
+          continue;
+        case CellKind::Text:
+          e = worksheet_write_string(m_sheet, r, col, cell.text.c_str(), nullptr);
+          break;
+        case CellKind::Boolean:
+          e = worksheet_write_boolean(m_sheet, r, col, cell.number != 0, nullptr);
+          break;
+        case CellKind::Number:
+          e = worksheet_write_number(m_sheet, r, col, cell.number, nullptr);
+          break;
+        case CellKind::Currency:
+          e = worksheet_write_number(m_sheet, r, col, cell.number, m_money);
+          break;
+        case CellKind::Date:
+          e = worksheet_write_number(m_sheet, r, col, cell.number, dateFormat(cell.number));
+          break;
       }
+      if (e != LXW_NO_ERROR)
+        throw std::runtime_error("sheet '" + m_sheetName + "', row " + std::to_string(r + 1) +
+                                 ": " + lxw_strerror(e));
+      if (cell.kind != CellKind::Text && cell.kind != CellKind::Boolean &&
+          needsExactText(cell.number, m_text))
+        m_exact.back().push_back({row.index, uint32_t(c), std::move(m_text)});
     }
   }
-  lxw_error e = workbook_close(book);
-  if (e != LXW_NO_ERROR) throw std::runtime_error(lxw_strerror(e));
-  for (size_t s = 0; s < exact.size(); ++s)
-    writeExactNumbers(path, "xl/worksheets/sheet" + std::to_string(s + 1) + ".xml", exact[s]);
+
+  void finish() override {
+    lxw_error e = workbook_close(m_book);
+    m_book = nullptr;
+    if (e != LXW_NO_ERROR) throw std::runtime_error(lxw_strerror(e));
+    for (size_t s = 0; s < m_exact.size(); ++s)
+      writeExactNumbers(m_path, "xl/worksheets/sheet" + std::to_string(s + 1) + ".xml", m_exact[s]);
+  }
+
+ private:
+  lxw_format* format(const char* code) {
+    lxw_format* f = workbook_add_format(m_book);
+    format_set_num_format(f, code);
+    return f;
+  }
+  lxw_format* dateFormat(double day) const {
+    const double fraction = std::fabs(day - std::trunc(day));
+    if (fraction == 0) return m_date;
+    return std::llround(fraction * 86400000.0) % 1000 != 0 ? m_milliseconds : m_dateTime;
+  }
+
+  std::string m_path;
+  std::string m_tmpdir;
+  lxw_workbook* m_book = nullptr;
+  lxw_worksheet* m_sheet = nullptr;
+  std::string m_sheetName;
+  lxw_format *m_date, *m_dateTime, *m_milliseconds, *m_money;
+  std::vector<std::vector<ExactNumber>> m_exact;
+  std::string m_text;
+};
+
+}  // namespace
+
+std::unique_ptr<WorkbookStreamWriter> createXlsxStreamWriter(const std::string& path) {
+  return std::make_unique<XlsxStreamWriter>(path);
 }
 
 }  // namespace kpx::data::excel
