@@ -349,28 +349,18 @@ class XlsStreamWriter : public WorkbookStreamWriter {
   std::string m_utf16;  // reused for each text
 };
 
-// Writes beside the destination and puts the file in its place only when it is complete, so a
-// failed run leaves whatever was there untouched.
+// Writes the file where it is named: the caller makes the write atomic (the provider writes
+// into a temporary file that it renames into place), and opening an existing file keeps the
+// permissions it was made with.
 class XlsFileWriter : public WorkbookStreamWriter {
  public:
-  explicit XlsFileWriter(const std::string& path) : m_path(path), m_temporary(path + ".XXXXXX") {
-    int fd = ::mkstemp(m_temporary.data());
-    if (fd < 0) throw std::runtime_error("the file '" + path + "' could not be created");
-    // A temporary file is private; the workbook gets the permissions a new file would.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    m_file = ::fdopen(fd, "wb");
-    if (!m_file) {
-      ::close(fd);
-      ::unlink(m_temporary.c_str());
-      throw std::runtime_error("the file '" + path + "' could not be created");
-    }
+  explicit XlsFileWriter(const std::string& path) : m_path(path) {
+    m_file = std::fopen(path.c_str(), "wb");
+    if (!m_file) throw std::runtime_error("the file '" + path + "' could not be created");
     m_writer = std::make_unique<XlsStreamWriter>(m_file);
   }
   ~XlsFileWriter() override {
     if (m_file) std::fclose(m_file);
-    if (!m_done) ::unlink(m_temporary.c_str());
   }
   void beginSheet(const std::string& name) override { m_writer->beginSheet(name); }
   void writeRow(const SheetRow& row) override { m_writer->writeRow(row); }
@@ -378,17 +368,13 @@ class XlsFileWriter : public WorkbookStreamWriter {
     m_writer->finish();
     int closed = std::fclose(m_file);
     m_file = nullptr;
-    if (closed != 0 || std::rename(m_temporary.c_str(), m_path.c_str()) != 0)
-      throw std::runtime_error("the file '" + m_path + "' could not be written");
-    m_done = true;
+    if (closed != 0) throw std::runtime_error("the file '" + m_path + "' could not be written");
   }
 
  private:
   std::string m_path;
-  std::string m_temporary;
   std::FILE* m_file = nullptr;
   std::unique_ptr<XlsStreamWriter> m_writer;
-  bool m_done = false;
 };
 
 }  // namespace
