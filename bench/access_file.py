@@ -22,7 +22,6 @@ ORDERS = [("Id", LONG, 4), ("Name", TEXT, 100), ("Amount", MONEY, 8), ("Placed",
           ("Active", BOOL, 0), ("Code", TEXT, 20), ("Qty", LONG, 4), ("Ratio", DOUBLE, 8)]
 CATALOG = [("Id", LONG, 4), ("Name", TEXT, 510), ("Type", INT, 2), ("Flags", LONG, 4),
            ("LvProp", OLE, 0)]
-CITIES = ("Milano", "Roma", "Torino", "Napoli", "Bologna")
 
 
 def rc4(key, data):
