@@ -186,6 +186,10 @@ TextScanner::Scan TextScanner::scanRecord(size_t& next, int64_t& breaks) {
   }
 }
 
+void TextScanner::growFields() {
+  m_fields.emplace_back();
+}
+
 void TextScanner::unquoteInPlace(Span& span) {
   const size_t qs = m_qualifier.size();
   char* b = m_buffer.data();

@@ -74,9 +74,11 @@ class TextScanner {
   // Spans are overwritten in place from row to row: growing the vector anew for every row
   // cost as much as finding the fields.
   void addField(size_t start, size_t length, bool quoted) {
-    if (m_fieldCount == m_fields.size()) m_fields.emplace_back();
+    if (m_fieldCount == m_fields.size()) [[unlikely]]
+      growFields();
     m_fields[m_fieldCount++] = {start, length, quoted};
   }
+  void growFields();  // out of line, so that addField is small enough to inline
   void unquoteInPlace(Span& span);
 
   std::string m_path;
