@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <ostream>
 
@@ -173,8 +174,17 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   cKPXWizard& wizard = session.wizard();
   wizard.setDryRun(dryRun);
   const TextLayout read = sourceLayout(parsed);
+  // Whether a text source holds bytes that are not UTF-8 takes a pass over the whole file, as
+  // does the reading of its columns while the source is prepared: the two passes overlap.
+  const std::string& from = parsed.positional[0];
+  std::future<std::string> encodingCheck;
+  if (!isServerAddress(from) && detectFileKind(from).conType == CONN_TEXTFILE)
+    encodingCheck =
+        std::async(std::launch::async, [from, read] { return encodingWarning(from, read); });
   auto source = prepareSource(session, parsed, read);
-  if (source->ConType() == CONN_TEXTFILE) err << encodingWarning(source->Database(), read);
+  if (source->ConType() == CONN_TEXTFILE)
+    err << (encodingCheck.valid() ? encodingCheck.get()
+                                  : encodingWarning(source->Database(), read));
   // Text files are written in UTF-8 only; an encoding for a destination would be ignored.
   if (source->ConType() != CONN_TEXTFILE && !read.encoding.empty())
     throw CliError(said(Said::EncodingOfATextSource));

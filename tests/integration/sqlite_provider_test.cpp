@@ -116,7 +116,7 @@ TEST_F(SqliteProvider, WriterStoresConvertedValuesThatSqlite3ReadsBack) {
 // them fail to convert, the others arrive whole and in order, also when the reader reuses
 // the memory its values point into.
 TEST_F(SqliteProvider, WriterKeepsEveryRowInOrderAcrossGroups) {
-  for (int rows : {1, 49, 50, 51, 123}) {
+  for (int rows : {1, 49, 50, 51, 123, 1000, 1001, 7123}) {
     SCOPED_TRACE(rows);
     fs::remove(path);
     sqlite3("CREATE TABLE t (n Long, label VarChar(20), day Datetime)");
@@ -140,6 +140,35 @@ TEST_F(SqliteProvider, WriterKeepsEveryRowInOrderAcrossGroups) {
     }
     writer->commit();
     EXPECT_EQ(sqlite3("SELECT n, label, day FROM t ORDER BY rowid"), expected);
+  }
+}
+
+// Rows are inserted by a second thread while later ones are converted: a failure there, or a
+// run given up with batches still queued, leaves the file as it was.
+TEST_F(SqliteProvider, WriterGivenUpWithRowsInFlightLeavesTheFileAsItWas) {
+  for (const bool fillsTheFile : {false, true}) {
+    SCOPED_TRACE(fillsTheFile);
+    fs::remove(path);
+    sqlite3("CREATE TABLE t (n Long, label VarChar(200)); INSERT INTO t VALUES (1, 'kept')");
+    const std::string before = kpx::test::readFile(path);
+    auto source = open();
+    if (fillsTheFile) source->execute("PRAGMA max_page_count = 30");
+    auto writer = source->openWriter("t", {"n", "label"});
+    const std::string label(150, 'x');
+    bool failed = false;
+    for (int i = 0; i < 20000 && !failed; ++i) {
+      Value row[] = {Value::fromInt(i), Value::fromString(label)};
+      try {
+        writer->writeRow(row, 2);
+      } catch (const DataError&) {
+        failed = true;
+      }
+    }
+    EXPECT_EQ(failed, fillsTheFile);
+    writer->rollback();
+    writer.reset();
+    source.reset();
+    EXPECT_EQ(kpx::test::readFile(path), before);
   }
 }
 

@@ -9,6 +9,7 @@
 #include "data/providers/text/text_provider.h"
 #include "data/providers/text/text_reader.h"
 #include "data/text/date_order.h"
+#include "data/text/text_decoding.h"
 
 using namespace kpx::data;
 
@@ -218,3 +219,30 @@ TEST(TextProgress, ReachesTheFileSize) {
 }
 
 }  // namespace
+
+// A file rewritten at once keeps its size and, often, its times: its columns are read anew.
+TEST(TextSource, ColumnsOfAFileRewrittenWithTheSameSizeAreReadAgain) {
+  const std::string text(300, 'x');
+  for (const auto& [bytes, type] :
+       {std::pair{"a,b\r\n" + text + ",\r\n", adLongVarChar},
+        std::pair{"a,b\r\n" + text.substr(100) + "," + text.substr(200) + "\r\n", adVarChar}}) {
+    const std::string path = writeFile("rewritten.csv", bytes);
+    EXPECT_EQ(openText(path, kCsvHeader)->columns("rewritten.csv")[0].type, type);
+  }
+}
+
+// The line named by the warning about a file that is not UTF-8: a stray byte anywhere in a
+// word of ASCII, after valid multi-byte characters, or none at all.
+TEST(TextEncodingCheck, NamesTheLineOfTheFirstByteThatIsNotUtf8) {
+  const std::string ascii = "0123456789abcdef,ghijklmnopqrstu\n";
+  const std::pair<std::string, int64_t> cases[] = {
+      {ascii + ascii + "caf\xc3\xa9\n", 0},
+      {ascii + ascii + "caf\xe9\n", 3},
+      {"\xe9" + ascii, 1},
+      {ascii + "\n\n\xc3\xa9\xc3\xa9 \n1234567\xff", 5},
+      {std::string(70000, 'x') + "\n\n\xc3\xa9\xe9", 3},
+  };
+  for (const auto& [bytes, line] : cases) {
+    EXPECT_EQ(firstNonUtf8Line(writeFile("encoding_check.csv", bytes)), line) << bytes.size();
+  }
+}

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "data/providers/sqlite/busy_wait.h"
+#include "data/providers/sqlite/row_batch_pipe.h"
 #include "data/providers/sqlite/sqlite_statement.h"
 #include "data/providers/statement_excerpt.h"
 #include "data/providers/value_conversion.h"
@@ -14,6 +15,10 @@ namespace {
 // Rows per multi-row INSERT. SQLite's cost per statement run (opening the table, halting the
 // program) is as large as the cost of a row, so a bulk load sends rows in groups.
 constexpr size_t kRowsPerGroup = 50;
+// Groups per batch handed to the inserting thread, and batches in all: a few batches in
+// flight keep both threads busy while memory stays small and flat.
+constexpr size_t kGroupsPerBatch = 20;
+constexpr size_t kBatches = 4;
 
 // Whether an insert into `table` may fail for one row alone: NOT NULL, keys, unique indexes,
 // CHECK, foreign keys, STRICT typing or a trigger. Answers yes when it cannot tell.
@@ -128,9 +133,19 @@ std::string constrainedColumn(const std::string& message) {
   return dot == std::string::npos ? target : target.substr(dot + 1);
 }
 
+// Whether a statement other than `mine` is part way through its rows on `db`: a reader on
+// the same connection, which then must not be stepped by two threads at once.
+bool otherStatementBusy(sqlite3* db, const Statement& mine) {
+  for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s)) {
+    if (s != mine.stmt && sqlite3_stmt_busy(s)) return true;
+  }
+  return false;
+}
+
 // One transaction. A table that may refuse single rows gets one INSERT per row, so that a
-// refusal names its row; any other table gets its rows in groups, each row converted and kept
-// (its text copied into buffers that keep their capacity) until its group is sent.
+// refusal names its row at once; any other table can only fail as a whole, so its rows are
+// converted on the caller's thread into batches (their text copied into buffers that keep
+// their capacity) and inserted in groups by a second thread while the caller reads on.
 class SqliteWriter : public RowWriter {
  public:
   SqliteWriter(std::shared_ptr<sqlite3> db, std::string table, std::vector<ColumnInfo> columns)
@@ -149,7 +164,7 @@ class SqliteWriter : public RowWriter {
     m_groupRows = mayRefuseRows(m_db.get(), m_table) ? 1 : std::min(kRowsPerGroup, variables / n);
     if (m_groupRows < 2) m_groupRows = 1;
     m_text.resize(m_groupRows * n);
-    if (m_groupRows > 1) m_kept.resize(m_groupRows * n);
+    if (m_groupRows > 1) m_batch.values.resize(kGroupsPerBatch * m_groupRows * n);
 
     exec("BEGIN");
     m_open = true;
@@ -157,6 +172,7 @@ class SqliteWriter : public RowWriter {
     if (m_groupRows > 1) prepare(m_groupRows, m_group);
   }
   ~SqliteWriter() override {
+    m_pipe.reset();
     if (m_open) sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
   }
 
@@ -173,38 +189,43 @@ class SqliteWriter : public RowWriter {
       return;
     }
     // A row that fails to convert leaves its slots to the next row.
-    const size_t base = m_pending * n;
+    RowBatch& batch = filling();
+    StoredValue* slots = batch.values.data() + batch.rows * n;
     for (size_t i = 0; i < n; ++i) {
-      StoredValue& slot = m_kept[base + i];
-      slot.assign(converted(i, i < count ? values[i] : Value::null()));
-      bindValue(m_group.stmt, static_cast<int>(base + i) + 1, slot.view(), m_text[base + i]);
+      slots[i].assign(converted(i, i < count ? values[i] : Value::null()));
     }
-    if (++m_pending < m_groupRows) return;
-    m_pending = 0;
-    if (sqlite3_step(m_group.stmt) != SQLITE_DONE) {
-      const std::string message = sqlite3_errmsg(m_db.get());
-      sqlite3_reset(m_group.stmt);
-      fail(message);
+    if (++batch.rows * n < batch.values.size()) return;
+    if (!m_pipe && !otherStatementBusy(m_db.get(), m_group)) {
+      m_pipe = std::make_unique<RowBatchPipe>(kBatches, batch.values.size(),
+                                              [this](RowBatch& b) { insertLater(b); });
+      std::swap(m_pipe->filling().values, batch.values);
+      m_pipe->filling().rows = batch.rows;
     }
-    sqlite3_reset(m_group.stmt);
+    if (m_pipe) {
+      m_pipe->send();
+    } else {
+      insert(batch);
+      batch.rows = 0;
+    }
   }
 
   void commit() override {
     if (!m_open) throw DataError("The writer on table '" + m_table + "' is finished");
-    // The rows of an unfinished group go one by one.
-    const size_t n = m_columns.size();
-    for (size_t row = 0; row < m_pending; ++row) {
-      sqlite3_reset(m_single.stmt);
-      for (size_t i = 0; i < n; ++i) {
-        bindValue(m_single.stmt, static_cast<int>(i) + 1, m_kept[row * n + i].view(),
-                  m_text[row * n + i]);
+    if (m_groupRows > 1) {
+      if (m_pipe) {
+        if (m_pipe->filling().rows > 0) m_pipe->send();
+        m_pipe->drain();
+        m_pipe.reset();
+      } else {
+        insert(m_batch);
       }
-      stepSingle();
     }
-    m_pending = 0;
     finish("COMMIT");
   }
-  void rollback() override { finish("ROLLBACK"); }
+  void rollback() override {
+    m_pipe.reset();
+    finish("ROLLBACK");
+  }
 
  private:
   void prepare(size_t rows, Statement& into) {
@@ -223,6 +244,42 @@ class SqliteWriter : public RowWriter {
       std::string message = sqlite3_errmsg(m_db.get());
       finish("ROLLBACK");
       throw DataError("Cannot write to table '" + m_table + "': " + message);
+    }
+  }
+
+  RowBatch& filling() { return m_pipe ? m_pipe->filling() : m_batch; }
+
+  // Inserts the rows of `batch` in whole groups, the rest one by one. Runs on the inserting
+  // thread once there is one, and nothing else then touches the statements or m_text.
+  void insert(RowBatch& batch) {
+    const size_t n = m_columns.size();
+    size_t row = 0;
+    for (; row + m_groupRows <= batch.rows; row += m_groupRows) {
+      for (size_t k = 0; k < m_groupRows * n; ++k) {
+        bindValue(m_group.stmt, static_cast<int>(k) + 1, batch.values[row * n + k].view(),
+                  m_text[k]);
+      }
+      const int rc = sqlite3_step(m_group.stmt);
+      sqlite3_reset(m_group.stmt);
+      if (rc != SQLITE_DONE) fail(sqlite3_errmsg(m_db.get()));
+    }
+    for (; row < batch.rows; ++row) {
+      sqlite3_reset(m_single.stmt);
+      for (size_t i = 0; i < n; ++i) {
+        bindValue(m_single.stmt, static_cast<int>(i) + 1, batch.values[row * n + i].view(),
+                  m_text[i]);
+      }
+      stepSingle();
+    }
+  }
+
+  // A refusal found on the inserting thread would reach the caller at a later row, so it
+  // fails the run instead of naming the wrong row.
+  void insertLater(RowBatch& batch) {
+    try {
+      insert(batch);
+    } catch (const RowError& e) {
+      throw DataError(e.what());
     }
   }
 
@@ -258,6 +315,8 @@ class SqliteWriter : public RowWriter {
     sqlite3_finalize(m_group.stmt);
     m_group.stmt = nullptr;
     m_open = false;
+    // SQLite has already rolled back after some failures (a full disk): nothing is left to undo.
+    if (std::string_view(sql) == "ROLLBACK" && sqlite3_get_autocommit(m_db.get())) return;
     exec(sql);
   }
 
@@ -279,11 +338,11 @@ class SqliteWriter : public RowWriter {
   std::vector<char> m_dayText;         // whether each column holds dates
   size_t m_groupRows = 1;              // rows per INSERT
   std::vector<std::string> m_text;     // date texts, one per bound value
-  std::vector<StoredValue> m_kept;     // the values of the group being filled
-  size_t m_pending = 0;                // rows of that group filled so far
+  RowBatch m_batch;                    // the rows converted before the inserting thread starts
   Statement m_single;
   Statement m_group;
   bool m_open = false;
+  std::unique_ptr<RowBatchPipe> m_pipe;  // last: its thread stops before the rest goes
 };
 
 }  // namespace

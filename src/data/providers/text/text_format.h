@@ -33,6 +33,8 @@ struct TextFormat {
 
   // The table name of the file: its name without the folder ("data.csv").
   std::string tableName() const;
+
+  bool operator==(const TextFormat&) const = default;
 };
 
 // Splits "a, b,c" at "," into trimmed pieces ("a", "b", "c"); an empty text gives none.

@@ -110,7 +110,7 @@ size_t TextScanner::columnDelimiterAt(size_t p) const {
 }
 
 TextScanner::Scan TextScanner::scanRecord(size_t& next, int64_t& breaks) {
-  m_fields.clear();
+  m_fieldCount = 0;
   breaks = 0;
   const char* b = m_buffer.data();
   const size_t end = m_buffer.size();
@@ -141,7 +141,7 @@ TextScanner::Scan TextScanner::scanRecord(size_t& next, int64_t& breaks) {
                           ": unterminated quoted field (the text qualifier " + m_qualifier +
                           " opened there is never closed).");
         }
-        m_fields.push_back({start, p - start, quoted});
+        addField(start, p - start, quoted);
         next = end;
         return Scan::Done;
       }
@@ -167,7 +167,7 @@ TextScanner::Scan TextScanner::scanRecord(size_t& next, int64_t& breaks) {
             p += row;
             continue;
           }
-          m_fields.push_back({start, p - start, quoted});
+          addField(start, p - start, quoted);
           next = p + row;
           return Scan::Done;
         }
@@ -175,7 +175,7 @@ TextScanner::Scan TextScanner::scanRecord(size_t& next, int64_t& breaks) {
           size_t column = columnDelimiterAt(p);
           if (column == kUnknown) return Scan::NeedMore;
           if (column > 0) {
-            m_fields.push_back({start, p - start, quoted});
+            addField(start, p - start, quoted);
             p += column;
             break;
           }
@@ -184,6 +184,10 @@ TextScanner::Scan TextScanner::scanRecord(size_t& next, int64_t& breaks) {
       ++p;
     }
   }
+}
+
+void TextScanner::growFields() {
+  m_fields.emplace_back();
 }
 
 void TextScanner::unquoteInPlace(Span& span) {
@@ -233,15 +237,15 @@ bool TextScanner::nextRecord() {
       continue;
     }
     if (scan == Scan::End) {
-      m_fields.clear();
+      m_fieldCount = 0;
       return false;
     }
     m_begin = next;
     m_line = m_nextLine;
     m_nextLine += 1 + breaks;
-    if (m_fields.size() == 1 && m_fields[0].length == 0) continue;  // an empty row
-    for (Span& span : m_fields) {
-      if (span.quoted) unquoteInPlace(span);
+    if (m_fieldCount == 1 && m_fields[0].length == 0) continue;  // an empty row
+    for (size_t i = 0; i < m_fieldCount; ++i) {
+      if (m_fields[i].quoted) unquoteInPlace(m_fields[i]);
     }
     return true;
   }
@@ -278,13 +282,13 @@ bool TextScanner::nextLine() {
       fill(std::max(m_raw.size(), m_buffer.size() - m_begin));
       continue;
     }
-    m_fields.clear();
+    m_fieldCount = 0;
     if (scan == Scan::End) return false;
     const size_t start = m_begin;
     m_begin = next;
     m_line = m_nextLine++;
     if (contentEnd == start) continue;  // an empty row
-    m_fields.push_back({start, contentEnd - start, false});
+    addField(start, contentEnd - start, false);
     return true;
   }
 }

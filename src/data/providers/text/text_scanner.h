@@ -38,7 +38,7 @@ class TextScanner {
   bool nextLine();
 
   // Fields of the current row (nextLine gives one field: the whole row).
-  size_t fieldCount() const { return m_fields.size(); }
+  size_t fieldCount() const { return m_fieldCount; }
   std::string_view field(size_t i) const {
     return {m_buffer.data() + m_fields[i].start, m_fields[i].length};
   }
@@ -71,6 +71,14 @@ class TextScanner {
   // Drops the text before the current position and appends at least `atLeast` more decoded
   // bytes (or what is left). False when the file has nothing more.
   bool fill(size_t atLeast);
+  // Spans are overwritten in place from row to row: growing the vector anew for every row
+  // cost as much as finding the fields.
+  void addField(size_t start, size_t length, bool quoted) {
+    if (m_fieldCount == m_fields.size()) [[unlikely]]
+      growFields();
+    m_fields[m_fieldCount++] = {start, length, quoted};
+  }
+  void growFields();  // out of line, so that addField is small enough to inline
   void unquoteInPlace(Span& span);
 
   std::string m_path;
@@ -87,8 +95,9 @@ class TextScanner {
   bool m_eof = false;      // the whole file is in m_buffer
   std::string m_buffer;    // decoded text; m_begin is where unread text starts
   size_t m_begin = 0;
-  std::vector<char> m_raw;  // one read() worth of file bytes
-  std::vector<Span> m_fields;
+  std::vector<char> m_raw;     // one read() worth of file bytes
+  std::vector<Span> m_fields;  // the first m_fieldCount are the current row's
+  size_t m_fieldCount = 0;
   int64_t m_line = 1;
   int64_t m_nextLine = 1;
   int64_t m_bytesRead = 0;
