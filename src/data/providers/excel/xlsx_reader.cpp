@@ -2,14 +2,16 @@
 
 #include <expat.h>
 
+#include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <stdexcept>
+#include <thread>
 
 #include "data/providers/excel/number_format.h"
+#include "data/providers/excel/row_batch_queue.h"
 #include "data/providers/excel/workbook_stream.h"
 #include "data/providers/excel/zip_archive.h"
 #include "data/providers/value.h"
@@ -318,32 +320,20 @@ class SheetRows : public XmlHandler {
     if (m_collect) m_value += s;
   }
 
-  // Queues the row being read when it holds a value.
+  // Adds the row being read to the batch when it holds a value.
   void flush() {
     if (!m_filled) return;
     if (m_emitted && m_row <= m_lastRow)
       throw std::runtime_error("row " + std::to_string(m_row + 1) + " comes after row " +
                                std::to_string(m_lastRow + 1) + "; rows must be in order");
     m_current.index = m_row;
-    m_ready.push_back(std::move(m_current));
+    m_batch->add(m_current);
     m_emitted = true;
     m_lastRow = m_row;
     m_filled = false;
-    if (!m_spare.empty()) {
-      m_current = std::move(m_spare.back());
-      m_spare.pop_back();
-    }
-    m_current.cells.clear();
   }
 
-  // Hands out the oldest queued row, keeping the storage `row` had for a later one.
-  bool take(SheetRow& row) {
-    if (m_ready.empty()) return false;
-    std::swap(row, m_ready.front());
-    m_spare.push_back(std::move(m_ready.front()));
-    m_ready.pop_front();
-    return true;
-  }
+  void fillInto(RowBatch& batch) { m_batch = &batch; }
 
  private:
   Cell& cell() {
@@ -415,10 +405,12 @@ class SheetRows : public XmlHandler {
   std::string m_value;
   bool m_hasValue = false, m_collect = false, m_inInline = false;
   SheetRow m_current;
-  std::deque<SheetRow> m_ready;
-  std::vector<SheetRow> m_spare;
+  RowBatch* m_batch = nullptr;
 };
 
+// Inflating and parsing run on a worker thread, a batch ahead of the reader, so that a copy
+// keeps both cores busy. Everything the worker touches besides the queue is its own until it
+// is joined; the workbook tables are only read.
 class XlsxSheetStream : public SheetRowStream {
  public:
   XlsxSheetStream(std::shared_ptr<ByteFile> file, const std::string& part,
@@ -426,26 +418,53 @@ class XlsxSheetStream : public SheetRowStream {
       : m_tables(std::move(tables)),
         m_zip(std::move(file)),
         m_rows(*m_tables),
-        m_parser(m_zip.open(part), m_rows) {}
+        m_parser(m_zip.open(part), m_rows) {
+    m_total = m_parser.progress().total;
+  }
+  ~XlsxSheetStream() override {
+    if (!m_worker.joinable()) return;
+    m_queue.cancel();
+    m_worker.join();
+  }
 
   bool next(SheetRow& row) override {
-    while (!m_rows.take(row)) {
-      if (m_done) return false;
-      if (!m_parser.feed()) {
-        m_rows.flush();
-        m_done = true;
-      }
-    }
+    // Started by the first read, so that a stream opened only to be dropped costs no thread.
+    if (!m_worker.joinable()) m_worker = std::thread([this] { parseAll(); });
+    while (!m_batch.take(row))
+      if (!m_queue.take(m_batch)) return false;
     return true;
   }
-  ReadProgress progress() const override { return m_parser.progress(); }
+  ReadProgress progress() const override { return {m_done.load(), m_total}; }
 
  private:
+  // Runs on the worker: hands over a batch once it is full, the last one at the end, and what
+  // is thrown after the rows read before it.
+  void parseAll() {
+    RowBatch batch;
+    m_rows.fillInto(batch);
+    try {
+      for (bool more = true; more;) {
+        more = m_parser.feed();
+        if (!more) m_rows.flush();
+        m_done.store(m_parser.progress().done);
+        if ((batch.size() >= kBatchRows || !more) && !m_queue.put(batch)) return;
+      }
+      m_queue.finish(nullptr);
+    } catch (...) {
+      if (m_queue.put(batch)) m_queue.finish(std::current_exception());
+    }
+  }
+
+  static constexpr size_t kBatchRows = 512;
   std::shared_ptr<const WorkbookTables> m_tables;
   ZipArchive m_zip;
   SheetRows m_rows;
   PartParser m_parser;
-  bool m_done = false;
+  int64_t m_total = 0;
+  std::atomic<int64_t> m_done{0};
+  RowBatchQueue m_queue;
+  RowBatch m_batch;
+  std::thread m_worker;
 };
 
 class XlsxWorkbook : public WorkbookStreams {
