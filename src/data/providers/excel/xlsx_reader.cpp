@@ -265,7 +265,13 @@ class SheetRows : public XmlHandler {
 
   void start(std::string_view name, const char** attrs) override {
     if (name == "c") {
-      const char* ref = attribute(attrs, "r");
+      // Every cell has these; one pass over its attributes finds all three.
+      const char *ref = nullptr, *type = nullptr, *style = nullptr;
+      for (int i = 0; attrs[i]; i += 2) {
+        std::string_view n = localName(attrs[i]);
+        const char** slot = n == "r" ? &ref : n == "t" ? &type : n == "s" ? &style : nullptr;
+        if (slot && !*slot) *slot = attrs[i + 1];
+      }
       uint32_t row = m_row;
       if (ref) {
         if (!parseReference(ref, row, m_col))
@@ -278,9 +284,8 @@ class SheetRows : public XmlHandler {
         ++m_col;
       }
       ++m_cellsInRow;
-      m_type = valueTypeOf(attribute(attrs, "t"));
-      const char* s = attribute(attrs, "s");
-      m_class = m_tables.styles.classOf(s ? unsignedOf(s) : 0);
+      m_type = valueTypeOf(type);
+      m_class = m_tables.styles.classOf(style ? unsignedOf(style) : 0);
       m_value.clear();
       m_hasValue = false;
     } else if (name == "v") {
