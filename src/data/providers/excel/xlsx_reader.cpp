@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/row_batch_queue.h"
+#include "data/providers/excel/shape_cache.h"
 #include "data/providers/excel/workbook_stream.h"
 #include "data/providers/excel/zip_archive.h"
 #include "data/providers/value.h"
@@ -224,6 +226,25 @@ struct WorkbookTables {
   SharedStringsPart strings;
   bool date1904 = false;
 };
+
+// The tables of the workbook opened last, by the identity of its file: a transfer opens its
+// source several times, and the shared strings of a big workbook cost about as much to parse
+// as its sheet. Only the newest are kept.
+std::mutex g_keptMutex;
+std::string g_keptIdentity;
+std::shared_ptr<const WorkbookTables> g_kept;
+
+std::shared_ptr<const WorkbookTables> keptTables(const std::string& identity) {
+  std::lock_guard lock(g_keptMutex);
+  return !identity.empty() && identity == g_keptIdentity ? g_kept : nullptr;
+}
+
+void keepTables(const std::string& identity, std::shared_ptr<const WorkbookTables> tables) {
+  if (identity.empty()) return;
+  std::lock_guard lock(g_keptMutex);
+  g_keptIdentity = identity;
+  g_kept = std::move(tables);
+}
 
 // "BC12" → column 54 (zero-based), row 11; false when it is no cell reference.
 bool parseReference(const char* ref, uint32_t& row, uint32_t& col) {
@@ -493,15 +514,20 @@ class XlsxWorkbook : public WorkbookStreams {
       return it != rels.targetByType.end() ? resolve(workbookPath, it->second)
                                            : resolve(workbookPath, fallback);
     };
-    auto tables = std::make_shared<WorkbookTables>();
-    tables->date1904 = workbook.date1904;
-    if (std::string p = partOfType("styles", "styles.xml"); zip.has(p))
-      parseWhole(zip, p, tables->styles);
-    tables->styles.classify();
-    if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p))
-      parseWhole(zip, p, tables->strings);
-    tables->strings.chars.shrink_to_fit();
-    m_tables = std::move(tables);
+    const std::string identity = m_file->path().empty() ? "" : fileIdentity(m_file->path());
+    m_tables = keptTables(identity);
+    if (!m_tables) {
+      auto tables = std::make_shared<WorkbookTables>();
+      tables->date1904 = workbook.date1904;
+      if (std::string p = partOfType("styles", "styles.xml"); zip.has(p))
+        parseWhole(zip, p, tables->styles);
+      tables->styles.classify();
+      if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p))
+        parseWhole(zip, p, tables->strings);
+      tables->strings.chars.shrink_to_fit();
+      m_tables = std::move(tables);
+      keepTables(identity, m_tables);
+    }
 
     for (const auto& entry : workbook.sheets) {
       auto it = rels.targetById.find(entry.relId);
