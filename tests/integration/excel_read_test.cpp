@@ -1,12 +1,14 @@
 // Reading real workbooks of every generation, compared value by value with what LibreOffice
 // reads from the same files.
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 
 #include "data/providers/excel/excel_source.h"
+#include "data/providers/excel/workbook_file.h"
 #include "support/libreoffice_csv.h"
 #include "support/scratch.h"
 
@@ -175,6 +177,51 @@ TEST(ExcelRead, ZipBombIsRefused) {
     EXPECT_NE(what.find("bomb.xlsx"), std::string::npos) << what;
     EXPECT_NE(what.find(part + "'"), std::string::npos) << what;
     EXPECT_NE(what.find("zip bomb"), std::string::npos) << what;
+  }
+}
+
+// A sheet is parsed ahead of its reader on another thread: a reader dropped after one row must
+// stop it (not hang), and damage after many rows must reach the reader after all those rows.
+TEST(ExcelRead, BigSheetReaderStopsEarlyOrFailsAfterItsGoodRows) {
+  constexpr size_t kRows = 50000;
+  std::string sheet = "<worksheet><sheetData>";
+  for (size_t r = 1; r <= kRows; ++r) {
+    const std::string n = std::to_string(r);
+    sheet += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c></row>";
+  }
+  struct Case {
+    const char* tail;
+    size_t rowsToRead;
+    const char* error;
+  } cases[] = {
+      {"</sheetData></worksheet>", 1, ""},
+      {"<row r=\"2\"><c><v>1</v></c></row></sheetData></worksheet>", kRows + 1,
+       "row 2 comes after row 50000"},
+      {"<row><c><v>1</v></row>", kRows + 1, "is not well-formed XML"},
+  };
+  for (const Case& c : cases) {
+    test::ScratchFolder scratch;
+    const std::string path = scratch.path("big.xlsx");
+    openWorkbook(path)->execute("CREATE TABLE `T` (`A` Double )");
+    const std::string xml = sheet + c.tail;
+    int error = 0;
+    zip_t* zip = zip_open(path.c_str(), 0, &error);
+    ASSERT_NE(zip, nullptr);
+    zip_file_add(zip, "xl/worksheets/sheet1.xml", zip_source_buffer(zip, xml.data(), xml.size(), 0),
+                 ZIP_FL_OVERWRITE);
+    ASSERT_EQ(zip_close(zip), 0);
+
+    auto rows = excel::openWorkbookFile(path)->openSheet(0);
+    excel::SheetRow row;
+    size_t read = 0;
+    std::string what;
+    try {
+      while (read < c.rowsToRead && rows->next(row)) ++read;
+    } catch (const DataError& e) {
+      what = e.what();
+    }
+    EXPECT_EQ(read, std::min(c.rowsToRead, kRows)) << c.tail;
+    EXPECT_NE(what.find(c.error), std::string::npos) << what;
   }
 }
 

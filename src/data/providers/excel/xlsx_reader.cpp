@@ -2,14 +2,18 @@
 
 #include <expat.h>
 
+#include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <map>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #include "data/providers/excel/number_format.h"
+#include "data/providers/excel/row_batch_queue.h"
+#include "data/providers/excel/shape_cache.h"
 #include "data/providers/excel/workbook_stream.h"
 #include "data/providers/excel/zip_archive.h"
 #include "data/providers/value.h"
@@ -223,6 +227,25 @@ struct WorkbookTables {
   bool date1904 = false;
 };
 
+// The tables of the workbook opened last, by the identity of its file: a transfer opens its
+// source several times, and the shared strings of a big workbook cost about as much to parse
+// as its sheet. Only the newest are kept.
+std::mutex g_keptMutex;
+std::string g_keptIdentity;
+std::shared_ptr<const WorkbookTables> g_kept;
+
+std::shared_ptr<const WorkbookTables> keptTables(const std::string& identity) {
+  std::lock_guard lock(g_keptMutex);
+  return !identity.empty() && identity == g_keptIdentity ? g_kept : nullptr;
+}
+
+void keepTables(const std::string& identity, std::shared_ptr<const WorkbookTables> tables) {
+  if (identity.empty()) return;
+  std::lock_guard lock(g_keptMutex);
+  g_keptIdentity = identity;
+  g_kept = std::move(tables);
+}
+
 // "BC12" → column 54 (zero-based), row 11; false when it is no cell reference.
 bool parseReference(const char* ref, uint32_t& row, uint32_t& col) {
   uint64_t c = 0, r = 0;
@@ -263,7 +286,13 @@ class SheetRows : public XmlHandler {
 
   void start(std::string_view name, const char** attrs) override {
     if (name == "c") {
-      const char* ref = attribute(attrs, "r");
+      // Every cell has these; one pass over its attributes finds all three.
+      const char *ref = nullptr, *type = nullptr, *style = nullptr;
+      for (int i = 0; attrs[i]; i += 2) {
+        std::string_view n = localName(attrs[i]);
+        const char** slot = n == "r" ? &ref : n == "t" ? &type : n == "s" ? &style : nullptr;
+        if (slot && !*slot) *slot = attrs[i + 1];
+      }
       uint32_t row = m_row;
       if (ref) {
         if (!parseReference(ref, row, m_col))
@@ -276,9 +305,8 @@ class SheetRows : public XmlHandler {
         ++m_col;
       }
       ++m_cellsInRow;
-      m_type = valueTypeOf(attribute(attrs, "t"));
-      const char* s = attribute(attrs, "s");
-      m_class = m_tables.styles.classOf(s ? unsignedOf(s) : 0);
+      m_type = valueTypeOf(type);
+      m_class = m_tables.styles.classOf(style ? unsignedOf(style) : 0);
       m_value.clear();
       m_hasValue = false;
     } else if (name == "v") {
@@ -318,32 +346,20 @@ class SheetRows : public XmlHandler {
     if (m_collect) m_value += s;
   }
 
-  // Queues the row being read when it holds a value.
+  // Adds the row being read to the batch when it holds a value.
   void flush() {
     if (!m_filled) return;
     if (m_emitted && m_row <= m_lastRow)
       throw std::runtime_error("row " + std::to_string(m_row + 1) + " comes after row " +
                                std::to_string(m_lastRow + 1) + "; rows must be in order");
     m_current.index = m_row;
-    m_ready.push_back(std::move(m_current));
+    m_batch->add(m_current);
     m_emitted = true;
     m_lastRow = m_row;
     m_filled = false;
-    if (!m_spare.empty()) {
-      m_current = std::move(m_spare.back());
-      m_spare.pop_back();
-    }
-    m_current.cells.clear();
   }
 
-  // Hands out the oldest queued row, keeping the storage `row` had for a later one.
-  bool take(SheetRow& row) {
-    if (m_ready.empty()) return false;
-    std::swap(row, m_ready.front());
-    m_spare.push_back(std::move(m_ready.front()));
-    m_ready.pop_front();
-    return true;
-  }
+  void fillInto(RowBatch& batch) { m_batch = &batch; }
 
  private:
   Cell& cell() {
@@ -415,10 +431,12 @@ class SheetRows : public XmlHandler {
   std::string m_value;
   bool m_hasValue = false, m_collect = false, m_inInline = false;
   SheetRow m_current;
-  std::deque<SheetRow> m_ready;
-  std::vector<SheetRow> m_spare;
+  RowBatch* m_batch = nullptr;
 };
 
+// Inflating and parsing run on a worker thread, a batch ahead of the reader, so that a copy
+// keeps both cores busy. Everything the worker touches besides the queue is its own until it
+// is joined; the workbook tables are only read.
 class XlsxSheetStream : public SheetRowStream {
  public:
   XlsxSheetStream(std::shared_ptr<ByteFile> file, const std::string& part,
@@ -426,26 +444,53 @@ class XlsxSheetStream : public SheetRowStream {
       : m_tables(std::move(tables)),
         m_zip(std::move(file)),
         m_rows(*m_tables),
-        m_parser(m_zip.open(part), m_rows) {}
+        m_parser(m_zip.open(part), m_rows) {
+    m_total = m_parser.progress().total;
+  }
+  ~XlsxSheetStream() override {
+    if (!m_worker.joinable()) return;
+    m_queue.cancel();
+    m_worker.join();
+  }
 
   bool next(SheetRow& row) override {
-    while (!m_rows.take(row)) {
-      if (m_done) return false;
-      if (!m_parser.feed()) {
-        m_rows.flush();
-        m_done = true;
-      }
-    }
+    // Started by the first read, so that a stream opened only to be dropped costs no thread.
+    if (!m_worker.joinable()) m_worker = std::thread([this] { parseAll(); });
+    while (!m_batch.take(row))
+      if (!m_queue.take(m_batch)) return false;
     return true;
   }
-  ReadProgress progress() const override { return m_parser.progress(); }
+  ReadProgress progress() const override { return {m_done.load(), m_total}; }
 
  private:
+  // Runs on the worker: hands over a batch once it is full, the last one at the end, and what
+  // is thrown after the rows read before it.
+  void parseAll() {
+    RowBatch batch;
+    m_rows.fillInto(batch);
+    try {
+      for (bool more = true; more;) {
+        more = m_parser.feed();
+        if (!more) m_rows.flush();
+        m_done.store(m_parser.progress().done);
+        if ((batch.size() >= kBatchRows || !more) && !m_queue.put(batch)) return;
+      }
+      m_queue.finish(nullptr);
+    } catch (...) {
+      if (m_queue.put(batch)) m_queue.finish(std::current_exception());
+    }
+  }
+
+  static constexpr size_t kBatchRows = 512;
   std::shared_ptr<const WorkbookTables> m_tables;
   ZipArchive m_zip;
   SheetRows m_rows;
   PartParser m_parser;
-  bool m_done = false;
+  int64_t m_total = 0;
+  std::atomic<int64_t> m_done{0};
+  RowBatchQueue m_queue;
+  RowBatch m_batch;
+  std::thread m_worker;
 };
 
 class XlsxWorkbook : public WorkbookStreams {
@@ -469,15 +514,20 @@ class XlsxWorkbook : public WorkbookStreams {
       return it != rels.targetByType.end() ? resolve(workbookPath, it->second)
                                            : resolve(workbookPath, fallback);
     };
-    auto tables = std::make_shared<WorkbookTables>();
-    tables->date1904 = workbook.date1904;
-    if (std::string p = partOfType("styles", "styles.xml"); zip.has(p))
-      parseWhole(zip, p, tables->styles);
-    tables->styles.classify();
-    if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p))
-      parseWhole(zip, p, tables->strings);
-    tables->strings.chars.shrink_to_fit();
-    m_tables = std::move(tables);
+    const std::string identity = m_file->path().empty() ? "" : fileIdentity(m_file->path());
+    m_tables = keptTables(identity);
+    if (!m_tables) {
+      auto tables = std::make_shared<WorkbookTables>();
+      tables->date1904 = workbook.date1904;
+      if (std::string p = partOfType("styles", "styles.xml"); zip.has(p))
+        parseWhole(zip, p, tables->styles);
+      tables->styles.classify();
+      if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p))
+        parseWhole(zip, p, tables->strings);
+      tables->strings.chars.shrink_to_fit();
+      m_tables = std::move(tables);
+      keepTables(identity, m_tables);
+    }
 
     for (const auto& entry : workbook.sheets) {
       auto it = rels.targetById.find(entry.relId);
