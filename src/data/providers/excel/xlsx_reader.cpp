@@ -9,6 +9,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "data/providers/excel/format_rendering.h"
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/workbook_stream.h"
 #include "data/providers/excel/zip_archive.h"
@@ -180,6 +181,11 @@ struct StylesPart : XmlHandler {
   NumberClass classOf(uint32_t xf) const {
     return xf < xfClasses.size() ? xfClasses[xf] : NumberClass::Plain;
   }
+  std::string codeOf(uint32_t xf) const {
+    uint32_t id = xf < xfFormats.size() ? xfFormats[xf] : 0;
+    auto it = formats.find(id);
+    return it != formats.end() ? it->second : builtInFormatCode(id);
+  }
 };
 
 // Text of <si> items: the <t> runs, leaving out phonetic guides (<rPh>). The strings are kept
@@ -278,7 +284,8 @@ class SheetRows : public XmlHandler {
       ++m_cellsInRow;
       m_type = valueTypeOf(attribute(attrs, "t"));
       const char* s = attribute(attrs, "s");
-      m_class = m_tables.styles.classOf(s ? unsignedOf(s) : 0);
+      m_style = uint16_t(s ? unsignedOf(s) : 0);
+      m_class = m_tables.styles.classOf(m_style);
       m_value.clear();
       m_hasValue = false;
     } else if (name == "v") {
@@ -400,6 +407,7 @@ class SheetRows : public XmlHandler {
         } else {
           c = numberCell(v, m_class, m_tables.date1904);
         }
+        c.style = m_style;
         return;
       }
       case ValueType::Error:
@@ -412,6 +420,7 @@ class SheetRows : public XmlHandler {
   bool m_rowSeen = false, m_emitted = false, m_filled = false;
   ValueType m_type = ValueType::Number;
   NumberClass m_class = NumberClass::Plain;
+  uint16_t m_style = 0;
   std::string m_value;
   bool m_hasValue = false, m_collect = false, m_inInline = false;
   SheetRow m_current;
@@ -495,6 +504,7 @@ class XlsxWorkbook : public WorkbookStreams {
   std::unique_ptr<SheetRowStream> openSheet(size_t index) const override {
     return std::make_unique<XlsxSheetStream>(m_file, m_parts.at(index), m_tables);
   }
+  std::string formatCode(uint16_t style) const override { return m_tables->styles.codeOf(style); }
 
  private:
   std::shared_ptr<ByteFile> m_file;
