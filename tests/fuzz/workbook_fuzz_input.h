@@ -16,8 +16,8 @@ int readEveryCell(const uint8_t* data, size_t size, Open open) {
     std::shared_ptr<const excel::WorkbookStreams> book =
         open(excel::bytesInMemory(std::string(reinterpret_cast<const char*>(data), size)));
     for (size_t i = 0; i < book->sheetNames().size(); ++i) {
-      auto reader = excel::openSheetReader(book->openSheet(i),
-                                           excel::sheetShape(*book->openSheet(i), true), true);
+      auto reader = excel::openSheetReader(
+          book->openSheet(i), excel::sheetShape(*book->openSheet(i), true, *book), true);
       while (reader->next())
         for (size_t c = 0; c < reader->columns().size(); ++c) toText(reader->field(c));
     }

@@ -99,14 +99,16 @@ bool runLibreOffice(const std::string& arguments) {
 
 std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook,
                                                  const std::string& outDir,
-                                                 const std::string& inputFilter) {
+                                                 const std::string& inputFilter, bool asShown) {
   if (!haveLibreOffice()) return {};
   fs::create_directories(outDir);
   std::map<std::string, CsvRows> sheets;
   // Sheet -1 writes every sheet to its own file, NAME-SHEET.csv.
   if (!runLibreOffice((inputFilter.empty() ? "" : "--infilter='" + inputFilter + "' ") +
                       "--convert-to 'csv:Text - txt - csv "
-                      "(StarCalc):44,34,76,1,,0,false,true,false,false,false,-1'"
+                      "(StarCalc):44,34,76,1,,0,false,true," +
+                      (asShown ? "true" : "false") +
+                      ",false,false,-1'"
                       " --outdir '" +
                       outDir + "' '" + workbook + "'")) {
     ADD_FAILURE() << "LibreOffice could not convert " << workbook;

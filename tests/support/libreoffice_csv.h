@@ -23,9 +23,11 @@ bool haveLibreOffice();
 // Converts every sheet of `workbook` with LibreOffice headless into `outDir`, using a
 // private profile, and returns sheet name → rows. A workbook LibreOffice cannot read fails
 // the running test (and gives no sheets). `inputFilter` names the import filter for a file
-// LibreOffice would not open as a spreadsheet ("HTML (StarCalc)").
+// LibreOffice would not open as a spreadsheet ("HTML (StarCalc)"). With `asShown` numbers and
+// dates are written as their cells' formats show them, else in one plain form.
 std::map<std::string, CsvRows> libreOfficeSheets(const std::string& workbook,
                                                  const std::string& outDir,
-                                                 const std::string& inputFilter = {});
+                                                 const std::string& inputFilter = {},
+                                                 bool asShown = false);
 
 }  // namespace kpx::test

@@ -6,6 +6,7 @@
 #include "data/providers/excel/biff_writer.h"
 #include "data/providers/excel/byte_reader.h"
 #include "data/providers/excel/compound_file.h"
+#include "data/providers/excel/format_rendering.h"
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/workbook_stream.h"
 #include "support/libreoffice_csv.h"
@@ -37,6 +38,37 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"\"$\"#,##0.00_);(\"$\"#,##0.00)", NumberClass::Currency},
         FormatCase{"0.00E+00", NumberClass::Plain},
         FormatCase{"0;[Red]-0;\"zero\"", NumberClass::Plain}));
+
+struct RenderCase {
+  const char* code;
+  double value;  // dates as OLE Automation dates: 45322 is 31 January 2024
+  const char* shown;
+};
+
+class RenderedNumber : public ::testing::TestWithParam<RenderCase> {};
+
+TEST_P(RenderedNumber, ReadsAsTheWorkbookShowsIt) {
+  EXPECT_EQ(renderNumber(GetParam().value, GetParam().code), GetParam().shown) << GetParam().code;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Excel, RenderedNumber,
+    ::testing::Values(
+        RenderCase{"General", 2024, "2024"},
+        RenderCase{"General", 14.754317602356753, "14.7543176023568"}, RenderCase{"0", 2.5, "3"},
+        RenderCase{"0.00", 1234.565, "1234.57"}, RenderCase{"#,##0.00", 1234.5, "1,234.50"},
+        RenderCase{"#,##0", -1234567, "-1,234,567"}, RenderCase{"0%", 0.5, "50%"},
+        RenderCase{"0.00%", 0.12345, "12.35%"}, RenderCase{"0.00E+00", 12345, "1.23E+04"},
+        RenderCase{"#.##", 0.5, ".5"}, RenderCase{"000", 7, "007"},
+        RenderCase{"#,##0,\\K", 12345678, "12,346K"}, RenderCase{"\"No. \"0", 4, "No. 4"},
+        RenderCase{"[Red]#,##0.00 [$\xE2\x82\xAC-410]", 9.5, "9.50 \xE2\x82\xAC"},
+        RenderCase{"0.00;(0.00)", -3, "(3.00)"}, RenderCase{"dd/mm/yyyy", 45322, "31/01/2024"},
+        RenderCase{"mmm-yy", 45322, "Jan-24"},
+        RenderCase{"dddd d mmmm yyyy", 45322, "Wednesday 31 January 2024"},
+        RenderCase{"h:mm AM/PM", 45322.75, "6:00 PM"},
+        RenderCase{"hh:mm:ss", 0.5 + 61.0 / 86400, "12:01:01"},
+        RenderCase{"yyyy-mm-dd hh:mm", 45322.5 + 5.0 / 1440, "2024-01-31 12:05"},
+        RenderCase{"[h]:mm", 1.5, "36:00"}, RenderCase{"@", 12, "12"}));
 
 TEST(CompoundFile, StreamsOfEverySizeReadBack) {
   // Sizes below the mini-stream cutoff, across sector boundaries, and past the 109 FAT

@@ -15,4 +15,10 @@ for csv in people.csv items.csv; do
   # LibreOffice 7 no longer writes Excel 5.0/95; the shared test data holds a real BIFF5 file.
   convert "$csv" 'xlsx:Calc MS Excel 2007 XML' 2007.xlsx
 done
+# Numbers and dates as column names, each cell with its own number format.
+for format in 'xls:MS Excel 97' 'xlsx:Calc MS Excel 2007 XML'; do
+  soffice -env:UserInstallation=file://"$profile" --headless --convert-to "$format" \
+    --outdir "$out/headers" formatted_headers.fods >/dev/null
+done
+mv "$out/headers"/* .
 rm -rf "$profile" "$out"

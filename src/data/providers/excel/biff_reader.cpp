@@ -11,6 +11,7 @@
 #include "data/providers/excel/biff_records.h"
 #include "data/providers/excel/byte_reader.h"
 #include "data/providers/excel/compound_file.h"
+#include "data/providers/excel/format_rendering.h"
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/workbook_stream.h"
 
@@ -195,6 +196,12 @@ struct BiffGlobals {
   NumberClass classOfXf(uint32_t xf) const {
     return xf < xfClasses.size() ? xfClasses[xf] : NumberClass::Plain;
   }
+  std::string codeOfXf(uint32_t xf) const {
+    if (xf >= xfFormats.size()) return "General";
+    auto it = formats.find(xfFormats[xf]);
+    if (it != formats.end()) return it->second;
+    return version >= 5 ? builtInFormatCode(xfFormats[xf]) : "General";
+  }
   // Classifies each cell format once, so that a cell costs an index.
   void classify() {
     xfClasses.clear();
@@ -313,6 +320,7 @@ class CellDecoder {
     uint32_t row = r.u16();
     uint32_t col = r.u16();
     NumberClass cls;
+    m_style = 0;
     if (rec.id <= kString2 && m_g.version == 2) {
       r.skip(1);
       cls = m_g.classOfFormat(r.u8() & 0x3F);  // BIFF2 cells name their format directly
@@ -320,11 +328,13 @@ class CellDecoder {
     } else if (rec.id == kMulRk) {
       while (r.remaining() >= 8) {
         uint32_t xf = r.u16();
+        m_style = uint16_t(xf);
         number(slot, row, col++, decodeRk(r.u32()), m_g.classOfXf(xf));
       }
       return;
     } else {
-      cls = m_g.classOfXf(r.u16());
+      m_style = r.u16();
+      cls = m_g.classOfXf(m_style);
     }
     switch (rec.id) {
       case kInteger2:
@@ -393,6 +403,7 @@ class CellDecoder {
     if (Cell* c = slot(row, col)) {
       Cell n = numberCell(v, cls, m_g.date1904);
       c->kind = n.kind;
+      c->style = m_style;
       c->number = n.number;
       c->text.clear();
     }
@@ -417,6 +428,7 @@ class CellDecoder {
   }
 
   const BiffGlobals& m_g;
+  uint16_t m_style = 0;  // the cell format of the number cells being read
   // A formula whose text result comes in the next STRING record.
   bool m_pending = false;
   uint32_t m_pendingRow = 0;
@@ -587,6 +599,7 @@ class XlsStreams : public WorkbookStreams {
         m_globals(std::make_shared<BiffGlobals>(std::move(globals))),
         m_ordered(m_places.size(), -1) {}
   const std::vector<std::string>& sheetNames() const override { return m_names; }
+  std::string formatCode(uint16_t style) const override { return m_globals->codeOfXf(style); }
   std::unique_ptr<SheetRowStream> openSheet(size_t index) const override {
     const SheetPlace& place = m_places.at(index);
     // A bare worksheet's formats arrive among its cells, so each reading starts from a copy of

@@ -132,7 +132,7 @@ struct State {
       }
       auto in = book->openSheet(index);
       SpoolingStream rows(*in, spool);
-      known = sheetShape(rows, header);
+      known = sheetShape(rows, header, *book);
       rememberShape(identity, index, header, *known, std::move(spool));
     }
     return shapes.emplace(index, std::move(*known)).first->second;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "data/providers/excel/format_rendering.h"
 #include "data/providers/excel/number_format.h"
 
 namespace kpx::data::excel {
@@ -22,6 +23,14 @@ std::string cellText(const Cell& c) {
       break;
   }
   return toText(Value::fromDouble(c.number));
+}
+
+// A header cell's text: a number or date as the workbook shows it, since that is the name the
+// user sees above the column.
+std::string headerText(const Cell& c, const WorkbookStreams& book) {
+  if (c.kind == CellKind::Number || c.kind == CellKind::Currency || c.kind == CellKind::Date)
+    return renderNumber(c.number, book.formatCode(c.style));
+  return cellText(c);
 }
 
 size_t usedWidth(const std::vector<Cell>& cells) {
@@ -121,7 +130,7 @@ class SheetReader : public RowReader {
 
 }  // namespace
 
-SheetShape sheetShape(SheetRowStream& rows, bool header) {
+SheetShape sheetShape(SheetRowStream& rows, bool header, const WorkbookStreams& book) {
   std::vector<ColumnTally> tallies;
   std::vector<std::string> names;
   uint32_t used = 0;
@@ -133,7 +142,7 @@ SheetShape sheetShape(SheetRowStream& rows, bool header) {
     if (tallies.size() < width) tallies.resize(width);
     if (header && row.index == 0) {
       names.resize(width);
-      for (size_t c = 0; c < width; ++c) names[c] = cellText(row.cells[c]);
+      for (size_t c = 0; c < width; ++c) names[c] = headerText(row.cells[c], book);
       continue;
     }
     for (size_t c = 0; c < width; ++c)

@@ -17,11 +17,11 @@ struct SheetShape {
 
 // The shape of the sheet `rows` reads, from one pass over it. With `header` the first row
 // holds the names and an empty header cell gives F<position>; without it every column is named
-// F<position>. A column whose non-empty cells are all numbers is adDouble, all money
-// adCurrency, all dates adDate, all booleans adBoolean; anything else is text, adVarWChar of
-// 255 or adLongVarWChar when a value is longer than 255 characters. An empty sheet has the one
-// column F1.
-SheetShape sheetShape(SheetRowStream& rows, bool header);
+// F<position>; a number or date header cell is named as `book`'s format for it shows it. A column
+// whose non-empty cells are all numbers is adDouble, all money adCurrency, all dates adDate, all
+// booleans adBoolean; anything else is text, adVarWChar of 255 or adLongVarWChar when a value is
+// longer than 255 characters. An empty sheet has the one column F1.
+SheetShape sheetShape(SheetRowStream& rows, bool header, const WorkbookStreams& book);
 
 // Reads the rows of a sheet below the header from `rows`, as `shape` (its shape from
 // sheetShape) says. A blank row within the sheet reads as a row of nulls.

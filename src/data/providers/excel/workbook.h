@@ -12,16 +12,20 @@ enum class CellKind : uint8_t { Empty, Number, Currency, Date, Boolean, Text };
 
 struct Cell {
   CellKind kind = CellKind::Empty;
+  // How the workbook shows a Number, Currency or Date cell: its cell format (XF) index, whose
+  // format code WorkbookStreams::formatCode gives. It sits in the padding after `kind`.
+  uint16_t style = 0;
   double number = 0;  // Number, Currency; Date as an OLE Automation date; Boolean 1 or 0
   std::string text;   // Text, UTF-8
 
-  static Cell ofNumber(double d) { return {CellKind::Number, d, {}}; }
-  static Cell ofCurrency(double d) { return {CellKind::Currency, d, {}}; }
-  static Cell ofDate(double oleDate) { return {CellKind::Date, oleDate, {}}; }
-  static Cell ofBoolean(bool b) { return {CellKind::Boolean, b ? 1.0 : 0.0, {}}; }
-  static Cell ofText(std::string s) { return {CellKind::Text, 0, std::move(s)}; }
+  static Cell ofNumber(double d) { return {CellKind::Number, 0, d, {}}; }
+  static Cell ofCurrency(double d) { return {CellKind::Currency, 0, d, {}}; }
+  static Cell ofDate(double oleDate) { return {CellKind::Date, 0, oleDate, {}}; }
+  static Cell ofBoolean(bool b) { return {CellKind::Boolean, 0, b ? 1.0 : 0.0, {}}; }
+  static Cell ofText(std::string s) { return {CellKind::Text, 0, 0, std::move(s)}; }
   bool empty() const { return kind == CellKind::Empty; }
 };
+static_assert(sizeof(Cell) == 16 + sizeof(std::string), "a cell holds millions of times");
 
 struct Sheet {
   std::string name;

@@ -62,6 +62,7 @@ class NamedWorkbook : public WorkbookStreams {
     auto rows = namingTheFile(m_path, [&] { return m_book->openSheet(index); });
     return std::make_unique<NamedSheetStream>(m_path, std::move(rows));
   }
+  std::string formatCode(uint16_t style) const override { return m_book->formatCode(style); }
 
  private:
   std::string m_path;

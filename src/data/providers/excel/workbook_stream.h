@@ -54,6 +54,8 @@ class WorkbookStreams {
   virtual ~WorkbookStreams() = default;
   virtual const std::vector<std::string>& sheetNames() const = 0;
   virtual std::unique_ptr<SheetRowStream> openSheet(size_t index) const = 0;
+  // The number format code of cell format `style` (Cell::style), built-in ones spelled out.
+  virtual std::string formatCode(uint16_t) const { return "General"; }
 };
 
 // Opens an .xlsx (Office Open XML) workbook. Throws std::runtime_error describing the damage.

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "data/providers/excel/format_rendering.h"
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/row_batch_queue.h"
 #include "data/providers/excel/shape_cache.h"
@@ -184,6 +185,11 @@ struct StylesPart : XmlHandler {
   NumberClass classOf(uint32_t xf) const {
     return xf < xfClasses.size() ? xfClasses[xf] : NumberClass::Plain;
   }
+  std::string codeOf(uint32_t xf) const {
+    uint32_t id = xf < xfFormats.size() ? xfFormats[xf] : 0;
+    auto it = formats.find(id);
+    return it != formats.end() ? it->second : builtInFormatCode(id);
+  }
 };
 
 // Text of <si> items: the <t> runs, leaving out phonetic guides (<rPh>). The strings are kept
@@ -306,7 +312,8 @@ class SheetRows : public XmlHandler {
       }
       ++m_cellsInRow;
       m_type = valueTypeOf(type);
-      m_class = m_tables.styles.classOf(style ? unsignedOf(style) : 0);
+      m_style = uint16_t(style ? unsignedOf(style) : 0);
+      m_class = m_tables.styles.classOf(m_style);
       m_value.clear();
       m_hasValue = false;
     } else if (name == "v") {
@@ -416,6 +423,7 @@ class SheetRows : public XmlHandler {
         } else {
           c = numberCell(v, m_class, m_tables.date1904);
         }
+        c.style = m_style;
         return;
       }
       case ValueType::Error:
@@ -428,6 +436,7 @@ class SheetRows : public XmlHandler {
   bool m_rowSeen = false, m_emitted = false, m_filled = false;
   ValueType m_type = ValueType::Number;
   NumberClass m_class = NumberClass::Plain;
+  uint16_t m_style = 0;
   std::string m_value;
   bool m_hasValue = false, m_collect = false, m_inInline = false;
   SheetRow m_current;
@@ -545,6 +554,7 @@ class XlsxWorkbook : public WorkbookStreams {
   std::unique_ptr<SheetRowStream> openSheet(size_t index) const override {
     return std::make_unique<XlsxSheetStream>(m_file, m_parts.at(index), m_tables);
   }
+  std::string formatCode(uint16_t style) const override { return m_tables->styles.codeOf(style); }
 
  private:
   std::shared_ptr<ByteFile> m_file;
