@@ -82,6 +82,11 @@ class KPX_API clsConnection {
   // to detect it from the file.
   const std::string& TextEncoding() const { return m_textEncoding; }
   void setTextEncoding(std::string v) { m_textEncoding = std::move(v); }
+  // Whether a text file's columns are read from its first record alone, all of them text of
+  // 255 characters: a copy into an existing table needs only their names and count, not the
+  // reading of every value that finds the columns needing long text.
+  bool ColumnsFromHeader() const { return m_columnsFromHeader; }
+  void setColumnsFromHeader(bool v) { m_columnsFromHeader = v; }
   int32_t NumberColumns() const { return m_numberColumns; }
   void setNumberColumns(int32_t v) { m_numberColumns = v; }
   const std::string& User() const { return m_user; }
@@ -132,6 +137,7 @@ class KPX_API clsConnection {
   int16_t m_skipRows = 0;
   std::string m_textQualifier;
   std::string m_textEncoding;
+  bool m_columnsFromHeader = false;
   int32_t m_numberColumns = 0;
   std::string m_connectionString;
 };

@@ -90,6 +90,10 @@ std::shared_ptr<clsConnection> prepareSource(Session& session, const ParsedArgum
       chooseTable({{fs::path(path).filename().string(), "TABLE"}}, args.value("--from-table"), path,
                   "--from-table");
     auto source = makeFileConnection(path, kind, kpxSource, layout);
+    // Only a new table's column types (long text for long values) and a text destination's
+    // columns come from a scan of every value; an existing table needs the names alone.
+    source->setColumnsFromHeader(!args.has("--create") && !args.has("--infer-types") &&
+                                 detectFileKind(args.positional[1]).conType != CONN_TEXTFILE);
     assign(session, source, true, path);
     return source;
   }

@@ -5,6 +5,7 @@
 #include "data/mod_main.h"
 #include "data/providers/jet/jet_provider.h"
 #include "data/providers/provider.h"
+#include "data/providers/text/text_provider.h"
 #include "kpxwizard/keyed_collection.h"
 #include "kpxwizard/messages.h"
 #include "kpxwizard/wizard.h"
@@ -235,8 +236,10 @@ bool BuildADODBConnectionTextFile(clsConnection& conn) {
     std::string extension;
     GetFileExtension(file, extension);
     // The catalog's columns are those of SELECT * FROM [base.extension], typed by a scan of
-    // the whole file.
-    const auto fields = source->columns(base + "." + extension);
+    // the whole file unless the first record's names are all that is asked for.
+    const auto* text = dynamic_cast<const data::TextDataSource*>(source.get());
+    const auto fields = conn.ColumnsFromHeader() && text ? text->headerColumns()
+                                                         : source->columns(base + "." + extension);
     ClearColumns(conn);
     for (const auto& field : fields) {
       std::string name = field.name;

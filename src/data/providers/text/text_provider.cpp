@@ -171,6 +171,10 @@ std::vector<ColumnInfo> TextDataSource::catalogColumns(const std::string&) {
   return columns;
 }
 
+std::vector<ColumnInfo> TextDataSource::headerColumns() const {
+  return TextRowReader(m_format).columns();
+}
+
 std::unique_ptr<RowReader> TextDataSource::openCatalogTable(const std::string&) {
   return std::make_unique<TextRowReader>(m_format);
 }

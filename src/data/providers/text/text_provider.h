@@ -21,6 +21,8 @@ class TextDataSource : public DataSource {
   // The reader's columns, except that a delimited column holding a value longer than its 255
   // characters is 201 (adLongVarChar), found by reading the whole file.
   std::vector<ColumnInfo> catalogColumns(const std::string& table) override;
+  // The reader's columns from the first record alone, without the long-value scan.
+  std::vector<ColumnInfo> headerColumns() const;
   std::unique_ptr<RowReader> openCatalogTable(const std::string& table) override;
   // Only "SELECT * FROM [table]" (brackets, back quotes or none; a trailing ";").
   std::unique_ptr<RowReader> openQuery(const std::string& sql) override;
