@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "bench_measure.h"
 #include "data/providers/jet/jet_provider.h"
 #include "package/dts/package.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -48,10 +48,6 @@ void writeCsv(const std::string& path, long rows) {
 
 bool run(const std::string& command) {
   return std::system(command.c_str()) == 0;
-}
-
-double seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 // Copies the CSV into the table through the engine; returns false when the run failed.
@@ -118,10 +114,8 @@ EngineRun engineInChild(const std::string& csv, const std::string& db) {
     const auto start = Clock::now();
     EngineRun result;
     result.ok = pumpWithEngine(csv, db);
-    result.seconds = seconds(start);
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    result.maxRssKiB = usage.ru_maxrss;
+    result.seconds = secondsSince(start);
+    result.maxRssKiB = peakRssKiB();
     if (write(fds[1], &result, sizeof result) != sizeof result) _exit(2);
     _exit(0);
   }
@@ -132,12 +126,6 @@ EngineRun engineInChild(const std::string& csv, const std::string& db) {
   int status = 0;
   waitpid(child, &status, 0);
   return result;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 // What the sqlite3 program reads from the table: its row count and sums over every column,
@@ -203,7 +191,7 @@ int main(int argc, char** argv) {
           const auto start = Clock::now();
           imported =
               run("sqlite3 '" + importDb + "' '.mode csv' '.import --skip 1 " + csv + " Bench'");
-          importSeconds.push_back(seconds(start));
+          importSeconds.push_back(secondsSince(start));
         }
       }
       const std::string ours = contentOf(engineDb);

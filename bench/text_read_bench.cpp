@@ -12,20 +12,11 @@
 
 #include "data/providers/provider.h"
 
+#include "bench_measure.h"
+
 using namespace kpx::data;
-using Clock = std::chrono::steady_clock;
 
 namespace {
-
-long peakRssKb() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // Writes the file through a small buffer so that generating it does not raise the peak.
 void generate(const std::string& path, long rows) {
@@ -61,7 +52,7 @@ int main(int argc, char** argv) {
   if (!::mkdtemp(folder)) return 1;
   std::string path = std::string(folder) + "/bench.csv";
   generate(path, rows);
-  long rssAfterGenerate = peakRssKb();
+  long rssAfterGenerate = peakRssKiB();
 
   ConnectionProperties p;
   p.set("Provider", "DTSFlatFile");
@@ -96,7 +87,7 @@ int main(int argc, char** argv) {
               progress.total / wcSeconds / 1e6);
   std::printf("sqlite3 import: %8.3f s  %12.0f rows/s\n", sqliteSeconds, read / sqliteSeconds);
   std::printf("peak RSS: %ld KB after generating, %ld KB after reading\n", rssAfterGenerate,
-              peakRssKb());
+              peakRssKiB());
   std::remove(path.c_str());
   ::rmdir(folder);
   return read == rows ? 0 : 1;

@@ -22,8 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_measure.h"
+
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -77,7 +78,7 @@ ChildRun runChild(const std::vector<std::string>& argv) {
   rusage usage{};
   ChildRun run;
   if (child < 0 || wait4(child, &status, 0, &usage) != child) return run;
-  run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  run.seconds = secondsSince(start);
   run.peakKiB = usage.ru_maxrss;
   run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   return run;
@@ -90,12 +91,6 @@ std::string sqliteOutput(const std::string& db, const std::string& sql) {
   while (p && std::fgets(buffer, sizeof buffer, p)) out += buffer;
   if (p) pclose(p);
   return out;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 std::string programBesideThisOne() {

@@ -15,8 +15,9 @@
 
 #include "data/providers/excel/workbook_stream.h"
 
+#include "bench_measure.h"
+
 using namespace kpx::data::excel;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -87,9 +88,6 @@ int main(int argc, char** argv) {
     writeBook(uint32_t(std::strtoul(argv[2], nullptr, 10)), argv[3]);
   else
     readBook(argv[2], argv[3]);
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  std::printf("%s: %.3f s, peak %ld KiB\n", mode.c_str(),
-              std::chrono::duration<double>(Clock::now() - start).count(), usage.ru_maxrss);
+  std::printf("%s: %.3f s, peak %ld KiB\n", mode.c_str(), secondsSince(start), peakRssKiB());
   return 0;
 }

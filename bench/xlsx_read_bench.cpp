@@ -14,16 +14,11 @@
 #include "data/providers/excel/excel_source.h"
 #include "data/providers/excel/workbook_stream.h"
 
+#include "bench_measure.h"
+
 using namespace kpx::data;
-using Clock = std::chrono::steady_clock;
 
 namespace {
-
-long peakRssKb() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
 
 void make(const std::string& path, long rows) {
   using namespace kpx::data::excel;
@@ -80,7 +75,7 @@ int main(int argc, char** argv) {
   } else {
     rows = read(argv[2]);
   }
-  std::printf("%s %ld rows: %.2f s, peak %ld KiB\n", argv[1], rows,
-              std::chrono::duration<double>(Clock::now() - start).count(), peakRssKb());
+  std::printf("%s %ld rows: %.2f s, peak %ld KiB\n", argv[1], rows, secondsSince(start),
+              peakRssKiB());
   return 0;
 }
