@@ -1,6 +1,6 @@
 #include "data/providers/excel/shape_cache.h"
 
-#include <sys/stat.h>
+#include "data/providers/file_stamp.h"
 
 #include <deque>
 #include <mutex>
@@ -27,11 +27,8 @@ std::string keyOf(const std::string& identity, size_t index, bool header) {
 }  // namespace
 
 std::string fileIdentity(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {};
-  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
-         std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
-         std::to_string(st.st_mtim.tv_nsec);
+  const std::optional<FileStamp> stamp = stampOf(path);
+  return stamp ? stamp->key() : std::string();
 }
 
 std::optional<SheetShape> knownShape(const std::string& identity, size_t index, bool header) {

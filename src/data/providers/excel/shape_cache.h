@@ -11,8 +11,8 @@
 
 namespace kpx::data::excel {
 
-// What tells one state of a file from another: device, inode, size and modification time
-// (a replaced workbook is a new inode). Empty when the file cannot be examined.
+// What tells one state of a file from another (its stamp, as text: identity, size, times and
+// first and last bytes). Empty when the file cannot be examined.
 std::string fileIdentity(const std::string& path);
 
 // The shape kept for sheet `index` of the file `identity` read with or without `header`.

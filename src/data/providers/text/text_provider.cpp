@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 
+#include "data/providers/file_stamp.h"
 #include "data/providers/statement_excerpt.h"
 #include "data/providers/text/text_reader.h"
 #include "data/providers/text/text_writer.h"
@@ -69,41 +70,6 @@ void markLongColumns(TextRowReader& reader, std::vector<ColumnInfo>& columns) {
       }
     }
   }
-}
-
-// What tells one content of a file from another without reading all of it: its identity,
-// size and times, and its first and last bytes (all of a small file, since a file rewritten
-// at once can keep its size and times).
-struct FileStamp {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  int64_t modified = 0;  // nanoseconds
-  int64_t changed = 0;
-  std::string edges;
-  bool operator==(const FileStamp&) const = default;
-};
-
-std::optional<FileStamp> stampOf(const std::string& path) {
-  constexpr off_t kEdge = 4096;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat st {};
-  std::optional<FileStamp> stamp;
-  if (::fstat(fd, &st) == 0) {
-    const auto ns = [](const timespec& t) { return int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; };
-    stamp = FileStamp{st.st_dev, st.st_ino, st.st_size, ns(st.st_mtim), ns(st.st_ctim), {}};
-    const off_t head = std::min(st.st_size, kEdge);
-    const off_t tail = std::min(st.st_size - head, kEdge);
-    stamp->edges.resize(static_cast<size_t>(head + tail));
-    if (::pread(fd, stamp->edges.data(), static_cast<size_t>(head), 0) != head ||
-        ::pread(fd, stamp->edges.data() + head, static_cast<size_t>(tail), st.st_size - tail) !=
-            tail) {
-      stamp.reset();
-    }
-  }
-  ::close(fd);
-  return stamp;
 }
 
 // The columns of the file scanned last: a copy asks for a file's columns more than once
