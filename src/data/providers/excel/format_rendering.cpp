@@ -129,8 +129,13 @@ std::string fixed(double value, int decimals) {
   std::string_view sci(buf.data(), size_t(end - buf.data()));
   const size_t e = sci.find('e');
   std::string digits = std::string(1, sci[0]) + std::string(sci.substr(2, e - 2));
-  // value * 10^decimals is digits * 10^shift
-  const int shift = std::atoi(sci.data() + e + 1) - 14 + decimals;
+  // value * 10^decimals is digits * 10^shift. The exponent is read within the view: the buffer
+  // is not terminated, and whatever follows it must not become more exponent digits.
+  int exponent = 0;
+  const char* from = sci.data() + e + 1;
+  if (*from == '+') ++from;
+  std::from_chars(from, sci.data() + sci.size(), exponent);
+  const int shift = exponent - 14 + decimals;
   std::string n;
   if (shift >= 0) {
     n = digits + std::string(size_t(shift), '0');
