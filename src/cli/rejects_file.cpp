@@ -19,7 +19,7 @@ namespace {
 data::TextFormat layoutFor(const std::string& path, const clsConnection& source) {
   data::TextFormat format;
   format.path = path;
-  format.qualifier = "\"";
+  format.qualifier = '"';
   format.firstRowNames = true;
   if (source.ConType() != CONN_TEXTFILE || source.FormatFile() == kpxFixedFile) return format;
   format.columnDelimiter = source.ColumnDelimiter();
@@ -39,7 +39,15 @@ RejectsFile::RejectsFile(std::string path, const clsConnection& source)
   std::string head(64 * 1024, '\0');
   file.read(head.data(), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<size_t>(file.gcount()));
-  m_encoding = data::detectTextEncoding(head);
+  // The encoding the user named for the source wins over what its first bytes suggest, so the
+  // refused rows go back exactly as they were read.
+  data::TextEncoding named;
+  m_encoding = data::textEncodingNamed(source.TextEncoding(), named)
+                   ? data::namedEncodingFor(named, head)
+                   : data::detectTextEncoding(head);
+  // "utf-8" read leniently still writes no byte-order mark the source did not have.
+  if (m_encoding == data::TextEncoding::Utf8Bom && head.rfind("\xEF\xBB\xBF", 0) != 0)
+    m_encoding = data::TextEncoding::Utf8;
 }
 
 void RejectsFile::SourceColumns(const std::vector<std::string>& names) {

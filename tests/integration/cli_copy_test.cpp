@@ -144,6 +144,11 @@ TEST_F(Copy, RejectsFileCorrectedAndLoadedAgainCompletesTheTable) {
   scratch.write("latin.txt", "Id;City\nx;Z\xFCrich\n");
   EXPECT_EQ(copy("latin.txt shop.db --delimiter ';' --rejects latin-fix.txt").status, 1);
   EXPECT_NE(kpx::test::readFile(path("latin-fix.txt")).find("\"Z\xFCrich\""), std::string::npos);
+  // And one read as ISO 8859-1 in ISO 8859-1, where 0x80 is a control character, not the euro.
+  scratch.write("latin1.txt", "Id;City\nx;Z\xFCrich \x80\n");
+  EXPECT_EQ(
+      copy("latin1.txt shop.db --delimiter ';' --encoding latin-1 --rejects l1-fix.txt").status, 1);
+  EXPECT_NE(kpx::test::readFile(path("l1-fix.txt")).find("\"Z\xFCrich \x80\""), std::string::npos);
 }
 
 TEST_F(Copy, InferredTypesMakeTheNewTable) {

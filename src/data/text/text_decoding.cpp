@@ -399,6 +399,12 @@ std::string encodeText(std::string_view utf8, TextEncoding encoding) {
     case TextEncoding::Windows1252:
       for (size_t at = 0; at < utf8.size();) out += windows1252Byte(nextCodePoint(utf8, at));
       return out;
+    case TextEncoding::Latin1:
+      for (size_t at = 0; at < utf8.size();) {
+        const uint32_t cp = nextCodePoint(utf8, at);
+        out += cp <= 0xFF ? static_cast<char>(cp) : '?';
+      }
+      return out;
   }
   return out;
 }
