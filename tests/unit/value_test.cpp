@@ -165,6 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ConvertCase{"TextToLong", Value::fromString(" 17 "), adInteger, 0, true, "17",
                     ValueKind::Integer},
+        ConvertCase{"TwoSignsRefused", Value::fromString("+-2"), adInteger, 0, false, "",
+                    ValueKind::Null},
         ConvertCase{"FractionRoundsHalfEven", Value::fromString("2.5"), adInteger, 0, true, "2",
                     ValueKind::Integer},
         ConvertCase{"ShortOverflow", Value::fromInt(40000), adSmallInt, 0, false, "",

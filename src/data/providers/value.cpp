@@ -239,21 +239,28 @@ std::string toText(const Value& v) {
   return out;
 }
 
+namespace {
+
+// Drops one leading '+': the number parsers take a '-' of their own, so "+-2" must not pass as
+// -2.
+bool withoutPlusSign(std::string_view& text) {
+  if (text.empty() || text.front() != '+') return true;
+  text.remove_prefix(1);
+  return text.empty() || text.front() != '-';
+}
+
+}  // namespace
+
 bool parseInteger(std::string_view text, int64_t& out) {
   text = trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return false;
+  if (!withoutPlusSign(text) || text.empty()) return false;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
   return ec == std::errc() && end == text.data() + text.size();
 }
 
 bool parseDouble(std::string_view text, double& out) {
   text = trim(text);
-  if (!text.empty() && text.front() == '+') {
-    text.remove_prefix(1);
-    if (!text.empty() && text.front() == '-') return false;
-  }
-  if (text.empty()) return false;
+  if (!withoutPlusSign(text) || text.empty()) return false;
   auto [end, ec] =
       std::from_chars(text.data(), text.data() + text.size(), out, std::chars_format::general);
   return ec == std::errc() && end == text.data() + text.size();
