@@ -274,7 +274,7 @@ TEST_P(HandWrittenWorkbook, MatchesLibreOffice) {
 
 INSTANTIATE_TEST_SUITE_P(Excel, HandWrittenWorkbook,
                          ::testing::Values("unnumbered_no_styles.xlsx", "dates_1904.xlsx",
-                                           "headers_and_empty.xlsx"),
+                                           "headers_and_empty.xlsx", "many_shared_strings.xlsx"),
                          [](const auto& info) {
                            std::string n = info.param;
                            return n.substr(0, n.find('.'));
