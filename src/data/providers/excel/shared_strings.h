@@ -12,7 +12,7 @@ namespace kpx::data::excel {
 
 class SharedStringTable {
  public:
-  static constexpr size_t kDefaultBudget = size_t(4) << 20;
+  static constexpr size_t kDefaultBudget = size_t(1) << 20;
 
   // `memoryBudget` bytes of texts and offsets stay in memory; more go to the file.
   explicit SharedStringTable(size_t memoryBudget = kDefaultBudget);
