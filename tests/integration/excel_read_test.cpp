@@ -231,6 +231,25 @@ TEST(ExcelRead, BigSheetReaderStopsEarlyOrFailsAfterItsGoodRows) {
   }
 }
 
+// Shared strings past the memory budget go to a temporary file: when none can be made, the
+// error says which workbook was being read.
+TEST(ExcelRead, SharedStringsWithoutTemporaryFolderNameTheWorkbook) {
+  const std::string file =
+      (fs::path(KPX_TEST_DATA) / "excel" / "many_shared_strings.xlsx").string();
+  const char* was = std::getenv("TMPDIR");
+  const std::string saved = was ? was : "";
+  ::setenv("TMPDIR", "/nonexistent/kpx-test", 1);
+  std::string what;
+  try {
+    openWorkbook(file)->tables();
+  } catch (const DataError& e) {
+    what = e.what();
+  }
+  was ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+  EXPECT_NE(what.find("'" + file + "'"), std::string::npos) << what;
+  EXPECT_NE(what.find("temporary file"), std::string::npos) << what;
+}
+
 class FixtureWorkbook : public ::testing::TestWithParam<const char*> {};
 
 // Workbooks that LibreOffice wrote from people.csv (make_fixtures.sh) read back as the CSV.
@@ -274,7 +293,7 @@ TEST_P(HandWrittenWorkbook, MatchesLibreOffice) {
 
 INSTANTIATE_TEST_SUITE_P(Excel, HandWrittenWorkbook,
                          ::testing::Values("unnumbered_no_styles.xlsx", "dates_1904.xlsx",
-                                           "headers_and_empty.xlsx"),
+                                           "headers_and_empty.xlsx", "many_shared_strings.xlsx"),
                          [](const auto& info) {
                            std::string n = info.param;
                            return n.substr(0, n.find('.'));

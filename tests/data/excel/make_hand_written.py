@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the small .xlsx workbooks of this folder part by part, each with one trait that
 producers other than Excel leave in real files: no styles part, rows and cells without their
-`r` numbers, the 1904 date system, numbers and dates as column names, an empty sheet."""
+`r` numbers, the 1904 date system, numbers and dates as column names, an empty sheet, more
+shared strings than stay in memory."""
 import os
 import zipfile
 
@@ -14,8 +15,14 @@ STYLES = (f'<styleSheet {NS}><numFmts count="1"><numFmt numFmtId="164" '
           '<xf numFmtId="14"/><xf numFmtId="164"/></cellXfs></styleSheet>')
 
 
+class Shared(int):
+    """A cell that refers to a shared string by its number."""
+
+
 def cell(value, numbered, ref):
     r = f' r="{ref}"' if numbered else ""
+    if isinstance(value, Shared):
+        return f'<c{r} t="s"><v>{int(value)}</v></c>'
     if isinstance(value, str):
         return f'<c{r} t="inlineStr"><is><t>{value}</t></is></c>'
     number, style = value if isinstance(value, tuple) else (value, 0)
@@ -32,7 +39,7 @@ def sheet_xml(rows, numbered):
     return f'<worksheet {NS}><sheetData>{"".join(out)}</sheetData></worksheet>'
 
 
-def workbook(name, sheets, styles=True, numbered=True, date1904=False):
+def workbook(name, sheets, styles=True, numbered=True, date1904=False, shared=None):
     names = [n for n, _ in sheets]
     types = "".join(f'<Override PartName="/xl/worksheets/sheet{i + 1}.xml" ContentType="'
                     'application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>'
@@ -65,6 +72,17 @@ def workbook(name, sheets, styles=True, numbered=True, date1904=False):
     }
     if styles:
         parts["xl/styles.xml"] = STYLES
+    if shared is not None:
+        parts["[Content_Types].xml"] = parts["[Content_Types].xml"].replace(
+            "</Types>", '<Override PartName="/xl/sharedStrings.xml" ContentType="application/'
+            'vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/></Types>')
+        parts["xl/_rels/workbook.xml.rels"] = parts["xl/_rels/workbook.xml.rels"].replace(
+            "</Relationships>", f'<Relationship Id="rIdSS" Type="{REL}/sharedStrings" '
+            'Target="sharedStrings.xml"/></Relationships>')
+        parts["xl/sharedStrings.xml"] = (f'<sst {NS} count="{len(shared)}" '
+                                         f'uniqueCount="{len(shared)}">'
+                                         + "".join(f"<si><t>{t}</t></si>" for t in shared)
+                                         + "</sst>")
     for i, (_, rows) in enumerate(sheets):
         parts[f"xl/worksheets/sheet{i + 1}.xml"] = sheet_xml(rows, numbered)
     with zipfile.ZipFile(os.path.join(HERE, name), "w", zipfile.ZIP_DEFLATED) as z:
@@ -81,3 +99,15 @@ workbook("dates_1904.xlsx",
 workbook("headers_and_empty.xlsx",
          [("years", [[2020, 2021.5, (43831, 1), "Name"], [1, 2, 3, "ant"], [4, 5, 6, "bee"]]),
           ("empty", [])])
+
+# Far more shared strings than a reader keeps in memory (filler compresses to almost nothing);
+# the sheet refers to some forward, backward, across blocks, and to one longer than a block.
+STRINGS = ["filler text of the workbook"] * 300000
+PICKED = [0, 1, 2, 4095, 4096, 4097, 150000, 299999, 150001, 3, 200000, 2, 250000]
+for i in PICKED:
+    STRINGS[i] = f"text {i}"
+STRINGS[3] = ""
+STRINGS[200000] = "long." * 9000
+workbook("many_shared_strings.xlsx",
+         [("strings", [["Index", "Text"]] + [[i, Shared(i)] for i in PICKED])],
+         shared=STRINGS)

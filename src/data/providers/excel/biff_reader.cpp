@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 #include "data/providers/excel/compound_file.h"
 #include "data/providers/excel/format_rendering.h"
 #include "data/providers/excel/number_format.h"
+#include "data/providers/excel/shared_strings.h"
 #include "data/providers/excel/workbook_stream.h"
 
 namespace kpx::data::excel {
@@ -147,9 +149,8 @@ struct BiffGlobals {
   uint32_t nextImplicitFormat = 0;
   std::vector<uint32_t> xfFormats;
   std::vector<NumberClass> xfClasses;
-  // The shared strings one after another; string i ends at sstEnds[i].
-  std::string sstChars;
-  std::vector<size_t> sstEnds;
+  // Shared by the copies a bare worksheet's readings start from.
+  std::shared_ptr<SharedStringTable> sst = std::make_shared<SharedStringTable>();
 
   // Texts are mostly ASCII, the same in every encoding here: those are copied straight into
   // `out`, whose storage a reader reuses from cell to cell.
@@ -254,10 +255,13 @@ void BiffGlobals::readSst(BiffRecordReader& records, std::string_view first) {
   r.skip(4);
   uint32_t unique = r.uint(4);
   // The count comes from the file; strings are added only as they are really read.
+  std::string text;
   for (uint32_t i = 0; i < unique && !r.atEnd(); ++i) {
-    r.string(sstChars);
-    sstEnds.push_back(sstChars.size());
+    text.clear();
+    r.string(text);
+    sst->add(text);
   }
+  sst->finish();
 }
 
 double decodeRk(uint32_t rk) {
@@ -297,7 +301,7 @@ bool isCellRecord(uint16_t id, int version) {
 // Turns cell records into cells, each put where `slot(row, column)` says (nullptr to drop it).
 class CellDecoder {
  public:
-  explicit CellDecoder(const BiffGlobals& globals) : m_g(globals) {}
+  explicit CellDecoder(const BiffGlobals& globals) : m_g(globals), m_strings(*globals.sst) {}
 
   template <class Slot>
   void decode(const BiffRecord& rec, Slot&& slot) {
@@ -356,13 +360,12 @@ class CellDecoder {
         break;
       case kLabelSst: {
         uint32_t index = r.u32();
-        if (index >= m_g.sstEnds.size())
+        if (index >= m_g.sst->size())
           throw std::runtime_error("a cell refers to a shared string that does not exist");
         if (Cell* c = col < kMaxColumns ? slot(row, col) : nullptr) {
-          size_t begin = index == 0 ? 0 : m_g.sstEnds[index - 1];
           c->kind = CellKind::Text;
           c->number = 0;
-          c->text.assign(m_g.sstChars, begin, m_g.sstEnds[index] - begin);
+          c->text.assign(m_strings.at(index));
         }
         break;
       }
@@ -428,6 +431,7 @@ class CellDecoder {
   }
 
   const BiffGlobals& m_g;
+  SharedStringTable::Reader m_strings;
   uint16_t m_style = 0;  // the cell format of the number cells being read
   // A formula whose text result comes in the next STRING record.
   bool m_pending = false;

@@ -3,9 +3,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
+#include "data/providers/excel/temporary_file.h"
 #include "data/providers/provider.h"
 
 namespace kpx::data::excel {
@@ -33,13 +33,11 @@ T get(std::FILE* f) {
 }  // namespace
 
 RowSpool::RowSpool() {
-  const char* dir = std::getenv("TMPDIR");
-  std::string name = std::string(dir && *dir ? dir : "/tmp") + "/kpxwizard-rows-XXXXXX";
-  int fd = ::mkstemp(name.data());
+  std::string folder;
+  int fd = unnamedTemporaryFile("kpxwizard-rows", folder);
   if (fd < 0)
-    throw DataError("A temporary file for the rows to write cannot be made in '" +
-                    name.substr(0, name.rfind('/')) + "': " + std::strerror(errno));
-  ::unlink(name.c_str());
+    throw DataError("A temporary file for the rows to write cannot be made in '" + folder +
+                    "': " + std::strerror(errno));
   m_file = ::fdopen(fd, "w+b");
   if (!m_file) {
     ::close(fd);

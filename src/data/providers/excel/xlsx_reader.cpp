@@ -15,6 +15,7 @@
 #include "data/providers/excel/number_format.h"
 #include "data/providers/excel/row_batch_queue.h"
 #include "data/providers/excel/shape_cache.h"
+#include "data/providers/excel/shared_strings.h"
 #include "data/providers/excel/workbook_stream.h"
 #include "data/providers/excel/zip_archive.h"
 #include "data/providers/value.h"
@@ -192,20 +193,18 @@ struct StylesPart : XmlHandler {
   }
 };
 
-// Text of <si> items: the <t> runs, leaving out phonetic guides (<rPh>). The strings are kept
-// end to end in one buffer, since a workbook may hold millions of them.
+// Text of <si> items: the <t> runs, leaving out phonetic guides (<rPh>).
 struct SharedStringsPart : XmlHandler {
-  std::string chars;
-  std::vector<uint64_t> ends;
+  SharedStringTable table;
   bool inT = false;
   int phonetic = 0;
   void start(std::string_view name, const char**) override {
     if (name == "si")
-      ends.push_back(chars.size());
+      table.startString();
     else if (name == "rPh")
       ++phonetic;
     else if (name == "t")
-      inT = phonetic == 0 && !ends.empty();
+      inT = phonetic == 0 && table.size() > 0;
   }
   void end(std::string_view name) override {
     if (name == "t")
@@ -214,16 +213,9 @@ struct SharedStringsPart : XmlHandler {
       --phonetic;
   }
   void text(std::string_view s) override {
-    if (inT) {
-      chars += s;
-      ends.back() = chars.size();
-    }
+    if (inT) table.extend(s);
   }
-  size_t size() const { return ends.size(); }
-  std::string_view at(size_t i) const {
-    uint64_t begin = i == 0 ? 0 : ends[i - 1];
-    return std::string_view(chars).substr(begin, ends[i] - begin);
-  }
+  size_t size() const { return table.size(); }
 };
 
 // What every sheet of one workbook reads its cells with.
@@ -288,7 +280,8 @@ ValueType valueTypeOf(const char* t) {
 // Turns a sheet part's events into rows, queued until the stream hands them out.
 class SheetRows : public XmlHandler {
  public:
-  explicit SheetRows(const WorkbookTables& tables) : m_tables(tables) {}
+  explicit SheetRows(const WorkbookTables& tables)
+      : m_tables(tables), m_strings(tables.strings.table) {}
 
   void start(std::string_view name, const char** attrs) override {
     if (name == "c") {
@@ -385,7 +378,7 @@ class SheetRows : public XmlHandler {
                                    "', which does not exist");
         Cell& c = cell();
         c.kind = CellKind::Text;
-        c.text.assign(m_tables.strings.at(index));
+        c.text.assign(m_strings.at(index));
         return;
       }
       case ValueType::Text: {
@@ -432,6 +425,7 @@ class SheetRows : public XmlHandler {
   }
 
   const WorkbookTables& m_tables;
+  SharedStringTable::Reader m_strings;
   uint32_t m_row = 0, m_col = 0, m_cellsInRow = 0, m_lastRow = 0;
   bool m_rowSeen = false, m_emitted = false, m_filled = false;
   ValueType m_type = ValueType::Number;
@@ -533,7 +527,7 @@ class XlsxWorkbook : public WorkbookStreams {
       tables->styles.classify();
       if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p))
         parseWhole(zip, p, tables->strings);
-      tables->strings.chars.shrink_to_fit();
+      tables->strings.table.finish();
       m_tables = std::move(tables);
       keepTables(identity, m_tables);
     }
