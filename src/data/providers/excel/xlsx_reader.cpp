@@ -33,11 +33,13 @@ uint32_t unsignedOf(const char* text) {
   return n;
 }
 
-void parseWhole(const ZipArchive& zip, const std::string& part, XmlHandler& handler) {
+// `scan`: read by the XmlScanner, for the parts big enough for its speed to matter.
+void parseWhole(const ZipArchive& zip, const std::string& part, XmlHandler& handler,
+                bool scan = false) {
   std::shared_ptr<ZipEntry> entry = zip.open(part);
   XmlPartParser parser(
       part, [&] { return [e = entry](char* out, size_t n) { return e->read(out, n); }; }, handler,
-      false);
+      scan);
   while (parser.feed()) {
   }
 }
@@ -486,7 +488,7 @@ class XlsxWorkbook : public WorkbookStreams {
         parseWhole(zip, p, tables->styles);
       tables->styles.classify();
       if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p))
-        parseWhole(zip, p, tables->strings);
+        parseWhole(zip, p, tables->strings, true);
       tables->strings.chars.shrink_to_fit();
       m_tables = std::move(tables);
       keepTables(identity, m_tables);

@@ -20,27 +20,37 @@ constexpr const char* kBadDeclaration = "XML declaration not well-formed";
 
 using Byte = unsigned char;
 
-bool isSpace(Byte c) {
+constexpr bool isSpace(Byte c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
-bool isLetter(Byte c) {
+constexpr bool isLetter(Byte c) {
   return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
 }
-bool isDigit(Byte c) {
+constexpr bool isDigit(Byte c) {
   return c >= '0' && c <= '9';
 }
-bool isNameStart(Byte c) {
+constexpr bool isNameStart(Byte c) {
   return isLetter(c) || c == '_' || c == ':' || c >= 0x80;
 }
-bool isNameChar(Byte c) {
-  return isNameStart(c) || isDigit(c) || c == '-' || c == '.';
-}
+constexpr std::array<bool, 256> kNameChar = [] {
+  std::array<bool, 256> name{};
+  for (int c = 0; c < 0x80; ++c)
+    name[size_t(c)] = isNameStart(Byte(c)) || isDigit(Byte(c)) || c == '-' || c == '.';
+  return name;
+}();
 
 // Bytes copied as they are in character data and attribute values.
 constexpr std::array<bool, 256> kPlain = [] {
   std::array<bool, 256> plain{};
   for (int c = 0x20; c < 0x80; ++c) plain[size_t(c)] = c != '&' && c != '<' && c != ']';
   return plain;
+}();
+
+// Bytes that end the plain run of a start tag: its end, a quote, a misplaced '<'.
+constexpr std::array<bool, 256> kInTag = [] {
+  std::array<bool, 256> stop{};
+  stop['>'] = stop['<'] = stop['"'] = stop['\''] = true;
+  return stop;
 }();
 
 // The length of the UTF-8 sequence at `p` when it is whole before `end` and a character XML
@@ -200,9 +210,10 @@ char* XmlScanner::name(char* p, char* end) {
   if (p >= end || !isNameStart(Byte(*p))) fail(p, kInvalidToken);
   while (p < end) {
     const Byte c = Byte(*p);
-    if (c < 0x80) {
-      if (!isNameChar(c)) break;
+    if (kNameChar[c]) {
       ++p;
+    } else if (c < 0x80) {
+      break;
     } else {
       size_t n = utf8Length(reinterpret_cast<Byte*>(p), reinterpret_cast<Byte*>(end));
       if (n == 0) fail(p, kInvalidToken);
@@ -351,17 +362,13 @@ bool XmlScanner::markup() {
     fail(p, kInvalidToken);
   }
   // A start tag ends at the first '>' outside its quoted values; a '<' before it is an error.
-  char quote = 0;
   for (close = p + 1; close < end; ++close) {
     const char c = *close;
+    if (!kInTag[Byte(c)]) continue;
+    if (c == '>') return startTag(p, close);
     if (c == '<') fail(close, kInvalidToken);
-    if (quote) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '>') {
-      return startTag(p, close);
-    }
+    close = static_cast<char*>(std::memchr(close + 1, c, size_t(end - close - 1)));
+    if (!close) break;
   }
   if (!m_last) return false;
   fail(p, kUnclosed);
@@ -399,11 +406,15 @@ bool XmlScanner::startTag(char* p, char* close) {
     m_attrs.push_back(q + 1);
     q = valueEnd + 1;
   }
+  for (size_t i = 0; i < m_nameEnds.size(); ++i) {
+    const size_t length = size_t(m_nameEnds[i] - m_attrs[2 * i]);
+    for (size_t j = 0; j < i; ++j)
+      if (size_t(m_nameEnds[j] - m_attrs[2 * j]) == length &&
+          std::memcmp(m_attrs[2 * i], m_attrs[2 * j], length) == 0)
+        fail(m_attrs[2 * i], kDuplicate);
+  }
   *elementEnd = '\0';
   for (char* e : m_nameEnds) *e = '\0';
-  for (size_t i = 0; i < m_attrs.size(); i += 2)
-    for (size_t j = 0; j < i; j += 2)
-      if (std::strcmp(m_attrs[i], m_attrs[j]) == 0) fail(m_attrs[i], kDuplicate);
   m_attrs.push_back(nullptr);
 
   const std::string_view element(p + 1, size_t(elementEnd - p - 1));
