@@ -1,7 +1,5 @@
 #include "data/providers/excel/xlsx_reader.h"
 
-#include <expat.h>
-
 #include <atomic>
 #include <charconv>
 #include <cstdlib>
@@ -17,23 +15,12 @@
 #include "data/providers/excel/shape_cache.h"
 #include "data/providers/excel/shared_strings.h"
 #include "data/providers/excel/workbook_stream.h"
+#include "data/providers/excel/xml_part_parser.h"
 #include "data/providers/excel/zip_archive.h"
 #include "data/providers/value.h"
 
 namespace kpx::data::excel {
 namespace {
-
-// Large enough that expat's per-call cost vanishes, small enough to stay in the cache.
-constexpr int kChunk = 128 * 1024;
-
-// The name after any namespace prefix, found in one pass over it.
-std::string_view localName(const char* name) {
-  const char* local = name;
-  const char* p = name;
-  for (; *p; ++p)
-    if (*p == ':') local = p + 1;
-  return std::string_view(local, size_t(p - local));
-}
 
 const char* attribute(const char** attrs, std::string_view wanted) {
   for (int i = 0; attrs[i]; i += 2)
@@ -47,53 +34,13 @@ uint32_t unsignedOf(const char* text) {
   return n;
 }
 
-// Receives the events of one XML part.
-class XmlHandler {
- public:
-  virtual ~XmlHandler() = default;
-  virtual void start(std::string_view name, const char** attrs) = 0;
-  virtual void end(std::string_view name) = 0;
-  virtual void text(std::string_view) {}
-};
-
-// Feeds one part to expat as it is inflated; `feed` parses the next piece.
-class PartParser {
- public:
-  PartParser(std::unique_ptr<ZipEntry> entry, XmlHandler& handler)
-      : m_entry(std::move(entry)), m_parser(XML_ParserCreate(nullptr), XML_ParserFree) {
-    if (!m_parser) throw std::bad_alloc();
-    XML_SetUserData(m_parser.get(), &handler);
-    XML_SetElementHandler(
-        m_parser.get(),
-        [](void* h, const char* name, const char** attrs) {
-          static_cast<XmlHandler*>(h)->start(localName(name), attrs);
-        },
-        [](void* h, const char* name) { static_cast<XmlHandler*>(h)->end(localName(name)); });
-    XML_SetCharacterDataHandler(m_parser.get(), [](void* h, const char* s, int len) {
-      static_cast<XmlHandler*>(h)->text(std::string_view(s, size_t(len)));
-    });
-  }
-
-  // False once the whole part is parsed.
-  bool feed() {
-    void* buffer = XML_GetBuffer(m_parser.get(), kChunk);
-    if (!buffer) throw std::bad_alloc();
-    size_t n = m_entry->read(static_cast<char*>(buffer), kChunk);
-    if (XML_ParseBuffer(m_parser.get(), int(n), n == 0) != XML_STATUS_OK)
-      throw std::runtime_error("part '" + m_entry->name() + "' is not well-formed XML (line " +
-                               std::to_string(XML_GetCurrentLineNumber(m_parser.get())) + ": " +
-                               XML_ErrorString(XML_GetErrorCode(m_parser.get())) + ")");
-    return n > 0;
-  }
-  ReadProgress progress() const { return m_entry->progress(); }
-
- private:
-  std::unique_ptr<ZipEntry> m_entry;
-  std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> m_parser;
-};
-
-void parseWhole(const ZipArchive& zip, const std::string& part, XmlHandler& handler) {
-  PartParser parser(zip.open(part), handler);
+// `scan`: read by the XmlScanner, for the parts big enough for its speed to matter.
+void parseWhole(const ZipArchive& zip, const std::string& part, XmlHandler& handler,
+                bool scan = false) {
+  std::shared_ptr<ZipEntry> entry = zip.open(part);
+  XmlPartParser parser(
+      part, [&] { return [e = entry](char* out, size_t n) { return e->read(out, n); }; }, handler,
+      scan);
   while (parser.feed()) {
   }
 }
@@ -339,6 +286,8 @@ class SheetRows : public XmlHandler {
       m_inInline = false;
     } else if (name == "row") {
       m_cellsInRow = 0;
+    } else if (name == "sheetData") {
+      flush();  // the last row reaches the reader even when what follows is damaged
     }
   }
 
@@ -447,8 +396,14 @@ class XlsxSheetStream : public SheetRowStream {
       : m_tables(std::move(tables)),
         m_zip(std::move(file)),
         m_rows(*m_tables),
-        m_parser(m_zip.open(part), m_rows) {
-    m_total = m_parser.progress().total;
+        m_parser(
+            part,
+            [this, part] {
+              m_entry = m_zip.open(part);
+              return [e = m_entry.get()](char* out, size_t n) { return e->read(out, n); };
+            },
+            m_rows, true) {
+    m_total = m_entry->progress().total;
   }
   ~XlsxSheetStream() override {
     if (!m_worker.joinable()) return;
@@ -475,7 +430,7 @@ class XlsxSheetStream : public SheetRowStream {
       for (bool more = true; more;) {
         more = m_parser.feed();
         if (!more) m_rows.flush();
-        m_done.store(m_parser.progress().done);
+        m_done.store(m_entry->progress().done);
         if ((batch.size() >= kBatchRows || !more) && !m_queue.put(batch)) return;
       }
       m_queue.finish(nullptr);
@@ -488,7 +443,8 @@ class XlsxSheetStream : public SheetRowStream {
   std::shared_ptr<const WorkbookTables> m_tables;
   ZipArchive m_zip;
   SheetRows m_rows;
-  PartParser m_parser;
+  std::unique_ptr<ZipEntry> m_entry;
+  XmlPartParser m_parser;
   int64_t m_total = 0;
   std::atomic<int64_t> m_done{0};
   RowBatchQueue m_queue;
@@ -526,7 +482,7 @@ class XlsxWorkbook : public WorkbookStreams {
         parseWhole(zip, p, tables->styles);
       tables->styles.classify();
       if (std::string p = partOfType("sharedStrings", "sharedStrings.xml"); zip.has(p))
-        parseWhole(zip, p, tables->strings);
+        parseWhole(zip, p, tables->strings, true);
       tables->strings.table.finish();
       m_tables = std::move(tables);
       keepTables(identity, m_tables);

@@ -1,0 +1,458 @@
+#include "data/providers/excel/xml_scanner.h"
+
+#include <array>
+#include <cstring>
+
+namespace kpx::data::excel {
+namespace {
+
+// Expat's words for the same faults, so that a message reads alike whoever found it.
+constexpr const char* kInvalidToken = "not well-formed (invalid token)";
+constexpr const char* kUnclosed = "unclosed token";
+constexpr const char* kNoElement = "no element found";
+constexpr const char* kMismatched = "mismatched tag";
+constexpr const char* kJunk = "junk after document element";
+constexpr const char* kUndefinedEntity = "undefined entity";
+constexpr const char* kBadCharacter = "reference to invalid character number";
+constexpr const char* kDuplicate = "duplicate attribute";
+constexpr const char* kMisplacedDeclaration = "XML or text declaration not at start of entity";
+constexpr const char* kBadDeclaration = "XML declaration not well-formed";
+
+using Byte = unsigned char;
+
+constexpr bool isSpace(Byte c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+constexpr bool isLetter(Byte c) {
+  return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+}
+constexpr bool isDigit(Byte c) {
+  return c >= '0' && c <= '9';
+}
+constexpr bool isNameStart(Byte c) {
+  return isLetter(c) || c == '_' || c == ':' || c >= 0x80;
+}
+constexpr std::array<bool, 256> kNameChar = [] {
+  std::array<bool, 256> name{};
+  for (int c = 0; c < 0x80; ++c)
+    name[size_t(c)] = isNameStart(Byte(c)) || isDigit(Byte(c)) || c == '-' || c == '.';
+  return name;
+}();
+
+// Bytes copied as they are in character data and attribute values.
+constexpr std::array<bool, 256> kPlain = [] {
+  std::array<bool, 256> plain{};
+  for (int c = 0x20; c < 0x80; ++c) plain[size_t(c)] = c != '&' && c != '<' && c != ']';
+  return plain;
+}();
+
+// Bytes that end the plain run of a start tag: its end, a quote, a misplaced '<'.
+constexpr std::array<bool, 256> kInTag = [] {
+  std::array<bool, 256> stop{};
+  stop['>'] = stop['<'] = stop['"'] = stop['\''] = true;
+  return stop;
+}();
+
+// The length of the UTF-8 sequence at `p` when it is whole before `end` and a character XML
+// allows; 0 otherwise.
+size_t utf8Length(const Byte* p, const Byte* end) {
+  const Byte c = p[0];
+  auto follows = [&](size_t i, Byte lo, Byte hi) {
+    return p + i < end && p[i] >= lo && p[i] <= hi;
+  };
+  if (c < 0xC2) return 0;
+  if (c < 0xE0) return follows(1, 0x80, 0xBF) ? 2 : 0;
+  if (c < 0xF0) {
+    if (!follows(1, c == 0xE0 ? 0xA0 : 0x80, c == 0xED ? 0x9F : 0xBF) || !follows(2, 0x80, 0xBF))
+      return 0;
+    return c == 0xEF && p[1] == 0xBF && p[2] >= 0xBE ? 0 : 3;  // U+FFFE and U+FFFF
+  }
+  if (c > 0xF4) return 0;
+  return follows(1, c == 0xF0 ? 0x90 : 0x80, c == 0xF4 ? 0x8F : 0xBF) && follows(2, 0x80, 0xBF) &&
+                 follows(3, 0x80, 0xBF)
+             ? 4
+             : 0;
+}
+
+bool isXmlCharacter(uint32_t c) {
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+char* putUtf8(char* o, uint32_t c) {
+  if (c < 0x80) {
+    *o++ = char(c);
+  } else if (c < 0x800) {
+    *o++ = char(0xC0 | (c >> 6));
+    *o++ = char(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    *o++ = char(0xE0 | (c >> 12));
+    *o++ = char(0x80 | ((c >> 6) & 0x3F));
+    *o++ = char(0x80 | (c & 0x3F));
+  } else {
+    *o++ = char(0xF0 | (c >> 18));
+    *o++ = char(0x80 | ((c >> 12) & 0x3F));
+    *o++ = char(0x80 | ((c >> 6) & 0x3F));
+    *o++ = char(0x80 | (c & 0x3F));
+  }
+  return o;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if ((Byte(a[i]) | 0x20) != (Byte(b[i]) | 0x20)) return false;
+  return true;
+}
+
+}  // namespace
+
+char* XmlScanner::space(size_t n) {
+  if (m_begin > 0) {
+    const char* from = m_buf.data() + m_counted;
+    const char* to = m_buf.data() + m_begin;
+    for (const char* s = from; (s = static_cast<const char*>(std::memchr(s, '\n', size_t(to - s))));
+         ++s)
+      ++m_line;
+    std::memmove(m_buf.data(), to, m_end - m_begin);
+    m_end -= m_begin;
+    m_begin = m_counted = 0;
+  }
+  if (m_buf.size() < m_end + n) m_buf.resize(m_end + n);
+  return m_buf.data() + m_end;
+}
+
+void XmlScanner::scan(size_t n, bool last) {
+  m_end += n;
+  m_last = last;
+  if (m_where == Where::Start && !declaration()) return;
+  while (m_begin < m_end)
+    if (!(m_buf[m_begin] == '<' ? markup() : text())) return;
+  if (last && m_where != Where::Epilog) fail(nullptr, kNoElement);
+}
+
+void XmlScanner::fail(const char* at, const char* what) {
+  uint64_t line = m_line;
+  const char* to = at ? at : m_buf.data() + m_end;
+  for (const char* s = m_buf.data() + m_counted;
+       (s = static_cast<const char*>(std::memchr(s, '\n', size_t(to - s)))); ++s)
+    ++line;
+  throw XmlSyntaxError(line, what);
+}
+
+// Finds `closing` after the first `skip` bytes of the markup at `p`; false while it may still
+// come.
+bool XmlScanner::delimited(char* p, size_t skip, std::string_view closing, char*& found) {
+  std::string_view rest(p, size_t(m_buf.data() + m_end - p));
+  size_t at = skip <= rest.size() ? rest.find(closing, skip) : std::string_view::npos;
+  if (at != std::string_view::npos) {
+    found = p + at;
+    return true;
+  }
+  if (!m_last) return false;
+  fail(p, kUnclosed);
+}
+
+// The byte order mark and the XML declaration; false while too little has come to tell.
+bool XmlScanner::declaration() {
+  char* p = m_buf.data() + m_begin;
+  size_t have = m_end - m_begin;
+  if (have < 9 && !m_last) return false;
+  if (have >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) p += 3, have -= 3;
+  if (have >= 1 && (p[0] == 0 || Byte(p[0]) >= 0xFE)) throw XmlNeedsFullParser{};
+  if (have >= 2 && p[1] == 0) throw XmlNeedsFullParser{};
+  if (have >= 6 && std::memcmp(p, "<?xml", 5) == 0 && isSpace(Byte(p[5]))) {
+    char* close;
+    if (!delimited(p, 5, "?>", close)) return false;
+    // version, then encoding and standalone, each optional, in that order
+    static constexpr std::string_view kKeys[] = {"version", "encoding", "standalone"};
+    size_t next = 0;
+    std::string_view encoding;
+    for (const char* s = p + 5;;) {
+      const char* gap = s;
+      while (s < close && isSpace(Byte(*s))) ++s;
+      if (s == close) break;
+      const char* key = s;
+      while (s < close && isLetter(Byte(*s))) ++s;
+      size_t k = next;
+      while (k < 3 && kKeys[k] != std::string_view(key, size_t(s - key))) ++k;
+      if (gap == key || k == 3 || (next == 0 && k != 0)) fail(key, kBadDeclaration);
+      next = k + 1;
+      while (s < close && isSpace(Byte(*s))) ++s;
+      if (s == close || *s++ != '=') fail(s, kBadDeclaration);
+      while (s < close && isSpace(Byte(*s))) ++s;
+      if (s == close || (*s != '"' && *s != '\'')) fail(s, kBadDeclaration);
+      const char quote = *s++;
+      const char* value = s;
+      while (s < close && *s != quote) {
+        if (!isLetter(Byte(*s)) && !isDigit(Byte(*s)) && *s != '.' && *s != '-' && *s != '_')
+          fail(s, kBadDeclaration);
+        ++s;
+      }
+      if (s == close) fail(s, kBadDeclaration);
+      std::string_view v(value, size_t(s++ - value));
+      if ((k == 1 && (v.empty() || !isLetter(Byte(v[0])))) || (k == 2 && v != "yes" && v != "no"))
+        fail(value, kBadDeclaration);
+      if (k == 1) encoding = v;
+    }
+    if (next == 0) fail(p, kBadDeclaration);
+    if (!encoding.empty() && !equalsIgnoringCase(encoding, "UTF-8")) throw XmlNeedsFullParser{};
+    p = close + 2;
+  }
+  m_begin = size_t(p - m_buf.data());
+  m_where = Where::Prolog;
+  return true;
+}
+
+// A name at `p` (names are checked for their ASCII characters; any other character is
+// allowed); its end.
+char* XmlScanner::name(char* p, char* end) {
+  if (p >= end || !isNameStart(Byte(*p))) fail(p, kInvalidToken);
+  while (p < end) {
+    const Byte c = Byte(*p);
+    if (kNameChar[c]) {
+      ++p;
+    } else if (c < 0x80) {
+      break;
+    } else {
+      size_t n = utf8Length(reinterpret_cast<Byte*>(p), reinterpret_cast<Byte*>(end));
+      if (n == 0) fail(p, kInvalidToken);
+      p += n;
+    }
+  }
+  return p;
+}
+
+// Decodes the run [from, to) in place and returns its new end: references replaced (in text
+// and attribute values), line ends normalised, every character checked.
+char* XmlScanner::decode(char* from, char* to, Run run) {
+  char* s = from;
+  while (s < to && kPlain[Byte(*s)]) ++s;
+  char* o = s;
+  const bool references = run == Run::Text || run == Run::Attribute;
+  while (s < to) {
+    const Byte c = Byte(*s);
+    if (kPlain[c]) {
+      *o++ = *s++;
+    } else if (c >= 0x80) {
+      size_t n = utf8Length(reinterpret_cast<Byte*>(s), reinterpret_cast<Byte*>(to));
+      if (n == 0) fail(s, kInvalidToken);
+      std::memmove(o, s, n);
+      o += n, s += n;
+    } else if (c == '&' && references) {
+      char* semi = static_cast<char*>(std::memchr(s + 1, ';', size_t(to - s - 1)));
+      if (!semi) fail(s, kInvalidToken);
+      std::string_view ref(s + 1, size_t(semi - s - 1));
+      if (ref.size() > 1 && ref[0] == '#') {
+        const bool hex = ref[1] == 'x';
+        std::string_view digits = ref.substr(hex ? 2 : 1);
+        if (digits.empty()) fail(s, kInvalidToken);
+        uint32_t code = 0;
+        for (char d : digits) {
+          uint32_t v = isDigit(Byte(d)) ? uint32_t(d - '0')
+                       : hex && (d | 0x20) >= 'a' && (d | 0x20) <= 'f'
+                           ? uint32_t((d | 0x20) - 'a' + 10)
+                           : 99;
+          if (v == 99) fail(s, kInvalidToken);
+          code = code > 0x10FFFF ? code : code * (hex ? 16 : 10) + v;
+        }
+        if (!isXmlCharacter(code)) fail(s, kBadCharacter);
+        o = putUtf8(o, code);
+      } else if (ref == "lt" || ref == "gt" || ref == "amp" || ref == "quot" || ref == "apos") {
+        *o++ = ref == "lt"     ? '<'
+               : ref == "gt"   ? '>'
+               : ref == "amp"  ? '&'
+               : ref == "quot" ? '"'
+                               : '\'';
+      } else {
+        name(s + 1, semi) == semi ? fail(s, kUndefinedEntity) : fail(s, kInvalidToken);
+      }
+      s = semi + 1;
+    } else if (c == '\r') {
+      *o++ = run == Run::Attribute ? ' ' : '\n';
+      if (++s < to && *s == '\n') ++s;
+    } else if (c == '\n' || c == '\t') {
+      *o++ = run == Run::Attribute ? ' ' : char(c);
+      ++s;
+    } else if (c == ']') {
+      if (run == Run::Text && to - s >= 3 && s[1] == ']' && s[2] == '>') fail(s, kInvalidToken);
+      *o++ = *s++;
+    } else if ((c == '<' && run != Run::Attribute) || c == '&') {
+      *o++ = *s++;
+    } else {
+      fail(s, kInvalidToken);
+    }
+  }
+  return o;
+}
+
+bool XmlScanner::text() {
+  char* p = m_buf.data() + m_begin;
+  char* end = m_buf.data() + m_end;
+  char* stop = static_cast<char*>(std::memchr(p, '<', size_t(end - p)));
+  if (!stop) {
+    stop = end;
+    if (!m_last) {
+      // Keeps back what the next piece may complete: "]]>", "\r\n", a character, a reference.
+      stop = end - p > 3 ? end - 3 : p;
+      while (stop > p && (Byte(*stop) & 0xC0) == 0x80) --stop;
+      char* amp = static_cast<char*>(memrchr(p, '&', size_t(stop - p)));
+      if (amp && !std::memchr(amp, ';', size_t(stop - amp))) stop = amp;
+      if (stop == p) return false;
+    }
+  }
+  if (m_where == Where::Content) {
+    char* out = decode(p, stop, Run::Text);
+    if (out > p) m_handler.text(std::string_view(p, size_t(out - p)));
+  } else {
+    for (char* s = p; s < stop; ++s)
+      if (!isSpace(Byte(*s))) fail(s, m_where == Where::Epilog ? kJunk : kInvalidToken);
+  }
+  m_begin = size_t(stop - m_buf.data());
+  return true;
+}
+
+bool XmlScanner::markup() {
+  char* p = m_buf.data() + m_begin;
+  char* end = m_buf.data() + m_end;
+  const size_t have = size_t(end - p);
+  if (have < 2) {
+    if (!m_last) return false;
+    fail(p, kUnclosed);
+  }
+  if (p[1] == '/') return endTag(p);
+  char* close;
+  if (p[1] == '?') {
+    if (!delimited(p, 2, "?>", close)) return false;
+    char* target = name(p + 2, close);
+    if (equalsIgnoringCase(std::string_view(p + 2, size_t(target - p - 2)), "xml"))
+      fail(p, kMisplacedDeclaration);
+    if (target < close && !isSpace(Byte(*target))) fail(target, kInvalidToken);
+    decode(target, close, Run::Check);
+    m_begin = size_t(close + 2 - m_buf.data());
+    return true;
+  }
+  if (p[1] == '!') {
+    auto startsWith = [&](std::string_view s) {
+      return std::string_view(p, std::min(have, s.size())) == s.substr(0, std::min(have, s.size()));
+    };
+    if (startsWith("<!--") && have >= 4) {
+      if (!delimited(p, 4, "--", close)) return false;
+      if (close + 2 >= end) {
+        if (!m_last) return false;
+        fail(p, kUnclosed);
+      }
+      if (close[2] != '>') fail(close, kInvalidToken);
+      decode(p + 4, close, Run::Check);
+      m_begin = size_t(close + 3 - m_buf.data());
+      return true;
+    }
+    if (startsWith("<![CDATA[") && have >= 9 && m_where == Where::Content) {
+      if (!delimited(p, 9, "]]>", close)) return false;
+      char* out = decode(p + 9, close, Run::Cdata);
+      if (out > p + 9) m_handler.text(std::string_view(p + 9, size_t(out - p - 9)));
+      m_begin = size_t(close + 3 - m_buf.data());
+      return true;
+    }
+    if (startsWith("<!DOCTYPE") && have >= 9 && m_where == Where::Prolog)
+      throw XmlNeedsFullParser{};
+    if (!m_last && have < 9 &&
+        (startsWith("<!--") || startsWith("<![CDATA[") || startsWith("<!DOCTYPE")))
+      return false;
+    fail(p, kInvalidToken);
+  }
+  // A start tag ends at the first '>' outside its quoted values; a '<' before it is an error.
+  for (close = p + 1; close < end; ++close) {
+    const char c = *close;
+    if (!kInTag[Byte(c)]) continue;
+    if (c == '>') return startTag(p, close);
+    if (c == '<') fail(close, kInvalidToken);
+    close = static_cast<char*>(std::memchr(close + 1, c, size_t(end - close - 1)));
+    if (!close) break;
+  }
+  if (!m_last) return false;
+  fail(p, kUnclosed);
+}
+
+bool XmlScanner::startTag(char* p, char* close) {
+  if (m_where == Where::Epilog) fail(p, kJunk);
+  char* q = name(p + 1, close);
+  char* elementEnd = q;
+  m_attrs.clear();
+  m_nameEnds.clear();
+  bool empty = false;
+  for (;;) {
+    char* gap = q;
+    while (isSpace(Byte(*q))) ++q;
+    if (*q == '>') break;
+    if (*q == '/') {
+      if (q + 1 != close) fail(q, kInvalidToken);
+      empty = true;
+      break;
+    }
+    if (q == gap) fail(q, kInvalidToken);
+    char* attribute = q;
+    q = name(q, close);
+    m_nameEnds.push_back(q);
+    while (isSpace(Byte(*q))) ++q;
+    if (*q++ != '=') fail(q - 1, kInvalidToken);
+    while (isSpace(Byte(*q))) ++q;
+    const char quote = *q;
+    if (quote != '"' && quote != '\'') fail(q, kInvalidToken);
+    // The search for `close` saw this value's closing quote.
+    char* valueEnd = static_cast<char*>(std::memchr(q + 1, quote, size_t(close - q - 1)));
+    *decode(q + 1, valueEnd, Run::Attribute) = '\0';
+    m_attrs.push_back(attribute);
+    m_attrs.push_back(q + 1);
+    q = valueEnd + 1;
+  }
+  for (size_t i = 0; i < m_nameEnds.size(); ++i) {
+    const size_t length = size_t(m_nameEnds[i] - m_attrs[2 * i]);
+    for (size_t j = 0; j < i; ++j)
+      if (size_t(m_nameEnds[j] - m_attrs[2 * j]) == length &&
+          std::memcmp(m_attrs[2 * i], m_attrs[2 * j], length) == 0)
+        fail(m_attrs[2 * i], kDuplicate);
+  }
+  *elementEnd = '\0';
+  for (char* e : m_nameEnds) *e = '\0';
+  m_attrs.push_back(nullptr);
+
+  const std::string_view element(p + 1, size_t(elementEnd - p - 1));
+  m_where = Where::Content;
+  m_handler.start(localName(element), m_attrs.data());
+  if (empty) {
+    m_handler.end(localName(element));
+    if (m_starts.empty()) m_where = Where::Epilog;
+  } else {
+    m_starts.push_back(m_open.size());
+    m_open.append(element);
+    m_open.push_back('\0');
+  }
+  m_begin = size_t(close + 1 - m_buf.data());
+  return true;
+}
+
+bool XmlScanner::endTag(char* p) {
+  char* end = m_buf.data() + m_end;
+  char* close = static_cast<char*>(std::memchr(p + 2, '>', size_t(end - p - 2)));
+  if (!close) {
+    if (!m_last) return false;
+    fail(p, kUnclosed);
+  }
+  char* q = name(p + 2, close);
+  const std::string_view element(p + 2, size_t(q - p - 2));
+  while (isSpace(Byte(*q))) ++q;
+  if (q != close) fail(q, kInvalidToken);
+  if (m_starts.empty()) fail(p, m_where == Where::Epilog ? kJunk : kInvalidToken);
+  if (element !=
+      std::string_view(m_open).substr(m_starts.back(), m_open.size() - 1 - m_starts.back()))
+    fail(p, kMismatched);
+  m_open.resize(m_starts.back());
+  m_starts.pop_back();
+  m_handler.end(localName(element));
+  if (m_starts.empty()) m_where = Where::Epilog;
+  m_begin = size_t(close + 1 - m_buf.data());
+  return true;
+}
+
+}  // namespace kpx::data::excel
