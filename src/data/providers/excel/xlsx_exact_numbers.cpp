@@ -135,6 +135,7 @@ void ExactNumbers::writeInto(const std::string& path) {
       std::FILE* out = anonymousFile(m_folder);
       try {
         rewritePart(in.get(), out, m_list, m_counts[s], part);
+        in.reset();  // the part is replaced below
         if (std::fflush(out) != 0) throw std::runtime_error("a temporary file cannot be written");
       } catch (...) {
         std::fclose(out);
