@@ -86,9 +86,11 @@ TEST_F(Replacement, LeftoversOfDeadWritersAreRemovedAndNothingElse) {
   const std::string alive = ".a.csv.kpxtmp-" + std::to_string(::getpid()) + "-Ab12Cd";
   const std::string otherFile = ".b.csv.kpxtmp-" + std::to_string(child) + "-Ab12Cd";
   const std::string notOurs = ".a.csv.kpxtmp-junk";
-  for (const auto& name : {dead, alive, otherFile, notOurs, std::string("a.csv")}) write(name, "x");
+  const std::string deadArchive = dead + ".Xy34Zw";  // an archive rewritten in place
+  for (const auto& name : {dead, deadArchive, alive, otherFile, notOurs, std::string("a.csv")})
+    write(name, "x");
   fs::create_symlink("a.csv", path(".a.csv.kpxtmp-" + std::to_string(child) + "-linked"));
-  EXPECT_EQ(kpx::data::removeLeftoverTemporaryFiles(path("a.csv")), 1);
+  EXPECT_EQ(kpx::data::removeLeftoverTemporaryFiles(path("a.csv")), 2);
   auto left = others({"a.csv"});
   std::sort(left.begin(), left.end());
   std::vector<std::string> expected = {alive, ".a.csv.kpxtmp-" + std::to_string(child) + "-linked",

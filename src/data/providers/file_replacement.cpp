@@ -93,8 +93,10 @@ bool isReplacementTemporaryName(const std::string& name) {
   if (name.empty() || name[0] != '.' || at == std::string::npos || at < 2) return false;
   const std::string rest = name.substr(at + std::strlen(kMarker));
   const size_t dash = rest.find('-');
+  // A workbook fixed up in place has libzip write "NAME.XXXXXX" beside it before the rename.
+  const size_t tail = dash == std::string::npos ? 0 : rest.size() - dash - 1;
   return dash != std::string::npos && dash > 0 && rest.find_first_not_of("0123456789") == dash &&
-         rest.size() - dash - 1 == 6;
+         (tail == 6 || (tail == 13 && rest[dash + 7] == '.'));
 }
 
 int removeLeftoverTemporaryFiles(const std::string& path) {

@@ -1,9 +1,10 @@
 #include "data/providers/excel/xlsx_exact_numbers.h"
 
+#include <unistd.h>
 #include <zip.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -11,6 +12,14 @@
 
 namespace kpx::data::excel {
 namespace {
+
+// One noted cell as it waits in the list; the longest shortest text of a double
+// ("-2.2250738585072014E-308") fits with room to spare.
+struct Noted {
+  uint32_t row;
+  uint32_t column;
+  char text[32];
+};
 
 // "B12" for row 11, column 1 (both from 0).
 std::string cellReference(uint32_t row, uint32_t column) {
@@ -20,60 +29,127 @@ std::string cellReference(uint32_t row, uint32_t column) {
   return letters + std::to_string(row + 1);
 }
 
-std::string readPart(zip_t* zip, const std::string& part) {
-  zip_stat_t st;
-  if (zip_stat(zip, part.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
-    throw std::runtime_error("the written workbook has no part '" + part + "'");
-  std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen(zip, part.c_str(), 0),
-                                                          zip_fclose);
-  std::string bytes(st.size, '\0');
-  if (!file || zip_fread(file.get(), bytes.data(), st.size) != zip_int64_t(st.size))
-    throw std::runtime_error("part '" + part + "' of the written workbook cannot be read back");
-  return bytes;
+// A file that no other process can see and that no killed run leaves behind.
+std::FILE* anonymousFile(const std::string& folder) {
+  std::string name = folder + "/kpxwizard-XXXXXX";
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) throw std::runtime_error("a temporary file cannot be made in '" + folder + "'");
+  ::unlink(name.c_str());
+  std::FILE* file = ::fdopen(fd, "w+b");
+  if (!file) ::close(fd);
+  if (!file) throw std::runtime_error("a temporary file cannot be opened");
+  return file;
+}
+
+void put(std::FILE* out, const char* bytes, size_t size) {
+  if (size && std::fwrite(bytes, 1, size, out) != size)
+    throw std::runtime_error("a temporary file cannot be written");
+}
+
+// Copies the sheet part `in` to `out` with the value texts of the next `count` cells of `list`
+// replaced. Only the bytes from the last replacement on are held, so a cell split between
+// two reads is still found.
+void rewritePart(zip_file_t* in, std::FILE* out, std::FILE* list, uint64_t count,
+                 const std::string& part) {
+  std::string held;
+  size_t from = 0;  // held[0, from) is written already
+  bool ended = false;
+  char chunk[1 << 16];
+  auto readMore = [&](size_t keep) {
+    if (ended) return false;
+    put(out, held.data() + from, keep - from);
+    held.erase(0, keep);
+    from = 0;
+    const zip_int64_t n = zip_fread(in, chunk, sizeof chunk);
+    if (n < 0) throw std::runtime_error("part '" + part + "' of the written workbook is damaged");
+    ended = n == 0;
+    held.append(chunk, size_t(n));
+    return true;
+  };
+  Noted cell;
+  for (uint64_t i = 0; i < count; ++i) {
+    if (std::fread(&cell, sizeof cell, 1, list) != 1)
+      throw std::runtime_error("a temporary file cannot be read back");
+    const std::string marker = "<c r=\"" + cellReference(cell.row, cell.column) + "\"";
+    for (;;) {
+      const size_t at = held.find(marker, from);
+      const size_t open = at == std::string::npos ? at : held.find("<v>", at);
+      const size_t close = open == std::string::npos ? open : held.find("</v>", open);
+      if (close != std::string::npos) {
+        put(out, held.data() + from, open + 3 - from);
+        put(out, cell.text, std::strlen(cell.text));
+        from = close;
+        break;
+      }
+      // Keep what could be the start of the cell, pass the rest on.
+      const size_t keep = at != std::string::npos              ? at
+                          : held.size() - from > marker.size() ? held.size() - marker.size()
+                                                               : from;
+      if (!readMore(keep))
+        throw std::runtime_error("cell " + cellReference(cell.row, cell.column) + " of part '" +
+                                 part + "' was not written");
+    }
+  }
+  while (readMore(held.size())) {
+  }
 }
 
 }  // namespace
 
-bool needsExactText(double number, std::string& exact) {
-  char sixteen[40];
-  std::snprintf(sixteen, sizeof sixteen, "%.16G", number);
-  if (std::strtod(sixteen, nullptr) == number) return false;
-  exact = toText(Value::fromDouble(number));
-  return true;
+ExactNumbers::ExactNumbers(std::string folder) : m_folder(std::move(folder)) {}
+
+ExactNumbers::~ExactNumbers() {
+  if (m_list) std::fclose(m_list);
 }
 
-void writeExactNumbers(const std::string& path, const std::string& sheetPart,
-                       const std::vector<ExactNumber>& numbers) {
-  if (numbers.empty()) return;
+void ExactNumbers::beginSheet() {
+  m_counts.push_back(0);
+}
+
+void ExactNumbers::note(uint32_t row, uint32_t column, double number) {
+  char sixteen[40];
+  std::snprintf(sixteen, sizeof sixteen, "%.16G", number);
+  if (std::strtod(sixteen, nullptr) == number) return;
+  Noted cell{row, column, {}};
+  const std::string exact = toText(Value::fromDouble(number));
+  exact.copy(cell.text, sizeof cell.text - 1);
+  if (!m_list) m_list = anonymousFile(m_folder);
+  put(m_list, reinterpret_cast<const char*>(&cell), sizeof cell);
+  ++m_counts.back();
+}
+
+void ExactNumbers::writeInto(const std::string& path) {
+  if (!m_list) return;
+  if (std::fflush(m_list) != 0) throw std::runtime_error("a temporary file cannot be written");
+  std::rewind(m_list);
   int error = 0;
   zip_t* zip = zip_open(path.c_str(), 0, &error);
   if (!zip) throw std::runtime_error("the written workbook cannot be opened again");
   try {
-    std::string xml = readPart(zip, sheetPart);
-    size_t at = 0;
-    for (const ExactNumber& n : numbers) {
-      const std::string marker = "<c r=\"" + cellReference(n.row, n.column) + "\"";
-      at = xml.find(marker, at);
-      size_t open = at == std::string::npos ? at : xml.find("<v>", at);
-      size_t close = open == std::string::npos ? open : xml.find("</v>", open);
-      if (close == std::string::npos)
-        throw std::runtime_error("cell " + cellReference(n.row, n.column) + " of part '" +
-                                 sheetPart + "' was not written");
-      xml.replace(open + 3, close - open - 3, n.text);
-      at = open;
-    }
-    // libzip frees the buffer with the source, so it gets a copy of its own.
-    void* copy = std::malloc(xml.size());
-    if (!copy) throw std::bad_alloc();
-    std::copy(xml.begin(), xml.end(), static_cast<char*>(copy));
-    zip_source_t* source = zip_source_buffer(zip, copy, xml.size(), 1);
-    if (!source) {
-      std::free(copy);
-      throw std::runtime_error(zip_strerror(zip));
-    }
-    if (zip_file_add(zip, sheetPart.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
-      zip_source_free(source);
-      throw std::runtime_error(zip_strerror(zip));
+    for (size_t s = 0; s < m_counts.size(); ++s) {
+      if (m_counts[s] == 0) continue;
+      const std::string part = "xl/worksheets/sheet" + std::to_string(s + 1) + ".xml";
+      std::unique_ptr<zip_file_t, decltype(&zip_fclose)> in(zip_fopen(zip, part.c_str(), 0),
+                                                            zip_fclose);
+      if (!in) throw std::runtime_error("the written workbook has no part '" + part + "'");
+      std::FILE* out = anonymousFile(m_folder);
+      try {
+        rewritePart(in.get(), out, m_list, m_counts[s], part);
+        in.reset();  // the part is replaced below
+        if (std::fflush(out) != 0) throw std::runtime_error("a temporary file cannot be written");
+      } catch (...) {
+        std::fclose(out);
+        throw;
+      }
+      // libzip reads the rewritten part when the archive is closed, and closes it then.
+      const long size = std::ftell(out);
+      std::rewind(out);  // libzip reads from where the file stands
+      zip_source_t* source = size < 0 ? nullptr : zip_source_filep(zip, out, 0, size);
+      if (!source) std::fclose(out);
+      if (!source || zip_file_add(zip, part.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+        if (source) zip_source_free(source);
+        throw std::runtime_error(zip_strerror(zip));
+      }
     }
     if (zip_close(zip) != 0) throw std::runtime_error(zip_strerror(zip));
   } catch (...) {

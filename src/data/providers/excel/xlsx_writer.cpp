@@ -21,7 +21,8 @@ std::string temporaryFolder() {
 
 class XlsxStreamWriter : public WorkbookStreamWriter {
  public:
-  explicit XlsxStreamWriter(const std::string& path) : m_path(path), m_tmpdir(temporaryFolder()) {
+  explicit XlsxStreamWriter(const std::string& path)
+      : m_path(path), m_tmpdir(temporaryFolder()), m_exact(m_tmpdir) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = m_tmpdir.data();
@@ -41,7 +42,7 @@ class XlsxStreamWriter : public WorkbookStreamWriter {
     if (!m_sheet)
       throw std::runtime_error("sheet name '" + name + "' is not allowed in a workbook");
     m_sheetName = name;
-    m_exact.emplace_back();
+    m_exact.beginSheet();
   }
 
   void writeRow(const SheetRow& row) override {
@@ -72,9 +73,8 @@ class XlsxStreamWriter : public WorkbookStreamWriter {
       if (e != LXW_NO_ERROR)
         throw std::runtime_error("sheet '" + m_sheetName + "', row " + std::to_string(r + 1) +
                                  ": " + lxw_strerror(e));
-      if (cell.kind != CellKind::Text && cell.kind != CellKind::Boolean &&
-          needsExactText(cell.number, m_text))
-        m_exact.back().push_back({row.index, uint32_t(c), std::move(m_text)});
+      if (cell.kind != CellKind::Text && cell.kind != CellKind::Boolean)
+        m_exact.note(row.index, uint32_t(c), cell.number);
     }
   }
 
@@ -82,8 +82,7 @@ class XlsxStreamWriter : public WorkbookStreamWriter {
     lxw_error e = workbook_close(m_book);
     m_book = nullptr;
     if (e != LXW_NO_ERROR) throw std::runtime_error(lxw_strerror(e));
-    for (size_t s = 0; s < m_exact.size(); ++s)
-      writeExactNumbers(m_path, "xl/worksheets/sheet" + std::to_string(s + 1) + ".xml", m_exact[s]);
+    m_exact.writeInto(m_path);
   }
 
  private:
@@ -104,8 +103,7 @@ class XlsxStreamWriter : public WorkbookStreamWriter {
   lxw_worksheet* m_sheet = nullptr;
   std::string m_sheetName;
   lxw_format *m_date, *m_dateTime, *m_milliseconds, *m_money;
-  std::vector<std::vector<ExactNumber>> m_exact;
-  std::string m_text;
+  ExactNumbers m_exact;
 };
 
 }  // namespace
