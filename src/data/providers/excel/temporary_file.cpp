@@ -6,9 +6,13 @@
 
 namespace kpx::data::excel {
 
-int unnamedTemporaryFile(const char* prefix, std::string& folder) {
+std::string temporaryFolder() {
   const char* dir = std::getenv("TMPDIR");
-  folder = dir && *dir ? dir : "/tmp";
+  return dir && *dir ? dir : "/tmp";
+}
+
+int unnamedTemporaryFile(const char* prefix, std::string& folder) {
+  folder = temporaryFolder();
   std::string name = folder + "/" + prefix + "-XXXXXX";
   int fd = ::mkstemp(name.data());
   if (fd >= 0) ::unlink(name.c_str());

@@ -4,9 +4,12 @@
 
 namespace kpx::data::excel {
 
-// Makes a file in $TMPDIR (or /tmp) and removes its name at once, so that nothing is left behind
-// however the process ends. Returns its descriptor, open for reading and writing, or -1 with
-// errno set; `folder` says where it was made or tried.
+// Where scratch files go: $TMPDIR, or /tmp.
+std::string temporaryFolder();
+
+// Makes a file in temporaryFolder() and removes its name at once, so that nothing is left
+// behind however the process ends. Returns its descriptor, open for reading and writing, or -1
+// with errno set; `folder` says where it was made or tried.
 int unnamedTemporaryFile(const char* prefix, std::string& folder);
 
 }  // namespace kpx::data::excel

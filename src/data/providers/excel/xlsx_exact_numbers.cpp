@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "data/providers/excel/temporary_file.h"
 #include "data/providers/value.h"
 
 namespace kpx::data::excel {
@@ -30,11 +31,10 @@ std::string cellReference(uint32_t row, uint32_t column) {
 }
 
 // A file that no other process can see and that no killed run leaves behind.
-std::FILE* anonymousFile(const std::string& folder) {
-  std::string name = folder + "/kpxwizard-XXXXXX";
-  const int fd = ::mkstemp(name.data());
+std::FILE* anonymousFile() {
+  std::string folder;
+  const int fd = unnamedTemporaryFile("kpxwizard-exact", folder);
   if (fd < 0) throw std::runtime_error("a temporary file cannot be made in '" + folder + "'");
-  ::unlink(name.c_str());
   std::FILE* file = ::fdopen(fd, "w+b");
   if (!file) ::close(fd);
   if (!file) throw std::runtime_error("a temporary file cannot be opened");
@@ -96,8 +96,6 @@ void rewritePart(zip_file_t* in, std::FILE* out, std::FILE* list, uint64_t count
 
 }  // namespace
 
-ExactNumbers::ExactNumbers(std::string folder) : m_folder(std::move(folder)) {}
-
 ExactNumbers::~ExactNumbers() {
   if (m_list) std::fclose(m_list);
 }
@@ -113,7 +111,7 @@ void ExactNumbers::note(uint32_t row, uint32_t column, double number) {
   Noted cell{row, column, {}};
   const std::string exact = toText(Value::fromDouble(number));
   exact.copy(cell.text, sizeof cell.text - 1);
-  if (!m_list) m_list = anonymousFile(m_folder);
+  if (!m_list) m_list = anonymousFile();
   put(m_list, reinterpret_cast<const char*>(&cell), sizeof cell);
   ++m_counts.back();
 }
@@ -132,7 +130,7 @@ void ExactNumbers::writeInto(const std::string& path) {
       std::unique_ptr<zip_file_t, decltype(&zip_fclose)> in(zip_fopen(zip, part.c_str(), 0),
                                                             zip_fclose);
       if (!in) throw std::runtime_error("the written workbook has no part '" + part + "'");
-      std::FILE* out = anonymousFile(m_folder);
+      std::FILE* out = anonymousFile();
       try {
         rewritePart(in.get(), out, m_list, m_counts[s], part);
         in.reset();  // the part is replaced below

@@ -13,8 +13,8 @@ namespace kpx::data::excel {
 
 class ExactNumbers {
  public:
-  // Temporary files go into `folder`, removed as soon as they are made.
-  explicit ExactNumbers(std::string folder);
+  // Temporary files go where temporaryFolder() says, removed as soon as they are made.
+  ExactNumbers() = default;
   ~ExactNumbers();
   ExactNumbers(const ExactNumbers&) = delete;
   ExactNumbers& operator=(const ExactNumbers&) = delete;
@@ -30,7 +30,6 @@ class ExactNumbers {
   void writeInto(const std::string& path);
 
  private:
-  std::string m_folder;
   std::FILE* m_list = nullptr;  // the noted cells of every sheet, one after the other
   std::vector<uint64_t> m_counts;
 };

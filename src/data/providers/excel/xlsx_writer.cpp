@@ -7,22 +7,16 @@
 #include <stdexcept>
 #include <vector>
 
+#include "data/providers/excel/temporary_file.h"
 #include "data/providers/excel/workbook_stream.h"
 #include "data/providers/excel/xlsx_exact_numbers.h"
 
 namespace kpx::data::excel {
 namespace {
 
-// libxlsxwriter's temporary files go where the caller's do.
-std::string temporaryFolder() {
-  const char* dir = std::getenv("TMPDIR");
-  return dir && *dir ? dir : "/tmp";
-}
-
 class XlsxStreamWriter : public WorkbookStreamWriter {
  public:
-  explicit XlsxStreamWriter(const std::string& path)
-      : m_path(path), m_tmpdir(temporaryFolder()), m_exact(m_tmpdir) {
+  explicit XlsxStreamWriter(const std::string& path) : m_path(path), m_tmpdir(temporaryFolder()) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = m_tmpdir.data();
