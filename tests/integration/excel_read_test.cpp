@@ -241,6 +241,28 @@ TEST(ExcelRead, BigSheetReaderStopsEarlyOrFailsAfterItsGoodRows) {
   }
 }
 
+// Shared strings in another encoding are read by expat from their first byte, as a sheet is.
+TEST(ExcelRead, SharedStringsInAnotherEncodingRead) {
+  test::ScratchFolder scratch;
+  const std::string path = scratch.path("latin.xlsx");
+  openWorkbook(path)->execute("CREATE TABLE `T` (`A` Text )");
+  const std::string sheet =
+      "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"
+      "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>1</v></c></row></sheetData></worksheet>";
+  const std::string strings =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><sst><si><t>A</t></si>"
+      "<si><t>caf\xE9</t></si></sst>";
+  int error = 0;
+  zip_t* zip = zip_open(path.c_str(), 0, &error);
+  ASSERT_NE(zip, nullptr);
+  zip_file_add(zip, "xl/worksheets/sheet1.xml",
+               zip_source_buffer(zip, sheet.data(), sheet.size(), 0), ZIP_FL_OVERWRITE);
+  zip_file_add(zip, "xl/sharedStrings.xml",
+               zip_source_buffer(zip, strings.data(), strings.size(), 0), ZIP_FL_OVERWRITE);
+  ASSERT_EQ(zip_close(zip), 0);
+  expectTableMatches(*openWorkbook(path), "T$", {{"A"}, {"caf\xC3\xA9"}}, 0);
+}
+
 // Shared strings past the memory budget go to a temporary file: when none can be made, the
 // error says which workbook was being read.
 TEST(ExcelRead, SharedStringsWithoutTemporaryFolderNameTheWorkbook) {

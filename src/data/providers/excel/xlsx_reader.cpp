@@ -37,10 +37,15 @@ uint32_t unsignedOf(const char* text) {
 // `scan`: read by the XmlScanner, for the parts big enough for its speed to matter.
 void parseWhole(const ZipArchive& zip, const std::string& part, XmlHandler& handler,
                 bool scan = false) {
-  std::shared_ptr<ZipEntry> entry = zip.open(part);
+  // Each call reads the part from its first byte again, as expat needs when it takes over.
   XmlPartParser parser(
-      part, [&] { return [e = entry](char* out, size_t n) { return e->read(out, n); }; }, handler,
-      scan);
+      part,
+      [&] {
+        return [e = std::shared_ptr<ZipEntry>(zip.open(part))](char* out, size_t n) {
+          return e->read(out, n);
+        };
+      },
+      handler, scan);
   while (parser.feed()) {
   }
 }
