@@ -2,11 +2,8 @@
 
 #include "data/query/query_engine.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <mutex>
 #include <optional>
 
