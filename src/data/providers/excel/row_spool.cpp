@@ -11,85 +11,115 @@
 namespace kpx::data::excel {
 namespace {
 
-void put(std::FILE* f, const void* bytes, size_t size) {
-  if (std::fwrite(bytes, 1, size, f) != size)
-    throw DataError(std::string("The rows waiting to be written cannot be kept: ") +
-                    std::strerror(errno));
-}
+constexpr size_t kChunk = size_t(1) << 18;
 
 template <typename T>
-void put(std::FILE* f, T value) {
-  put(f, &value, sizeof value);
+void put(std::string& out, T value) {
+  out.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-template <typename T>
-T get(std::FILE* f) {
-  T value;
-  if (std::fread(&value, sizeof value, 1, f) != 1)
-    throw DataError("The rows waiting to be written cannot be read back");
-  return value;
+[[noreturn]] void unreadable() {
+  throw DataError("The rows waiting to be written cannot be read back");
 }
 
 }  // namespace
 
 RowSpool::RowSpool() {
   std::string folder;
-  int fd = unnamedTemporaryFile("kpxwizard-rows", folder);
-  if (fd < 0)
+  m_fd = unnamedTemporaryFile("kpxwizard-rows", folder);
+  if (m_fd < 0)
     throw DataError("A temporary file for the rows to write cannot be made in '" + folder +
                     "': " + std::strerror(errno));
-  m_file = ::fdopen(fd, "w+b");
-  if (!m_file) {
-    ::close(fd);
-    throw DataError("A temporary file for the rows to write cannot be opened");
-  }
+  m_out.reserve(kChunk + 4096);
 }
 
 RowSpool::~RowSpool() {
-  std::fclose(m_file);
+  ::close(m_fd);
 }
 
 void RowSpool::append(const SheetRow& row) {
   uint32_t filled = 0;
   for (const Cell& c : row.cells) filled += c.empty() ? 0 : 1;
-  put(m_file, row.index);
-  put(m_file, filled);
+  put(m_out, row.index);
+  put(m_out, filled);
   for (uint32_t c = 0; c < row.cells.size(); ++c) {
     const Cell& cell = row.cells[c];
     if (cell.empty()) continue;
-    put(m_file, c);
-    put(m_file, cell.kind);
+    put(m_out, c);
+    put(m_out, cell.kind);
+    put(m_out, cell.style);
     if (cell.kind != CellKind::Text) {
-      put(m_file, cell.number);
+      put(m_out, cell.number);
     } else {
-      put(m_file, uint32_t(cell.text.size()));
-      put(m_file, cell.text.data(), cell.text.size());
+      put(m_out, uint32_t(cell.text.size()));
+      m_out += cell.text;
     }
   }
+  if (m_out.size() >= kChunk) writeOut();
+}
+
+void RowSpool::writeOut() {
+  for (size_t done = 0; done < m_out.size();) {
+    ssize_t n = ::write(m_fd, m_out.data() + done, m_out.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      throw DataError(std::string("The rows waiting to be written cannot be kept: ") +
+                      std::strerror(n < 0 ? errno : ENOSPC));
+    done += size_t(n);
+  }
+  m_out.clear();
 }
 
 void RowSpool::rewind() {
-  if (std::fflush(m_file) != 0 || std::fseek(m_file, 0, SEEK_SET) != 0)
-    throw DataError(std::string("The rows waiting to be written cannot be read back: ") +
-                    std::strerror(errno));
+  writeOut();
+  m_in.clear();
+  m_inAt = 0;
+  m_readOffset = 0;
+}
+
+bool RowSpool::readAhead(size_t n) {
+  if (m_in.size() - m_inAt >= n) return true;
+  m_in.erase(m_in.begin(), m_in.begin() + ptrdiff_t(m_inAt));
+  m_inAt = 0;
+  while (m_in.size() < n) {
+    const size_t have = m_in.size();
+    m_in.resize(have + std::max(kChunk, n - have));
+    ssize_t got = ::pread(m_fd, m_in.data() + have, m_in.size() - have, off_t(m_readOffset));
+    if (got < 0 && errno == EINTR) got = 0;
+    if (got < 0) unreadable();
+    m_in.resize(have + size_t(got));
+    m_readOffset += uint64_t(got);
+    if (got == 0) return false;
+  }
+  return true;
 }
 
 bool RowSpool::next(SheetRow& row) {
-  uint32_t index;
-  if (std::fread(&index, sizeof index, 1, m_file) != 1) return false;
-  row.index = index;
+  auto take = [&](auto& value) {
+    if (!readAhead(sizeof value)) unreadable();
+    std::memcpy(&value, m_in.data() + m_inAt, sizeof value);
+    m_inAt += sizeof value;
+  };
+  if (!readAhead(1)) return false;
+  uint32_t filled;
+  take(row.index);
+  take(filled);
   row.cells.clear();
-  for (uint32_t n = get<uint32_t>(m_file); n > 0; --n) {
-    uint32_t column = get<uint32_t>(m_file);
+  for (; filled > 0; --filled) {
+    uint32_t column;
+    take(column);
     if (column >= row.cells.size()) row.cells.resize(size_t(column) + 1);
     Cell& cell = row.cells[column];
-    cell.kind = get<CellKind>(m_file);
+    take(cell.kind);
+    take(cell.style);
     if (cell.kind != CellKind::Text) {
-      cell.number = get<double>(m_file);
+      take(cell.number);
     } else {
-      cell.text.resize(get<uint32_t>(m_file));
-      if (std::fread(cell.text.data(), 1, cell.text.size(), m_file) != cell.text.size())
-        throw DataError("The rows waiting to be written cannot be read back");
+      uint32_t size;
+      take(size);
+      if (!readAhead(size)) unreadable();
+      cell.text.assign(m_in.data() + m_inAt, size);
+      m_inAt += size;
     }
   }
   return true;

@@ -2,9 +2,10 @@
 // memory: the file is removed from its folder as soon as it is made, so nothing is left
 // behind however the process ends.
 #pragma once
-#include <cstdio>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "data/providers/excel/workbook_stream.h"
 
@@ -24,7 +25,17 @@ class RowSpool {
   bool next(SheetRow& row);
 
  private:
-  std::FILE* m_file = nullptr;
+  void writeOut();
+  // Makes at least `n` unread bytes ready in m_in; false at the end of the file.
+  bool readAhead(size_t n);
+
+  int m_fd = -1;
+  // Rows are coded into memory and written in large pieces: one system call per cell field
+  // would cost more than the sheet's parse.
+  std::string m_out;
+  std::vector<char> m_in;
+  size_t m_inAt = 0;
+  uint64_t m_readOffset = 0;
 };
 
 // Passes on the rows of `rows`, keeping a copy of each in `spool` for a second reading that
