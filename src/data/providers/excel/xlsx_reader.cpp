@@ -11,6 +11,7 @@
 
 #include "data/providers/excel/format_rendering.h"
 #include "data/providers/excel/number_format.h"
+#include "data/providers/excel/read_ahead.h"
 #include "data/providers/excel/row_batch_queue.h"
 #include "data/providers/excel/shape_cache.h"
 #include "data/providers/excel/shared_strings.h"
@@ -391,9 +392,9 @@ class SheetRows : public XmlHandler {
   RowBatch* m_batch = nullptr;
 };
 
-// Inflating and parsing run on a worker thread, a batch ahead of the reader, so that a copy
-// keeps both cores busy. Everything the worker touches besides the queue is its own until it
-// is joined; the workbook tables are only read.
+// Parsing runs on a worker thread, a batch ahead of the reader, and inflating on another
+// (read_ahead.h), so that a copy keeps both cores busy. Everything the worker touches besides the
+// queue is its own until it is joined; the workbook tables are only read.
 class XlsxSheetStream : public SheetRowStream {
  public:
   XlsxSheetStream(std::shared_ptr<ByteFile> file, const std::string& part,
@@ -404,12 +405,15 @@ class XlsxSheetStream : public SheetRowStream {
         m_parser(
             part,
             [this, part] {
-              m_entry = m_zip.open(part);
-              return [e = m_entry.get()](char* out, size_t n) { return e->read(out, n); };
+              // The one before is stopped first: both would use the one archive.
+              m_ahead.reset();
+              std::shared_ptr<ZipEntry> entry = m_zip.open(part);
+              m_total = entry->progress().total;
+              m_ahead = std::make_unique<ReadAhead>(
+                  [entry](char* out, size_t n) { return entry->read(out, n); });
+              return [ahead = m_ahead.get()](char* out, size_t n) { return ahead->read(out, n); };
             },
-            m_rows, true) {
-    m_total = m_entry->progress().total;
-  }
+            m_rows, true) {}
   ~XlsxSheetStream() override {
     if (!m_worker.joinable()) return;
     m_queue.cancel();
@@ -435,7 +439,7 @@ class XlsxSheetStream : public SheetRowStream {
       for (bool more = true; more;) {
         more = m_parser.feed();
         if (!more) m_rows.flush();
-        m_done.store(m_entry->progress().done);
+        m_done.store(int64_t(m_ahead->delivered()));
         if ((batch.size() >= kBatchRows || !more) && !m_queue.put(batch)) return;
       }
       m_queue.finish(nullptr);
@@ -448,9 +452,9 @@ class XlsxSheetStream : public SheetRowStream {
   std::shared_ptr<const WorkbookTables> m_tables;
   ZipArchive m_zip;
   SheetRows m_rows;
-  std::unique_ptr<ZipEntry> m_entry;
-  XmlPartParser m_parser;
   int64_t m_total = 0;
+  std::unique_ptr<ReadAhead> m_ahead;
+  XmlPartParser m_parser;
   std::atomic<int64_t> m_done{0};
   RowBatchQueue m_queue;
   RowBatch m_batch;
