@@ -35,6 +35,12 @@ uint32_t unsignedOf(const char* text) {
   return n;
 }
 
+// The local name of attribute `name` when it is one letter, else 0.
+char oneLetterLocalName(const char* name) {
+  std::string_view local = localName(name);
+  return local.size() == 1 ? local[0] : 0;
+}
+
 // `scan`: read by the XmlScanner, for the parts big enough for its speed to matter.
 void parseWhole(const ZipArchive& zip, const std::string& part, XmlHandler& handler,
                 bool scan = false) {
@@ -221,6 +227,18 @@ enum class ValueType : uint8_t { Number, Shared, Text, Boolean, Date, Error };
 
 ValueType valueTypeOf(const char* t) {
   if (!t) return ValueType::Number;
+  if (t[0] && !t[1]) {
+    switch (t[0]) {
+      case 's':
+        return ValueType::Shared;
+      case 'n':
+        return ValueType::Number;
+      case 'b':
+        return ValueType::Boolean;
+      case 'd':
+        return ValueType::Date;
+    }
+  }
   std::string_view v = t;
   if (v == "s") return ValueType::Shared;
   if (v == "inlineStr" || v == "str") return ValueType::Text;
@@ -241,8 +259,13 @@ class SheetRows : public XmlHandler {
       // Every cell has these; one pass over its attributes finds all three.
       const char *ref = nullptr, *type = nullptr, *style = nullptr;
       for (int i = 0; attrs[i]; i += 2) {
-        std::string_view n = localName(attrs[i]);
-        const char** slot = n == "r" ? &ref : n == "t" ? &type : n == "s" ? &style : nullptr;
+        // Ten million cells: the usual one-letter names are told apart without measuring them.
+        const char* a = attrs[i];
+        const char letter = a[0] && !a[1] ? a[0] : oneLetterLocalName(a);
+        const char** slot = letter == 'r'   ? &ref
+                            : letter == 't' ? &type
+                            : letter == 's' ? &style
+                                            : nullptr;
         if (slot && !*slot) *slot = attrs[i + 1];
       }
       uint32_t row = m_row;
