@@ -4,12 +4,17 @@
 #pragma once
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "data/providers/excel/workbook_stream.h"
 
 namespace kpx::data::excel {
+
+// Rows per batch: enough that the two threads meet rarely, few enough to keep memory small.
+constexpr size_t kRowsPerBatch = 512;
 
 class RowBatch {
  public:
@@ -46,6 +51,23 @@ class RowBatchQueue {
   size_t m_head = 0, m_count = 0;
   bool m_finished = false, m_cancelled = false;
   std::exception_ptr m_error;
+};
+
+// The rows of `rows`, read on a thread of its own a batch ahead, so that reading them back
+// from disk overlaps with what the reader does with them.
+class BackgroundRows : public SheetRowStream {
+ public:
+  explicit BackgroundRows(std::unique_ptr<SheetRowStream> rows) : m_rows(std::move(rows)) {}
+  ~BackgroundRows() override;
+  bool next(SheetRow& row) override;
+
+ private:
+  void readAll();
+
+  std::unique_ptr<SheetRowStream> m_rows;
+  RowBatchQueue m_queue;
+  RowBatch m_batch;
+  std::thread m_worker;
 };
 
 }  // namespace kpx::data::excel

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "data/providers/excel/row_batch_queue.h"
 #include "data/providers/excel/temporary_file.h"
 #include "data/providers/provider.h"
 
@@ -153,7 +154,7 @@ class SpooledRows : public SheetRowStream {
 }  // namespace
 
 std::unique_ptr<SheetRowStream> spooledRows(std::unique_ptr<RowSpool> spool) {
-  return std::make_unique<SpooledRows>(std::move(spool));
+  return std::make_unique<BackgroundRows>(std::make_unique<SpooledRows>(std::move(spool)));
 }
 
 }  // namespace kpx::data::excel

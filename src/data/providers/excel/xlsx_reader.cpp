@@ -463,7 +463,7 @@ class XlsxSheetStream : public SheetRowStream {
         more = m_parser.feed();
         if (!more) m_rows.flush();
         m_done.store(int64_t(m_ahead->delivered()));
-        if ((batch.size() >= kBatchRows || !more) && !m_queue.put(batch)) return;
+        if ((batch.size() >= kRowsPerBatch || !more) && !m_queue.put(batch)) return;
       }
       m_queue.finish(nullptr);
     } catch (...) {
@@ -471,7 +471,6 @@ class XlsxSheetStream : public SheetRowStream {
     }
   }
 
-  static constexpr size_t kBatchRows = 512;
   std::shared_ptr<const WorkbookTables> m_tables;
   ZipArchive m_zip;
   SheetRows m_rows;
