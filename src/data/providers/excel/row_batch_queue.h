@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "data/providers/excel/workbook_stream.h"
@@ -16,42 +17,87 @@ namespace kpx::data::excel {
 // Rows per batch: enough that the two threads meet rarely, few enough to keep memory small.
 constexpr size_t kRowsPerBatch = 512;
 
-class RowBatch {
+// Rows of any kind that has `cells`: the sheet's rows, or rows not yet converted.
+template <typename Row>
+class RowBatchOf {
  public:
   size_t size() const { return m_size - m_taken; }
   // Moves `row` into the batch, leaving it empty storage for the next row.
-  void add(SheetRow& row);
+  void add(Row& row) {
+    if (m_size == m_rows.size()) m_rows.emplace_back();
+    std::swap(row, m_rows[m_size++]);
+    row.cells.clear();
+  }
   // Hands out the oldest row, keeping the storage `row` had; false once all are taken.
-  bool take(SheetRow& row);
+  bool take(Row& row) {
+    if (m_taken == m_size) return false;
+    std::swap(row, m_rows[m_taken++]);
+    return true;
+  }
+  void clear() { m_size = m_taken = 0; }
 
  private:
-  friend class RowBatchQueue;
-  void clear() { m_size = m_taken = 0; }
-  std::vector<SheetRow> m_rows;
+  std::vector<Row> m_rows;
   size_t m_size = 0, m_taken = 0;
 };
 
 // One producer, one consumer. The producer's last word is finish(), with what it threw if
 // anything; the consumer may cancel() at any time, which releases a waiting producer.
-class RowBatchQueue {
+template <typename Row>
+class RowBatchQueueOf {
  public:
+  using Batch = RowBatchOf<Row>;
+
   // Swaps `batch` for an emptied one, waiting while the queue is full; false once cancelled.
-  bool put(RowBatch& batch);
-  void finish(std::exception_ptr error);
+  bool put(Batch& batch) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_count < kSlots || m_cancelled; });
+    if (m_cancelled) return false;
+    std::swap(m_slots[(m_head + m_count) % kSlots], batch);
+    batch.clear();
+    ++m_count;
+    m_changed.notify_one();
+    return true;
+  }
+  void finish(std::exception_ptr error) {
+    std::lock_guard lock(m_mutex);
+    m_finished = true;
+    m_error = std::move(error);
+    m_changed.notify_one();
+  }
   // Swaps `batch` (all taken) for the oldest full one, waiting for it; false at the end.
   // Rethrows the producer's error once every batch before it is taken.
-  bool take(RowBatch& batch);
-  void cancel();
+  bool take(Batch& batch) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_count > 0 || m_finished; });
+    if (m_count == 0) {
+      if (m_error) std::rethrow_exception(m_error);
+      return false;
+    }
+    std::swap(m_slots[m_head], batch);
+    m_head = (m_head + 1) % kSlots;
+    --m_count;
+    m_changed.notify_one();
+    return true;
+  }
+  void cancel() {
+    std::lock_guard lock(m_mutex);
+    m_cancelled = true;
+    m_changed.notify_one();
+  }
 
  private:
   static constexpr size_t kSlots = 2;
   std::mutex m_mutex;
   std::condition_variable m_changed;
-  RowBatch m_slots[kSlots];
+  Batch m_slots[kSlots];
   size_t m_head = 0, m_count = 0;
   bool m_finished = false, m_cancelled = false;
   std::exception_ptr m_error;
 };
+
+using RowBatch = RowBatchOf<SheetRow>;
+using RowBatchQueue = RowBatchQueueOf<SheetRow>;
 
 // The rows of `rows`, read on a thread of its own a batch ahead, so that reading them back
 // from disk overlaps with what the reader does with them.

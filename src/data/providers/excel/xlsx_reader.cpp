@@ -248,11 +248,26 @@ ValueType valueTypeOf(const char* t) {
   return ValueType::Error;  // "e" and unknown types read as empty cells
 }
 
-// Turns a sheet part's events into rows, queued until the stream hands them out.
+// A cell as the part writes it. The parsing thread only collects these; the reading thread
+// converts them (SheetCells), so that the two share the work of a sheet.
+struct RawCell {
+  uint32_t column = 0;
+  ValueType type = ValueType::Number;
+  uint16_t style = 0;
+  std::string value;
+};
+
+struct RawRow {
+  uint32_t index = 0;
+  std::vector<RawCell> cells;
+};
+
+using RawBatch = RowBatchOf<RawRow>;
+
+// Turns a sheet part's events into raw rows, queued until the stream hands them out.
 class SheetRows : public XmlHandler {
  public:
-  explicit SheetRows(const WorkbookTables& tables)
-      : m_tables(tables), m_strings(tables.strings.table) {}
+  SheetRows() = default;
 
   void start(std::string_view name, const char** attrs) override {
     if (name == "c") {
@@ -282,7 +297,6 @@ class SheetRows : public XmlHandler {
       ++m_cellsInRow;
       m_type = valueTypeOf(type);
       m_style = uint16_t(style ? unsignedOf(style) : 0);
-      m_class = m_tables.styles.classOf(m_style);
       m_value.clear();
       m_hasValue = false;
     } else if (name == "v") {
@@ -310,7 +324,14 @@ class SheetRows : public XmlHandler {
     if (name == "v" || name == "t") {
       m_collect = false;
     } else if (name == "c") {
-      if (m_hasValue) store();
+      if (m_hasValue && m_type != ValueType::Error) {
+        m_current.cells.emplace_back();
+        RawCell& c = m_current.cells.back();
+        c.column = m_col;
+        c.type = m_type;
+        c.style = m_style;
+        c.value.swap(m_value);
+      }
     } else if (name == "is") {
       m_inInline = false;
     } else if (name == "row") {
@@ -326,7 +347,7 @@ class SheetRows : public XmlHandler {
 
   // Adds the row being read to the batch when it holds a value.
   void flush() {
-    if (!m_filled) return;
+    if (m_current.cells.empty()) return;
     if (m_emitted && m_row <= m_lastRow)
       throw std::runtime_error("row " + std::to_string(m_row + 1) + " comes after row " +
                                std::to_string(m_lastRow + 1) + "; rows must be in order");
@@ -334,85 +355,102 @@ class SheetRows : public XmlHandler {
     m_batch->add(m_current);
     m_emitted = true;
     m_lastRow = m_row;
-    m_filled = false;
   }
 
-  void fillInto(RowBatch& batch) { m_batch = &batch; }
+  void fillInto(RawBatch& batch) { m_batch = &batch; }
 
  private:
-  Cell& cell() {
-    if (m_col >= m_current.cells.size()) m_current.cells.resize(size_t(m_col) + 1);
-    m_filled = true;
-    return m_current.cells[m_col];
+  uint32_t m_row = 0, m_col = 0, m_cellsInRow = 0, m_lastRow = 0;
+  bool m_rowSeen = false, m_emitted = false;
+  ValueType m_type = ValueType::Number;
+  uint16_t m_style = 0;
+  std::string m_value;
+  bool m_hasValue = false, m_collect = false, m_inInline = false;
+  RawRow m_current;
+  RawBatch* m_batch = nullptr;
+};
+
+// Converts raw rows into the sheet's rows, on the reading thread.
+class SheetCells {
+ public:
+  explicit SheetCells(const WorkbookTables& tables)
+      : m_tables(tables), m_strings(tables.strings.table) {}
+
+  // False when none of the row's cells holds a value that reads.
+  bool convert(RawRow& raw, SheetRow& row) {
+    row.index = raw.index;
+    row.cells.clear();
+    bool any = false;
+    for (RawCell& c : raw.cells) any |= store(c, row);
+    return any;
   }
 
-  void store() {
-    switch (m_type) {
+ private:
+  static Cell& cell(SheetRow& row, uint32_t column) {
+    if (column >= row.cells.size()) row.cells.resize(size_t(column) + 1);
+    return row.cells[column];
+  }
+
+  bool store(RawCell& raw, SheetRow& row) {
+    std::string& value = raw.value;
+    auto cell = [&]() -> Cell& { return SheetCells::cell(row, raw.column); };
+    switch (raw.type) {
       case ValueType::Shared: {
         size_t index = 0;
-        auto [end, error] = std::from_chars(m_value.data(), m_value.data() + m_value.size(), index);
-        if (error != std::errc() || end == m_value.data() || index >= m_tables.strings.size())
-          throw std::runtime_error("a cell refers to shared string '" + m_value +
+        auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), index);
+        if (error != std::errc() || end == value.data() || index >= m_tables.strings.size())
+          throw std::runtime_error("a cell refers to shared string '" + value +
                                    "', which does not exist");
         Cell& c = cell();
         c.kind = CellKind::Text;
         c.text.assign(m_strings.at(index));
-        return;
+        return true;
       }
       case ValueType::Text: {
-        Cell& c = cell();
-        c.kind = CellKind::Text;
-        c.text.swap(m_value);
-        return;
+        cell() = Cell::ofText(std::move(value));
+        return true;
       }
       case ValueType::Boolean:
-        cell() = Cell::ofBoolean(m_value == "1" || m_value == "true");
-        return;
+        cell() = Cell::ofBoolean(value == "1" || value == "true");
+        return true;
       case ValueType::Date: {
         double ole;
-        if (parseDate(m_value, ole))
+        if (parseDate(value, ole))
           cell() = Cell::ofDate(ole);
         else
-          cell() = Cell::ofText(m_value);
-        return;
+          cell() = Cell::ofText(value);
+        return true;
       }
       case ValueType::Number: {
         double v = 0;
-        const char* begin = m_value.data();
-        auto [end, error] = std::from_chars(begin, begin + m_value.size(), v);
-        if (error != std::errc() || end != begin + m_value.size()) {
+        const char* begin = value.data();
+        auto [end, error] = std::from_chars(begin, begin + value.size(), v);
+        if (error != std::errc() || end != begin + value.size()) {
           // Leading blanks, a plus sign and the like: the C library reads them.
           char* stop = nullptr;
-          v = std::strtod(m_value.c_str(), &stop);
-          if (stop == m_value.c_str()) return;
+          v = std::strtod(value.c_str(), &stop);
+          if (stop == value.c_str()) return false;
         }
+        const NumberClass numberClass = m_tables.styles.classOf(raw.style);
         Cell& c = cell();
-        if (m_class == NumberClass::Plain) {
+        if (numberClass == NumberClass::Plain) {
           c.kind = CellKind::Number;
           c.number = v;
           c.text.clear();
         } else {
-          c = numberCell(v, m_class, m_tables.date1904);
+          c = numberCell(v, numberClass, m_tables.date1904);
         }
-        c.style = m_style;
-        return;
+        c.style = raw.style;
+        return true;
       }
       case ValueType::Error:
-        return;
+        break;
     }
+    return false;
   }
 
   const WorkbookTables& m_tables;
   SharedStringTable::Reader m_strings;
-  uint32_t m_row = 0, m_col = 0, m_cellsInRow = 0, m_lastRow = 0;
-  bool m_rowSeen = false, m_emitted = false, m_filled = false;
-  ValueType m_type = ValueType::Number;
-  NumberClass m_class = NumberClass::Plain;
-  uint16_t m_style = 0;
-  std::string m_value;
-  bool m_hasValue = false, m_collect = false, m_inInline = false;
-  SheetRow m_current;
-  RowBatch* m_batch = nullptr;
 };
 
 // Parsing runs on a worker thread, a batch ahead of the reader, and inflating on another
@@ -424,7 +462,7 @@ class XlsxSheetStream : public SheetRowStream {
                   std::shared_ptr<const WorkbookTables> tables)
       : m_tables(std::move(tables)),
         m_zip(std::move(file)),
-        m_rows(*m_tables),
+        m_cells(*m_tables),
         m_parser(
             part,
             [this, part] {
@@ -446,8 +484,10 @@ class XlsxSheetStream : public SheetRowStream {
   bool next(SheetRow& row) override {
     // Started by the first read, so that a stream opened only to be dropped costs no thread.
     if (!m_worker.joinable()) m_worker = std::thread([this] { parseAll(); });
-    while (!m_batch.take(row))
-      if (!m_queue.take(m_batch)) return false;
+    do {
+      while (!m_batch.take(m_raw))
+        if (!m_queue.take(m_batch)) return false;
+    } while (!m_cells.convert(m_raw, row));
     return true;
   }
   ReadProgress progress() const override { return {m_done.load(), m_total}; }
@@ -456,7 +496,7 @@ class XlsxSheetStream : public SheetRowStream {
   // Runs on the worker: hands over a batch once it is full, the last one at the end, and what
   // is thrown after the rows read before it.
   void parseAll() {
-    RowBatch batch;
+    RawBatch batch;
     m_rows.fillInto(batch);
     try {
       for (bool more = true; more;) {
@@ -474,12 +514,14 @@ class XlsxSheetStream : public SheetRowStream {
   std::shared_ptr<const WorkbookTables> m_tables;
   ZipArchive m_zip;
   SheetRows m_rows;
+  SheetCells m_cells;
   int64_t m_total = 0;
   std::unique_ptr<ReadAhead> m_ahead;
   XmlPartParser m_parser;
   std::atomic<int64_t> m_done{0};
-  RowBatchQueue m_queue;
-  RowBatch m_batch;
+  RowBatchQueueOf<RawRow> m_queue;
+  RawBatch m_batch;
+  RawRow m_raw;
   std::thread m_worker;
 };
 
