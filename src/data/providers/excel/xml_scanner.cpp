@@ -386,9 +386,20 @@ bool XmlScanner::markup() {
   fail(p, kUnclosed);
 }
 
+// The end of the name at `p` when it is all ASCII, as name() finds it; else name()'s answer.
+// Almost every name of a sheet is one or two ASCII letters, worth not a call each.
+inline char* XmlScanner::shortName(char* p, char* end) {
+  if (p < end && isNameStart(Byte(*p)) && Byte(*p) < 0x80) {
+    char* q = p + 1;
+    while (q < end && kNameChar[Byte(*q)]) ++q;
+    if (q == end || Byte(*q) < 0x80) return q;
+  }
+  return name(p, end);
+}
+
 bool XmlScanner::startTag(char* p, char* close) {
   if (m_where == Where::Epilog) fail(p, kJunk);
-  char* q = name(p + 1, close);
+  char* q = shortName(p + 1, close);
   char* elementEnd = q;
   m_attrs.clear();
   m_nameEnds.clear();
@@ -404,7 +415,7 @@ bool XmlScanner::startTag(char* p, char* close) {
     }
     if (q == gap) fail(q, kInvalidToken);
     char* attribute = q;
-    q = name(q, close);
+    q = shortName(q, close);
     m_nameEnds.push_back(q);
     while (isSpace(Byte(*q))) ++q;
     if (*q++ != '=') fail(q - 1, kInvalidToken);
@@ -413,7 +424,9 @@ bool XmlScanner::startTag(char* p, char* close) {
     if (quote != '"' && quote != '\'') fail(q, kInvalidToken);
     // The search for `close` saw this value's closing quote.
     char* valueEnd = findByte(q + 1, close, quote);
-    *decode(q + 1, valueEnd, Run::Attribute) = '\0';
+    char* plain = q + 1;
+    while (plain < valueEnd && kPlain[Byte(*plain)]) ++plain;
+    *(plain == valueEnd ? valueEnd : decode(q + 1, valueEnd, Run::Attribute)) = '\0';
     m_attrs.push_back(attribute);
     m_attrs.push_back(q + 1);
     q = valueEnd + 1;
@@ -452,7 +465,7 @@ bool XmlScanner::endTag(char* p) {
     if (!m_last) return false;
     fail(p, kUnclosed);
   }
-  char* q = name(p + 2, close);
+  char* q = shortName(p + 2, close);
   const std::string_view element(p + 2, size_t(q - p - 2));
   while (isSpace(Byte(*q))) ++q;
   if (q != close) fail(q, kInvalidToken);

@@ -59,6 +59,7 @@ class XmlScanner {
   bool delimited(char* p, size_t skip, std::string_view closing, char*& found);
   char* decode(char* from, char* to, Run run);
   char* name(char* p, char* end);
+  char* shortName(char* p, char* end);
   [[noreturn]] void fail(const char* at, const char* what);
 
   XmlHandler& m_handler;
