@@ -239,6 +239,35 @@ TEST(ExcelRead, BigSheetReaderStopsEarlyOrFailsAfterItsGoodRows) {
     EXPECT_EQ(read, std::min(c.rowsToRead, kRows)) << c.tail;
     EXPECT_TRUE(*c.error ? what.find(c.error) != std::string::npos : what.empty()) << what;
   }
+
+  // A part whose bytes do not match its checksum is found out by the thread that inflates it
+  // when it reaches the end; the reader gets every row, then the error.
+  test::ScratchFolder scratch;
+  const std::string path = scratch.path("damaged.xlsx");
+  openWorkbook(path)->execute("CREATE TABLE `T` (`A` Double )");
+  int error = 0;
+  zip_t* zip = zip_open(path.c_str(), 0, &error);
+  const std::string xml = sheet + end;
+  zip_file_add(zip, "xl/worksheets/sheet1.xml", zip_source_buffer(zip, xml.data(), xml.size(), 0),
+               ZIP_FL_OVERWRITE);
+  ASSERT_EQ(zip_close(zip), 0);
+  std::string bytes = test::readFile(path);
+  // The checksum sits 16 bytes into the part's central directory record, 46 bytes before its
+  // name, and 14 bytes into its local header, 30 bytes before its name.
+  const std::string part = "xl/worksheets/sheet1.xml";
+  bytes[bytes.rfind(part) - 46 + 16] ^= 1;
+  bytes[bytes.find(part) - 30 + 14] ^= 1;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  auto rows = excel::openWorkbookFile(path)->openSheet(0);
+  excel::SheetRow row;
+  size_t read = 0;
+  try {
+    while (rows->next(row)) ++read;
+    ADD_FAILURE() << "the damaged part was read as whole";
+  } catch (const DataError& e) {
+    EXPECT_NE(std::string(e.what()).find("is damaged"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(read, kRows);
 }
 
 // Shared strings in another encoding are read by expat from their first byte, as a sheet is.
