@@ -9,7 +9,6 @@
 #include "data/mod_database.h"
 #include "data/providers/provider.h"
 #include "kpxwizard/messages.h"
-#include "support/connections.h"
 #include "support/recording_sink.h"
 #include "ui/frm_connection.h"
 #include "ui/frm_testo.h"
@@ -25,9 +24,6 @@ using kpx::test::WizardFiles;
 using kpx::ui::frmConnection;
 
 namespace {
-
-const std::vector<std::string> kAllProviders = {"Microsoft.Jet.OLEDB.4.0", "SQLOLEDB",
-                                                "DTSFlatFile"};
 
 void choose(frmConnection& dialog, const char* kind) {
   auto* list = control<QComboBox>(dialog, "cmbConnection");
@@ -60,7 +56,8 @@ class FrmConnectionTest : public QObject {
 
  private slots:
   void initTestCase() { kpx::ui::useIconTheme(); }
-  void init() { frmConnection::offeredProviders() = kAllProviders; }
+  // Every kind is offered, as the installed providers offer them.
+  void init() { frmConnection::offeredProviders() = kpx::data::installedProviders(); }
   void cleanup() {
     if (auto wizard = kpx::oWizard()) wizard->CloseWizard();
   }
@@ -89,14 +86,6 @@ class FrmConnectionTest : public QObject {
     frmConnection dialog(*wizard, side);
     QCOMPARE(kinds(dialog), expected);
     QVERIFY(control(dialog, "Frame1")->isHidden());
-  }
-
-  void theInstalledProvidersOfferSqlServer() {
-    frmConnection::offeredProviders() = kpx::data::installedProviders();
-    auto wizard = kpx::cKPXWizard::create();
-    frmConnection dialog(*wizard, 1);
-    QVERIFY(kinds(dialog).contains("SQL SERVER"));
-    QVERIFY(kinds(dialog).contains("TEXT FILE"));
   }
 
   void eachKindShowsItsFields_data() {
@@ -217,7 +206,7 @@ class FrmConnectionTest : public QObject {
     QVERIFY(wizard->Source()->Database().empty());
   }
 
-  void aFixedWidthLayoutMadeOnTheRulerIsCopiedIntoSqlite() {
+  void aFixedWidthLayoutIsMadeOnTheRuler() {
     WizardFiles files;
     const std::string people = files.folder() + "people.txt";
     QFile file(QString::fromStdString(people));
@@ -246,15 +235,7 @@ class FrmConnectionTest : public QObject {
     QVERIFY(sink->boxes.empty());
     kpx::clsConnection& source = *wizard->Source();
     QCOMPARE(source.ColumnLengths(), std::string("6,8,2"));
-
-    wizard->setSource(wizard->Source());
-    auto destination = kpx::test::tableConnection(kpx::CONN_ACCESS, files.database(), "People");
-    destination->setCreatedDestinationTable(true);
-    wizard->setDestination(destination);
-    QCOMPARE(wizard->BuildColumns(wizard->Source(), destination), int16_t(1));
-    QVERIFY(wizard->Mapping() && wizard->Execute());
-    QCOMPARE(files.sqlite("SELECT Col001 || '|' || Col002 || '|' || Col003 FROM People"),
-             std::string("Anna|Roma|12\nBob|Milano|7\n"));
+    QCOMPARE(source.FormatFile(), int(kpx::kpxFixedFile));
   }
 
   void skipRowsTakesOnlyNumbers() {

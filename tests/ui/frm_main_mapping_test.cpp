@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include "config/mod_ini_api.h"
 #include "kpxwizard/messages.h"
 #include "support/command_output.h"
 #include "support/libreoffice_csv.h"
@@ -50,43 +51,28 @@ bool choose(frmMain& window, const QString& destination, int column, const QStri
 
 // `config` without its transformations: loading it leaves the columns to the Mapping step.
 std::string withoutTransformations(const std::string& config) {
-  QFile file(QString::fromStdString(config));
-  if (!file.open(QIODevice::ReadWrite)) qFatal("cannot open %s", config.c_str());
-  const QByteArray text = file.readAll();
-  file.resize(0);
-  file.write(text.left(text.indexOf("[TRANSFORMATIONS]")));
+  kpx::modINIApi::DeleteSection(config, "TRANSFORMATIONS");
   return config;
 }
 
-// `config` with its destination replaced by the `section` lines.
-std::string withDestination(const std::string& config, const QByteArray& section) {
-  QFile file(QString::fromStdString(config));
-  if (!file.open(QIODevice::ReadWrite)) qFatal("cannot open %s", config.c_str());
-  QByteArray text = file.readAll();
-  const qsizetype start = text.indexOf("[DESTINATION]");
-  text.replace(start, text.indexOf("[TRANSFORMATIONS]") - start, "[DESTINATION]\n" + section);
-  file.resize(0);
-  file.write(text);
+// `config` with its destination moved to the file `out`: a text file (delimited, or
+// fixed-width when `format` is 2) or an Excel 2007 workbook given the new sheet `table`.
+std::string withDestination(const std::string& config, const std::string& out,
+                            const std::string& table, bool textFile, int format = 1) {
+  const std::pair<const char*, std::string> keys[] = {
+      {"TypeConnection", textFile ? "4" : "3"},
+      {"Provider", textFile ? "DTSFlatFile" : "Microsoft.Jet.OLEDB.4.0"},
+      {"Database", out},
+      {"TableName", table},
+      {"CreatedDestinationTable", textFile ? "False" : "True"},
+      {"DelimiterColumn", textFile ? "," : ""},
+      {"DelimiterRow", textFile ? "6" : "0"},
+      {"FirstRow", textFile ? "-1" : "0"},
+      {"TextQualifier", textFile ? "\"" : ""},
+      {"TypeTextFile", textFile ? std::to_string(format) : "0"}};
+  for (const auto& [key, value] : keys)
+    kpx::modINIApi::WriteINIKey(config, "DESTINATION", key, value);
   return config;
-}
-
-// A destination section for the file `out`: a text file (delimited, or fixed-width when
-// `format` is 2) or an Excel 2007 workbook given the new sheet `table`.
-QByteArray destinationSection(const std::string& out, const std::string& table, bool textFile,
-                              int format = 1) {
-  const QByteArray common =
-      "Mode=2\nId=2\nModeText=3\nTableType=2\nUser=\nServer=\n"
-      "Password=\nSkipRows=0\nLockDestination=False\nColumnNames=\n";
-  const QByteArray kind =
-      textFile ? "TypeConnection=4\nProvider=DTSFlatFile\nCreatedDestinationTable=False\n"
-                 "DelimiterColumn=,\nColumnLengths=\nDelimiterRow=6\nFirstRow=-1\n"
-                 "TextQualifier=\"\nTypeTextFile=" +
-                     QByteArray::number(format) + "\n"
-               : "TypeConnection=3\nProvider=Microsoft.Jet.OLEDB.4.0\n"
-                 "CreatedDestinationTable=True\nDelimiterColumn=\nColumnLengths=\n"
-                 "DelimiterRow=0\nFirstRow=0\nTextQualifier=\nTypeTextFile=0\n";
-  return common + kind + "Database=" + QByteArray::fromStdString(out) +
-         "\nTableName=" + QByteArray::fromStdString(table) + "\n";
 }
 
 // Rows as "a|b|c" lines.
@@ -268,8 +254,8 @@ class FrmMainMappingTest : public QObject {
       QVERIFY(QFile::copy(KPX_TEST_DATA "/excel/items_2007.xlsx", QString::fromStdString(out)));
     auto wizard = files.wizard();
     kpx::test::ScopedRecordingSink sink;
-    const std::string config = withoutTransformations(withDestination(
-        files.writeConfiguration(table, false), destinationSection(out, table, textFile)));
+    const std::string config = withoutTransformations(
+        withDestination(files.writeConfiguration(table, false), out, table, textFile));
     auto shown = walked ? windowOnMapping(*wizard, config) : loadedWindow(*wizard, config);
     frmMain& window = *shown;
     QCOMPARE(window.selectedStep(), 2);
@@ -316,9 +302,9 @@ class FrmMainMappingTest : public QObject {
     QVERIFY(QFile(QString::fromStdString(out)).open(QIODevice::WriteOnly));
     auto wizard = files.wizard();
     kpx::test::ScopedRecordingSink sink;
-    auto window = windowOnMapping(
-        *wizard, withoutTransformations(withDestination(files.writeConfiguration(out, false),
-                                                        destinationSection(out, out, true, 2))));
+    auto window =
+        windowOnMapping(*wizard, withoutTransformations(withDestination(
+                                     files.writeConfiguration(out, false), out, out, true, 2)));
     QCOMPARE(grid(*window).rowCount(), 3);
     // The grid keeps a row's width as its column had it; a width lost on the way is refused.
     dynamic_cast<kpx::ui::MappingGridModel&>(grid(*window)).change([&](kpx::ui::MappingRows& rows) {

@@ -159,38 +159,34 @@ class FrmTabelleTest : public QObject {
     QVERIFY(!dialog.isVisible());
   }
 
+  // A new table takes the source table's name and columns; without a source table it is refused.
   void aNewTableForTheDestination() {
     WizardFiles files;
     auto wizard = files.wizard();
     kpx::clsConnection& source = *wizard->Source();
     QVERIFY(readsCustomers(source, files));
     QVERIFY(openOn(*wizard->Destination(), kpx::CONN_ACCESS, files.database(), 2));
+    kpx::test::ScopedRecordingSink sink;
+    source.setTableName("");
+    frmTabelle refused(*wizard, 2);
+    refused.show();
+    pick(refused, kpx::test::resText(68, 0));
+    QCOMPARE(int(sink->boxes.size()), 1);
+    QCOMPARE(sink->boxes[0].text, kpx::GetResText(518));
+    QVERIFY(refused.isVisible() && wizard->Destination()->TableName().empty());
+
+    source.setTableName("Customers");
     frmTabelle dialog(*wizard, 2);
     dialog.show();
     QVERIFY(!control(dialog, "ribSelection0")->isVisible() &&
             !control(dialog, "ribSelection1")->isVisible());
     QCOMPARE(entries(dialog).value(0), kpx::test::resText(68, 0));
-    kpx::test::ScopedRecordingSink sink;
     pick(dialog, kpx::test::resText(68, 0));
-    QVERIFY(sink->boxes.empty());
+    QCOMPARE(int(sink->boxes.size()), 1);
     QVERIFY(dialog.Picked() && dialog.NameChanged());
     QVERIFY(wizard->Destination()->CreatedDestinationTable());
     QCOMPARE(wizard->Destination()->TableName(), std::string("Customers"));
     QVERIFY(!kpx::modDatabase::state().arrDestinationStructure.empty());
-  }
-
-  void aNewTableNeedsASourceTable() {
-    WizardFiles files;
-    auto wizard = files.wizard();
-    wizard->Source()->setDatabase(files.sourceDatabase());
-    QVERIFY(openOn(*wizard->Destination(), kpx::CONN_ACCESS, files.database(), 2));
-    frmTabelle dialog(*wizard, 2);
-    dialog.show();
-    kpx::test::ScopedRecordingSink sink;
-    pick(dialog, kpx::test::resText(68, 0));
-    QCOMPARE(int(sink->boxes.size()), 1);
-    QCOMPARE(sink->boxes[0].text, kpx::GetResText(518));
-    QVERIFY(dialog.isVisible() && wizard->Destination()->TableName().empty());
   }
 
   void onlyAnAcceptedChoiceTouchesTheConnection() {

@@ -80,20 +80,6 @@ class MappingRowsTest : public QObject {
     QVERIFY(MappingRows::acceptsSizeKey('\b'));
   }
 
-  // The special entries are stored as "1" and "2", shown by their labels and listed first.
-  void listsAndShownTexts() {
-    MappingGridModel model;
-    model.change([](MappingRows& rows) {
-      rows.setSourceColumns({"Id", "Name"});
-      rows.setRows({row("1", "A"), row("2", "2"), row("Name", "C")});
-    });
-    QCOMPARE(model.index(0, 0).data().toString(), resText(67, 0));
-    QCOMPARE(model.index(0, 0).data(Qt::EditRole).toString(), QStringLiteral("1"));
-    QCOMPARE(model.index(1, 1).data().toString(), resText(66, 0));
-    QCOMPARE(model.index(2, 0).data().toString(), QStringLiteral("Name"));
-    QCOMPARE(model.rows().listValues(0), (std::vector<std::string>{"1", "2", "Id", "Name"}));
-  }
-
   void keysThatStartAnEdit_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<int>("column");

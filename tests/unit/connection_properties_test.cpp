@@ -47,14 +47,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "<Persist Security Info>False<Initial Catalog>Sales<Data Source>S1<User ID>U1"
                   "<Password>pw<Provider>SQLOLEDB.1"},
         ParseCase{
-            "Excel8",
-            "Persist Security Info=False;Data Source=/x/b.xls;Extended Properties=Excel 8.0" + kJet,
-            "<Persist Security Info>False<Data Source>/x/b.xls<Extended Properties>Excel 8.0"
-            "<Provider>Microsoft.jet.OLEDB.4.0"},
-        ParseCase{"Html", "Data Source=/w/t.html;Extended Properties=HTML Import;User ID=" + kJet,
-                  "<Data Source>/w/t.html<Extended Properties>HTML Import<User ID>"
-                  "<Provider>Microsoft.jet.OLEDB.4.0"},
-        ParseCase{
             "DelimitedTextCrLfTabAndTrailingBlank",
             "Data Source=/in.txt;Mode=3;Row Delimiter='\r\n';File Format=1;Column Delimiter='\t';"
             "File Type=1; Skip Rows=0;First Row Column Name=False ",

@@ -78,23 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "Number of Column=-1 ; Column Names='A,B'"}),
     [](const auto& info) { return info.param.name; });
 
-TEST(Connection, ProviderSetsKindAndKnownProviderName) {
-  clsConnection c;
-  c.setProvider(CONN_SQLServer);
-  EXPECT_EQ(c.ProviderString(), "SQLOLEDB");
-  c.setProvider(CONN_PARADOX);
-  EXPECT_EQ(c.ConType(), CONN_PARADOX);
-  EXPECT_EQ(c.ProviderString(), "SQLOLEDB");
-  c.setProvider(11);
-  EXPECT_EQ(c.ProviderString(), "SQLOLEDB");
-  c.setProvider(CONN_TEXTFILE);
-  EXPECT_EQ(c.ProviderString(), "DTSFlatFile");
-  c.setProvider(CONN_EXCEL4);
-  EXPECT_EQ(c.ProviderString(), "Microsoft.Jet.OLEDB.4.0");
-  c.setConType(CONN_SQLServer);
-  EXPECT_EQ(c.ProviderString(), "Microsoft.Jet.OLEDB.4.0");
-}
-
 TEST(Connection, ColumnDelimiterTabInAnyCase) {
   clsConnection c;
   for (auto [given, stored] :

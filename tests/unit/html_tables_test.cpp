@@ -56,16 +56,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CellTextCase{"EmptyCellIsNull", "   ", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(HtmlSpans, SpanningTextGoesToTheFirstCoveredCell) {
-  const auto rows = rowsOf(
-      "<tr><td>a</td><td>b</td><td>c</td></tr>"
-      "<tr><td rowspan=2 colspan=2>X</td><td>1</td></tr>"
-      "<tr><td>2</td></tr>"
-      "<tr><td>p</td><td colspan=2>Q</td></tr>");
-  const std::vector<Row> expected{{"a", "b", "c"}, {"X", {}, "1"}, {{}, {}, "2"}, {"p", "Q", {}}};
-  EXPECT_EQ(rows, expected);
-}
-
 TEST(HtmlSpans, RowspanStopsAtTheLastRowAndZeroMeansToTheEnd) {
   const auto rows = rowsOf(
       "<tr><td rowspan=0>z</td><td rowspan=99>r</td><td>1</td></tr>"

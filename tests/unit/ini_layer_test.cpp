@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "config/ini_file.h"
 #include "config/mod_ini_api.h"
 #include "kpxwizard/wizard.h"
 #include "support/recording_sink.h"
@@ -104,6 +103,7 @@ TEST_F(IniLayer, WriteChangesOnlyItsOwnLine) {
   WriteINIKey(file, "source", "USER", "alice");
   WriteINIKey(file, "SOURCE", "Server", "srv");
   WriteINIKey(file, "DESTINATION", "Mode", "3");
+  WriteINIKey(file, "EXIT", "AutoCloseWizard", "True");
   EXPECT_EQ(readFile(),
             "; saved by hand\n"
             "\n"
@@ -115,7 +115,9 @@ TEST_F(IniLayer, WriteChangesOnlyItsOwnLine) {
             "\n"
             "[DESTINATION]\n"
             "User=eve\n"
-            "Mode=3\n");
+            "Mode=3\n"
+            "[EXIT]\n"
+            "AutoCloseWizard=True\n");
 }
 
 TEST_F(IniLayer, Windows1252FileIsReadAndRewrittenAsUtf8) {
@@ -159,15 +161,6 @@ TEST_F(IniLayer, PasswordsRoundTripThroughAnIniValue) {
     EXPECT_EQ(DecodePassword(ReadINIKey(file, "SOURCE", key, "")), password) << password;
   }
   EXPECT_NE(EncodePassword("aaaa").substr(0, 2), EncodePassword("aaaa").substr(2, 2));
-}
-
-TEST(IniFileEngine, NewKeyGoesAfterTheLastEntryOfItsSection) {
-  IniFile ini = IniFile::parse("[A]\nx=1\n\n; about B\n[B]\ny=2");
-  ini.setValue("a", "z", "3");
-  ini.setValue("C", "w", " 4 ");
-  EXPECT_EQ(ini.text(), "[A]\nx=1\nz=3\n\n; about B\n[B]\ny=2\n[C]\nw= 4 ");
-  EXPECT_EQ(ini.value("C", "W"), "4");
-  EXPECT_EQ(ini.keys("A"), (std::vector<std::string>{"x", "z"}));
 }
 
 }  // namespace

@@ -113,13 +113,4 @@ TEST_F(TextFileColumns, QualifiersAroundHeaderNamesAreStripped) {
   EXPECT_EQ(c.NumberColumns(), 3);
 }
 
-TEST(SchemaReaderHelpers, QualifierCountsAndStripping) {
-  EXPECT_EQ(modDatabase::CountOccurrences("\"a\"", "\""), 2);
-  EXPECT_EQ(modDatabase::CountOccurrences("\"a", "\""), 1);
-  EXPECT_EQ(modDatabase::CountOccurrences("abab", "ab"), 2);
-  EXPECT_EQ(modDatabase::ExtractTextQualifier("\"Name\"", "\""), "Name");
-  EXPECT_EQ(modDatabase::ExtractTextQualifier("'Città  '", "'"), "Città");
-  EXPECT_EQ(modDatabase::ExtractTextQualifier("«Nome»", "«"), "Nome");
-}
-
 }  // namespace

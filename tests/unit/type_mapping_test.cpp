@@ -11,22 +11,6 @@ using namespace kpx::modDatabase;
 
 namespace {
 
-TEST(ColumnClauses, SizeClauseCapsAt255AndKeepsTheWrittenForm) {
-  EXPECT_EQ(SizeClause(""), " ");
-  EXPECT_EQ(SizeClause("0"), " ");
-  EXPECT_EQ(SizeClause("50"), " (50) ");
-  EXPECT_EQ(SizeClause("050"), " (050) ");
-  EXPECT_EQ(SizeClause("255"), " (255) ");
-  EXPECT_EQ(SizeClause("300"), " (255) ");
-  try {
-    SizeClause("wide");
-    FAIL() << "no error";
-  } catch (const AutomationError& e) {
-    EXPECT_EQ(e.number(), 13);
-    EXPECT_NE(e.description().find("\"wide\""), std::string::npos);
-  }
-}
-
 class CreateTableText : public ::testing::Test {
  protected:
   void SetUp() override {
