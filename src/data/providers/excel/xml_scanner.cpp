@@ -302,12 +302,12 @@ bool XmlScanner::text() {
   if (!stop) {
     stop = end;
     if (!m_last) {
-      // Keeps back what the next piece may complete: "]]>", "\r\n", a character, a reference.
+      // Keeps back what the next piece may complete: "\r\n", a character, a reference, and
+      // "]]>" (not allowed in text), so every "]" waits for what follows it. A "\r" ending the
+      // run would be read as a line end of its own before the "\n" of the next piece.
       stop = end - p > 3 ? end - 3 : p;
       while (stop > p && (Byte(*stop) & 0xC0) == 0x80) --stop;
-      // A "\r" ending the run would be read as a line end of its own before the "\n" that
-      // may start the next piece.
-      if (stop > p && stop[-1] == '\r') --stop;
+      while (stop > p && (stop[-1] == ']' || stop[-1] == '\r')) --stop;
       char* amp = static_cast<char*>(memrchr(p, '&', size_t(stop - p)));
       if (amp && !std::memchr(amp, ';', size_t(stop - amp))) stop = amp;
       if (stop == p) return false;
