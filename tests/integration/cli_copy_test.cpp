@@ -5,7 +5,6 @@
 
 #include "support/command_output.h"
 #include "support/kpxwizard_program.h"
-#include "support/libreoffice_csv.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
@@ -288,29 +287,5 @@ TEST_F(Copy, SaysExactlyWhatItDid) {
     }
   }
 }
-
-class FormattedHeader : public Copy, public ::testing::WithParamInterface<const char*> {};
-
-// Numbers and dates heading a sheet name its columns as LibreOffice shows those cells, both in
-// what inspect lists and in the table a copy creates.
-TEST_P(FormattedHeader, NamesColumnsAsTheWorkbookShowsThem) {
-  if (!kpx::test::haveLibreOffice()) GTEST_SKIP() << "LibreOffice is not installed";
-  const std::string book = std::string(KPX_TEST_DATA) + "/excel/formatted_headers" + GetParam();
-  auto shown = kpx::test::libreOfficeSheets(book, path("lo"), {}, true);
-  ASSERT_FALSE(shown["Sales"].empty());
-  auto inspect = runKpxwizard("inspect " + shellQuote(book), dir.string());
-  std::string names;
-  for (const std::string& name : shown["Sales"][0]) {
-    EXPECT_NE(inspect.out.find("\n  " + name + " "), std::string::npos) << name << inspect.out;
-    names += (names.empty() ? "" : "|") + name;
-  }
-  auto run = copy(shellQuote(book) + " sales.db --create --to-table Sales");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(sql("sales.db", "SELECT group_concat(name, '|') FROM pragma_table_info('Sales')"),
-            names + "\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(Excel, FormattedHeader, ::testing::Values(".xls", ".xlsx"),
-                         [](const auto& info) { return std::string(info.param).substr(1); });
 
 }  // namespace
