@@ -316,35 +316,27 @@ INSTANTIATE_TEST_SUITE_P(Kinds, Rewritten, ::testing::ValuesIn(kRewritten), byLa
 
 // ---- Stopped and killed runs ----------------------------------------------------------------
 
-struct StopSignal {
-  const char* label;
-  int signal;
-};
-
-const StopSignal kStopSignals[] = {{"SIGTERM", SIGTERM}, {"SIGINT", SIGINT}};
-
-class StoppedRuns : public Safety, public ::testing::WithParamInterface<StopSignal> {};
-
-TEST_P(StoppedRuns, TextRunLeavesNoTemporaryFileAndTheFileAsItWas) {
+TEST_F(Safety, StoppedTextRunLeavesNoTemporaryFileAndTheFileAsItWas) {
   writeBigCsv("big.csv", 300000);
   write("out.csv", "old,content\r\n");
   keepCopy("out.csv");
-  const pid_t child = start({"big.csv", "out.csv", "--replace"});
-  // Signalled once the run has begun writing beside the file.
-  for (int i = 0; i < 3000 && temporaryFiles().empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  ASSERT_FALSE(temporaryFiles().empty()) << "the run never started writing";
-  ::kill(child, GetParam().signal);
-  const int status = waitFor(child);
-  ASSERT_TRUE(WIFEXITED(status)) << status;
-  EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam().signal);
-  EXPECT_TRUE(temporaryFiles().empty());
-  EXPECT_TRUE(same("out.csv", "out.csv.before"));
-  EXPECT_NE(commandOutput("cat " + shellQuote(path("run.err"))).find("left as it was"),
-            std::string::npos);
+  for (const int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    const pid_t child = start({"big.csv", "out.csv", "--replace"});
+    // Signalled once the run has begun writing beside the file.
+    for (int i = 0; i < 3000 && temporaryFiles().empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_FALSE(temporaryFiles().empty()) << "the run never started writing";
+    ::kill(child, signal);
+    const int status = waitFor(child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+    EXPECT_TRUE(temporaryFiles().empty());
+    EXPECT_TRUE(same("out.csv", "out.csv.before"));
+    EXPECT_NE(commandOutput("cat " + shellQuote(path("run.err"))).find("left as it was"),
+              std::string::npos);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Signals, StoppedRuns, ::testing::ValuesIn(kStopSignals), byLabel);
 
 // A destination kind for the kill test: how it is made, copied into and compared.
 struct KillCase {
@@ -378,6 +370,11 @@ class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase>
     }
     keepCopy(c.file);
   }
+  std::vector<std::string> arguments() const {
+    std::vector<std::string> a = {"big.csv", GetParam().file};
+    a.insert(a.end(), GetParam().arguments.begin(), GetParam().arguments.end());
+    return a;
+  }
   // What a run leaves, in terms that do not change from run to run: a database's rows after
   // SQLite's own check, an xlsx workbook's rows after Python's zip check (the file itself
   // carries the time it was written), other files' checksum and size.
@@ -403,11 +400,7 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
   const std::string before = content(c.file);
   // One whole run gives the finished content and how long a run takes here.
   const auto started = std::chrono::steady_clock::now();
-  int status = waitFor(start([&] {
-    std::vector<std::string> a = {"big.csv", c.file};
-    a.insert(a.end(), c.arguments.begin(), c.arguments.end());
-    return a;
-  }()));
+  int status = waitFor(start(arguments()));
   const auto whole = std::chrono::steady_clock::now() - started;
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
       << commandOutput("cat " + shellQuote(path("run.err")));
@@ -421,9 +414,7 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE(round);
     fs::copy_file(path(c.file + ".before"), path(c.file), fs::copy_options::overwrite_existing);
-    std::vector<std::string> a = {"big.csv", c.file};
-    a.insert(a.end(), c.arguments.begin(), c.arguments.end());
-    const pid_t child = start(a);
+    const pid_t child = start(arguments());
     std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
     ::kill(child, SIGKILL);
     waitFor(child);
@@ -441,11 +432,7 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
   }
   EXPECT_GT(unchanged, 0) << "no kill landed inside a run";
   // The next run removes what killed runs left beside the file.
-  status = waitFor(start([&] {
-    std::vector<std::string> a = {"big.csv", c.file};
-    a.insert(a.end(), c.arguments.begin(), c.arguments.end());
-    return a;
-  }()));
+  status = waitFor(start(arguments()));
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
       << commandOutput("cat " + shellQuote(path("run.err")));
   EXPECT_TRUE(temporaryFiles().empty());
