@@ -45,7 +45,7 @@ class Inspect : public ::testing::Test {
   std::string db = scratch.path("shop.db");
 };
 
-TEST_F(Inspect, ListsTablesViewsAndColumnsOfASqliteDatabase) {
+TEST_F(Inspect, ListsTablesViewsAndColumnsOfASqliteDatabaseAsTextAndJson) {
   auto run = runKpxwizard("inspect " + shellQuote(db));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("SQLite database, 3 tables"), std::string::npos) << run.out;
@@ -54,9 +54,7 @@ TEST_F(Inspect, ListsTablesViewsAndColumnsOfASqliteDatabase) {
   EXPECT_NE(run.out.find("  Id          3  Long            0  no\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("  Name      202  VarChar        50  yes\n"), std::string::npos)
       << run.out;
-}
-
-TEST_F(Inspect, JsonEscapesQuotesBackslashesAndKeepsUnicode) {
+  // The JSON form escapes quotes and backslashes and keeps Unicode.
   EXPECT_EQ(pythonOverJson(db,
                            "[c['name'] for c in d['tables'][1]['columns']] == ['say \"hi\"', "
                            "'back\\\\slash', 'città']"),
