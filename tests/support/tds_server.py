@@ -283,13 +283,9 @@ class Session(socketserver.BaseRequestHandler):
         self.send(0x04)
 
     def login(self, message):
-        fields = {}
-        for i, name in enumerate(("host", "user", "password", "app", "server", "ext",
-                                  "library", "language", "database")):
-            offset, length = struct.unpack("<HH", message[36 + 4 * i:40 + 4 * i])
-            fields[name] = message[offset:offset + 2 * length]
-        self.database = fields["database"].decode("utf-16-le") or "master"
-        self.out += env_change(1, self.database, "master")
+        offset, length = struct.unpack("<HH", message[68:72])  # the database, ninth field
+        database = message[offset:offset + 2 * length].decode("utf-16-le") or "master"
+        self.out += env_change(1, database, "master")
         self.out += b"\xe3" + struct.pack("<H", 8) + b"\x07\x05" + COLLATION + b"\x00"
         self.out += env_change(4, "4096", "4096")
         ack = b"\x01" + bytes([0x74, 0, 0, 4]) + b_varchar("kpx test server") + bytes(
@@ -390,10 +386,10 @@ class Session(socketserver.BaseRequestHandler):
         for name, t in zip(names, types):
             self.out += struct.pack("<IH", 0, 0x0009) + t.info() + b_varchar(name or "")
 
-    def error(self, number, severity, text, token=0xAA):
+    def error(self, number, severity, text):
         body = struct.pack("<iBB", number, 1, severity) + us_varchar(text) + b_varchar(
             "kpx") + b_varchar("") + struct.pack("<i", 1)
-        self.out += bytes([token]) + struct.pack("<H", len(body)) + body
+        self.out += b"\xaa" + struct.pack("<H", len(body)) + body
 
     def done(self, status):
         self.out += b"\xfd" + struct.pack("<HHQ", status, 0, 0)
