@@ -28,13 +28,6 @@ std::string intoName(Into i) {
   return names[static_cast<int>(i)];
 }
 
-void PrintTo(From f, std::ostream* os) {
-  *os << fromName(f);
-}
-void PrintTo(Into i, std::ostream* os) {
-  *os << intoName(i);
-}
-
 std::string trimRight(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
