@@ -45,7 +45,7 @@ class Inspect : public ::testing::Test {
   std::string db = scratch.path("shop.db");
 };
 
-TEST_F(Inspect, ListsTablesViewsAndColumnsOfASqliteDatabase) {
+TEST_F(Inspect, ListsTablesViewsAndColumnsOfASqliteDatabaseAsTextAndJson) {
   auto run = runKpxwizard("inspect " + shellQuote(db));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("SQLite database, 3 tables"), std::string::npos) << run.out;
@@ -54,9 +54,7 @@ TEST_F(Inspect, ListsTablesViewsAndColumnsOfASqliteDatabase) {
   EXPECT_NE(run.out.find("  Id          3  Long            0  no\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("  Name      202  VarChar        50  yes\n"), std::string::npos)
       << run.out;
-}
-
-TEST_F(Inspect, JsonEscapesQuotesBackslashesAndKeepsUnicode) {
+  // The JSON form escapes quotes and backslashes and keeps Unicode.
   EXPECT_EQ(pythonOverJson(db,
                            "[c['name'] for c in d['tables'][1]['columns']] == ['say \"hi\"', "
                            "'back\\\\slash', 'città']"),
@@ -74,18 +72,11 @@ TEST_F(Inspect, TextFileIsOneTableOfVarCharColumns) {
 
 TEST_F(Inspect, ConfigurationShowsItsSourceAndDestination) {
   std::ofstream(dir / "people.csv") << "Id,Name\n1,Anna\n";
-  std::ofstream(dir / "copy.ini")
-      << "[SOURCE]\nTypeConnection=4\nProvider=DTSFlatFile\nDatabase="
-      << (dir / "people.csv").string()
-      << "\nMode=1\nId=1\nModeText=1\nTableName=x\nTableType=2\nCreatedDestinationTable=False\n"
-         "DelimiterColumn=,\nDelimiterRow=6\nFirstRow=-1\nTypeTextFile=1\nSkipRows="
-         "0\nTextQualifier=\"\n"
-         "LockSource=False\n[DESTINATION]\nTypeConnection=1\nProvider=Microsoft.Jet.OLEDB.4."
-         "0\nDatabase="
-      << db
-      << "\nMode=2\nId=2\nModeText=3\nTableName=Customers\nTableType=2\n"
-         "CreatedDestinationTable=False\nDelimiterRow=0\nFirstRow=0\nTypeTextFile=0\nSkipRows="
-         "0\nLockDestination=False\n";
+  // Saved with whole paths: the configuration is inspected from another folder.
+  auto saved = runKpxwizard("copy " + shellQuote((dir / "people.csv").string()) + " " +
+                                shellQuote(db) + " --to-table Customers --by-name --save copy.ini",
+                            dir.string());
+  ASSERT_EQ(saved.status, 0) << saved.out << saved.err;
   EXPECT_EQ(pythonOverJson(
                 (dir / "copy.ini").string(),
                 "d['source']['kind'], [c['name'] for c in d['source']['tables'][0]['columns']], "

@@ -4,7 +4,6 @@
 #include <zip.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "data/providers/excel/excel_source.h"
 #include "support/libreoffice_csv.h"
@@ -14,11 +13,6 @@ namespace kpx::data {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class ExcelWrite : public ::testing::TestWithParam<const char*> {
  protected:
@@ -119,7 +113,7 @@ TEST(ExcelRewrite, DamagedOtherSheetLeavesTheWorkbookAsItWas) {
   zip_file_add(zip, "xl/worksheets/sheet2.xml", zip_source_buffer(zip, kCut, sizeof kCut - 1, 0),
                ZIP_FL_OVERWRITE);
   ASSERT_EQ(zip_close(zip), 0);
-  const std::string before = readFile(path);
+  const std::string before = test::readFile(path);
 
   auto source = open();
   auto writer = source->openWriter("Target", {"A"});
@@ -131,7 +125,7 @@ TEST(ExcelRewrite, DamagedOtherSheetLeavesTheWorkbookAsItWas) {
   } catch (const DataError& e) {
     EXPECT_NE(std::string(e.what()).find("sheet2.xml"), std::string::npos) << e.what();
   }
-  EXPECT_EQ(readFile(path), before);
+  EXPECT_EQ(test::readFile(path), before);
   EXPECT_EQ(std::distance(fs::directory_iterator(scratch.dir()), fs::directory_iterator()), 1);
 }
 

@@ -28,13 +28,6 @@ std::string intoName(Into i) {
   return names[static_cast<int>(i)];
 }
 
-void PrintTo(From f, std::ostream* os) {
-  *os << fromName(f);
-}
-void PrintTo(Into i, std::ostream* os) {
-  *os << intoName(i);
-}
-
 std::string trimRight(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
@@ -181,11 +174,14 @@ TEST_P(TransferMatrix, CopiesEveryRow) {
         << test::shownBoxes(sink);
     created = modDatabase::GenerateScriptCreate(modDatabase::state().arrDestinationStructure);
     ASSERT_TRUE(wizard->Mapping());
+    EXPECT_EQ(wizard->Transformations()->Item(1)->Name(), "tra1Code");
   } else {
     pairColumns(kNames);
   }
   ASSERT_TRUE(wizard->Execute()) << test::shownBoxes(sink);
   EXPECT_EQ(wizard->CountCorrectImport(), 1);
+  EXPECT_EQ(sink->boxes.back().text, "Procedure is executed successfully !");
+  EXPECT_EQ(sink->boxes.back().style, 64);
 
   bool skipped = false;
   CsvRows rows = readBack(into, skipped);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "data/mod_database.h"
 #include "package/destination_rows.h"
@@ -23,39 +22,6 @@ namespace {
 using test::HeadlessTransfer;
 
 constexpr auto shown = &test::shownBoxes;
-
-TEST_F(HeadlessTransfer, CsvIntoANewTableOfANewDatabase) {
-  test::ScopedRecordingSink sink;
-  std::string csv = writeCsv("customers.csv", 2500);
-  std::string db = path("out.db");
-  modDatabase::CreaDataBase(db);
-  wizard->setSource(csvSource(csv));
-  auto destination = database(db, "");
-  destination->setCreatedDestinationTable(true);
-  wizard->setDestination(destination);
-  EXPECT_EQ(destination->TableName(), csv);  // a text source gives its path; ProcessCreate names it
-
-  ASSERT_EQ(wizard->BuildColumns(wizard->Source(), wizard->Destination()), 1) << shown(sink);
-  std::string created =
-      modDatabase::GenerateScriptCreate(modDatabase::state().arrDestinationStructure);
-  ASSERT_TRUE(wizard->Mapping());
-  ASSERT_EQ(wizard->Transformations()->Count(), 3);
-  EXPECT_EQ(wizard->Transformations()->Item(1)->Name(), "tra1Id");
-  ASSERT_TRUE(wizard->Execute()) << shown(sink);
-
-  std::string table = destination->TableName();
-  EXPECT_EQ(sqlite(db, "SELECT count(*), sum(Id), min(Name) FROM \"" + table + "\";"),
-            "2500|3126250|Name 1\n");
-  EXPECT_EQ(sqlite(db, "SELECT sql FROM sqlite_master WHERE name='" + table + "';"),
-            created + "\n");
-  EXPECT_EQ(events->log, "start:TrasformationStep_Execute;finish:TrasformationStep_Execute;");
-  EXPECT_EQ(events->progress, (std::vector<int64_t>{1000, 2000}));
-  EXPECT_EQ(events->errors, 0);
-  EXPECT_EQ(wizard->CountCorrectImport(), 1);
-  ASSERT_FALSE(sink->boxes.empty());
-  EXPECT_EQ(sink->boxes.back().text, "Procedure is executed successfully !");
-  EXPECT_EQ(sink->boxes.back().style, 64);
-}
 
 TEST_F(HeadlessTransfer, SqliteIntoAnExistingTableWithAConstantAndFewerColumns) {
   test::ScopedRecordingSink sink;

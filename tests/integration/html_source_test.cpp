@@ -86,12 +86,6 @@ TEST(HtmlSource, ConvertsOnlyWhatEveryRowAgreesOn) {
   EXPECT_EQ(rows[2][3], "2024-01-01");
 }
 
-}  // namespace
-}  // namespace kpx::data
-
-namespace kpx::data {
-namespace {
-
 class HtmlEncoding : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(HtmlEncoding, PagesNotInUtf8ReadTheSame) {

@@ -8,29 +8,6 @@
 
 namespace kpx::test {
 
-void HostEvents::OnStart(const std::string& source) {
-  log += "start:" + source + ";";
-}
-
-void HostEvents::OnProgress(const std::string&, const std::string&, int32_t, int32_t low,
-                            int32_t high) {
-  progress.push_back(int64_t{high} << 32 | static_cast<uint32_t>(low));
-}
-
-void HostEvents::OnFinish(const std::string& source) {
-  log += "finish:" + source + ";";
-}
-
-void HostEvents::OnQueryCancel(const std::string&, bool& cancel) {
-  ++queries;
-  if (cancelAt > 0 && queries == cancelAt) cancel = true;
-}
-
-void HostEvents::OnError(const std::string&, int32_t, const std::string&, const std::string&,
-                         const std::string&, int32_t, const std::string&, bool&) {
-  ++errors;
-}
-
 std::string shownBoxes(ScopedRecordingSink& sink) {
   std::string out;
   for (const auto& box : sink->boxes) out += "[" + box.text + "]\n";

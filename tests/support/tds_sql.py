@@ -6,7 +6,6 @@ TOKEN = re.compile(r"""
     (?P<space>\s+|--[^\n]*|/\*.*?\*/)
   | (?P<string>N?'(?:[^']|'')*')
   | (?P<bracket>\[(?:[^\]]|\]\])*\])
-  | (?P<quoted>"(?:[^"]|"")*")
   | (?P<word>[A-Za-z_@#][\w@#$]*)
   | (?P<number>\d+(?:\.\d*)?(?:[eE][-+]?\d+)?)
   | (?P<other>.)
@@ -26,8 +25,6 @@ def tokens(text):
             value = value[1:]
         if kind == "bracket":
             kind, value = "name", '"' + value[1:-1].replace("]]", "]").replace('"', '""') + '"'
-        elif kind == "quoted":
-            kind = "name"
         out.append([kind, value])
     return out
 
@@ -42,8 +39,8 @@ def is_name(token):
 
 
 def collapse_names(toks):
-    """database.schema.table and dbo.table become the table; INFORMATION_SCHEMA views map to
-    the server's own."""
+    """database.schema.table becomes the table; INFORMATION_SCHEMA views map to the server's
+    own."""
     out, i = [], 0
     while i < len(toks):
         t = toks[i]
@@ -58,10 +55,6 @@ def collapse_names(toks):
                 out.append(["word", CATALOG.get(bare(toks[i + 2]).upper(), "kpx_missing")])
                 i += 3
                 continue
-            if first in ("DBO", "SYS"):
-                out.append(toks[i + 2])
-                i += 3
-                continue
         out.append(t)
         i += 1
     return out
@@ -70,28 +63,11 @@ def collapse_names(toks):
 def translate(text):
     """(action, SQLite text) for one Transact-SQL statement."""
     toks = collapse_names(tokens(text.strip().rstrip(";")))
-    if not toks:
-        return "ignore", ""
-    words = [v.upper() for k, v in toks if k == "word"]
     first = toks[0][1].upper()
     if first == "SET":
-        if len(words) > 2 and words[1] == "FMTONLY" and words[2] == "ON":
-            inner = toks[3:]
-            while inner and inner[-1][1].upper() in ("SET", "FMTONLY", "OFF"):
-                inner.pop()
-            return "fmtonly", join(inner)
         return "ignore", ""
-    if first in ("USE", "IF", "PRINT", "DECLARE", "EXEC", "EXECUTE"):
-        return "ignore", ""
-    if first in ("BEGIN", "COMMIT", "ROLLBACK"):
-        return first.lower(), {"BEGIN": "BEGIN", "COMMIT": "COMMIT", "ROLLBACK": "ROLLBACK"}[first]
-    if first == "INSERT" and len(words) > 1 and words[1] == "BULK":
-        return "bulk", bare(toks[2])
-    if first == "SELECT" and len(toks) > 2 and toks[1][1].upper() == "TOP":
-        limit = toks[2][1]
-        toks = [toks[0]] + toks[3:] + [["word", "LIMIT"], ["other", limit]]
-    action = {"INSERT": "insert", "DELETE": "count", "UPDATE": "count"}.get(first, "run")
-    return action, join(toks)
+    # BEGIN TRANSACTION and COMMIT TRANSACTION are SQLite's own words too.
+    return {"INSERT": "insert", "DELETE": "count"}.get(first, "run"), join(toks)
 
 
 def join(toks):
@@ -105,38 +81,23 @@ def join(toks):
 
 def declared_type(decl):
     """(name, size, precision, scale) of a declared type such as "nvarchar (50)"."""
-    m = re.match(r"\s*([A-Za-z_]\w*)\s*(?:\(\s*(\w+)\s*(?:,\s*(\d+)\s*)?\))?", decl or "")
-    if not m:
-        return "", 0, 0, 0
+    m = re.match(r"\s*([A-Za-z_]\w*)\s*(?:\(\s*(\w+)\s*(?:,\s*(\d+)\s*)?\))?", decl)
     name = m.group(1).lower()
     first = m.group(2)
-    number = -1 if first and first.lower() == "max" else int(first) if first else 0
+    number = int(first) if first else 0
     if name in ("decimal", "numeric"):
         return name, 0, number or 18, int(m.group(3) or 0)
     return name, number, 0, 0
 
 
-def data_type(decl):
-    name = declared_type(decl)[0]
-    return {"": "nvarchar", "integer": "int", "double": "float"}.get(name, name)
-
-
 def char_length(decl):
     name, size, _, _ = declared_type(decl)
-    if name in ("text", "image"):
-        return 2147483647
-    if name == "ntext":
-        return 1073741823
-    if name in ("char", "varchar", "nchar", "nvarchar", "binary", "varbinary"):
-        return size or 1
-    if name == "":
-        return 4000
-    return None
+    return size or 1 if name in ("varchar", "nvarchar") else None
 
 
 def catalog_views(db):
     """Creates the INFORMATION_SCHEMA views a client reads, answered from SQLite's schema."""
-    db.create_function("kpx_data_type", 1, data_type, deterministic=True)
+    db.create_function("kpx_data_type", 1, lambda d: declared_type(d)[0], deterministic=True)
     db.create_function("kpx_char_length", 1, char_length, deterministic=True)
     db.create_function("kpx_precision", 1, lambda d: declared_type(d)[2] or None)
     db.create_function("kpx_scale", 1,
