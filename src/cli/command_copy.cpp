@@ -18,6 +18,7 @@
 #include "cli/scratch_destination.h"
 #include "cli/session.h"
 #include "cli/single_select.h"
+#include "cli/staged_new_file.h"
 #include "cli/text_options.h"
 #include "cli/transfer_run.h"
 #include "data/mod_database.h"
@@ -139,7 +140,7 @@ std::shared_ptr<clsConnection> prepareDestination(Session& session, const Parsed
     if (kind.conType == CONN_ACCESS) {
       modDatabase::CreaDataBase(target);
       if (!fs::exists(target, ec)) throw CliError(said(Said::CannotCreateDatabase, path));
-      if (target == path) session.out() << said(Said::CreatedDatabase, path) << std::endl;
+      if (!args.has("--dry-run")) session.out() << said(Said::CreatedDatabase, path) << std::endl;
     }
   }
   if (kind.conType == CONN_TEXTFILE) {
@@ -204,7 +205,15 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
     throw CliError(said(Said::DryRunIntoSqlServer));
   if (dryRun && prepares && namedKind != CONN_TEXTFILE && !fs::is_directory(named, ec))
     scratch.emplace(named);
-  auto destination = prepareDestination(session, parsed, layout, scratch ? scratch->path() : named);
+  // A new database or workbook is made under a temporary name until the run has finished.
+  std::optional<StagedNewFile> staged;
+  if (!dryRun && parsed.has("--create") && namedKind != CONN_SQLServer &&
+      namedKind != CONN_TEXTFILE)
+    staged.emplace(named);
+  auto destination = prepareDestination(session, parsed, layout,
+                                        scratch  ? scratch->path()
+                                        : staged ? staged->path()
+                                                 : named);
   std::optional<InferredNewTableTypes> inferred;
   if (parsed.has("--infer-types")) {
     if (source->ConType() != CONN_TEXTFILE || !parsed.has("--create") ||
@@ -228,6 +237,11 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   const int status = runTransfer(session, named);
   finishRejectsFile(session, rejects.get());
   const bool finished = status == kExitSuccess || status == kExitRowsRejected;
+  if (finished && staged) {
+    staged->keep();
+    destination->setDatabase(named);
+    destination->CreateConnectionString();
+  }
   if (finished && !dryRun) created.keep();
   if (finished) createdTable.keep();
   if (!parsed.hasValue("--save")) return status;

@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/help_text.h"
 #include "cli/program_text.h"
+#include "cli/staged_new_file.h"
 #include "kpxwizard/automation_error.h"
 
 namespace kpx::cli {
@@ -22,7 +23,10 @@ bool asksForItalian(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int dispatch(const std::vector<std::string>& args, std::ostream& shownOut, std::ostream& shownErr) {
+  // A new destination is written under a temporary name: whatever names it names the user's file.
+  StagedNamesShown outLines(shownOut.rdbuf()), errLines(shownErr.rdbuf());
+  std::ostream out(&outLines), err(&errLines);
   if (args.empty()) {
     err << kProgramHelp;
     return kExitFailure;

@@ -235,6 +235,8 @@ TEST_F(Safety, NewDestinationIsRemovedWhenTheRunFails) {
     auto run = copy(c.arguments);
     EXPECT_EQ(run.status, 2) << run.out << run.err;
     EXPECT_FALSE(fs::exists(path(c.created)));
+    // The file is made under a temporary name; what the program says names the file given.
+    EXPECT_EQ((run.out + run.err).find(".kpxtmp-"), std::string::npos) << run.out << run.err;
   }
   EXPECT_TRUE(temporaryFiles().empty());
 }
@@ -351,6 +353,8 @@ const KillCase kKillCases[] = {
     {"csv", "out.csv", 200000, {"--replace"}},
     {"xlsx", "book.xlsx", 20000, {"--to-table", "T"}},
     {"xls", "book.xls", 20000, {"--to-table", "T"}},
+    {"new_sqlite", "new.db", 200000, {"--to-table", "T", "--create"}},
+    {"new_xlsx", "new.xlsx", 20000, {"--to-table", "T", "--create"}},
 };
 
 class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase> {
@@ -358,6 +362,7 @@ class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase>
   void prepare() {
     const auto& c = GetParam();
     writeBigCsv("big.csv", c.rows);
+    if (c.file.starts_with("new.")) return;  // made by the run
     if (c.file.ends_with(".db")) {
       sql(c.file,
           "CREATE TABLE T(Id Long, Name Text, Amount Double); INSERT INTO T VALUES(1,'keep',1);");
@@ -370,6 +375,18 @@ class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase>
     }
     keepCopy(c.file);
   }
+  // Whether the file is byte for byte its kept copy, or still absent when there was none.
+  bool asBefore(const std::string& file) {
+    return fs::exists(path(file + ".before")) ? same(file, file + ".before")
+                                              : !fs::exists(path(file));
+  }
+  // Puts the file back as it was before the runs: its kept copy, or no file.
+  void restore(const std::string& file) {
+    if (fs::exists(path(file + ".before")))
+      fs::copy_file(path(file + ".before"), path(file), fs::copy_options::overwrite_existing);
+    else
+      fs::remove(path(file));
+  }
   std::vector<std::string> arguments() const {
     std::vector<std::string> a = {"big.csv", GetParam().file};
     a.insert(a.end(), GetParam().arguments.begin(), GetParam().arguments.end());
@@ -379,6 +396,7 @@ class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase>
   // SQLite's own check, an xlsx workbook's rows after Python's zip check (the file itself
   // carries the time it was written), other files' checksum and size.
   std::string content(const std::string& file) {
+    if (!fs::exists(path(file))) return "no file";
     if (file.ends_with(".db"))
       return sql(file, "PRAGMA integrity_check; SELECT count(*), sum(Id) FROM T");
     if (file.ends_with(".xlsx")) {
@@ -413,7 +431,7 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
   int unchanged = 0;
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE(round);
-    fs::copy_file(path(c.file + ".before"), path(c.file), fs::copy_options::overwrite_existing);
+    restore(c.file);
     const pid_t child = start(arguments());
     std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
     ::kill(child, SIGKILL);
@@ -423,7 +441,7 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
       const std::string now = content(c.file);
       EXPECT_TRUE(now == before || now == finished) << now;
       unchanged += now == before;
-    } else if (same(c.file, c.file + ".before")) {
+    } else if (asBefore(c.file)) {
       ++unchanged;
     } else {
       // Killed after the rename: the whole new content, never a part of it.
@@ -432,6 +450,7 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
   }
   EXPECT_GT(unchanged, 0) << "no kill landed inside a run";
   // The next run removes what killed runs left beside the file.
+  restore(c.file);
   status = waitFor(start(arguments()));
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
       << commandOutput("cat " + shellQuote(path("run.err")));

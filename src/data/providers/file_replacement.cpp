@@ -93,10 +93,12 @@ bool isReplacementTemporaryName(const std::string& name) {
   if (name.empty() || name[0] != '.' || at == std::string::npos || at < 2) return false;
   const std::string rest = name.substr(at + std::strlen(kMarker));
   const size_t dash = rest.find('-');
-  // A workbook fixed up in place has libzip write "NAME.XXXXXX" beside it before the rename.
+  // A workbook fixed up in place has libzip write "NAME.XXXXXX" beside it before the rename; a
+  // new database written under such a name may leave its "-journal".
   const size_t tail = dash == std::string::npos ? 0 : rest.size() - dash - 1;
   return dash != std::string::npos && dash > 0 && rest.find_first_not_of("0123456789") == dash &&
-         (tail == 6 || (tail == 13 && rest[dash + 7] == '.'));
+         (tail == 6 || (tail == 13 && rest[dash + 7] == '.') ||
+          (tail == 14 && rest.compare(dash + 7, 8, "-journal") == 0));
 }
 
 int removeLeftoverTemporaryFiles(const std::string& path) {
@@ -108,8 +110,13 @@ int removeLeftoverTemporaryFiles(const std::string& path) {
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name.compare(0, prefix.size(), prefix) != 0 || !isReplacementTemporaryName(name)) continue;
-    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    // A new file staged under such a name may have had a replacement of its own going on: its
+    // temporary file is named after the staged one, and dies with the same process.
+    const bool nested = name.compare(0, prefix.size() + 1, "." + prefix) == 0;
+    if ((!nested && name.compare(0, prefix.size(), prefix) != 0) ||
+        !isReplacementTemporaryName(name))
+      continue;
+    const long pid = std::strtol(name.c_str() + prefix.size() + (nested ? 1 : 0), nullptr, 10);
     const std::string full = folder + "/" + name;
     struct stat st {};
     // Only plain files of this user whose writer has died: never a link, never another's file.

@@ -1,0 +1,58 @@
+// A destination file that does not exist yet is written under a temporary name beside it
+// (".NAME.kpxtmp-PID-XXXXXX", as a replaced file is) and renamed to its own name only when the
+// transfer has finished. A run that fails, is stopped or is killed at any moment thus leaves no
+// file the user did not have: the temporary one goes when the run ends, or, after a kill, with
+// the next run that writes that name.
+#pragma once
+#include <memory>
+#include <streambuf>
+#include <string>
+
+namespace kpx::data {
+class FileReplacement;
+}
+
+namespace kpx::cli {
+
+class StagedNewFile {
+ public:
+  // Stages `path` when nothing is there yet (not even a dangling link); otherwise the run
+  // writes `path` itself. Throws CliError naming the file when no temporary file can be made.
+  explicit StagedNewFile(const std::string& path);
+  ~StagedNewFile();  // removes the staged file and any journal of it, unless kept
+  StagedNewFile(const StagedNewFile&) = delete;
+  StagedNewFile& operator=(const StagedNewFile&) = delete;
+
+  // Where the run writes.
+  const std::string& path() const { return m_written; }
+  bool staged() const { return m_staging != nullptr; }
+  // The transfer finished: the staged file takes its name. Throws CliError when it cannot.
+  void keep();
+
+ private:
+  std::string m_path;
+  std::string m_written;
+  std::unique_ptr<kpx::data::FileReplacement> m_staging;
+};
+
+// `text` with the name of every file this process staged replaced by the name it will take, so that
+// what the program says names the user's file, not the temporary one.
+std::string withStagedNamesShown(std::string text);
+
+// Passes what is written on to `to` a line at a time (and whatever is there when flushed),
+// through withStagedNamesShown.
+class StagedNamesShown : public std::streambuf {
+ public:
+  explicit StagedNamesShown(std::streambuf* to) : m_to(to) {}
+  ~StagedNamesShown() override { sync(); }
+
+ protected:
+  int_type overflow(int_type c) override;
+  int sync() override;
+
+ private:
+  std::streambuf* m_to;
+  std::string m_line;
+};
+
+}  // namespace kpx::cli
