@@ -1,9 +1,11 @@
 #include "cli/staged_new_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -15,19 +17,60 @@
 namespace kpx::cli {
 namespace {
 
-// The paths of the files staged by this process and the paths they take, then the same for
-// their names alone (for messages that give the whole path). They stay after the file is gone:
-// the error that ended its run is told after that.
+namespace fs = std::filesystem;
+
+// What stands for each staged file in messages: its path, then its folder's name followed by a
+// slash (messages that give a whole path), each with what to show instead. They stay after the
+// file is gone: the error that ended its run is told after that.
 std::vector<std::pair<std::string, std::string>>& stagedNames() {
   static std::vector<std::pair<std::string, std::string>> names;
   return names;
 }
 
-std::string nameOf(const std::string& path) {
-  return std::filesystem::path(path).filename().string();
+// Makes what was written to `path` durable.
+bool synced(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const bool ok = fd >= 0 && ::fsync(fd) == 0;
+  if (fd >= 0) ::close(fd);
+  return ok;
 }
 
 }  // namespace
+
+StagedNewFile::StagedNewFile(const std::string& path) : m_path(path), m_written(path) {
+  struct stat st {};
+  if (path.empty() || ::lstat(path.c_str(), &st) == 0 || errno != ENOENT) return;
+  try {
+    m_folder = kpx::data::makeStagingFolder(path, "destination");
+  } catch (const kpx::data::DataError& e) {
+    throw CliError(std::string("kpxwizard copy: ") + e.what());
+  }
+  m_written = m_folder + "/" + fs::path(path).filename().string();
+  stagedNames().emplace_back(m_written, path);
+  stagedNames().emplace_back(fs::path(m_folder).filename().string() + "/", "");
+}
+
+StagedNewFile::~StagedNewFile() {
+  std::error_code ec;
+  if (!m_folder.empty()) fs::remove_all(m_folder, ec);
+}
+
+void StagedNewFile::keep() {
+  if (m_folder.empty()) return;
+  if (!synced(m_written) || ::rename(m_written.c_str(), m_path.c_str()) != 0)
+    throw CliError("kpxwizard copy: the new file '" + m_path +
+                   "' cannot take its place: " + std::strerror(errno));
+  const int folder =
+      ::open(fs::path(m_folder).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);  // the move itself is durable too; a failure here changes nothing
+    ::close(folder);
+  }
+  std::error_code ec;
+  fs::remove_all(m_folder, ec);
+  m_folder.clear();
+  m_written = m_path;
+}
 
 std::string withStagedNamesShown(std::string text) {
   for (const auto& [staged, shown] : stagedNames())
@@ -51,39 +94,6 @@ int StagedNamesShown::sync() {
       return -1;
   }
   return m_to->pubsync();
-}
-
-StagedNewFile::StagedNewFile(const std::string& path) : m_path(path), m_written(path) {
-  struct stat st {};
-  if (path.empty() || ::lstat(path.c_str(), &st) == 0 || errno != ENOENT) return;
-  try {
-    m_staging = std::make_unique<kpx::data::FileReplacement>(path, "destination");
-  } catch (const kpx::data::DataError& e) {
-    throw CliError(std::string("kpxwizard copy: ") + e.what());
-  }
-  // The providers make the file themselves (a database, a workbook): only its name is taken.
-  m_staging->closeFile();
-  ::unlink(m_staging->temporaryPath().c_str());
-  m_written = m_staging->temporaryPath();
-  stagedNames().emplace_back(m_written, path);
-  stagedNames().emplace_back(nameOf(m_written), nameOf(path));
-}
-
-StagedNewFile::~StagedNewFile() {
-  if (!m_staging) return;
-  // A database being written may have left its journal beside it.
-  ::unlink((m_written + "-journal").c_str());
-}
-
-void StagedNewFile::keep() {
-  if (!m_staging) return;
-  try {
-    m_staging->commit();
-  } catch (const kpx::data::DataError& e) {
-    throw CliError(std::string("kpxwizard copy: ") + e.what());
-  }
-  m_staging.reset();
-  m_written = m_path;
 }
 
 }  // namespace kpx::cli

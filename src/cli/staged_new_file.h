@@ -1,42 +1,36 @@
-// A destination file that does not exist yet is written under a temporary name beside it
-// (".NAME.kpxtmp-PID-XXXXXX", as a replaced file is) and renamed to its own name only when the
-// transfer has finished. A run that fails, is stopped or is killed at any moment thus leaves no
-// file the user did not have: the temporary one goes when the run ends, or, after a kill, with
-// the next run that writes that name.
+// A destination file that does not exist yet is made in a temporary folder beside it
+// (".NAME.kpxtmp-PID-XXXXXX/NAME", so that its format and its journal go by its own name) and
+// moved to its place only when the transfer has finished. A run that fails, is stopped or is
+// killed at any moment thus leaves no file the user did not have: the folder goes when the run
+// ends, or, after a kill, with the next run that writes that name.
 #pragma once
-#include <memory>
 #include <streambuf>
 #include <string>
-
-namespace kpx::data {
-class FileReplacement;
-}
 
 namespace kpx::cli {
 
 class StagedNewFile {
  public:
   // Stages `path` when nothing is there yet (not even a dangling link); otherwise the run
-  // writes `path` itself. Throws CliError naming the file when no temporary file can be made.
+  // writes `path` itself. Throws CliError naming the file when no folder can be made.
   explicit StagedNewFile(const std::string& path);
-  ~StagedNewFile();  // removes the staged file and any journal of it, unless kept
+  ~StagedNewFile();  // removes the folder and all it holds, unless kept
   StagedNewFile(const StagedNewFile&) = delete;
   StagedNewFile& operator=(const StagedNewFile&) = delete;
 
   // Where the run writes.
   const std::string& path() const { return m_written; }
-  bool staged() const { return m_staging != nullptr; }
-  // The transfer finished: the staged file takes its name. Throws CliError when it cannot.
+  // The transfer finished: the file takes its place. Throws CliError when it cannot.
   void keep();
 
  private:
   std::string m_path;
   std::string m_written;
-  std::unique_ptr<kpx::data::FileReplacement> m_staging;
+  std::string m_folder;  // empty when nothing is staged
 };
 
-// `text` with the name of every file this process staged replaced by the name it will take, so that
-// what the program says names the user's file, not the temporary one.
+// `text` with every file this process staged named by the path it takes, so that what the
+// program says names the user's file, not the temporary one.
 std::string withStagedNamesShown(std::string text);
 
 // Passes what is written on to `to` a line at a time (and whatever is there when flushed),

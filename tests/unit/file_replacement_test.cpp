@@ -87,14 +87,15 @@ TEST_F(Replacement, LeftoversOfDeadWritersAreRemovedAndNothingElse) {
   const std::string otherFile = ".b.csv.kpxtmp-" + std::to_string(child) + "-Ab12Cd";
   const std::string notOurs = ".a.csv.kpxtmp-junk";
   const std::string deadArchive = dead + ".Xy34Zw";  // an archive rewritten in place
-  // A new database staged under a temporary name, and a workbook staged while it was replaced.
-  const std::string deadJournal = dead + "-journal";
-  const std::string deadNested = "." + dead + ".kpxtmp-" + std::to_string(child) + "-Ef56Gh";
-  for (const auto& name : {dead, deadArchive, deadJournal, deadNested, alive, otherFile, notOurs,
-                           std::string("a.csv")})
+  for (const auto& name : {dead, deadArchive, alive, otherFile, notOurs, std::string("a.csv")})
     write(name, "x");
+  // A new file's staging folder, with the file and its journal in it.
+  const std::string deadFolder = ".a.csv.kpxtmp-" + std::to_string(child) + "-Ef56Gh";
+  fs::create_directory(path(deadFolder));
+  write(deadFolder + "/a.csv", "x");
+  write(deadFolder + "/a.csv-journal", "x");
   fs::create_symlink("a.csv", path(".a.csv.kpxtmp-" + std::to_string(child) + "-linked"));
-  EXPECT_EQ(kpx::data::removeLeftoverTemporaryFiles(path("a.csv")), 4);
+  EXPECT_EQ(kpx::data::removeLeftoverTemporaryFiles(path("a.csv")), 3);
   auto left = others({"a.csv"});
   std::sort(left.begin(), left.end());
   std::vector<std::string> expected = {alive, ".a.csv.kpxtmp-" + std::to_string(child) + "-linked",

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 #include "data/providers/provider.h"
@@ -93,12 +94,10 @@ bool isReplacementTemporaryName(const std::string& name) {
   if (name.empty() || name[0] != '.' || at == std::string::npos || at < 2) return false;
   const std::string rest = name.substr(at + std::strlen(kMarker));
   const size_t dash = rest.find('-');
-  // A workbook fixed up in place has libzip write "NAME.XXXXXX" beside it before the rename; a
-  // new database written under such a name may leave its "-journal".
+  // A workbook fixed up in place has libzip write "NAME.XXXXXX" beside it before the rename.
   const size_t tail = dash == std::string::npos ? 0 : rest.size() - dash - 1;
   return dash != std::string::npos && dash > 0 && rest.find_first_not_of("0123456789") == dash &&
-         (tail == 6 || (tail == 13 && rest[dash + 7] == '.') ||
-          (tail == 14 && rest.compare(dash + 7, 8, "-journal") == 0));
+         (tail == 6 || (tail == 13 && rest[dash + 7] == '.'));
 }
 
 int removeLeftoverTemporaryFiles(const std::string& path) {
@@ -110,19 +109,19 @@ int removeLeftoverTemporaryFiles(const std::string& path) {
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    // A new file staged under such a name may have had a replacement of its own going on: its
-    // temporary file is named after the staged one, and dies with the same process.
-    const bool nested = name.compare(0, prefix.size() + 1, "." + prefix) == 0;
-    if ((!nested && name.compare(0, prefix.size(), prefix) != 0) ||
-        !isReplacementTemporaryName(name))
-      continue;
-    const long pid = std::strtol(name.c_str() + prefix.size() + (nested ? 1 : 0), nullptr, 10);
+    if (name.compare(0, prefix.size(), prefix) != 0 || !isReplacementTemporaryName(name)) continue;
+    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
     const std::string full = folder + "/" + name;
     struct stat st {};
-    // Only plain files of this user whose writer has died: never a link, never another's file.
-    if (::lstat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+    // Only plain files (or staging folders) of this user whose writer has died: never a link,
+    // never another's file.
+    if (::lstat(full.c_str(), &st) != 0 || st.st_uid != ::geteuid() || !processIsGone(pid))
       continue;
-    if (processIsGone(pid) && ::unlink(full.c_str()) == 0) ++removed;
+    std::error_code ec;
+    if (S_ISDIR(st.st_mode) && std::filesystem::remove_all(full, ec) > 0 && !ec)
+      ++removed;
+    else if (S_ISREG(st.st_mode) && ::unlink(full.c_str()) == 0)
+      ++removed;
   }
   ::closedir(dir);
   return removed;
@@ -130,6 +129,18 @@ int removeLeftoverTemporaryFiles(const std::string& path) {
 
 void checkReplaceable(const std::string& path, const std::string& what) {
   checkTarget(path, resolveLinks(path, what), what);
+}
+
+std::string makeStagingFolder(const std::string& path, const std::string& what) {
+  const std::string target = resolveLinks(path, what);
+  checkTarget(path, target, what);
+  removeLeftoverTemporaryFiles(target);
+  std::string folder =
+      folderOf(target) + "/." + baseOf(target) + kMarker + std::to_string(::getpid()) + "-XXXXXX";
+  if (!::mkdtemp(folder.data()))
+    throw DataError("Cannot write the " + what + " '" + path + "': " + std::strerror(errno) +
+                    " (a temporary folder beside it could not be made)");
+  return folder;
 }
 
 FileReplacement::FileReplacement(const std::string& path, const std::string& what)

@@ -52,6 +52,12 @@ class FileReplacement {
 // read-only file system, a folder where new files cannot be made). `what` as above.
 void checkReplaceable(const std::string& path, const std::string& what);
 
+// Makes an empty folder ".NAME.kpxtmp-PID-XXXXXX" beside `path`, for a file that does not exist
+// yet to be made in under its own name (a workbook's format, a database's journal go by it) and
+// moved to `path` once complete; a killed run's folder is removed as its temporary files are.
+// Throws DataError naming `path` when it cannot.
+std::string makeStagingFolder(const std::string& path, const std::string& what);
+
 // Removes the temporary files that killed runs left beside `path` (see above); returns how many.
 int removeLeftoverTemporaryFiles(const std::string& path);
 
