@@ -470,9 +470,11 @@ bool XmlScanner::endTag(char* p) {
   while (isSpace(Byte(*q))) ++q;
   if (q != close) fail(q, kInvalidToken);
   if (m_starts.empty()) fail(p, m_where == Where::Epilog ? kJunk : kInvalidToken);
-  if (element !=
-      std::string_view(m_open).substr(m_starts.back(), m_open.size() - 1 - m_starts.back()))
-    fail(p, kMismatched);
+  // Compared in line: the names of a sheet are a letter or two, too short for a call.
+  const size_t open = m_starts.back();
+  if (element.size() != m_open.size() - 1 - open) fail(p, kMismatched);
+  for (size_t i = 0; i < element.size(); ++i)
+    if (element[i] != m_open[open + i]) fail(p, kMismatched);
   m_open.resize(m_starts.back());
   m_starts.pop_back();
   m_handler.end(localName(element));
