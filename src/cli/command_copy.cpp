@@ -205,7 +205,7 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
     throw CliError(said(Said::DryRunIntoSqlServer));
   if (dryRun && prepares && namedKind != CONN_TEXTFILE && !fs::is_directory(named, ec))
     scratch.emplace(named);
-  // A new database or workbook is made under a temporary name until the run has finished.
+  // A new database or workbook is made in a temporary folder until the run has finished.
   std::optional<StagedNewFile> staged;
   if (!dryRun && parsed.has("--create") && namedKind != CONN_SQLServer &&
       namedKind != CONN_TEXTFILE)

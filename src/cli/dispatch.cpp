@@ -24,7 +24,7 @@ bool asksForItalian(const std::vector<std::string>& args) {
 }  // namespace
 
 int dispatch(const std::vector<std::string>& args, std::ostream& shownOut, std::ostream& shownErr) {
-  // A new destination is written under a temporary name: whatever names it names the user's file.
+  // A new destination is made in a temporary folder: whatever names it names the user's file.
   StagedNamesShown outLines(shownOut.rdbuf()), errLines(shownErr.rdbuf());
   std::ostream out(&outLines), err(&errLines);
   if (args.empty()) {
