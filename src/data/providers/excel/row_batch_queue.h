@@ -4,6 +4,7 @@
 #pragma once
 #include <condition_variable>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -99,21 +100,64 @@ class RowBatchQueueOf {
 using RowBatch = RowBatchOf<SheetRow>;
 using RowBatchQueue = RowBatchQueueOf<SheetRow>;
 
+// Rows made on a thread of its own a batch ahead of their reader. `fill` adds rows to the
+// batch it is given (as many as it likes) and returns false after the last; what it throws
+// reaches the reader after the rows before it. Started by the first read, so that rows opened
+// only to be dropped cost no thread; destroying it stops the thread, so it goes before (is
+// declared after) whatever `fill` uses.
+template <typename Row>
+class RowsAhead {
+ public:
+  using Fill = std::function<bool(RowBatchOf<Row>&)>;
+  explicit RowsAhead(Fill fill) : m_fill(std::move(fill)) {}
+  ~RowsAhead() {
+    if (!m_worker.joinable()) return;
+    m_queue.cancel();
+    m_worker.join();
+  }
+  RowsAhead(const RowsAhead&) = delete;
+  RowsAhead& operator=(const RowsAhead&) = delete;
+
+  bool next(Row& row) {
+    if (!m_worker.joinable()) m_worker = std::thread([this] { produce(); });
+    while (!m_batch.take(row))
+      if (!m_queue.take(m_batch)) return false;
+    return true;
+  }
+
+ private:
+  // Hands over a batch once it is full, the last one at the end, and what is thrown after the
+  // rows made before it.
+  void produce() {
+    RowBatchOf<Row> batch;
+    try {
+      for (bool more = true; more;) {
+        more = m_fill(batch);
+        if ((batch.size() >= kRowsPerBatch || !more) && !m_queue.put(batch)) return;
+      }
+      m_queue.finish(nullptr);
+    } catch (...) {
+      if (m_queue.put(batch)) m_queue.finish(std::current_exception());
+    }
+  }
+
+  Fill m_fill;
+  RowBatchQueueOf<Row> m_queue;
+  RowBatchOf<Row> m_batch;
+  std::thread m_worker;
+};
+
 // The rows of `rows`, read on a thread of its own a batch ahead, so that reading them back
 // from disk overlaps with what the reader does with them.
 class BackgroundRows : public SheetRowStream {
  public:
-  explicit BackgroundRows(std::unique_ptr<SheetRowStream> rows) : m_rows(std::move(rows)) {}
-  ~BackgroundRows() override;
-  bool next(SheetRow& row) override;
+  explicit BackgroundRows(std::unique_ptr<SheetRowStream> rows);
+  bool next(SheetRow& row) override { return m_ahead.next(row); }
 
  private:
-  void readAll();
-
   std::unique_ptr<SheetRowStream> m_rows;
-  RowBatchQueue m_queue;
-  RowBatch m_batch;
-  std::thread m_worker;
+  SheetRow m_row;
+  RowsAhead<SheetRow> m_ahead;
 };
 
 }  // namespace kpx::data::excel

@@ -7,7 +7,6 @@
 #include <map>
 #include <mutex>
 #include <stdexcept>
-#include <thread>
 
 #include "data/providers/excel/format_rendering.h"
 #include "data/providers/excel/number_format.h"
@@ -449,9 +448,9 @@ class SheetCells {
   SharedStringTable::Reader m_strings;
 };
 
-// Parsing runs on a worker thread, a batch ahead of the reader, and inflating on another
-// (read_ahead.h), so that a copy keeps both cores busy. Everything the worker touches besides the
-// queue is its own until it is joined; the workbook tables are only read.
+// Parsing runs on a thread of its own a batch ahead of the reader (RowsAhead), and inflating on
+// another (ReadAhead), so that a copy keeps both cores busy. Everything the parsing thread
+// touches besides the queue is its own until it is joined; the workbook tables are only read.
 class XlsxSheetStream : public SheetRowStream {
  public:
   XlsxSheetStream(std::shared_ptr<ByteFile> file, const std::string& part,
@@ -463,48 +462,31 @@ class XlsxSheetStream : public SheetRowStream {
             part,
             [this, part] {
               // The one before is stopped first: both would use the one archive.
-              m_ahead.reset();
+              m_inflating.reset();
               std::shared_ptr<ZipEntry> entry = m_zip.open(part);
               m_total = entry->progress().total;
-              m_ahead = std::make_unique<ReadAhead>(
+              m_inflating = std::make_unique<ReadAhead>(
                   [entry](char* out, size_t n) { return entry->read(out, n); });
-              return [ahead = m_ahead.get()](char* out, size_t n) { return ahead->read(out, n); };
+              return
+                  [ahead = m_inflating.get()](char* out, size_t n) { return ahead->read(out, n); };
             },
             m_rows, true) {}
-  ~XlsxSheetStream() override {
-    if (!m_worker.joinable()) return;
-    m_queue.cancel();
-    m_worker.join();
-  }
-
   bool next(SheetRow& row) override {
-    // Started by the first read, so that a stream opened only to be dropped costs no thread.
-    if (!m_worker.joinable()) m_worker = std::thread([this] { parseAll(); });
     do {
-      while (!m_batch.take(m_raw))
-        if (!m_queue.take(m_batch)) return false;
+      if (!m_ahead.next(m_raw)) return false;
     } while (!m_cells.convert(m_raw, row));
     return true;
   }
   ReadProgress progress() const override { return {m_done.load(), m_total}; }
 
  private:
-  // Runs on the worker: hands over a batch once it is full, the last one at the end, and what
-  // is thrown after the rows read before it.
-  void parseAll() {
-    RawBatch batch;
+  // Runs on the parsing thread: one piece of the part at a time.
+  bool parseSome(RawBatch& batch) {
     m_rows.fillInto(batch);
-    try {
-      for (bool more = true; more;) {
-        more = m_parser.feed();
-        if (!more) m_rows.flush();
-        m_done.store(int64_t(m_ahead->delivered()));
-        if ((batch.size() >= kRowsPerBatch || !more) && !m_queue.put(batch)) return;
-      }
-      m_queue.finish(nullptr);
-    } catch (...) {
-      if (m_queue.put(batch)) m_queue.finish(std::current_exception());
-    }
+    const bool more = m_parser.feed();
+    if (!more) m_rows.flush();
+    m_done.store(int64_t(m_inflating->delivered()));
+    return more;
   }
 
   std::shared_ptr<const WorkbookTables> m_tables;
@@ -512,13 +494,11 @@ class XlsxSheetStream : public SheetRowStream {
   SheetRows m_rows;
   SheetCells m_cells;
   int64_t m_total = 0;
-  std::unique_ptr<ReadAhead> m_ahead;
+  std::unique_ptr<ReadAhead> m_inflating;
   XmlPartParser m_parser;
   std::atomic<int64_t> m_done{0};
-  RowBatchQueueOf<RawRow> m_queue;
-  RawBatch m_batch;
   RawRow m_raw;
-  std::thread m_worker;
+  RowsAhead<RawRow> m_ahead{[this](RawBatch& batch) { return parseSome(batch); }};
 };
 
 class XlsxWorkbook : public WorkbookStreams {
