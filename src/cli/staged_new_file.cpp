@@ -1,6 +1,5 @@
 #include "cli/staged_new_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,14 +26,6 @@ std::vector<std::pair<std::string, std::string>>& stagedNames() {
   return names;
 }
 
-// Makes what was written to `path` durable.
-bool synced(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  const bool ok = fd >= 0 && ::fsync(fd) == 0;
-  if (fd >= 0) ::close(fd);
-  return ok;
-}
-
 }  // namespace
 
 StagedNewFile::StagedNewFile(const std::string& path) : m_path(path), m_written(path) {
@@ -57,15 +48,10 @@ StagedNewFile::~StagedNewFile() {
 
 void StagedNewFile::keep() {
   if (m_folder.empty()) return;
-  if (!synced(m_written) || ::rename(m_written.c_str(), m_path.c_str()) != 0)
+  if (!kpx::data::syncFile(m_written) || ::rename(m_written.c_str(), m_path.c_str()) != 0)
     throw CliError("kpxwizard copy: the new file '" + m_path +
                    "' cannot take its place: " + std::strerror(errno));
-  const int folder =
-      ::open(fs::path(m_folder).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    ::fsync(folder);  // the move itself is durable too; a failure here changes nothing
-    ::close(folder);
-  }
+  kpx::data::syncFolderOf(m_path);
   std::error_code ec;
   fs::remove_all(m_folder, ec);
   m_folder.clear();

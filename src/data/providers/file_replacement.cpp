@@ -127,6 +127,23 @@ int removeLeftoverTemporaryFiles(const std::string& path) {
   return removed;
 }
 
+bool syncFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const bool synced = fd >= 0 && ::fsync(fd) == 0;
+  const int error = errno;
+  if (fd >= 0 && ::close(fd) != 0 && synced) return false;
+  errno = error;
+  return synced;
+}
+
+void syncFolderOf(const std::string& path) {
+  const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);  // a failure here changes nothing: the rename is done either way
+    ::close(folder);
+  }
+}
+
 void checkReplaceable(const std::string& path, const std::string& what) {
   checkTarget(path, resolveLinks(path, what), what);
 }
@@ -207,11 +224,7 @@ void FileReplacement::commit() {
                       "': " + std::strerror(errno) + "; the file is left as it was");
     }
     m_done = true;
-    const int folder = ::open(folderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-      ::fsync(folder);  // the rename itself is durable too; a failure here changes nothing
-      ::close(folder);
-    }
+    syncFolderOf(m_target);
   } catch (...) {
     abandon();
     throw;

@@ -58,6 +58,11 @@ void checkReplaceable(const std::string& path, const std::string& what);
 // Throws DataError naming `path` when it cannot.
 std::string makeStagingFolder(const std::string& path, const std::string& what);
 
+// Writes the bytes of the file at `path` to disk; false with errno set when they cannot be.
+bool syncFile(const std::string& path);
+// Writes the folder holding `path` to disk, so that a file renamed into it stays renamed.
+void syncFolderOf(const std::string& path);
+
 // Removes the temporary files that killed runs left beside `path` (see above); returns how many.
 int removeLeftoverTemporaryFiles(const std::string& path);
 
