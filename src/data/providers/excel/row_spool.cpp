@@ -78,17 +78,18 @@ void RowSpool::rewind() {
   m_readOffset = 0;
 }
 
-bool RowSpool::readAhead(size_t n) {
+bool RowSpool::haveUnread(size_t n) {
   if (m_in.size() - m_inAt >= n) return true;
   m_in.erase(m_in.begin(), m_in.begin() + ptrdiff_t(m_inAt));
   m_inAt = 0;
   while (m_in.size() < n) {
     const size_t have = m_in.size();
     m_in.resize(have + std::max(kChunk, n - have));
-    ssize_t got = ::pread(m_fd, m_in.data() + have, m_in.size() - have, off_t(m_readOffset));
-    if (got < 0 && errno == EINTR) got = 0;
+    const ssize_t got = ::pread(m_fd, m_in.data() + have, m_in.size() - have, off_t(m_readOffset));
+    const int error = errno;
+    m_in.resize(have + size_t(std::max<ssize_t>(got, 0)));
+    if (got < 0 && error == EINTR) continue;  // a signal is not the end of the rows
     if (got < 0) unreadable();
-    m_in.resize(have + size_t(got));
     m_readOffset += uint64_t(got);
     if (got == 0) return false;
   }
@@ -97,11 +98,11 @@ bool RowSpool::readAhead(size_t n) {
 
 bool RowSpool::next(SheetRow& row) {
   auto take = [&](auto& value) {
-    if (!readAhead(sizeof value)) unreadable();
+    if (!haveUnread(sizeof value)) unreadable();
     std::memcpy(&value, m_in.data() + m_inAt, sizeof value);
     m_inAt += sizeof value;
   };
-  if (!readAhead(1)) return false;
+  if (!haveUnread(1)) return false;
   uint32_t filled;
   take(row.index);
   take(filled);
@@ -118,7 +119,7 @@ bool RowSpool::next(SheetRow& row) {
     } else {
       uint32_t size;
       take(size);
-      if (!readAhead(size)) unreadable();
+      if (!haveUnread(size)) unreadable();
       cell.text.assign(m_in.data() + m_inAt, size);
       m_inAt += size;
     }

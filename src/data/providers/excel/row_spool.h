@@ -27,7 +27,7 @@ class RowSpool {
  private:
   void writeOut();
   // Makes at least `n` unread bytes ready in m_in; false at the end of the file.
-  bool readAhead(size_t n);
+  bool haveUnread(size_t n);
 
   int m_fd = -1;
   // Rows are coded into memory and written in large pieces: one system call per cell field
