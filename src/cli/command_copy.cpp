@@ -7,7 +7,6 @@
 #include "cli/column_pairing.h"
 #include "cli/column_reading.h"
 #include "cli/commands.h"
-#include "cli/created_file_guard.h"
 #include "cli/created_table_guard.h"
 #include "cli/file_connection.h"
 #include "cli/help_text.h"
@@ -194,7 +193,6 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
   if (source->ConType() != CONN_TEXTFILE && !read.encoding.empty())
     throw CliError(said(Said::EncodingOfATextSource));
   const std::string& named = parsed.positional[1];
-  const CreatedFileGuard created(named);
   // Creating a table or deleting rows happens before the rows flow, outside the transaction a
   // dry run rolls back, so a database destination is rehearsed on a copy.
   std::optional<ScratchDestination> scratch;
@@ -242,7 +240,6 @@ int commandCopy(const std::vector<std::string>& args, std::ostream& out, std::os
     destination->setDatabase(named);
     destination->CreateConnectionString();
   }
-  if (finished && !dryRun) created.keep();
   if (finished) createdTable.keep();
   if (!parsed.hasValue("--save")) return status;
   const std::string config = parsed.value("--save");
