@@ -113,6 +113,27 @@ const WriteCase kWrites[] = {
 INSTANTIATE_TEST_SUITE_P(Files, TextWrite, ::testing::ValuesIn(kWrites),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Rows go to the file in batches, formatted on a thread of their own: every row arrives, in
+// order, the last partial batch too; a rollback, even with batches under way, keeps the old file.
+TEST(TextWriteMany, EveryRowArrivesInOrderAndRollbackKeepsTheOldFile) {
+  kpx::test::ScratchFolder folder;
+  const std::string path = folder.path("out.txt");
+  for (bool commit : {true, false}) {
+    folder.write("out.txt", "old\r\n");
+    auto writer = openText(path, kCsv)->openWriter("out.txt", {"n", "s"});
+    std::string expected = "\"n\",\"s\"\r\n";
+    for (int i = 0; i < 1300; ++i) {
+      const std::string text = "r" + std::to_string(i);
+      const Value row[] = {Value::fromInt(i), Value::fromString(text)};
+      writer->writeRow(row, 2);
+      expected += std::to_string(i) + ",\"r" + std::to_string(i) + "\"\r\n";
+    }
+    commit ? writer->commit() : writer->rollback();
+    EXPECT_EQ(kpx::test::readFile(path), commit ? expected : "old\r\n");
+    EXPECT_EQ(entries(folder), std::vector<std::string>{"out.txt"});
+  }
+}
+
 TEST(TextWriteRowErrors, BadRowIsRefusedWholeAndTheWriterGoesOn) {
   kpx::test::ScratchFolder folder;
   struct Bad {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "data/providers/value.h"
 #include "data/providers/value_conversion.h"
@@ -55,6 +57,18 @@ TEST(ValueText, DoublesReadBackExactly) {
     double back = 0;
     ASSERT_TRUE(parseDouble(toText(Value::fromDouble(d)), back)) << d;
     EXPECT_EQ(back, d);
+  }
+}
+
+// Whole numbers take a quicker path than other doubles; the text must be the same.
+TEST(ValueText, WholeDoublesWriteTheShortestText) {
+  std::vector<double> values = {765, -3, 100000, 8999999999999999, 9007199254740993.0, 1e22};
+  for (double scale = 1; scale < 1e17; scale *= 10)
+    for (double m : {1.0, 7.0, 19.0, 120.0, 123456789.0}) values.push_back(-m * scale + 1);
+  for (double d : values) {
+    char expected[32];
+    auto [end, ec] = std::to_chars(expected, expected + sizeof expected, d);
+    EXPECT_EQ(toText(Value::fromDouble(d)), std::string(expected, end)) << d;
   }
 }
 

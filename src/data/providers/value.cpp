@@ -50,12 +50,20 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-void appendPadded(std::string& out, int value, int width) {
+// Writes `value` with at least `width` digits at `o`; returns the end. A date writes six of
+// these, and a copy to a text file writes millions of dates.
+char* putPadded(char* o, int value, int width) {
+  if (value >= 0 && value < 100 && width == 2) {
+    o[0] = char('0' + value / 10);
+    o[1] = char('0' + value % 10);
+    return o + 2;
+  }
   char buf[16];
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value < 0 ? -value : value);
-  if (value < 0) out.push_back('-');
-  for (int n = static_cast<int>(end - buf); n < width; ++n) out.push_back('0');
-  out.append(buf, end);
+  if (value < 0) *o++ = '-';
+  for (int n = static_cast<int>(end - buf); n < width; ++n) *o++ = '0';
+  std::memcpy(o, buf, size_t(end - buf));
+  return o + (end - buf);
 }
 
 // Appends sign, integer part and fractional digits of an exact decimal with the fractional
@@ -103,23 +111,25 @@ void appendCurrency(int64_t scaled, std::string& out) {
 void appendDate(double oleDate, std::string& out) {
   int y, mo, d, h, mi, s, ms;
   oleDateToParts(oleDate, y, mo, d, h, mi, s, &ms);
-  appendPadded(out, y, 4);
-  out.push_back('-');
-  appendPadded(out, mo, 2);
-  out.push_back('-');
-  appendPadded(out, d, 2);
+  char buf[48];
+  char* o = putPadded(buf, y, 4);
+  *o++ = '-';
+  o = putPadded(o, mo, 2);
+  *o++ = '-';
+  o = putPadded(o, d, 2);
   if (h != 0 || mi != 0 || s != 0 || ms != 0) {
-    out.push_back(' ');
-    appendPadded(out, h, 2);
-    out.push_back(':');
-    appendPadded(out, mi, 2);
-    out.push_back(':');
-    appendPadded(out, s, 2);
+    *o++ = ' ';
+    o = putPadded(o, h, 2);
+    *o++ = ':';
+    o = putPadded(o, mi, 2);
+    *o++ = ':';
+    o = putPadded(o, s, 2);
   }
   if (ms != 0) {
-    out.push_back('.');
-    appendPadded(out, ms, 3);
+    *o++ = '.';
+    o = putPadded(o, ms, 3);
   }
+  out.append(buf, o);
 }
 
 // Reads exactly `width` digits (width 0: one or more) starting at `pos`.
@@ -205,6 +215,13 @@ void appendText(const Value& v, std::string& out) {
       return;
     }
     case ValueKind::Double: {
+      // A whole number whose last digit is not 0 is shortest written out in full, as the
+      // integer it is: the integer conversion costs a fraction of the shortest-double search.
+      if (std::fabs(v.real) < 9.0e15 && v.real == std::trunc(v.real) && int64_t(v.real) % 10 != 0) {
+        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, int64_t(v.real));
+        out.append(buf, end);
+        return;
+      }
       auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v.real);
       out.append(buf, end);
       return;

@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "data/providers/sqlite/busy_wait.h"
-#include "data/providers/sqlite/row_batch_pipe.h"
+#include "data/providers/row_batch_pipe.h"
 #include "data/providers/sqlite/sqlite_statement.h"
 #include "data/providers/statement_excerpt.h"
 #include "data/providers/value_conversion.h"

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,7 @@ namespace kpx::data {
 namespace {
 
 constexpr size_t kFlushSize = 256 * 1024;
+constexpr size_t kRowsPerBatch = 512, kBatches = 4;
 constexpr size_t kNoColumn = static_cast<size_t>(-1);
 
 size_t countCharacters(std::string_view s) {
@@ -35,6 +37,12 @@ TextRowWriter::TextRowWriter(const TextFormat& format, const std::vector<std::st
                     " is open for reading only (Mode=1); rows cannot be written to it.");
   }
   if (m_format.fixedWidth) planFixedLayout();
+  m_writesLater = !m_format.fixedWidth && !m_format.qualifier.empty();
+  m_scanOnce = !m_format.rowDelimiter.empty() && !m_format.columnDelimiter.empty();
+  for (const std::string* s :
+       {&m_format.rowDelimiter, &m_format.columnDelimiter, &m_format.qualifier})
+    if (!s->empty()) m_starts[static_cast<unsigned char>((*s)[0])] = true;
+  m_starts['\n'] = true;
 
   m_file = std::make_unique<FileReplacement>(m_format.path, "text file");
 
@@ -70,6 +78,18 @@ void TextRowWriter::checkOpen() const {
 void TextRowWriter::appendDelimitedField(std::string_view text, bool textValue,
                                          const std::string& column) {
   const std::string& q = m_format.qualifier;
+  if (m_scanOnce) {
+    // Most values hold none of the bytes that start a delimiter or the qualifier: one look at
+    // each byte says so, where the searches below would each run over the value.
+    bool special = false;
+    for (char c : text) special |= m_starts[static_cast<unsigned char>(c)];
+    if (!special) {
+      if (textValue && !q.empty()) m_row += q;
+      m_row += text;
+      if (textValue && !q.empty()) m_row += q;
+      return;
+    }
+  }
   bool lineBreak = m_format.rowDelimiter == "\r\n"
                        ? text.find('\n') != std::string_view::npos
                        : text.find(m_format.rowDelimiter) != std::string_view::npos;
@@ -158,10 +178,42 @@ void TextRowWriter::appendFixedField(std::string_view text, size_t slot, bool he
 void TextRowWriter::writeRow(const Value* values, size_t count) {
   checkOpen();
   if (count != m_columns.size()) {
-    throw RowError(m_format.path + ": row " + std::to_string(m_rows + 1) + ": " +
+    throw RowError(m_format.path + ": row " + std::to_string(m_accepted + 1) + ": " +
                    std::to_string(count) + " values for " + std::to_string(m_columns.size()) +
                    " columns.");
   }
+  if (!m_writesLater) {
+    appendRow(values, count);
+    ++m_accepted;
+    return;
+  }
+  ++m_accepted;
+  RowBatch& batch = m_pipe ? m_pipe->filling() : m_batch;
+  if (batch.values.empty()) batch.values.resize(kRowsPerBatch * std::max<size_t>(count, 1));
+  StoredValue* slots = batch.values.data() + batch.rows * count;
+  for (size_t i = 0; i < count; ++i) slots[i].assign(values[i]);
+  if (++batch.rows * count < batch.values.size()) return;
+  if (!m_pipe) {
+    m_pipe = std::make_unique<RowBatchPipe>(kBatches, batch.values.size(),
+                                            [this](RowBatch& b) { appendRows(b); });
+    std::swap(m_pipe->filling().values, batch.values);
+    m_pipe->filling().rows = batch.rows;
+    batch = {};
+  }
+  m_pipe->send();
+}
+
+void TextRowWriter::appendRows(RowBatch& batch) {
+  const size_t n = m_columns.size();
+  m_values.resize(n);
+  for (size_t row = 0; row < batch.rows; ++row) {
+    for (size_t i = 0; i < n; ++i) m_values[i] = batch.values[row * n + i].view();
+    appendRow(m_values.data(), n);
+  }
+  batch.rows = 0;
+}
+
+void TextRowWriter::appendRow(const Value* values, size_t count) {
   m_row.clear();
   if (m_format.fixedWidth) {
     for (size_t slot = 0; slot < m_widths.size(); ++slot) {
@@ -191,12 +243,19 @@ void TextRowWriter::flush() {
 
 void TextRowWriter::commit() {
   checkOpen();
+  if (m_pipe) {
+    if (m_pipe->filling().rows > 0) m_pipe->send();
+    m_pipe->drain();
+    m_pipe.reset();
+  }
+  appendRows(m_batch);
   flush();
   auto file = std::move(m_file);
   file->commit();
 }
 
 void TextRowWriter::rollback() {
+  m_pipe.reset();
   if (!m_file) return;
   m_file->abandon();
   m_file.reset();

@@ -10,13 +10,19 @@
 // qualifier, go between qualifiers with inner qualifiers doubled; without a qualifier, a
 // value that holds a delimiter is a RowError. Fixed-width files: values are padded with
 // blanks to their width; a longer value is a RowError, never cut.
+//
+// A delimited file with a qualifier refuses no value, so its rows are formatted and written on
+// a thread of their own (RowBatchPipe) while the pump reads the next ones; a failed write is
+// thrown by a later writeRow or by commit.
 #pragma once
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "data/providers/file_replacement.h"
 #include "data/providers/provider.h"
+#include "data/providers/row_batch_pipe.h"
 #include "data/providers/text/text_format.h"
 
 namespace kpx::data {
@@ -34,6 +40,9 @@ class TextRowWriter : public RowWriter {
   void rollback() override;
 
  private:
+  // Formats one row into m_out; on the writing thread once there is one.
+  void appendRow(const Value* values, size_t count);
+  void appendRows(RowBatch& batch);
   void appendDelimitedField(std::string_view text, bool textValue, const std::string& column);
   void planFixedLayout();
   void appendFixedField(std::string_view text, size_t slot, bool header);
@@ -51,7 +60,16 @@ class TextRowWriter : public RowWriter {
   std::string m_out;                        // rows waiting to be written to m_file
   std::string m_row;                        // the row being built
   std::string m_text;                       // one value as text
-  int64_t m_rows = 0;
+  int64_t m_rows = 0;          // rows formatted, on the writing thread once there is one
+  int64_t m_accepted = 0;      // rows writeRow took
+  bool m_writesLater = false;  // a delimited file with a qualifier
+  // The first bytes of the delimiters, the qualifier and a line break; m_scanOnce when both
+  // delimiters are set, so that a value without any of these bytes needs no search.
+  std::array<bool, 256> m_starts{};
+  bool m_scanOnce = false;
+  RowBatch m_batch;  // rows held until the writing thread starts
+  std::vector<Value> m_values;
+  std::unique_ptr<RowBatchPipe> m_pipe;  // last: its thread stops before the rest goes
 };
 
 }  // namespace kpx::data

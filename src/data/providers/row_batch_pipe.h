@@ -1,5 +1,5 @@
 // Hands batches of rows from the thread that reads and converts them to one thread that
-// inserts them, so that the two kinds of work overlap. The number of batches is fixed, so
+// writes them (a SQLite insert, a text file's formatting), so that the two kinds of work overlap. The number of batches is fixed, so
 // memory stays the same whatever the number of rows, and each batch's buffers keep their
 // capacity from one use to the next.
 //

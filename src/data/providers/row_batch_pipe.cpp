@@ -1,4 +1,4 @@
-#include "data/providers/sqlite/row_batch_pipe.h"
+#include "data/providers/row_batch_pipe.h"
 
 namespace kpx::data {
 
