@@ -40,18 +40,24 @@ char oneLetterLocalName(const char* name) {
   return local.size() == 1 ? local[0] : 0;
 }
 
-// `scan`: read by the XmlScanner, for the parts big enough for its speed to matter.
+// `big`: a part big enough for speed to matter (the shared strings), read by the XmlScanner
+// and inflated on a thread of its own.
 void parseWhole(const ZipArchive& zip, const std::string& part, XmlHandler& handler,
-                bool scan = false) {
+                bool big = false) {
+  std::unique_ptr<ReadAhead> ahead;
   // Each call reads the part from its first byte again, as expat needs when it takes over.
   XmlPartParser parser(
       part,
-      [&] {
-        return [e = std::shared_ptr<ZipEntry>(zip.open(part))](char* out, size_t n) {
+      [&]() -> XmlPartParser::Reader {
+        ahead.reset();  // stopped first: both would read the one archive
+        auto read = [e = std::shared_ptr<ZipEntry>(zip.open(part))](char* out, size_t n) {
           return e->read(out, n);
         };
+        if (!big) return read;
+        ahead = std::make_unique<ReadAhead>(read);
+        return [a = ahead.get()](char* out, size_t n) { return a->read(out, n); };
       },
-      handler, scan);
+      handler, big);
   while (parser.feed()) {
   }
 }

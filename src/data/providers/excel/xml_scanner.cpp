@@ -46,13 +46,6 @@ constexpr std::array<bool, 256> kPlain = [] {
   return plain;
 }();
 
-// Bytes that end the plain run of a start tag: its end, a quote, a misplaced '<'.
-constexpr std::array<bool, 256> kInTag = [] {
-  std::array<bool, 256> stop{};
-  stop['>'] = stop['<'] = stop['"'] = stop['\''] = true;
-  return stop;
-}();
-
 // The length of the UTF-8 sequence at `p` when it is whole before `end` and a character XML
 // allows; 0 otherwise.
 size_t utf8Length(const Byte* p, const Byte* end) {
@@ -373,15 +366,10 @@ bool XmlScanner::markup() {
       return false;
     fail(p, kInvalidToken);
   }
-  // A start tag ends at the first '>' outside its quoted values; a '<' before it is an error.
-  for (close = p + 1; close < end; ++close) {
-    const char c = *close;
-    if (!kInTag[Byte(c)]) continue;
-    if (c == '>') return startTag(p, close);
-    if (c == '<') fail(close, kInvalidToken);
-    close = findByte(close + 1, end, c);
-    if (!close) break;
-  }
+  // A start tag ends at the first '>' outside its quoted values. The first '>' is taken for
+  // it; startTag looks further when that one lies inside a value.
+  close = static_cast<char*>(std::memchr(p + 1, '>', have - 1));
+  if (close) return startTag(p, close);
   if (!m_last) return false;
   fail(p, kUnclosed);
 }
@@ -398,11 +386,14 @@ inline char* XmlScanner::shortName(char* p, char* end) {
 }
 
 bool XmlScanner::startTag(char* p, char* close) {
-  if (m_where == Where::Epilog) fail(p, kJunk);
-  char* q = shortName(p + 1, close);
-  char* elementEnd = q;
+  char* const end = m_buf.data() + m_end;
   m_attrs.clear();
   m_nameEnds.clear();
+  m_valueEnds.clear();
+  // Nothing in the buffer changes until the tag's end is known: a tag that the next piece
+  // completes is read again from its start.
+  char* q = shortName(p + 1, close);
+  char* elementEnd = q;
   bool empty = false;
   for (;;) {
     char* gap = q;
@@ -422,15 +413,22 @@ bool XmlScanner::startTag(char* p, char* close) {
     while (isSpace(Byte(*q))) ++q;
     const char quote = *q;
     if (quote != '"' && quote != '\'') fail(q, kInvalidToken);
-    // The search for `close` saw this value's closing quote.
     char* valueEnd = findByte(q + 1, close, quote);
-    char* plain = q + 1;
-    while (plain < valueEnd && kPlain[Byte(*plain)]) ++plain;
-    *(plain == valueEnd ? valueEnd : decode(q + 1, valueEnd, Run::Attribute)) = '\0';
+    if (!valueEnd) {
+      // The '>' taken for the end is inside this value: the tag ends after it.
+      valueEnd = findByte(close + 1, end, quote);
+      close = valueEnd ? findByte(valueEnd + 1, end, '>') : nullptr;
+      if (!close) {
+        if (!m_last) return false;
+        fail(p, kUnclosed);
+      }
+    }
     m_attrs.push_back(attribute);
     m_attrs.push_back(q + 1);
+    m_valueEnds.push_back(valueEnd);
     q = valueEnd + 1;
   }
+  if (m_where == Where::Epilog) fail(p, kJunk);
   for (size_t i = 0; i < m_nameEnds.size(); ++i) {
     const size_t length = size_t(m_nameEnds[i] - m_attrs[2 * i]);
     for (size_t j = 0; j < i; ++j)
@@ -439,8 +437,15 @@ bool XmlScanner::startTag(char* p, char* close) {
           std::memcmp(m_attrs[2 * i], m_attrs[2 * j], length) == 0)
         fail(m_attrs[2 * i], kDuplicate);
   }
+  for (size_t i = 0; i < m_valueEnds.size(); ++i) {
+    char* value = const_cast<char*>(m_attrs[2 * i + 1]);
+    char* valueEnd = m_valueEnds[i];
+    char* plain = value;
+    while (plain < valueEnd && kPlain[Byte(*plain)]) ++plain;
+    *(plain == valueEnd ? valueEnd : decode(value, valueEnd, Run::Attribute)) = '\0';
+    *m_nameEnds[i] = '\0';
+  }
   *elementEnd = '\0';
-  for (char* e : m_nameEnds) *e = '\0';
   m_attrs.push_back(nullptr);
 
   const std::string_view element(p + 1, size_t(elementEnd - p - 1));

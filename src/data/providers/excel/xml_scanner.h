@@ -71,7 +71,7 @@ class XmlScanner {
   std::string m_open;            // names of the open elements, each ended by '\0'
   std::vector<size_t> m_starts;  // where each begins in m_open
   std::vector<const char*> m_attrs;
-  std::vector<char*> m_nameEnds;
+  std::vector<char*> m_nameEnds, m_valueEnds;
 };
 
 }  // namespace kpx::data::excel
