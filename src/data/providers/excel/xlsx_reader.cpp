@@ -28,10 +28,15 @@ const char* attribute(const char** attrs, std::string_view wanted) {
   return nullptr;
 }
 
+// The leading digits of `text`; 0 when there are none or they do not fit. Read for every
+// cell's style, so without measuring the text first.
 uint32_t unsignedOf(const char* text) {
-  uint32_t n = 0;
-  std::from_chars(text, text + std::strlen(text), n);
-  return n;
+  uint64_t n = 0;
+  for (const char* p = text; *p >= '0' && *p <= '9'; ++p) {
+    n = n * 10 + uint64_t(*p - '0');
+    if (n > UINT32_MAX) return 0;
+  }
+  return uint32_t(n);
 }
 
 // The local name of attribute `name` when it is one letter, else 0.
@@ -306,7 +311,13 @@ class SheetRows : public XmlHandler {
     } else if (name == "row") {
       flush();
       const char* r = attribute(attrs, "r");
-      uint64_t n = r ? std::strtoull(r, nullptr, 10) : 0;
+      uint64_t n = 0;
+      if (r && *r >= '0' && *r <= '9') {
+        for (const char* d = r; *d >= '0' && *d <= '9' && n <= 1048576; ++d)
+          n = n * 10 + uint64_t(*d - '0');
+      } else if (r) {
+        n = std::strtoull(r, nullptr, 10);  // blanks and signs, as the C library reads them
+      }
       if (r && (n == 0 || n > 1048576))
         throw std::runtime_error(std::string("row number ") + r + " is out of range");
       // A row without its number follows the one before; the first such row is row 1.

@@ -46,6 +46,13 @@ constexpr std::array<bool, 256> kPlain = [] {
   return plain;
 }();
 
+// Bytes of an attribute value that need no decoding and do not end it.
+constexpr std::array<bool, 256> kPlainInValue = [] {
+  std::array<bool, 256> plain = kPlain;
+  plain['"'] = plain['\''] = false;
+  return plain;
+}();
+
 // The length of the UTF-8 sequence at `p` when it is whole before `end` and a character XML
 // allows; 0 otherwise.
 size_t utf8Length(const Byte* p, const Byte* end) {
@@ -387,9 +394,7 @@ inline char* XmlScanner::shortName(char* p, char* end) {
 
 bool XmlScanner::startTag(char* p, char* close) {
   char* const end = m_buf.data() + m_end;
-  m_attrs.clear();
-  m_nameEnds.clear();
-  m_valueEnds.clear();
+  m_found.clear();
   // Nothing in the buffer changes until the tag's end is known: a tag that the next piece
   // completes is read again from its start.
   char* q = shortName(p + 1, close);
@@ -405,15 +410,19 @@ bool XmlScanner::startTag(char* p, char* close) {
       break;
     }
     if (q == gap) fail(q, kInvalidToken);
-    char* attribute = q;
-    q = shortName(q, close);
-    m_nameEnds.push_back(q);
+    Attribute& a = m_found.emplace_back();
+    a.name = q;
+    q = a.nameEnd = shortName(q, close);
     while (isSpace(Byte(*q))) ++q;
     if (*q++ != '=') fail(q - 1, kInvalidToken);
     while (isSpace(Byte(*q))) ++q;
     const char quote = *q;
     if (quote != '"' && quote != '\'') fail(q, kInvalidToken);
-    char* valueEnd = findByte(q + 1, close, quote);
+    // One look at each byte finds the end of a value that needs no decoding, as most do.
+    a.value = ++q;
+    while (q < close && kPlainInValue[Byte(*q)]) ++q;
+    a.plain = q < close && *q == quote;
+    char* valueEnd = a.plain ? q : findByte(q, close, quote);
     if (!valueEnd) {
       // The '>' taken for the end is inside this value: the tag ends after it.
       valueEnd = findByte(close + 1, end, quote);
@@ -423,30 +432,31 @@ bool XmlScanner::startTag(char* p, char* close) {
         fail(p, kUnclosed);
       }
     }
-    m_attrs.push_back(attribute);
-    m_attrs.push_back(q + 1);
-    m_valueEnds.push_back(valueEnd);
+    a.valueEnd = valueEnd;
     q = valueEnd + 1;
   }
   if (m_where == Where::Epilog) fail(p, kJunk);
-  for (size_t i = 0; i < m_nameEnds.size(); ++i) {
-    const size_t length = size_t(m_nameEnds[i] - m_attrs[2 * i]);
-    for (size_t j = 0; j < i; ++j)
-      if (size_t(m_nameEnds[j] - m_attrs[2 * j]) == length &&
-          m_attrs[2 * i][0] == m_attrs[2 * j][0] &&
-          std::memcmp(m_attrs[2 * i], m_attrs[2 * j], length) == 0)
-        fail(m_attrs[2 * i], kDuplicate);
+  const size_t count = m_found.size();
+  for (size_t i = 1; i < count; ++i) {
+    const Attribute& a = m_found[i];
+    const size_t length = size_t(a.nameEnd - a.name);
+    for (size_t j = 0; j < i; ++j) {
+      const Attribute& b = m_found[j];
+      if (b.name[0] == a.name[0] && size_t(b.nameEnd - b.name) == length &&
+          std::memcmp(a.name, b.name, length) == 0)
+        fail(a.name, kDuplicate);
+    }
   }
-  for (size_t i = 0; i < m_valueEnds.size(); ++i) {
-    char* value = const_cast<char*>(m_attrs[2 * i + 1]);
-    char* valueEnd = m_valueEnds[i];
-    char* plain = value;
-    while (plain < valueEnd && kPlain[Byte(*plain)]) ++plain;
-    *(plain == valueEnd ? valueEnd : decode(value, valueEnd, Run::Attribute)) = '\0';
-    *m_nameEnds[i] = '\0';
+  m_attrs.resize(2 * count + 1);
+  for (size_t i = 0; i < count; ++i) {
+    const Attribute& a = m_found[i];
+    *(a.plain ? a.valueEnd : decode(a.value, a.valueEnd, Run::Attribute)) = '\0';
+    *a.nameEnd = '\0';
+    m_attrs[2 * i] = a.name;
+    m_attrs[2 * i + 1] = a.value;
   }
+  m_attrs[2 * count] = nullptr;
   *elementEnd = '\0';
-  m_attrs.push_back(nullptr);
 
   const std::string_view element(p + 1, size_t(elementEnd - p - 1));
   m_where = Where::Content;

@@ -70,8 +70,13 @@ class XmlScanner {
   Where m_where = Where::Start;
   std::string m_open;            // names of the open elements, each ended by '\0'
   std::vector<size_t> m_starts;  // where each begins in m_open
+  // The attributes of the start tag being read, found before any of them is decoded.
+  struct Attribute {
+    char *name, *nameEnd, *value, *valueEnd;
+    bool plain;  // needs no decoding
+  };
+  std::vector<Attribute> m_found;
   std::vector<const char*> m_attrs;
-  std::vector<char*> m_nameEnds, m_valueEnds;
 };
 
 }  // namespace kpx::data::excel
