@@ -88,6 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "--to-table needs a value"},
         RefusedCase{"CopyNeedsTwoFiles", "copy @/people.csv", "give a source and a destination"},
         RefusedCase{"MissingConfiguration", "run @/nothing.ini", "'@/nothing.ini' does not exist"},
+        RefusedCase{"TwoConfigurationsForTheWizard", "wizard @/a.ini @/b.ini",
+                    "at most one configuration"},
         RefusedCase{"MissingSource", "copy @/nothing.csv @/out.csv",
                     "the source file '@/nothing.csv' does not exist"},
         RefusedCase{"UnknownKind", "inspect @/mystery.bin", "cannot tell what kind of file"},

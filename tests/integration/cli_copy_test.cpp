@@ -4,51 +4,15 @@
 #include <filesystem>
 
 #include "support/command_output.h"
-#include "support/kpxwizard_program.h"
-#include "support/scratch.h"
+#include "support/program_folder.h"
 
 namespace fs = std::filesystem;
-using kpx::test::ProgramRun;
 using kpx::test::runKpxwizard;
 using kpx::test::shellQuote;
 
 namespace {
 
-class Copy : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fs::create_directories(dir / "logs");
-    scratch.write("people.csv",
-                  "Id,Name,City\r\n1,Anna,Milano\r\n2,\"Bruno, Jr\",Zürich\r\n3,Carla,\r\n");
-  }
-
-  std::string path(const std::string& name) const { return scratch.path(name); }
-  ProgramRun copy(const std::string& arguments) {
-    return runKpxwizard("copy " + arguments + " --log-dir " + shellQuote(path("logs")),
-                        dir.string());
-  }
-  std::string sql(const std::string& database, const std::string& statement) {
-    return kpx::test::sqliteOutput(path(database), statement);
-  }
-  std::string csvRows(const std::string& name, const std::string& delimiter = ",") {
-    return kpx::test::pythonCsvRows(path(name), delimiter);
-  }
-
-  kpx::test::ScratchFolder scratch;
-  const fs::path& dir = scratch.dir();
-};
-
-TEST_F(Copy, SqliteTableIntoACsvFile) {
-  sql("shop.db",
-      "CREATE TABLE Customers(Id Long, Name VarChar(50), Balance Double);"
-      "INSERT INTO Customers VALUES(1,'Anna',10.5),(2,'Bruno \"B\", Jr',-3),"
-      "(3,'Carla' || char(13, 10) || 'Città',NULL);");
-  auto run = copy("shop.db customers.csv");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(csvRows("customers.csv"),
-            "[['Id', 'Name', 'Balance'], ['1', 'Anna', '10.5'], ['2', 'Bruno \"B\", Jr', '-3'], "
-            "['3', 'Carla\\r\\nCittà', '']]\n");
-}
+using Copy = kpx::test::ProgramFolder;
 
 // The lines of the error log that name a refused row ("Row 3: …|values"), without its header.
 std::string refusedRows(const std::string& log) {
@@ -93,7 +57,7 @@ TEST_F(Copy, DryRunRefusesWhatARunRefusesAndWritesNothing) {
     EXPECT_EQ(fs::exists(destination), existed);
     EXPECT_TRUE(kpx::test::readFile(destination.string()) == before) << "its bytes changed";
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), filesBefore);
-    if (dryRefused.empty()) dryRefused = refusedRows(kpx::test::readFile(logFile));
+    if (dryRefused.empty()) dryRefused = refusedRows(errorLog());
   }
   fs::remove(logFile);
   auto real = copy("bad.csv shop.db --to-table People");
@@ -102,7 +66,7 @@ TEST_F(Copy, DryRunRefusesWhatARunRefusesAndWritesNothing) {
   // The question whether to open the log is answered No by default.
   EXPECT_NE(real.err.find("[No; --yes answers Yes]"), std::string::npos) << real.err;
   EXPECT_NE(dryRefused.find("abc"), std::string::npos) << dryRefused;
-  EXPECT_EQ(refusedRows(kpx::test::readFile(logFile)), dryRefused);
+  EXPECT_EQ(refusedRows(errorLog()), dryRefused);
   EXPECT_EQ(sql("shop.db", "SELECT Id FROM People ORDER BY Id"), "1\n3\n9\n");
 }
 
@@ -146,12 +110,12 @@ TEST_F(Copy, InferredTypesMakeTheNewTable) {
                 "4,1.00,1,,d,1/1/2020,1/1/2020,extra\n");
   const std::string logFile = path("logs/KPXWIZARD_ERROR.txt");
   EXPECT_EQ(copy("typed.csv typed.db --create --infer-types --dry-run").status, 1);
-  const std::string dryRefused = refusedRows(kpx::test::readFile(logFile));
+  const std::string dryRefused = refusedRows(errorLog());
   fs::remove(logFile);
   auto run = copy("typed.csv typed.db --create --infer-types");
   ASSERT_EQ(run.status, 1) << run.out << run.err;
   EXPECT_NE(dryRefused.find("Row 4: "), std::string::npos) << dryRefused;
-  EXPECT_EQ(refusedRows(kpx::test::readFile(logFile)), dryRefused);
+  EXPECT_EQ(refusedRows(errorLog()), dryRefused);
   EXPECT_EQ(sql("typed.db", "SELECT Dmy, Mdy FROM typed ORDER BY rowid"),
             "2020-01-31|2020-01-31 10:30:00\n2021-02-01|2020-12-25\n|\n");
   // A saved transfer reads the file again without the order, so its dates stay text.
@@ -183,7 +147,7 @@ struct Telling {
 
 TEST_F(Copy, SaysExactlyWhatItDid) {
   scratch.write("semi.csv", "Id;Name\n1;Anna\n2;Bruno\n");
-  scratch.write("multi.csv", "Id,Note\n1,\"a\nb\"\n2,\"c\r\nd\"\n3,e\n");
+  scratch.write("multi.csv", "Id,\"Note\nmore\"\n1,\"a\nb\"\n2,\"c\r\nd\"\n3,e\n");
   scratch.write("header.csv", "Id,Name\n");
   std::string bad = "Id\n";
   for (int i = 1; i <= 501; ++i) bad += (i <= 400 ? std::to_string(i) : "x") + "\n";
@@ -191,6 +155,10 @@ TEST_F(Copy, SaysExactlyWhatItDid) {
   std::string many = "Id,Name\n";
   for (int i = 1; i <= 2500; ++i) many += std::to_string(i) + ",name" + std::to_string(i) + "\n";
   scratch.write("many.csv", many);
+  sql("customers.db",
+      "CREATE TABLE Customers(Id Long, Name VarChar(50), Balance Double);"
+      "INSERT INTO Customers VALUES(1,'Anna',10.5),(2,'Bruno \"B\", Jr',-3),"
+      "(3,'Carla' || char(13, 10) || 'Città',NULL);");
   sql("byname.db",
       "CREATE TABLE People(city VarChar(30), ID Long, Extra VarChar(5), NAME VarChar(30));");
   sql("shop.db",
@@ -220,8 +188,12 @@ TEST_F(Copy, SaysExactlyWhatItDid) {
        "has no table 'Sheet1'; its tables are: people.csv", "", ""},
       {"QualifierThatIsTheDelimiter", "people.csv c.db --create --qualifier ,", 2,
        "the text qualifier ',' is also the column delimiter", "", ""},
+      {"SqliteTableIntoACsvFile", "customers.db customers.csv", 0, "", "csv:customers.csv:,",
+       "[['Id', 'Name', 'Balance'], ['1', 'Anna', '10.5'], ['2', 'Bruno \"B\", Jr', '-3'], "
+       "['3', 'Carla\\r\\nCittà', '']]\n"},
       {"RecordsAreCountedNotLines", "multi.csv d.db --create", 0, "Rows read:     3\n",
-       "sql:d.db:SELECT COUNT(*) FROM multi", "3\n"},
+       "sql:d.db:SELECT Id, hex(\"Note\nmore\") FROM multi ORDER BY Id",
+       "1|610A62\n2|630D0A64\n3|65\n"},
       {"TooManyBadRowsCountAllRead", "bad.csv shop.db --to-table Strict", 2,
        "Rows read:     501\nRows written:  0\nRows rejected: 101\n",
        "sql:shop.db:SELECT COUNT(*) FROM Strict", "0\n"},

@@ -1,5 +1,5 @@
 // kpxwizard copy with hostile names and unlucky runs: every destination is left byte for byte as
-// it was when a run fails, is stopped or is killed, checked with cmp and the sqlite3 program.
+// it was when a run fails, is stopped or is killed, checked by its bytes and the sqlite3 program.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -15,16 +15,14 @@
 #include <thread>
 
 #include "support/command_output.h"
-#include "support/kpxwizard_program.h"
-#include "support/scratch.h"
+#include "support/program_folder.h"
 #include "support/sql_text.h"
 
 namespace fs = std::filesystem;
 using kpx::test::commandOutput;
 using kpx::test::hexOf;
 using kpx::test::kpxwizardPath;
-using kpx::test::ProgramRun;
-using kpx::test::runKpxwizard;
+using kpx::test::readFile;
 using kpx::test::shellQuote;
 using kpx::test::sqlIdentifier;
 
@@ -32,33 +30,13 @@ namespace {
 
 const auto byLabel = [](const auto& info) { return std::string(info.param.label); };
 
-class Safety : public ::testing::Test {
+class Safety : public kpx::test::ProgramFolder {
  protected:
-  void SetUp() override {
-    fs::create_directories(dir / "logs");
-    write("people.csv", "Id,Name,City\r\n1,Anna,Milano\r\n2,\"Bruno, Jr\",Zürich\r\n3,Carla,\r\n");
-  }
   void TearDown() override {
     if (!mounted.empty()) ::umount2(mounted.c_str(), MNT_DETACH);
   }
 
-  std::string path(const std::string& name) const { return scratch.path(name); }
   void write(const std::string& name, const std::string& text) { scratch.write(name, text); }
-  ProgramRun copy(std::string arguments, const std::string& shellPrefix = "") {
-    if (arguments.find("--log-dir") == std::string::npos) arguments += " --log-dir logs";
-    if (shellPrefix.empty()) return runKpxwizard("copy " + arguments, dir.string());
-    ProgramRun run;
-    const std::string errFile = path("stderr.txt");
-    run.out = commandOutput("cd " + shellQuote(dir.string()) + " && " + shellPrefix + " " +
-                                shellQuote(kpxwizardPath()) + " copy " + arguments +
-                                " </dev/null 2>" + shellQuote(errFile),
-                            &run.status);
-    run.err = commandOutput("cat " + shellQuote(errFile));
-    return run;
-  }
-  std::string sql(const std::string& database, const std::string& statement) {
-    return kpx::test::sqliteOutput(path(database), statement);
-  }
   bool same(const std::string& a, const std::string& b) {
     int status = 0;
     commandOutput("cmp -s " + shellQuote(path(a)) + " " + shellQuote(path(b)), &status);
@@ -121,8 +99,6 @@ class Safety : public ::testing::Test {
     return status;
   }
 
-  kpx::test::ScratchFolder scratch;
-  const fs::path& dir = scratch.dir();
   std::string mounted;
 };
 
@@ -175,41 +151,14 @@ TEST_P(CliNames, TableNameFromTheCommandLineStaysAName) {
 
 INSTANTIATE_TEST_SUITE_P(Hostile, CliNames, ::testing::ValuesIn(kNames), byLabel);
 
-TEST_F(Safety, NulInAColumnNameIsRefusedAndTheDatabaseStaysAsItWas) {
-  write("in.csv", std::string("Id,a\0b\r\n1,2\r\n", 14));
-  sql("shop.db", "CREATE TABLE keep(x); INSERT INTO keep VALUES(42);");
-  keepCopy("shop.db");
-  auto run = copy("in.csv shop.db --create --to-table T");
-  EXPECT_EQ(run.status, 2) << run.out << run.err;
-  EXPECT_NE(run.err.find("NUL character"), std::string::npos) << run.err;
-  EXPECT_TRUE(same("shop.db", "shop.db.before"));
-}
+// ---- A failed run leaves its destination as it was, or absent ------------------------------
 
-// ---- A failed run keeps the rows it was to replace ------------------------------------------
-
-TEST_F(Safety, BrokenSourceReplacingRowsKeepsTheTableAsItWas) {
-  std::string manyBadRows = "Id,Amount\r\n";
-  for (int i = 1; i <= 150; ++i) manyBadRows += std::to_string(i) + ",n/a\r\n";
-  sql("shop.db",
-      "CREATE TABLE T(Id Long, Amount Double); INSERT INTO T VALUES(100, 1.5), (200, 2.5);");
-  keepCopy("shop.db");
-  for (const std::string& text :
-       {std::string("Id,Amount\r\n1,2\r\n2,\"3\r\n4,5\r\n"), manyBadRows}) {
-    write("bad.csv", text);
-    auto run = copy("bad.csv shop.db --to-table T --replace");
-    EXPECT_EQ(run.status, 2) << run.out << run.err;
-    EXPECT_NE(run.out.find("Rows written:  0\n"), std::string::npos) << run.out;
-    EXPECT_TRUE(same("shop.db", "shop.db.before"));
-  }
-  EXPECT_EQ(sql("shop.db", "PRAGMA integrity_check; SELECT group_concat(Id) FROM T"),
-            "ok\n100,200\n");
-}
-
-TEST_F(Safety, NewDestinationIsRemovedWhenTheRunFails) {
+TEST_F(Safety, FailedRunLeavesTheDestinationAsItWas) {
   struct Case {
     const char* label;
     std::string arguments;
-    std::string created;
+    std::string destination;
+    const char* says;
   };
   std::string wide = "C1";
   for (int i = 2; i <= 10000; ++i) wide += ",C" + std::to_string(i);
@@ -219,42 +168,46 @@ TEST_F(Safety, NewDestinationIsRemovedWhenTheRunFails) {
   for (int i = 0; i < 20000; ++i) garbage += static_cast<char>(bytes() & 0xff);
   write("garbage.csv", garbage);
   write("broken.csv", "Id,Amount\r\n1,2\r\n2,\"3\r\n4,5\r\n");
+  std::string manyBadRows = "Id,Amount\r\n";
+  for (int i = 1; i <= 150; ++i) manyBadRows += std::to_string(i) + ",n/a\r\n";
+  write("bad.csv", manyBadRows);
+  write("nul.csv", std::string("Id,a\0b\r\n1,2\r\n", 14));
+  write("out.csv", "old,content\r\n");
+  sql("shop.db",
+      "CREATE TABLE T(Id Long, Amount Double); INSERT INTO T VALUES(100, 1.5), (200, 2.5);");
   sql("typed.db", "CREATE TABLE S(Id Long, Amount Long);");
   std::string bad = "BEGIN;";
   for (int i = 1; i <= 150; ++i) bad += "INSERT INTO S VALUES(" + std::to_string(i) + ", 'n/a');";
   sql("typed.db", bad + "COMMIT;");
   const Case cases[] = {
-      {"binary garbage into a database", "garbage.csv new.db --create", "new.db"},
-      {"binary garbage into an xlsx workbook", "garbage.csv new.xlsx --create", "new.xlsx"},
-      {"unterminated quote into an xls workbook", "broken.csv new.xls --create", "new.xls"},
-      {"ten thousand columns into a database", "wide.csv new.db --create", "new.db"},
-      {"bad rows into a database", "typed.db new.db --create", "new.db"},
+      {"unterminated quote in place of the rows", "broken.csv shop.db --to-table T --replace",
+       "shop.db", "Rows written:  0\n"},
+      {"bad rows in place of the rows", "bad.csv shop.db --to-table T --replace", "shop.db",
+       "Rows written:  0\n"},
+      {"NUL in a column name", "nul.csv shop.db --create --to-table N", "shop.db", "NUL character"},
+      {"text file without --replace", "people.csv out.csv", "out.csv",
+       "'out.csv' exists and would be replaced; add --replace"},
+      {"binary garbage into a database", "garbage.csv new.db --create", "new.db", ""},
+      {"binary garbage into an xlsx workbook", "garbage.csv new.xlsx --create", "new.xlsx", ""},
+      {"unterminated quote into an xls workbook", "broken.csv new.xls --create", "new.xls", ""},
+      {"ten thousand columns into a database", "wide.csv new.db --create", "new.db", ""},
+      {"bad rows into a database", "typed.db new.db --create", "new.db", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
+    const bool existed = fs::exists(path(c.destination));
+    const std::string before = readFile(path(c.destination));
     auto run = copy(c.arguments);
     EXPECT_EQ(run.status, 2) << run.out << run.err;
-    EXPECT_FALSE(fs::exists(path(c.created)));
-    // The file is made under a temporary name; what the program says names the file given.
+    EXPECT_NE((run.out + run.err).find(c.says), std::string::npos) << run.out << run.err;
+    EXPECT_EQ(fs::exists(path(c.destination)), existed);
+    EXPECT_TRUE(readFile(path(c.destination)) == before) << "its bytes changed";
+    // A new file is made under a temporary name; what the program says names the file given.
     EXPECT_EQ((run.out + run.err).find(".kpxtmp-"), std::string::npos) << run.out << run.err;
   }
+  EXPECT_EQ(sql("shop.db", "PRAGMA integrity_check; SELECT group_concat(Id) FROM T"),
+            "ok\n100,200\n");
   EXPECT_TRUE(temporaryFiles().empty());
-}
-
-// ---- Text destinations ----------------------------------------------------------------------
-
-TEST_F(Safety, ExistingTextFileIsReplacedOnlyWithReplace) {
-  write("out.csv", "old,content\r\n");
-  keepCopy("out.csv");
-  auto run = copy("people.csv out.csv");
-  EXPECT_EQ(run.status, 2) << run.out;
-  EXPECT_NE(run.err.find("--replace"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("out.csv"), std::string::npos) << run.err;
-  EXPECT_TRUE(same("out.csv", "out.csv.before"));
-  run = copy("people.csv out.csv --replace");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(commandOutput("head -1 " + shellQuote(path("out.csv"))),
-            "\"Id\",\"Name\",\"City\"\r\n");
 }
 
 // ---- Modes, links and files that may not be written ------------------------------------------
@@ -274,7 +227,7 @@ const DestinationKind kRewritten[] = {
 
 class Rewritten : public Safety, public ::testing::WithParamInterface<DestinationKind> {};
 
-TEST_P(Rewritten, KeepsItsMode) {
+TEST_P(Rewritten, KeepsItsModeAndANewFileFollowsTheUmask) {
   const auto& kind = GetParam();
   for (mode_t mode : {0600, 0640, 0664}) {
     SCOPED_TRACE(mode);
@@ -285,11 +238,6 @@ TEST_P(Rewritten, KeepsItsMode) {
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(modeOf(kind.file), mode);
   }
-  EXPECT_TRUE(temporaryFiles().empty());
-}
-
-TEST_P(Rewritten, NewFileFollowsTheUmask) {
-  const auto& kind = GetParam();
   for (const char* mask : {"027", "077"}) {
     SCOPED_TRACE(mask);
     fs::remove(path(kind.file));
@@ -298,6 +246,7 @@ TEST_P(Rewritten, NewFileFollowsTheUmask) {
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(modeOf(kind.file), 0666 & ~std::stoi(mask, nullptr, 8));
   }
+  EXPECT_TRUE(temporaryFiles().empty());
 }
 
 TEST_P(Rewritten, ReadOnlyFileIsRefusedBeforeAnyWork) {
@@ -504,20 +453,13 @@ TEST_P(LockedDatabase, WaitIsShownAndBounded) {
   sql("shop.db",
       "CREATE TABLE People(Id Long, Name Text, City Text); INSERT INTO People "
       "VALUES(9,'Old','x');");
-  const std::string locker =
-      "import sqlite3, sys, time\n"
-      "c = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
-      "c.execute('BEGIN EXCLUSIVE')\n"
-      "open(sys.argv[2], 'w').close()\n"
-      "time.sleep(float(sys.argv[3]))\n"
-      "c.execute('COMMIT')\n";
-  write("locker.py", locker);
+  // The sqlite3 program holds the lock, marks that it does, and lets go after a while.
   const pid_t holder = ::fork();
   if (holder == 0) {
-    const std::string db = path("shop.db"), marker = path("locked"),
-                      seconds = std::to_string(c.holdSeconds);
-    ::execlp("python3", "python3", path("locker.py").c_str(), db.c_str(), marker.c_str(),
-             seconds.c_str(), nullptr);
+    const std::string db = path("shop.db"), mark = ".shell touch " + path("locked"),
+                      sleep = ".shell sleep " + std::to_string(c.holdSeconds);
+    ::execlp("sqlite3", "sqlite3", db.c_str(), "BEGIN EXCLUSIVE;", mark.c_str(), sleep.c_str(),
+             "COMMIT;", nullptr);
     ::_exit(127);
   }
   for (int i = 0; i < 2000 && !fs::exists(path("locked")); ++i)

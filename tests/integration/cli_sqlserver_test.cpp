@@ -9,21 +9,17 @@
 #include <sstream>
 
 #include "support/command_output.h"
-#include "support/kpxwizard_program.h"
-#include "support/scratch.h"
+#include "support/program_folder.h"
 #include "support/tds_test_server.h"
 
-namespace fs = std::filesystem;
 using kpx::test::commandOutput;
-using kpx::test::ProgramRun;
 using kpx::test::shellQuote;
 
 namespace {
 
-class SqlServerCopy : public ::testing::Test {
+class SqlServerCopy : public kpx::test::ProgramFolder {
  protected:
   void SetUp() override {
-    fs::create_directories(scratch.dir() / "logs");
     if (const char* real = std::getenv("KPX_TEST_SQLSERVER")) {
       std::stringstream parts(real);
       std::getline(parts, host, ',');
@@ -35,14 +31,16 @@ class SqlServerCopy : public ::testing::Test {
     }
     setenv("KPX_SQLSERVER_PASSWORD", password.c_str(), 1);
     for (const char* table : {"KpxOrders", "KpxPeople", "KpxStrict"})
-      sql("DROP TABLE IF EXISTS [" + std::string(table) + "]");
-    sql("CREATE TABLE [KpxOrders] (Id int NOT NULL, Customer nvarchar(40), Amount money, "
+      tsql("DROP TABLE IF EXISTS [" + std::string(table) + "]");
+    tsql(
+        "CREATE TABLE [KpxOrders] (Id int NOT NULL, Customer nvarchar(40), Amount money, "
         "Price decimal(10,2), Placed datetime, Paid bit, Weight float, Code uniqueidentifier)");
-    sql("INSERT INTO [KpxOrders] VALUES (1, N'Zoë', 12.5, 3.25, '2024-01-02T03:04:05', 1, 1.5, "
+    tsql(
+        "INSERT INTO [KpxOrders] VALUES (1, N'Zoë', 12.5, 3.25, '2024-01-02T03:04:05', 1, 1.5, "
         "'6F9619FF-8B86-D011-B42D-00C04FC964FF')");
-    sql("INSERT INTO [KpxOrders] (Id, Customer, Paid) VALUES (2, N'Bruno', 0)");
-    sql("CREATE TABLE [KpxPeople] (Id int, Name nvarchar(20))");
-    sql("INSERT INTO [KpxPeople] VALUES (9, N'Old')");
+    tsql("INSERT INTO [KpxOrders] (Id, Customer, Paid) VALUES (2, N'Bruno', 0)");
+    tsql("CREATE TABLE [KpxPeople] (Id int, Name nvarchar(20))");
+    tsql("INSERT INTO [KpxPeople] VALUES (9, N'Old')");
     scratch.write("people.csv", "Id,Name\r\n1,Anna\r\n2,Zoë\r\n3,Carla\r\n");
   }
 
@@ -53,21 +51,13 @@ class SqlServerCopy : public ::testing::Test {
   }
   std::string address() const { return "mssql://" + user + "@" + host + "/" + database; }
   // What tsql prints for one statement: its rows, tab-separated, without headers.
-  std::string sql(const std::string& statement) {
+  std::string tsql(const std::string& statement) {
     const std::string out = commandOutput(
         "printf '%s\\ngo\\nexit\\n' " + shellQuote(statement) + " | tsql -o qh -S " + host +
         " -U " + shellQuote(user) + " -P " + shellQuote(password) + " -D " + database + " 2>&1");
     EXPECT_EQ(out.find("Msg "), std::string::npos) << statement << "\n" << out;
     return out;
   }
-  ProgramRun copy(const std::string& arguments) {
-    return kpx::test::runKpxwizard(
-        "copy " + arguments + " --log-dir " + shellQuote(scratch.path("logs")),
-        scratch.dir().string());
-  }
-  std::string errorLog() { return kpx::test::readFile(scratch.path("logs/KPXWIZARD_ERROR.txt")); }
-
-  kpx::test::ScratchFolder scratch;
   std::string backing = scratch.path("server.db");
   std::unique_ptr<kpx::test::TdsTestServer> server;
   std::string host, database = "sales", user = "tester", password = "secret";
@@ -76,7 +66,7 @@ class SqlServerCopy : public ::testing::Test {
 TEST_F(SqlServerCopy, TableIntoSqliteKeepsEveryType) {
   auto run = copy(address() + " out.db --from-table KpxOrders --create");
   ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(kpx::test::sqliteOutput(scratch.path("out.db"), "SELECT * FROM KpxOrders ORDER BY Id"),
+  EXPECT_EQ(sql("out.db", "SELECT * FROM KpxOrders ORDER BY Id"),
             "1|Zoë|12.5|3.25|2024-01-02 03:04:05|1|1.5|{6F9619FF-8B86-D011-B42D-00C04FC964FF}\n"
             "2|Bruno||||0||\n");
 }
@@ -86,14 +76,13 @@ TEST_F(SqlServerCopy, QueryIntoSqlite) {
       copy(address() + " out.db --query " +
            shellQuote("SELECT Customer, Amount FROM KpxOrders WHERE Paid = 1") + " --create");
   ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(kpx::test::sqliteOutput(scratch.path("out.db"), "SELECT * FROM Risultati"),
+  EXPECT_EQ(sql("out.db", "SELECT * FROM Risultati"),
             "12.5|Zoë\n");  // the query's columns come in the sorted order of its select list
 }
 
 TEST_F(SqlServerCopy, SqliteTableIntoANewTableBindsEveryType) {
-  sql("DROP TABLE IF EXISTS [Kpx]]Copy]");
-  kpx::test::sqliteOutput(
-      scratch.path("typed.db"),
+  tsql("DROP TABLE IF EXISTS [Kpx]]Copy]");
+  sql("typed.db",
       "CREATE TABLE Typed (Id Long, Name VarChar(20), Amount Currency, Price Decimal, Placed "
       "Datetime, Paid Bit, Weight Double, Code GUID);"
       "INSERT INTO Typed VALUES (1, 'Zoë', 12.5, '3.00', '2024-01-02 03:04:05', 1, 1.5, "
@@ -105,11 +94,11 @@ TEST_F(SqlServerCopy, SqliteTableIntoANewTableBindsEveryType) {
   EXPECT_NE(errorLog().find("The value 3.25 has more decimals than column 'Price'"),
             std::string::npos)
       << errorLog();
-  EXPECT_EQ(sql("SELECT * FROM [Kpx]]Copy] ORDER BY Id"),
+  EXPECT_EQ(tsql("SELECT * FROM [Kpx]]Copy] ORDER BY Id"),
             "1\tZoë\t12.5000\t3\tJan  2 2024 03:04AM\t1\t1.5\t"
             "6F9619FF-8B86-D011-B42D-00C04FC964FF\n"
             "2\tBruno\tNULL\tNULL\tNULL\t0\tNULL\tNULL\n");
-  sql("DROP TABLE [Kpx]]Copy]");
+  tsql("DROP TABLE [Kpx]]Copy]");
 }
 
 TEST_F(SqlServerCopy, CsvIntoANewTableAndInPlaceOfTheRowsOfAnExistingOne) {
@@ -117,17 +106,17 @@ TEST_F(SqlServerCopy, CsvIntoANewTableAndInPlaceOfTheRowsOfAnExistingOne) {
     auto run = copy("people.csv " + address() + " --to-table " + into);
     ASSERT_EQ(run.status, 0) << run.out << run.err;
   }
-  EXPECT_EQ(sql("SELECT Id, Name FROM [KpxNew] ORDER BY Id"), "1\tAnna\n2\tZoë\n3\tCarla\n");
-  EXPECT_EQ(sql("SELECT Id, Name FROM [KpxPeople] ORDER BY Id"), "1\tAnna\n2\tZoë\n3\tCarla\n");
-  sql("DROP TABLE [KpxNew]");
+  EXPECT_EQ(tsql("SELECT Id, Name FROM [KpxNew] ORDER BY Id"), "1\tAnna\n2\tZoë\n3\tCarla\n");
+  EXPECT_EQ(tsql("SELECT Id, Name FROM [KpxPeople] ORDER BY Id"), "1\tAnna\n2\tZoë\n3\tCarla\n");
+  tsql("DROP TABLE [KpxNew]");
 }
 
 TEST_F(SqlServerCopy, RefusedRowsGoToTheErrorLog) {
-  sql("CREATE TABLE [KpxStrict] (Id int NOT NULL PRIMARY KEY, Name nvarchar(20))");
+  tsql("CREATE TABLE [KpxStrict] (Id int NOT NULL PRIMARY KEY, Name nvarchar(20))");
   scratch.write("dup.csv", "Id,Name\r\n1,Anna\r\n1,Again\r\n2,Bruno\r\n");
   auto run = copy("dup.csv " + address() + " --to-table KpxStrict");
   EXPECT_EQ(run.status, 1) << run.out << run.err;
-  EXPECT_EQ(sql("SELECT Id, Name FROM [KpxStrict] ORDER BY Id"), "1\tAnna\n2\tBruno\n");
+  EXPECT_EQ(tsql("SELECT Id, Name FROM [KpxStrict] ORDER BY Id"), "1\tAnna\n2\tBruno\n");
   EXPECT_NE(errorLog().find("refused the row"), std::string::npos) << errorLog();
   EXPECT_NE(errorLog().find("1|Again"), std::string::npos) << errorLog();
 }
@@ -139,10 +128,8 @@ TEST_F(SqlServerCopy, ALostConnectionFailsTheRunAndLeavesTheDatabaseAsItWas) {
     auto run = copy("people.csv " + address() + " " + into);
     EXPECT_EQ(run.status, 2) << run.out << run.err;
     EXPECT_NE(run.err.find("connection to the server was lost"), std::string::npos) << run.err;
-    EXPECT_EQ(kpx::test::sqliteOutput(backing, "SELECT name FROM sqlite_master"),
-              "KpxOrders\nKpxPeople\n")
-        << into;
-    EXPECT_EQ(kpx::test::sqliteOutput(backing, "SELECT Id, Name FROM KpxPeople"), "9|Old\n");
+    EXPECT_EQ(sql("server.db", "SELECT name FROM sqlite_master"), "KpxOrders\nKpxPeople\n") << into;
+    EXPECT_EQ(sql("server.db", "SELECT Id, Name FROM KpxPeople"), "9|Old\n");
   }
 }
 

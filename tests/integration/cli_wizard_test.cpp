@@ -28,12 +28,6 @@ TEST_F(WithoutDisplay, WizardCommandSaysToRunInstead) {
   EXPECT_NE(run.err.find("kpxwizard run CONFIG.ini"), std::string::npos) << run.err;
 }
 
-TEST_F(WithoutDisplay, WizardCommandTakesAtMostOneConfiguration) {
-  const auto run = runKpxwizard("wizard a.ini b.ini");
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("at most one configuration"), std::string::npos) << run.err;
-}
-
 #ifndef __SANITIZE_ADDRESS__
 // python3 loads the component alone; ActivateWizard finds the window library beside it and
 // answers false with the reason instead of ending the process.

@@ -57,15 +57,10 @@ class ConfigurationFile : public ::testing::Test {
                       scratch.dir().string());
   }
 
-  static std::shared_ptr<clsConnection> database(int32_t kind, const std::string& path,
-                                                 const std::string& table,
-                                                 int32_t type = kpxTypeTable) {
-    return test::tableConnection(kind, path, table, type);
-  }
   // Both sides on the two SQLite databases, as most tests here want them.
   void accessPair() {
-    wizard->setSource(database(CONN_ACCESS, shop, "Customers"));
-    wizard->setDestination(database(CONN_ACCESS, target, "Clients"));
+    wizard->setSource(test::tableConnection(CONN_ACCESS, shop, "Customers"));
+    wizard->setDestination(test::tableConnection(CONN_ACCESS, target, "Clients"));
   }
 
   static std::shared_ptr<clsColumn> column(clsConnection& c, const std::string& name) {
@@ -107,11 +102,11 @@ class SavedConfiguration : public ConfigurationFile,
 const Scenario kScenarios[] = {
     {"access.ini",
      [](ConfigurationFile& f) {
-       auto src = f.database(CONN_ACCESS, f.shop, "Customers");
+       auto src = test::tableConnection(CONN_ACCESS, f.shop, "Customers");
        src->setUser("admin");
        src->setPassword("s3cret=[x] ");
        f.wizard->setSource(src);
-       f.wizard->setDestination(f.database(CONN_ACCESS, f.target, "Clients"));
+       f.wizard->setDestination(test::tableConnection(CONN_ACCESS, f.target, "Clients"));
        f.wizard->setLanguage(kpxLanguageItalian);
        f.wizard->setAskCloseConfirmation(true);
        f.wizard->setLockSource(true);
@@ -122,9 +117,9 @@ const Scenario kScenarios[] = {
      }},
     {"sqlserver.ini",
      [](ConfigurationFile& f) {
-       f.wizard->setSource(f.database(CONN_ACCESS, f.shop,
-                                      "SELECT Name, Id FROM Customers WHERE Id > 1", kpxTypeQuery));
-       auto dest = f.database(CONN_SQLServer, "Sales", "Copia");
+       f.wizard->setSource(test::tableConnection(
+           CONN_ACCESS, f.shop, "SELECT Name, Id FROM Customers WHERE Id > 1", kpxTypeQuery));
+       auto dest = test::tableConnection(CONN_SQLServer, "Sales", "Copia");
        dest->setServer("DBSRV01");
        dest->setUser("sa");
        dest->setPassword("p@ss w0rd");

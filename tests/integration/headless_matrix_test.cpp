@@ -1,6 +1,7 @@
 // Every kind of source into every writable kind of destination through the public object
-// model. Each source holds the same three items; each destination is read back by another
-// program (sqlite3, LibreOffice) or by cutting its lines, and must hold them too.
+// model. Each source holds the same three items (the SQLite one as a query that leaves out a
+// fourth); each destination is read back by another program (sqlite3, LibreOffice) or by
+// cutting its lines, and must hold them too.
 #include <gtest/gtest.h>
 
 #include "data/mod_database.h"
@@ -19,14 +20,9 @@ enum class Into { ExistingTable, NewTable, Delimited, FixedWidth, Xls, Xlsx };
 const CsvRows kItems = {{"1", "uno", "1.5"}, {"2", "due, tre", "2.25"}, {"3", "quattro", "-7"}};
 const std::vector<std::string> kNames = {"Code", "Label", "Price"};
 
-std::string fromName(From f) {
-  const char* names[] = {"Delimited", "FixedWidth", "Sqlite", "Xls", "Xlsx", "Html"};
-  return names[static_cast<int>(f)];
-}
-std::string intoName(Into i) {
-  const char* names[] = {"ExistingTable", "NewTable", "Delimited", "FixedWidth", "Xls", "Xlsx"};
-  return names[static_cast<int>(i)];
-}
+const char* const kFromNames[] = {"Delimited", "FixedWidth", "Sqlite", "Xls", "Xlsx", "Html"};
+const char* const kIntoNames[] = {"ExistingTable", "NewTable", "Delimited",
+                                  "FixedWidth",    "Xls",      "Xlsx"};
 
 std::string trimRight(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
@@ -57,11 +53,15 @@ class TransferMatrix : public test::HeadlessTransfer,
         return c;
       }
       case From::Sqlite: {
+        // A query, which leaves out the row it does not select.
         const std::string db = path("source.db");
         sqlite(db,
                "CREATE TABLE Items(Code INTEGER, Label TEXT, Price REAL);"
-               "INSERT INTO Items VALUES(1,'uno',1.5),(2,'due, tre',2.25),(3,'quattro',-7);");
-        return database(db, "Items");
+               "INSERT INTO Items VALUES(1,'uno',1.5),(2,'due, tre',2.25),(3,'quattro',-7),"
+               "(4,'left out',0);");
+        auto c = database(db, "SELECT Code, Label, Price FROM Items WHERE Code < 4");
+        c->setTableType(kpxTypeQuery);
+        return c;
       }
       case From::Xls:
         return database(std::string(KPX_TEST_DATA) + "/excel/items_97.xls", "items$", CONN_EXCEL);
@@ -210,7 +210,8 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::Values(Into::ExistingTable, Into::NewTable, Into::Delimited,
                                          Into::FixedWidth, Into::Xls, Into::Xlsx)),
     [](const auto& info) {
-      return fromName(std::get<0>(info.param)) + "Into" + intoName(std::get<1>(info.param));
+      return std::string(kFromNames[int(std::get<0>(info.param))]) + "Into" +
+             kIntoNames[int(std::get<1>(info.param))];
     });
 
 }  // namespace

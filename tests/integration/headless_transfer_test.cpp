@@ -50,26 +50,6 @@ TEST_F(HeadlessTransfer, SqliteIntoAnExistingTableWithAConstantAndFewerColumns) 
             "   Main = DTSTransformStat_OK\r\nEnd Function");
 }
 
-TEST_F(HeadlessTransfer, QueryWithWhereIntoADelimitedTextFile) {
-  test::ScopedRecordingSink sink;
-  std::string src = path("src.db");
-  sqlite(src,
-         "CREATE TABLE T(A INTEGER, B TEXT);"
-         "INSERT INTO T VALUES(1,'one'),(2,'two'),(3,'three, with comma');");
-  auto source = database(src, "SELECT A, B FROM T WHERE A > 1");
-  source->setTableType(kpxTypeQuery);
-  wizard->setSource(source);
-  auto target = csvSource(path("out.csv"));
-  target->setTextQualifier("\"");
-  wizard->setDestination(target);
-  // The column builder cannot describe a text destination through the catalog: the host
-  // pairs the columns itself.
-  pairColumns({"A", "B"});
-  ASSERT_TRUE(wizard->Execute()) << shown(sink);
-  EXPECT_EQ(test::pythonCsvRows(path("out.csv")),
-            "[['A', 'B'], ['2', 'two'], ['3', 'three, with comma']]\n");
-}
-
 TEST_F(HeadlessTransfer, AccessTableIntoSqliteHoldsWhatMdbExportReads) {
   std::string mdb = std::string(KPX_SHARED_TESTDATA) + "/access/jackcess__testV1997.mdb";
   if (!fs::exists(mdb)) GTEST_SKIP() << "shared test data not found at " << mdb;

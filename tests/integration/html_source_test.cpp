@@ -44,22 +44,6 @@ TEST(HtmlSource, ProductsReadBackValueByValue) {
   EXPECT_EQ(readAll(*reader), expected);
 }
 
-TEST(HtmlSource, SpansNestedTablesAndEntities) {
-  auto source = openPage(kCatalogue);
-  EXPECT_EQ(readAll(*source->openTable("Table2")),
-            (std::vector<std::vector<std::string>>{{"North", "Q1", "d:100", "same"},
-                                                   {"<null>", "Q2", "d:150.5", "<null>"},
-                                                   {"South total", "<null>", "d:-20", "<null>"},
-                                                   {"East", "Q1", "d:7", "short"}}));
-  EXPECT_EQ(
-      readAll(*source->openTable("Staff list")),
-      (std::vector<std::vector<std::string>>{{"Ann", "see\nabove"}, {"Bob", "<none> \u20ac5"}}));
-  EXPECT_EQ(namesOf(source->columns("Table4")), (std::vector<std::string>{"inner", "cell"}));
-  EXPECT_EQ(readAll(*source->openTable("Table4")),
-            (std::vector<std::vector<std::string>>{{"d:1", "d:2"}}));
-  EXPECT_TRUE(readAll(*source->openTable("Table5")).empty());
-}
-
 TEST(HtmlSource, ConvertsOnlyWhatEveryRowAgreesOn) {
   auto source = openPage(kTypes);
   const auto columns = source->columns("Table1");

@@ -38,10 +38,6 @@ struct NameCase {
   std::function<std::string(const fs::path& dir)> outsideRows;
 };
 
-void writeFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 Source sqliteSource(const fs::path& dir) {
   const std::string db = (dir / "cities.db").string();
   if (!fs::exists(db))
@@ -74,10 +70,10 @@ std::function<Source(const fs::path&)> workbookSource(const std::string& extensi
 
 Source htmlSource(const fs::path& dir) {
   const fs::path page = dir / "cities.html";
-  writeFile(page,
-            "<html><head><meta charset=\"utf-8\"></head><body><table><caption>CITTÀ</caption>"
-            "<tr><th>ETÀ</th><th>ÉCOLE</th></tr><tr><td>30</td><td>Liceo</td></tr></table></body></"
-            "html>");
+  std::ofstream(page, std::ios::binary)
+      << "<html><head><meta charset=\"utf-8\"></head><body><table><caption>CITTÀ</caption>"
+         "<tr><th>ETÀ</th><th>ÉCOLE</th></tr><tr><td>30</td><td>Liceo</td></tr></table></body></"
+         "html>";
   return {openDataSource(ConnectionProperties::parse(
               "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + page.string() +
               ";Extended Properties=HTML Import")),
@@ -86,7 +82,7 @@ Source htmlSource(const fs::path& dir) {
 
 Source textSource(const fs::path& dir) {
   const fs::path file = dir / "CITTÀ.csv";
-  writeFile(file, "ETÀ,ÉCOLE\r\n30,Liceo\r\n");
+  std::ofstream(file, std::ios::binary) << "ETÀ,ÉCOLE\r\n30,Liceo\r\n";
   ConnectionProperties p;
   p.set("Provider", "DTSFlatFile");
   p.set("Data Source", file.string());

@@ -18,13 +18,15 @@ std::string kpxwizardPath() {
 #endif
 }
 
-ProgramRun runKpxwizard(const std::string& arguments, const std::string& workingDirectory) {
+ProgramRun runKpxwizard(const std::string& arguments, const std::string& workingDirectory,
+                        const std::string& prefix) {
   static int serial = 0;
   const std::string errFile =
       "/tmp/kpx_cli_err_" + std::to_string(::getpid()) + "_" + std::to_string(++serial);
   std::string command;
   if (!workingDirectory.empty()) command = "cd " + shellQuote(workingDirectory) + " && ";
-  command += shellQuote(kpxwizardPath()) + " " + arguments + " </dev/null 2>" + shellQuote(errFile);
+  command += prefix + " " + shellQuote(kpxwizardPath()) + " " + arguments + " </dev/null 2>" +
+             shellQuote(errFile);
   ProgramRun run;
   run.out = commandOutput(command, &run.status);
   std::ifstream in(errFile, std::ios::binary);

@@ -11,8 +11,10 @@ struct ProgramRun {
 };
 
 // Runs `kpxwizard ARGUMENTS` (a shell-quoted argument text) in `workingDirectory`
-// (the current one when empty), with standard input empty.
-ProgramRun runKpxwizard(const std::string& arguments, const std::string& workingDirectory = {});
+// (the current one when empty), with standard input empty, after the shell words `prefix`
+// ("umask 077 &&", "NAME=value").
+ProgramRun runKpxwizard(const std::string& arguments, const std::string& workingDirectory = {},
+                        const std::string& prefix = {});
 
 // The path of the built program.
 std::string kpxwizardPath();

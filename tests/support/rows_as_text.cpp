@@ -1,8 +1,31 @@
 #include "support/rows_as_text.h"
 
 namespace kpx::test {
+namespace {
 
 using kpx::data::ValueKind;
+
+// What marks a value of `kind` in the rows: nothing for text, the kind's initial otherwise.
+std::string kindMark(ValueKind kind) {
+  switch (kind) {
+    case ValueKind::String:
+      return "";
+    case ValueKind::Double:
+      return "d:";
+    case ValueKind::Currency:
+      return "c:";
+    case ValueKind::Date:
+      return "t:";
+    case ValueKind::Boolean:
+      return "b:";
+    case ValueKind::Integer:
+      return "i:";
+    default:
+      return "?:";
+  }
+}
+
+}  // namespace
 
 TextRows readRowsAsText(kpx::data::RowReader& reader, bool withKinds) {
   TextRows rows;
@@ -10,36 +33,10 @@ TextRows readRowsAsText(kpx::data::RowReader& reader, bool withKinds) {
     std::vector<std::string> row;
     for (size_t i = 0; i < reader.columns().size(); ++i) {
       const kpx::data::Value v = reader.field(i);
-      if (v.isNull()) {
+      if (v.isNull())
         row.push_back("<null>");
-        continue;
-      }
-      std::string prefix;
-      if (withKinds) {
-        switch (v.kind) {
-          case ValueKind::String:
-            break;
-          case ValueKind::Double:
-            prefix = "d:";
-            break;
-          case ValueKind::Currency:
-            prefix = "c:";
-            break;
-          case ValueKind::Date:
-            prefix = "t:";
-            break;
-          case ValueKind::Boolean:
-            prefix = "b:";
-            break;
-          case ValueKind::Integer:
-            prefix = "i:";
-            break;
-          default:
-            prefix = "?:";
-            break;
-        }
-      }
-      row.push_back(prefix + kpx::data::toText(v));
+      else
+        row.push_back((withKinds ? kindMark(v.kind) : "") + kpx::data::toText(v));
     }
     rows.push_back(std::move(row));
   }

@@ -41,12 +41,4 @@ TdsTestServer::~TdsTestServer() {
   waitpid(m_pid, nullptr, 0);
 }
 
-std::string TdsTestServer::dataSource() const {
-  return "127.0.0.1," + std::to_string(m_port);
-}
-
-std::string TdsTestServer::toolOptions() const {
-  return "-S 127.0.0.1:" + std::to_string(m_port) + " -U tester -P secret";
-}
-
 }  // namespace kpx::test

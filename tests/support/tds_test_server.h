@@ -16,10 +16,6 @@ class TdsTestServer {
   TdsTestServer& operator=(const TdsTestServer&) = delete;
 
   int port() const { return m_port; }
-  // "127.0.0.1,PORT": the server as a connection's Data Source names it.
-  std::string dataSource() const;
-  // The options that point FreeTDS's own tools at the server.
-  std::string toolOptions() const;
 
  private:
   pid_t m_pid = -1;
