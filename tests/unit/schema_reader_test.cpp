@@ -5,6 +5,7 @@
 #include "data/mod_main.h"
 #include "kpxwizard/wizard.h"
 #include "support/columns_as_text.h"
+#include "support/connections.h"
 #include "support/recording_sink.h"
 #include "support/scratch.h"
 #include "support/shared_state.h"
@@ -27,15 +28,14 @@ class SchemaReader : public ::testing::Test {
     test::resetSharedState();
   }
 
-  clsConnection connection(int32_t kind, const std::string& table, int32_t type = kpxTypeTable) {
-    clsConnection c;
-    c.setProvider(kind);
-    c.setDatabase(db);
-    c.setTableName(table);
-    c.setTableType(type);
-    c.setMode(kpxSource);
-    c.CreateConnectionString();
-    return c;
+  // `c` as a source, its connection string made as the wizard makes it.
+  clsConnection source(std::shared_ptr<clsConnection> c) {
+    c->setMode(kpxSource);
+    c->CreateConnectionString();
+    return *c;
+  }
+  clsConnection connection(const std::string& table, int32_t type = kpxTypeTable) {
+    return source(test::tableConnection(CONN_ACCESS, db, table, type));
   }
 
   test::ScratchFolder scratch;
@@ -44,7 +44,7 @@ class SchemaReader : public ::testing::Test {
 };
 
 TEST_F(SchemaReader, ListsTablesAndViewsOfAnAccessKindDatabase) {
-  auto c = connection(CONN_ACCESS, "Customers");
+  auto c = connection("Customers");
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   std::vector<std::string> tables;
   modDatabase::ShowTables(tables);
@@ -58,7 +58,7 @@ TEST_F(SchemaReader, ListsTablesAndViewsOfAnAccessKindDatabase) {
 }
 
 TEST_F(SchemaReader, TableColumnsCarryJetTypeCodes) {
-  auto c = connection(CONN_ACCESS, "customers");
+  auto c = connection("customers");
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   ASSERT_TRUE(modDatabase::CreateSetColumn(c));
   EXPECT_EQ(test::columnsAsText(c),
@@ -67,8 +67,7 @@ TEST_F(SchemaReader, TableColumnsCarryJetTypeCodes) {
 }
 
 TEST_F(SchemaReader, QueryColumnsComeInSortedSelectOrder) {
-  auto c = connection(CONN_ACCESS, "SELECT Name, Balance, Nope FROM Customers WHERE Id > 1",
-                      kpxTypeQuery);
+  auto c = connection("SELECT Name, Balance, Nope FROM Customers WHERE Id > 1", kpxTypeQuery);
   ASSERT_FALSE(modMain::ExtractNameFields(c.TableName()).empty());
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   c.setNumberColumns(42);
@@ -79,7 +78,7 @@ TEST_F(SchemaReader, QueryColumnsComeInSortedSelectOrder) {
 
 TEST_F(SchemaReader, QueryOnMissingTableShowsMessageAndClearsTheName) {
   test::ScopedRecordingSink sink;
-  auto c = connection(CONN_ACCESS, "SELECT A FROM Orders", kpxTypeQuery);
+  auto c = connection("SELECT A FROM Orders", kpxTypeQuery);
   modMain::ExtractNameFields(c.TableName());
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   EXPECT_FALSE(modDatabase::CreateSetColumn(c));
@@ -87,27 +86,12 @@ TEST_F(SchemaReader, QueryOnMissingTableShowsMessageAndClearsTheName) {
   EXPECT_EQ(c.TableName(), "");
 }
 
-class TextFileColumns : public SchemaReader {
- protected:
-  clsConnection textFile(const std::string& content, int16_t firstRow,
-                         const std::string& qualifier) {
-    std::string path = scratch.write("people.csv", content);
-    clsConnection c;
-    c.setProvider(CONN_TEXTFILE);
-    c.setDatabase(path);
-    c.setMode(kpxSource);
-    c.setFormatFile(kpxDelimitedFile);
-    c.setRowDelimiter(kpxCRLF);
-    c.setColumnDelimiter(",");
-    c.setFirstRow(firstRow);
-    c.setTextQualifier(qualifier);
-    c.CreateConnectionString();
-    return c;
-  }
-};
-
-TEST_F(TextFileColumns, QualifiersAroundHeaderNamesAreStripped) {
-  auto c = textFile("\"Id\",\"Full Name\",Age\r\n1,\"Anna\",30\r\n", -1, "\"");
+TEST_F(SchemaReader, QualifiersAroundTextHeaderNamesAreStripped) {
+  auto text = test::textConnection(
+      scratch.write("people.csv", "\"Id\",\"Full Name\",Age\r\n1,\"Anna\",30\r\n"));
+  text->setFirstRow(-1);
+  text->setTextQualifier("\"");
+  auto c = source(text);
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   EXPECT_EQ(test::columnsAsText(c), "Id:200/255n Full Name:200/255n Age:200/255n ");
   EXPECT_EQ(c.NumberColumns(), 3);
