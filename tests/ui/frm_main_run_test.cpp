@@ -2,6 +2,8 @@
 // steps walked by clicks, Execute, and what the step list and progress bar then show; the
 // rows are read back with the sqlite3 program.
 #include <QFile>
+#include <QKeySequence>
+#include <QPalette>
 #include <QProgressBar>
 #include <QTest>
 #include <QTreeWidget>
@@ -86,16 +88,39 @@ class FrmMainRunTest : public QObject {
 
     click(window, "ribSelection0");
     QCOMPARE(window.selectedStep(), 0);
+    QVERIFY(control(window, "cmdIndietro")->isHidden());
     QCOMPARE(shownCaption(window, "lblDatabase1"), QStringLiteral("customers.csv"));
     QCOMPARE(control(window, "imgIcon1")->property("icon").toString(), QStringLiteral("ICO_WORD"));
     QCOMPARE(shownCaption(window, "lblTableDestination"), QStringLiteral("Customers"));
+    const QColor selected(192, 0, 0);
     for (int step : {1, 2, 3}) {
-      click(window, "cmdAvanti");
+      // Enter means Go wherever the focus is.
+      if (step == 1)
+        QTest::keyClick(control(window, "ribSelection0"), Qt::Key_Return);
+      else
+        click(window, "cmdAvanti");
       QCOMPARE(window.selectedStep(), step);
+      for (int button = 0; button < 4; ++button)
+        QCOMPARE(control(window, QStringLiteral("ribSelection%1").arg(button))
+                         ->palette()
+                         .color(QPalette::ButtonText) == selected,
+                 button == step);
+      QVERIFY(control(window, "cmdIndietro")->isVisible());
     }
     QCOMPARE(shownCaption(window, "cmdAvanti"), resText(21, 0));
+    // Execute has an Alt letter, not the Execution step button's.
+    const QKeySequence go =
+        QKeySequence::mnemonic(control<QAbstractButton>(window, "cmdAvanti")->text());
+    QVERIFY(!go.isEmpty() && go != QKeySequence::mnemonic(
+                                       control<QAbstractButton>(window, "ribSelection3")->text()));
     // A text file stands for its own table.
     QCOMPARE(shownCaption(window, "lblRTable1"), QStringLiteral("customers.csv"));
+    QCOMPARE(shownCaption(window, "lblRConnection2"), QStringLiteral("shop.db"));
+    QCOMPARE(shownCaption(window, "lblRTable2"), QStringLiteral("Customers"));
+    click(window, "cmdIndietro");
+    QCOMPARE(window.selectedStep(), 2);
+    QCOMPARE(shownCaption(window, "cmdAvanti"), resText(18, 0));
+    click(window, "cmdAvanti");
     click(window, "cmdAvanti");
 
     QCOMPARE(files.sqlite(
@@ -113,6 +138,7 @@ class FrmMainRunTest : public QObject {
     QCOMPARE(bar->maximum(), 20000);
     QCOMPARE(bar->value(), 20000);
     for (const auto& box : sink->boxes) QCOMPARE(box.title, wizard->AppName());
+    QVERIFY(sink->busyCalls > 0 && !sink->busy);
     QVERIFY(window.isVisible());
   }
 

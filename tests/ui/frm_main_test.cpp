@@ -2,8 +2,6 @@
 // files.
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QKeySequence>
-#include <QPalette>
 #include <QProgressBar>
 #include <QTest>
 
@@ -177,54 +175,6 @@ class FrmMainTest : public QObject {
     QCOMPARE(actual, part[3]);
     QCOMPARE(control(window, "imgIcon1")->property("icon").toString(), part[4]);
     QCOMPARE(control(window, "imgIcon2")->property("icon").toString(), part[5]);
-  }
-
-  void stepsFollowNextAndBack() {
-    WizardFiles files;
-    files.sqlite("CREATE TABLE T (Id INTEGER, Name TEXT, Amount REAL)");
-    auto wizard = files.wizard();
-    QVERIFY(wizard->LoadFromINIFile(
-        files.writeConfiguration("T", false, 0, WizardFiles::Source::SqliteTable)));
-    // Not yet mapped, so the window opens on the first step.
-    wizard->setExecutedMapping(false);
-    kpx::test::ScopedRecordingSink sink;
-    frmMain window(*wizard);
-    window.show();
-    QVERIFY(control(window, "cmdIndietro")->isHidden());
-    click(window, "cmdIndietro");
-    QCOMPARE(window.selectedStep(), 0);
-    const QColor selected(192, 0, 0);
-    for (int step = 1; step <= 3; ++step) {
-      // Enter means Go wherever the focus is.
-      if (step == 1)
-        QTest::keyClick(control(window, "ribSelection0"), Qt::Key_Return);
-      else
-        click(window, "cmdAvanti");
-      QCOMPARE(window.selectedStep(), step);
-      QCOMPARE(control(window, QStringLiteral("ribSelection%1").arg(step))
-                   ->palette()
-                   .color(QPalette::ButtonText),
-               selected);
-      QVERIFY(control(window, QStringLiteral("ribSelection%1").arg(step - 1))
-                  ->palette()
-                  .color(QPalette::ButtonText) != selected);
-      QVERIFY(control(window, "cmdIndietro")->isVisible());
-    }
-    QCOMPARE(shownCaption(window, "cmdAvanti"), resText(21, 0));
-    // Execute has an Alt letter, not the Execution step button's.
-    const QKeySequence go =
-        QKeySequence::mnemonic(control<QAbstractButton>(window, "cmdAvanti")->text());
-    QVERIFY(!go.isEmpty() && go != QKeySequence::mnemonic(
-                                       control<QAbstractButton>(window, "ribSelection3")->text()));
-    QVERIFY(sink->busyCalls > 0 && !sink->busy);
-    QCOMPARE(shownCaption(window, "lblRConnection1"), QStringLiteral("source.db"));
-    QCOMPARE(shownCaption(window, "lblRTable1"), QStringLiteral("Customers"));
-    QCOMPARE(shownCaption(window, "lblRConnection2"), QStringLiteral("shop.db"));
-    QCOMPARE(shownCaption(window, "lblRTable2"), QStringLiteral("T"));
-    click(window, "cmdIndietro");
-    QCOMPARE(window.selectedStep(), 2);
-    QCOMPARE(shownCaption(window, "cmdAvanti"), resText(18, 0));
-    QVERIFY(sink->boxes.empty());
   }
 
   void connectionAndTableButtonsDefineBothSides() {
