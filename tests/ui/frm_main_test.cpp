@@ -2,7 +2,6 @@
 // files.
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QProgressBar>
 #include <QTest>
 
 #include "data/mod_database.h"

@@ -2,7 +2,6 @@
 // coerced, put-by-reference, events and message boxes.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,7 +31,6 @@ class AutomationCalls : public ::testing::Test {
     for (const auto& k : keys) EXPECT_EQ(call(list.get(), "Add", argList(Var(k))).hr, 0);
     return list;
   }
-  std::string nameOf(KPX_OBJECT* item) { return get(item, "Name").result.text(); }
 
   ScopedRecordingSink m_sink;
 };

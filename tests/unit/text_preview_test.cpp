@@ -2,10 +2,7 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "data/mod_main.h"
 #include "kpxwizard/automation_error.h"
