@@ -59,19 +59,9 @@ std::string withoutTransformations(const std::string& config) {
 // fixed-width when `format` is 2) or an Excel 2007 workbook given the new sheet `table`.
 std::string withDestination(const std::string& config, const std::string& out,
                             const std::string& table, bool textFile, int format = 1) {
-  const std::pair<const char*, std::string> keys[] = {
-      {"TypeConnection", textFile ? "4" : "3"},
-      {"Provider", textFile ? "DTSFlatFile" : "Microsoft.Jet.OLEDB.4.0"},
-      {"Database", out},
-      {"TableName", table},
-      {"CreatedDestinationTable", textFile ? "False" : "True"},
-      {"DelimiterColumn", textFile ? "," : ""},
-      {"DelimiterRow", textFile ? "6" : "0"},
-      {"FirstRow", textFile ? "-1" : "0"},
-      {"TextQualifier", textFile ? "\"" : ""},
-      {"TypeTextFile", textFile ? std::to_string(format) : "0"}};
-  for (const auto& [key, value] : keys)
-    kpx::modINIApi::WriteINIKey(config, "DESTINATION", key, value);
+  WizardFiles::writeConnection(config, "DESTINATION",
+                               textFile ? kpx::CONN_TEXTFILE : kpx::CONN_EXCEL, out, table,
+                               !textFile, format);
   return config;
 }
 
