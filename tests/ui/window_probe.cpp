@@ -21,6 +21,14 @@ QString shownCaption(QWidget& window, const QString& name) {
   qFatal("control %s shows no caption", qPrintable(name));
 }
 
+QString clippedControl(QWidget& window) {
+  for (QWidget* widget : window.findChildren<QWidget*>())
+    if (widget->isVisible() && widget->sizePolicy().horizontalPolicy() != QSizePolicy::Ignored &&
+        widget->width() < widget->minimumSizeHint().width())
+      return widget->objectName();
+  return QString();
+}
+
 QString resText(int n, int language) {
   return QString::fromStdString(
       GetResText(n, language == 1 ? kpxLanguageItalian : kpxLanguageEnglish));

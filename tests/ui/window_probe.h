@@ -23,6 +23,10 @@ T* control(QWidget& window, const QString& name) {
 // frame's title, a list's column headings joined by "|".
 QString shownCaption(QWidget& window, const QString& name);
 
+// The name of the first shown control of `window` narrower than its contents ask for, or
+// an empty text when every caption fits (controls that give up their width never clip).
+QString clippedControl(QWidget& window);
+
 // Text n of the table in `language` (1 Italian, else English).
 QString resText(int n, int language);
 

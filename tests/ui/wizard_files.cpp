@@ -3,6 +3,7 @@
 #include <QTest>
 #include <fstream>
 
+#include "config/mod_ini_api.h"
 #include "data/mod_database.h"
 #include "support/command_output.h"
 
@@ -24,34 +25,41 @@ WizardFiles::WizardFiles(int rows) {
 std::string WizardFiles::writeConfiguration(const std::string& table, bool newTable, int language,
                                             Source source) const {
   const std::string path = folder() + "transfer.ini";
-  std::ofstream ini(path, std::ios::binary);
-  ini << "[LANGUAGE]\nLanguage=" << language
-      << "\n[EXIT]\nAskCloseConfirmation=False\nAutoCloseWizard=False\n";
-  if (source == Source::Csv)
-    ini << "[SOURCE]\nTypeConnection=4\nProvider=DTSFlatFile\nDatabase=" << csv()
-        << "\nMode=1\nId=1\nModeText=1\n"
-        << "TableName=" << csv()
-        << "\nTableType=2\nCreatedDestinationTable=False\nUser=\nServer=\nPassword=\n"
-        << "DelimiterColumn=,\nDelimiterRow=6\nColumnLengths=\nColumnNames=\nFirstRow=-"
-           "1\nTypeTextFile=1\n"
-        << "SkipRows=0\nTextQualifier=\"\nLockSource=False\n";
-  else
-    ini << "[SOURCE]\nTypeConnection=1\nProvider=Microsoft.Jet.OLEDB.4.0\nDatabase="
-        << sourceDatabase()
-        << "\nMode=1\nId=1\nModeText=1\nTableName=Customers\nTableType=2\nCreatedDestinationTable="
-           "False\n"
-        << "User=\nServer=\nPassword=\nDelimiterColumn=\nDelimiterRow=0\nColumnLengths="
-           "\nColumnNames=\n"
-        << "FirstRow=0\nTypeTextFile=0\nSkipRows=0\nTextQualifier=\nLockSource=False\n";
-  ini << "[DESTINATION]\nTypeConnection=1\nProvider=Microsoft.Jet.OLEDB.4.0\nDatabase="
-      << database() << "\nMode=2\nId=2\nModeText=3\nTableName=" << table
-      << "\nTableType=2\nCreatedDestinationTable=" << (newTable ? "True" : "False")
-      << "\nUser=\nServer=\nPassword=\nDelimiterColumn=\nDelimiterRow=0\n"
-      << "ColumnLengths=\nColumnNames=\nFirstRow=0\nTypeTextFile=0\nSkipRows=0\nTextQualifier=\n"
-      << "LockDestination=False\n[TRANSFORMATIONS]\n"
+  std::ofstream(path, std::ios::binary)
+      << "[LANGUAGE]\nLanguage=" << language
+      << "\n[EXIT]\nAskCloseConfirmation=False\nAutoCloseWizard=False\n[TRANSFORMATIONS]\n"
       << "TRANSFORMATION1=1§tra1Id§§0§Id§Id\nTRANSFORMATION2=2§tra2Name§§0§Name§Name\n"
       << "TRANSFORMATION3=3§tra3Amount§§0§Amount§Amount\n";
+  if (source == Source::Csv)
+    writeConnection(path, "SOURCE", CONN_TEXTFILE, csv(), csv());
+  else
+    writeConnection(path, "SOURCE", CONN_ACCESS, sourceDatabase(), "Customers");
+  writeConnection(path, "DESTINATION", CONN_ACCESS, database(), table, newTable);
   return path;
+}
+
+void WizardFiles::writeConnection(const std::string& config, const std::string& section, int kind,
+                                  const std::string& database, const std::string& table,
+                                  bool newTable, int textFormat) {
+  const bool text = kind == CONN_TEXTFILE, source = section == "SOURCE";
+  const std::pair<std::string, std::string> keys[] = {
+      {"TypeConnection", std::to_string(kind)},
+      {"Provider", text ? "DTSFlatFile" : "Microsoft.Jet.OLEDB.4.0"},
+      {"Database", database},
+      {"Mode", source ? "1" : "2"},
+      {"Id", source ? "1" : "2"},
+      {"ModeText", source ? "1" : "3"},
+      {"TableName", table},
+      {"TableType", "2"},
+      {"CreatedDestinationTable", newTable ? "True" : "False"},
+      {"DelimiterColumn", text ? "," : ""},
+      {"DelimiterRow", text ? "6" : "0"},
+      {"FirstRow", text ? "-1" : "0"},
+      {"TypeTextFile", text ? std::to_string(textFormat) : "0"},
+      {"SkipRows", "0"},
+      {"TextQualifier", text ? "\"" : ""},
+      {source ? "LockSource" : "LockDestination", "False"}};
+  for (const auto& [key, value] : keys) modINIApi::WriteINIKey(config, section, key, value);
 }
 
 std::string WizardFiles::sqliteOn(const std::string& db, const std::string& sql) {

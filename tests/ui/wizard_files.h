@@ -26,6 +26,12 @@ class WizardFiles {
   // table when `newTable`), mapped column by column. Returns its path.
   std::string writeConfiguration(const std::string& table, bool newTable, int language = 0,
                                  Source source = Source::Csv) const;
+  // Writes the section `section` ("SOURCE" or "DESTINATION") of the configuration `config`:
+  // a table of a database (kind 1), a sheet of a workbook (3) or a text file (4) with a
+  // header row, delimited by commas (`textFormat` 1) or of fixed width (2).
+  static void writeConnection(const std::string& config, const std::string& section, int kind,
+                              const std::string& database, const std::string& table,
+                              bool newTable = false, int textFormat = 1);
   // Output of the sqlite3 program for `sql` on the destination database (or `db`).
   std::string sqlite(const std::string& sql) const { return sqliteOn(database(), sql); }
   static std::string sqliteOn(const std::string& db, const std::string& sql);

@@ -1,10 +1,6 @@
 // The kpxwizard program's own pieces: reading the command line and telling a file's kind.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "cli/arguments.h"
@@ -14,7 +10,6 @@
 #include "kpxwizard/enums.h"
 #include "support/scratch.h"
 
-namespace fs = std::filesystem;
 using namespace kpx;
 using namespace kpx::cli;
 

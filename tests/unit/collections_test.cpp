@@ -56,7 +56,6 @@ class CloneTest : public ::testing::Test {
   void TearDown() override {
     if (wizard) wizard->CloseWizard();
   }
-  clsTransformations& source() { return *wizard->Transformations(); }
   std::shared_ptr<cKPXWizard> wizard;
 };
 

@@ -1,11 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "config/mod_ini_api.h"
 #include "kpxwizard/wizard.h"
@@ -14,7 +9,6 @@
 
 using namespace kpx;
 using namespace kpx::modINIApi;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,7 +20,6 @@ class IniLayer : public ::testing::Test {
   std::string readFile() const { return test::readFile(file); }
 
   test::ScratchFolder scratch;
-  const fs::path& dir = scratch.dir();
   std::string file = scratch.path("config.ini");
   std::shared_ptr<cKPXWizard> wizard;
 };

@@ -1,10 +1,19 @@
+// The schema reader: the tables, views and columns of a database or a text file, with the
+// types the wizard knows them by. Its yes/no questions answer "no" when the data source
+// reports a failure of its own, and let every other failure through to the caller's report.
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 #include "component/module_state.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
+#include "data/providers/provider.h"
 #include "kpxwizard/wizard.h"
 #include "support/columns_as_text.h"
+#include "support/connections.h"
 #include "support/recording_sink.h"
 #include "support/scratch.h"
 #include "support/shared_state.h"
@@ -27,15 +36,14 @@ class SchemaReader : public ::testing::Test {
     test::resetSharedState();
   }
 
-  clsConnection connection(int32_t kind, const std::string& table, int32_t type = kpxTypeTable) {
-    clsConnection c;
-    c.setProvider(kind);
-    c.setDatabase(db);
-    c.setTableName(table);
-    c.setTableType(type);
-    c.setMode(kpxSource);
-    c.CreateConnectionString();
-    return c;
+  // `c` as a source, its connection string made as the wizard makes it.
+  clsConnection source(std::shared_ptr<clsConnection> c) {
+    c->setMode(kpxSource);
+    c->CreateConnectionString();
+    return *c;
+  }
+  clsConnection connection(const std::string& table, int32_t type = kpxTypeTable) {
+    return source(test::tableConnection(CONN_ACCESS, db, table, type));
   }
 
   test::ScratchFolder scratch;
@@ -44,7 +52,7 @@ class SchemaReader : public ::testing::Test {
 };
 
 TEST_F(SchemaReader, ListsTablesAndViewsOfAnAccessKindDatabase) {
-  auto c = connection(CONN_ACCESS, "Customers");
+  auto c = connection("Customers");
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   std::vector<std::string> tables;
   modDatabase::ShowTables(tables);
@@ -58,7 +66,7 @@ TEST_F(SchemaReader, ListsTablesAndViewsOfAnAccessKindDatabase) {
 }
 
 TEST_F(SchemaReader, TableColumnsCarryJetTypeCodes) {
-  auto c = connection(CONN_ACCESS, "customers");
+  auto c = connection("customers");
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   ASSERT_TRUE(modDatabase::CreateSetColumn(c));
   EXPECT_EQ(test::columnsAsText(c),
@@ -67,8 +75,7 @@ TEST_F(SchemaReader, TableColumnsCarryJetTypeCodes) {
 }
 
 TEST_F(SchemaReader, QueryColumnsComeInSortedSelectOrder) {
-  auto c = connection(CONN_ACCESS, "SELECT Name, Balance, Nope FROM Customers WHERE Id > 1",
-                      kpxTypeQuery);
+  auto c = connection("SELECT Name, Balance, Nope FROM Customers WHERE Id > 1", kpxTypeQuery);
   ASSERT_FALSE(modMain::ExtractNameFields(c.TableName()).empty());
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   c.setNumberColumns(42);
@@ -79,7 +86,7 @@ TEST_F(SchemaReader, QueryColumnsComeInSortedSelectOrder) {
 
 TEST_F(SchemaReader, QueryOnMissingTableShowsMessageAndClearsTheName) {
   test::ScopedRecordingSink sink;
-  auto c = connection(CONN_ACCESS, "SELECT A FROM Orders", kpxTypeQuery);
+  auto c = connection("SELECT A FROM Orders", kpxTypeQuery);
   modMain::ExtractNameFields(c.TableName());
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   EXPECT_FALSE(modDatabase::CreateSetColumn(c));
@@ -87,30 +94,72 @@ TEST_F(SchemaReader, QueryOnMissingTableShowsMessageAndClearsTheName) {
   EXPECT_EQ(c.TableName(), "");
 }
 
-class TextFileColumns : public SchemaReader {
- protected:
-  clsConnection textFile(const std::string& content, int16_t firstRow,
-                         const std::string& qualifier) {
-    std::string path = scratch.write("people.csv", content);
-    clsConnection c;
-    c.setProvider(CONN_TEXTFILE);
-    c.setDatabase(path);
-    c.setMode(kpxSource);
-    c.setFormatFile(kpxDelimitedFile);
-    c.setRowDelimiter(kpxCRLF);
-    c.setColumnDelimiter(",");
-    c.setFirstRow(firstRow);
-    c.setTextQualifier(qualifier);
-    c.CreateConnectionString();
-    return c;
-  }
-};
-
-TEST_F(TextFileColumns, QualifiersAroundHeaderNamesAreStripped) {
-  auto c = textFile("\"Id\",\"Full Name\",Age\r\n1,\"Anna\",30\r\n", -1, "\"");
+TEST_F(SchemaReader, QualifiersAroundTextHeaderNamesAreStripped) {
+  auto text = test::textConnection(
+      scratch.write("people.csv", "\"Id\",\"Full Name\",Age\r\n1,\"Anna\",30\r\n"));
+  text->setFirstRow(-1);
+  text->setTextQualifier("\"");
+  auto c = source(text);
   ASSERT_TRUE(modDatabase::OpenDatabase(c));
   EXPECT_EQ(test::columnsAsText(c), "Id:200/255n Full Name:200/255n Age:200/255n ");
   EXPECT_EQ(c.NumberColumns(), 3);
 }
+
+// A data source whose catalog fails with the given exception.
+class FailingCatalog : public data::DataSource {
+ public:
+  explicit FailingCatalog(std::function<void()> fail) : m_fail(std::move(fail)) {}
+  std::vector<data::TableInfo> tables() override {
+    m_fail();
+    return {{"Customers", "TABLE"}};
+  }
+
+ protected:
+  std::vector<data::ColumnInfo> catalogColumns(const std::string&) override {
+    m_fail();
+    return {{"Name"}};
+  }
+  std::unique_ptr<data::RowReader> openCatalogTable(const std::string&) override { return nullptr; }
+
+ private:
+  std::function<void()> m_fail;
+};
+
+struct Failure {
+  const char* name;
+  std::function<void()> fail;
+  bool answersNo;  // else the exception reaches the caller
+};
+
+class SchemaQuestions : public ::testing::TestWithParam<Failure> {
+ protected:
+  void SetUp() override {
+    modDatabase::state().oCatalog = std::make_unique<FailingCatalog>(GetParam().fail);
+  }
+  void TearDown() override { resetModuleState(); }
+};
+
+TEST_P(SchemaQuestions, OnlyTheDataSourcesOwnFailureReadsAsNo) {
+  const std::vector<std::pair<const char*, std::function<bool()>>> questions = {
+      {"HasTables", [] { return modDatabase::HasTables(); }},
+      {"TableExists", [] { return modDatabase::TableExists("Customers"); }},
+      {"ColumnExists", [] { return modDatabase::ColumnExists("Name", "Customers"); }},
+  };
+  for (const auto& [question, ask] : questions) {
+    if (GetParam().answersNo) {
+      EXPECT_FALSE(ask()) << question;
+    } else {
+      EXPECT_ANY_THROW(ask()) << question;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, SchemaQuestions,
+    ::testing::Values(
+        Failure{"UnreadableSource", [] { throw data::DataError("cannot read 'x.db'"); }, true},
+        Failure{"OutOfMemory", [] { throw std::bad_alloc(); }, false},
+        Failure{"LogicError", [] { throw std::logic_error("a fault of ours"); }, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Reading delimited and fixed-width text files through the "DTSFlatFile" provider.
+// Reading delimited and fixed-width text files through the "DTSFlatFile" provider, and the
+// types inferred for their columns.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "data/providers/provider.h"
 #include "data/providers/text/text_provider.h"
 #include "data/providers/text/text_reader.h"
+#include "data/text/column_type_inference.h"
 #include "data/text/date_order.h"
 #include "data/text/text_decoding.h"
 
@@ -179,21 +181,15 @@ const ReadCase kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Files, TextRead, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TextSource, OneTableNamedByTheFileWithQueriesOverIt) {
+// The file is the one table a query names, in any of the forms Jet accepts.
+TEST(TextSource, QueriesNameTheFileAsTheirTable) {
   std::string path = writeFile("people.csv", "a\r\n1\r\n");
   auto source = openText(path, kCsvHeader);
-  auto tables = source->tables();
-  ASSERT_EQ(tables.size(), 1u);
-  EXPECT_EQ(tables[0].name, "people.csv");
-  EXPECT_EQ(tables[0].type, "TABLE");
-  EXPECT_TRUE(source->hasTable("PEOPLE.CSV"));
-  EXPECT_TRUE(source->hasTable("people.csv"));
   for (const char* sql :
        {"SELECT * FROM [people.csv]", "select *  from people.csv;", "SELECT * FROM `people#csv`"}) {
     auto reader = source->openQuery(sql);
     EXPECT_EQ(readAll(*reader), "1\n") << sql;
   }
-  EXPECT_THROW(source->openTable("other.csv"), DataError);
   auto filtered = source->openQuery("SELECT a FROM [people.csv] WHERE a > 5");
   EXPECT_TRUE(readAll(*filtered).empty());
   std::remove(path.c_str());
@@ -245,4 +241,70 @@ TEST(TextEncodingCheck, NamesTheLineOfTheFirstByteThatIsNotUtf8) {
   for (const auto& [bytes, line] : cases) {
     EXPECT_EQ(firstNonUtf8Line(writeFile("encoding_check.csv", bytes)), line) << bytes.size();
   }
+}
+
+// The type chosen for a column of text values, and the reason given for it.
+struct Column {
+  const char* name;
+  std::vector<const char*> values;  // one per row from row 1; "" is an empty field
+  const char* type;
+  const char* reason;  // the whole reason
+};
+
+TEST(ColumnTypeInference, ChoosesTheNarrowestTypeAndNamesTheFirstCounterExample) {
+  const Column columns[] = {
+      {"Flags", {"1", "0", "True", "", "false"}, "Bit", "4 values, all 0/1 or true/false"},
+      {"Quantities", {"-3", "98211", "", "7"}, "Long", "3 values, all whole, from -3 to 98,211"},
+      {"BeyondLong",
+       {"1", "3000000000"},
+       "BigInt",
+       "2 values, all whole, from 1 to 3,000,000,000, beyond Long"},
+      {"Prices",
+       {"12.50", "-0.99", "1000.00"},
+       "Currency",
+       "3 values, all numbers with exactly two decimals"},
+      {"Measures",
+       {"12.50", "3", "2.125", "1e3"},
+       "Double",
+       "4 values, all numbers; 3 of 4 values are not whole: row 1 '12.50'"},
+      {"IsoDates",
+       {"2020-01-31", "2021-12-01 10:30:00", ""},
+       "Datetime",
+       "2 values, all ISO dates (year-month-day)"},
+      {"DayFirst",
+       {"01/02/2020", "25/12/2020", "3.4.2021"},
+       "Datetime",
+       "3 values, all day-first dates, as row 2 '25/12/2020' shows"},
+      {"MonthFirst",
+       {"01/02/2020", "12/25/2020 09:15:00"},
+       "Datetime",
+       "2 values, all month-first dates, as row 2 '12/25/2020 09:15:00' shows"},
+      {"AmbiguousDates",
+       {"01/02/2020", "03/04/2020"},
+       "VarChar (10)",
+       "2 values are dates, but none tells day from month (row 1 '01/02/2020'); write them "
+       "year-month-day"},
+      {"BadDay",
+       {"25/12/2020", "31/02/2020", "01/01/2021", "x"},
+       "VarChar (10)",
+       "2 of 4 values are not dates: row 2 '31/02/2020'"},
+      {"MostlyNumbers",
+       {"1", "2", "n/a", "4"},
+       "VarChar (3)",
+       "1 of 4 values are not numbers: row 3 'n/a'"},
+      {"LeadingZeros", {"007", "12"}, "VarChar (3)", "1 of 2 values are not numbers: row 1 '007'"},
+      {"Words", {"Anna", "Zürich"}, "VarChar (6)", "2 values of text, the longest 6 characters"},
+      {"Empty", {"", "  ", ""}, "VarChar (255)", "every field is empty, so the column stays text"},
+  };
+  for (const Column& c : columns) {
+    SCOPED_TRACE(c.name);
+    ColumnTypeInference inference;
+    for (size_t i = 0; i < c.values.size(); ++i) inference.add(int64_t(i + 1), c.values[i]);
+    const auto result = inference.result();
+    EXPECT_EQ(kpx::data::inferredTypeName(result), c.type);
+    EXPECT_EQ(result.reason, c.reason);
+  }
+  ColumnTypeInference longText;
+  longText.add(1, std::string(300, 'x'));
+  EXPECT_EQ(kpx::data::inferredTypeName(longText.result()), "LongText");
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
-#include <cmath>
 #include <limits>
 #include <vector>
 

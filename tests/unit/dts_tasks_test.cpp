@@ -1,9 +1,12 @@
+// A package's tasks run on in-memory databases: SQL statements, and the data pump with its
+// events, cancelling and failed rows; the script of a constant column read or refused.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <regex>
 
 #include "data/providers/memory/memory_provider.h"
+#include "package/dts/constant_script.h"
 #include "package/dts/package.h"
 #include "support/pump_package.h"
 
@@ -175,5 +178,146 @@ TEST_F(DtsPump, PastTheErrorLimitTheRunRollsBackAndTheFileKeepsGrowing) {
   EXPECT_NE(lines[103].find(" Package 'KPX Wizard IO', step 'TrasformationStep_Execute'"),
             std::string::npos);
 }
+
+// SQL tasks run on their connection; failures land on the step and fail the package.
+class DtsSqlTask : public testing::Test {
+ protected:
+  void SetUp() override {
+    data::MemoryProvider::reset();
+    db = data::MemoryProvider::database("target");
+    package.Name = "KPX Wizard IO";
+    package.Connections.Add(test::makeConnection(data::MemoryProvider::kName, "target", 2));
+  }
+  void addSqlStep(const std::string& name, const std::string& sql, int32_t connection = 2) {
+    auto step = package.NewStep();
+    step->Name = name + "Step";
+    auto task = package.NewTask(kExecuteSQLTaskClass);
+    task->Name = name + "Task";
+    auto custom = task->executeSQL();
+    custom->Name = task->Name;
+    custom->ConnectionID = connection;
+    custom->SQLStatement = sql;
+    step->TaskName = custom->Name;
+    package.Steps.Add(step);
+    package.Tasks.Add(task);
+  }
+  std::shared_ptr<data::MemoryDatabase> db;
+  Package package;
+};
+
+TEST_F(DtsSqlTask, RunsTheStatementAndRaisesStartAndFinish) {
+  addSqlStep("CreateTable", "CREATE TABLE `T` (`A` Long)");
+  test::RecordingEvents events;
+  package.Execute(&events);
+  package.UnInitialize();
+  EXPECT_EQ(db->executed, std::vector<std::string>{"CREATE TABLE `T` (`A` Long)"});
+  EXPECT_EQ(events.log,
+            (std::vector<std::string>{"start CreateTableStep", "finish CreateTableStep"}));
+  const Step& step = *package.Steps.Item(1);
+  EXPECT_EQ(step.ExecutionStatus, DTSStepExecStat_Completed);
+  EXPECT_EQ(step.ExecutionResult, DTSStepExecResult_Success);
+  EXPECT_EQ(step.GetExecutionErrorInfo().ErrorCode, 0);
+}
+
+TEST_F(DtsSqlTask, FailedStatementIsRecordedOnItsStepAndFailsThePackage) {
+  db->onExecute = [](const std::string& sql) {
+    if (sql.starts_with("delete")) throw data::DataError("The table 'Orders' is locked");
+  };
+  addSqlStep("DeleteRows", "delete from `Orders`");
+  addSqlStep("Second", "select 1");
+  addSqlStep("NoConnection", "select 2", 7);
+  try {
+    package.Execute();
+    FAIL() << "a failed step fails the package";
+  } catch (const DtsError& e) {
+    EXPECT_EQ(e.number(), kErrPackageFailed);
+    EXPECT_EQ(e.description(), "Package failed because Step 'DeleteRowsStep' failed.");
+  }
+  const auto& failed = package.Steps.Item("DeleteRowsStep")->GetExecutionErrorInfo();
+  EXPECT_EQ(package.Steps.Item("DeleteRowsStep")->ExecutionResult, DTSStepExecResult_Failure);
+  EXPECT_EQ(failed.ErrorCode, kErrStepFailed);
+  EXPECT_EQ(failed.Source, kSourceExecuteSQL);
+  EXPECT_EQ(failed.Description, "The table 'Orders' is locked");
+  EXPECT_EQ(package.Steps.Item("SecondStep")->ExecutionResult, DTSStepExecResult_Success)
+      << "later steps still run unless the package fails on the first error";
+  const auto& noConnection = package.Steps.Item("NoConnectionStep")->GetExecutionErrorInfo();
+  EXPECT_EQ(noConnection.ErrorCode, kErrNotFound);
+  EXPECT_EQ(noConnection.Description, "The package has no connection with ID 7");
+
+  package.FailOnError = true;
+  EXPECT_THROW(package.Execute(), DtsError);
+  EXPECT_EQ(package.Steps.Item("SecondStep")->ExecutionStatus, DTSStepExecStat_Waiting);
+}
+
+struct ReadCase {
+  const char* name;
+  const char* text;
+  const char* column;
+  const char* value;
+  bool isNull;
+};
+
+class ConstantScriptReads : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ConstantScriptReads, TheAssignment) {
+  const auto assignments = parseConstantScript(GetParam().text, "Main");
+  ASSERT_EQ(assignments.size(), 1u);
+  EXPECT_EQ(assignments[0].column, GetParam().column);
+  EXPECT_EQ(assignments[0].value, GetParam().value);
+  EXPECT_EQ(assignments[0].isNull, GetParam().isNull);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, ConstantScriptReads,
+    testing::Values(ReadCase{"Generated",
+                             "Function Main()\r\n   DTSDestination(\"CODE\")=\"7\"\r\n   Main = "
+                             "DTSTransformStat_OK\r\nEnd Function",
+                             "CODE", "7", false},
+                    ReadCase{"BlanksCaseCommentsAndLf",
+                             "\n' made by hand\nfunction main\n\tdtsdestination ( \"Città\" ) . "
+                             "value = \"a b\" ' c\n  MAIN=dtstransformstat_ok\nend   function\n\n",
+                             "Città", "a b", false},
+                    ReadCase{"DoubledQuoteIsOneQuote",
+                             "Function Main()\r\n DTSDestination(\"X\")=\"say \"\"hi\"\"\"\r\n "
+                             "Main = DTSTransformStat_OK\r\nEnd Function",
+                             "X", "say \"hi\"", false},
+                    ReadCase{"Null",
+                             "Function Main()\n DTSDestination(\"X\") = Null\n Main = "
+                             "DTSTransformStat_OK\nEnd Function",
+                             "X", "", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct FailCase {
+  const char* name;
+  const char* text;
+  const char* description;
+};
+
+class ConstantScriptFails : public testing::TestWithParam<FailCase> {};
+
+TEST_P(ConstantScriptFails, WithADescription) {
+  try {
+    parseConstantScript(GetParam().text, "Main");
+    FAIL() << "read without error";
+  } catch (const ScriptError& e) {
+    EXPECT_EQ(std::string(e.what()), GetParam().description);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, ConstantScriptFails,
+    testing::Values(FailCase{"QuoteInsideTheConstant",
+                             "Function Main()\r\n   DTSDestination(\"CODE\")=\"5\" inch\"\r\n   "
+                             "Main = DTSTransformStat_OK\r\nEnd Function",
+                             "line 2: unexpected text 'inch\"' at the end of the statement in:    "
+                             "DTSDestination(\"CODE\")=\"5\" inch\""},
+                    FailCase{"OtherFunction", "Function Other()\nEnd Function",
+                             "line 1: expected 'Function Main()' in: Function Other()"},
+                    FailCase{"NoResult",
+                             "Function Main()\n DTSDestination(\"X\")=\"1\"\nEnd Function",
+                             "the function does not set Main = DTSTransformStat_OK"},
+                    FailCase{"OtherStatement", "Function Main()\n MsgBox \"hi\"\nEnd Function",
+                             "line 2: statement not understood in:  MsgBox \"hi\""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

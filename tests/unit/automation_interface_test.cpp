@@ -1,8 +1,8 @@
-// Calls through the dispatch interface: how failures reach the host, how argument types are
-// coerced, put-by-reference, events and message boxes.
+// The automation interface: objects created by ProgID or class identifier, the class factory
+// and unloading; calls through the dispatch interface: how failures reach the host, how
+// argument types are coerced, put-by-reference, events and message boxes.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,6 +14,8 @@
 namespace kpx::test {
 namespace {
 
+constexpr int32_t kClassNotAvailable = static_cast<int32_t>(0x80040111);
+constexpr int32_t kClassNotRegistered = static_cast<int32_t>(0x80040154);
 constexpr int32_t kMemberNotFound = static_cast<int32_t>(0x80020003);
 constexpr int32_t kTypeMismatch = static_cast<int32_t>(0x80020005);
 constexpr int32_t kUnknownName = static_cast<int32_t>(0x80020006);
@@ -32,7 +34,6 @@ class AutomationCalls : public ::testing::Test {
     for (const auto& k : keys) EXPECT_EQ(call(list.get(), "Add", argList(Var(k))).hr, 0);
     return list;
   }
-  std::string nameOf(KPX_OBJECT* item) { return get(item, "Name").result.text(); }
 
   ScopedRecordingSink m_sink;
 };
@@ -77,14 +78,6 @@ TEST_F(AutomationCalls, WrongCountKindIdOrNameIsRefused) {
   EXPECT_EQ(invoke(c.get(), "CreateConnectionString", kBoth).hr, 0);
 }
 
-TEST_F(AutomationCalls, ProviderIsWriteOnlyAndSetsKindAndProvider) {
-  Handle c = create("KPXWizardIO.clsConnection");
-  EXPECT_EQ(put(c.get(), "Provider", Var(int32_t{2})), 0);
-  EXPECT_EQ(get(c.get(), "Provider").hr, kMemberNotFound);
-  EXPECT_EQ(get(c.get(), "ConType").result.v.u.lVal, 2);
-  EXPECT_EQ(get(c.get(), "ProviderString").result.text(), "SQLOLEDB");
-}
-
 TEST_F(AutomationCalls, PutByReferenceReplacesTheObjectItself) {
   Handle wizard = create("KPXWizardIO.cKPXWizard");
   Handle replacement = create("KPXWizardIO.clsTransformations");
@@ -111,12 +104,14 @@ TEST_F(AutomationCalls, ArgumentsAreCoercedAsAHostWouldExpect) {
   Handle other = create("KPXWizardIO.clsConnection");
   EXPECT_EQ(put(c.get(), "Server", Var(other.get())), kTypeMismatch);
 
-  // By reference, as a host passes its variables.
+  // By reference, as a host passes its variables; Provider, which sets the kind, is write-only.
   int32_t kind = 4;
   Var byRef;
   byRef.v.vt = KPX_VT_I4 | KPX_VT_BYREF;
   byRef.v.u.plVal = &kind;
   EXPECT_EQ(put(c.get(), "Provider", std::move(byRef)), 0);
+  EXPECT_EQ(get(c.get(), "Provider").hr, kMemberNotFound);
+  EXPECT_EQ(get(c.get(), "ConType").result.v.u.lVal, 4);
   EXPECT_EQ(get(c.get(), "ProviderString").result.text(), "DTSFlatFile");
 }
 
@@ -205,6 +200,93 @@ TEST_F(AutomationCalls, MessageHandlerAnswersEveryBoxUntilRemoved) {
   EXPECT_EQ(log.styles, (std::vector<int32_t>{36, 16}));
   EXPECT_EQ(log.titles[0], "Importa è");
   EXPECT_NE(log.texts[1].find("Located in : ActivateWizard [cKPXWizard] "), std::string::npos);
+}
+
+struct CreatableCase {
+  const char* progId;
+  const char* clsid;
+  const char* memberName;  // a member only this class has
+};
+
+class CreatableClass : public ::testing::TestWithParam<CreatableCase> {
+ protected:
+  void TearDown() override {
+    if (auto w = oWizard()) w->CloseWizard();
+  }
+};
+
+TEST_P(CreatableClass, CreatedByProgIdOrClassIdInAnyCase) {
+  const auto& c = GetParam();
+  for (std::string name : {std::string(c.progId), std::string(c.clsid)}) {
+    for (auto& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    KPX_OBJECT* o = nullptr;
+    ASSERT_EQ(kpxCreateObject(name.c_str(), &o), 0) << name;
+    int32_t id = 0;
+    EXPECT_EQ(kpxGetIDsOfNames(o, c.memberName, &id), 0) << name;
+    EXPECT_EQ(kpxRelease(o), 0u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FourClasses, CreatableClass,
+    ::testing::Values(CreatableCase{"KPXWizardIO.cKPXWizard",
+                                    "{CA929CBC-52CF-4EE1-9C8F-7675E76F6D68}", "LockSource"},
+                      CreatableCase{"KPXWizardIO.clsConnection",
+                                    "{C8764D99-F2DD-4604-828B-7D2C40E527F7}", "ConType"},
+                      CreatableCase{"KPXWizardIO.clsTransformations",
+                                    "{C2AF6858-58B4-405E-B0D7-45E6DE33DAE2}", "Clone"},
+                      CreatableCase{"KPXWizardIO.clsTransformation",
+                                    "{01BB8BFA-0896-4444-A4CA-6E686C4D153E}", "ConstantValue"}),
+    [](const auto& info) { return std::string(info.param.progId).substr(12); });
+
+TEST(ClassFactoryRules, ColumnClassesAreNotCreatableAndUnknownNamesAreNotRegistered) {
+  const char* notCreatable[] = {"KPXWizardIO.clsColumns", "KPXWizardIO.clsColumn",
+                                "{BEA8FD19-F99E-44E4-9FB6-C6AC9E19B1FE}",
+                                "{8ef2f1c9-055e-4e95-b6a0-2e7fdd9d8da9}"};
+  for (const char* name : notCreatable) {
+    KPX_OBJECT* o = reinterpret_cast<KPX_OBJECT*>(1);
+    EXPECT_EQ(kpxCreateObject(name, &o), kClassNotAvailable) << name;
+    EXPECT_EQ(o, nullptr);
+  }
+  const char* unknown[] = {"KPXWizardIO.clsPackage", "cKPXWizard", "",
+                           "{00000000-0000-0000-0000-000000000000}", "{CA929CBC-52CF}"};
+  for (const char* name : unknown) {
+    KPX_OBJECT* o = nullptr;
+    EXPECT_EQ(kpxCreateObject(name, &o), kClassNotRegistered) << name;
+  }
+  const KPX_GUID columns{
+      0xBEA8FD19, 0xF99E, 0x44E4, {0x9F, 0xB6, 0xC6, 0xAC, 0x9E, 0x19, 0xB1, 0xFE}};
+  const KPX_GUID iUnknown{0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+  void* factory = nullptr;
+  EXPECT_EQ(DllGetClassObject(&columns, &iUnknown, &factory), kClassNotAvailable);
+}
+
+TEST(ClassFactoryRules, UnloadOnlyWithoutLiveObjectsOrLocks) {
+  ScopedRecordingSink sink;
+  ASSERT_EQ(DllCanUnloadNow(), 0);
+  {
+    Handle connection = create("KPXWizardIO.clsConnection");
+    Outcome columns = get(connection.get(), "Columns");
+    connection = Handle();
+    EXPECT_EQ(DllCanUnloadNow(), 1) << "the columns handle is still held";
+  }
+  EXPECT_EQ(DllCanUnloadNow(), 0);
+
+  const KPX_GUID wizard{
+      0xCA929CBC, 0x52CF, 0x4EE1, {0x9C, 0x8F, 0x76, 0x75, 0xE7, 0x6F, 0x6D, 0x68}};
+  const KPX_GUID iUnknown{0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+  void* raw = nullptr;
+  ASSERT_EQ(DllGetClassObject(&wizard, &iUnknown, &raw), 0);
+  auto* factory = static_cast<KPX_OBJECT*>(raw);
+  EXPECT_EQ(invokeId(factory, 2, KPX_DISPATCH_METHOD, argList(Var(true))).hr, 0);
+  kpxRelease(factory);
+  EXPECT_EQ(DllCanUnloadNow(), 1) << "the server is locked";
+  ASSERT_EQ(DllGetClassObject(&wizard, &iUnknown, &raw), 0);
+  factory = static_cast<KPX_OBJECT*>(raw);
+  EXPECT_EQ(invokeId(factory, 2, KPX_DISPATCH_METHOD, argList(Var(false))).hr, 0);
+  kpxRelease(factory);
+  EXPECT_EQ(DllCanUnloadNow(), 0);
+  if (auto w = oWizard()) w->CloseWizard();
 }
 
 }  // namespace
