@@ -374,7 +374,9 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
   const std::string finished = content(c.file);
   ASSERT_NE(finished, before);
   // A workbook whose archive Python reads whole (testzip finds no bad entry).
-  if (c.file.ends_with(".xlsx")) ASSERT_EQ(finished.rfind("None ", 0), 0u) << finished;
+  if (c.file.ends_with(".xlsx")) {
+    ASSERT_EQ(finished.rfind("None ", 0), 0u) << finished;
+  }
 
   std::mt19937 random(std::random_device{}());
   std::uniform_int_distribution<long> delay(

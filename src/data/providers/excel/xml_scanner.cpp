@@ -394,7 +394,7 @@ inline char* XmlScanner::shortName(char* p, char* end) {
 
 bool XmlScanner::startTag(char* p, char* close) {
   char* const end = m_buf.data() + m_end;
-  m_found.clear();
+  size_t count = 0;
   // Nothing in the buffer changes until the tag's end is known: a tag that the next piece
   // completes is read again from its start.
   char* q = shortName(p + 1, close);
@@ -410,7 +410,9 @@ bool XmlScanner::startTag(char* p, char* close) {
       break;
     }
     if (q == gap) fail(q, kInvalidToken);
-    Attribute& a = m_found.emplace_back();
+    // Grown, never shrunk: a tag costs no allocation and no clearing.
+    if (count == m_found.size()) m_found.resize(2 * count + 8);
+    Attribute& a = m_found[count++];
     a.name = q;
     q = a.nameEnd = shortName(q, close);
     while (isSpace(Byte(*q))) ++q;
@@ -436,7 +438,6 @@ bool XmlScanner::startTag(char* p, char* close) {
     q = valueEnd + 1;
   }
   if (m_where == Where::Epilog) fail(p, kJunk);
-  const size_t count = m_found.size();
   for (size_t i = 1; i < count; ++i) {
     const Attribute& a = m_found[i];
     const size_t length = size_t(a.nameEnd - a.name);
@@ -447,7 +448,7 @@ bool XmlScanner::startTag(char* p, char* close) {
         fail(a.name, kDuplicate);
     }
   }
-  m_attrs.resize(2 * count + 1);
+  if (m_attrs.size() < 2 * count + 1) m_attrs.resize(2 * count + 1);
   for (size_t i = 0; i < count; ++i) {
     const Attribute& a = m_found[i];
     *(a.plain ? a.valueEnd : decode(a.value, a.valueEnd, Run::Attribute)) = '\0';
@@ -466,8 +467,7 @@ bool XmlScanner::startTag(char* p, char* close) {
     if (m_starts.empty()) m_where = Where::Epilog;
   } else {
     m_starts.push_back(m_open.size());
-    m_open.append(element);
-    m_open.push_back('\0');
+    m_open.append(element.data(), element.size() + 1);  // with the '\0' written after it
   }
   m_begin = size_t(close + 1 - m_buf.data());
   return true;
