@@ -1,10 +1,10 @@
 // Hands batches of rows from the thread that reads and converts them to one thread that
-// writes them (a SQLite insert, a text file's formatting), so that the two kinds of work overlap. The number of batches is fixed, so
-// memory stays the same whatever the number of rows, and each batch's buffers keep their
-// capacity from one use to the next.
+// writes them (a SQLite insert, a text file's formatting), so that the two kinds of work overlap.
+// The number of batches is fixed, so memory stays the same whatever the number of rows, and each
+// batch's buffers keep their capacity from one use to the next.
 //
 // Ownership is plain: the producer owns the batch it fills, the queue owns sent batches, the
-// worker owns the one it inserts; all hand-overs happen under one mutex.
+// worker owns the one it writes; all hand-overs happen under one mutex.
 #pragma once
 #include <condition_variable>
 #include <deque>

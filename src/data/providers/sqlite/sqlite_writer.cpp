@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "data/providers/sqlite/busy_wait.h"
 #include "data/providers/row_batch_pipe.h"
+#include "data/providers/sqlite/busy_wait.h"
 #include "data/providers/sqlite/sqlite_statement.h"
 #include "data/providers/statement_excerpt.h"
 #include "data/providers/value_conversion.h"
