@@ -473,26 +473,40 @@ bool XmlScanner::startTag(char* p, char* close) {
   return true;
 }
 
+// Whether the `length` bytes at `a` and `b` are the same; names of a sheet are a letter or two,
+// too short for a call.
+inline bool sameBytes(const char* a, const char* b, size_t length) {
+  for (size_t i = 0; i < length; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 bool XmlScanner::endTag(char* p) {
   char* end = m_buf.data() + m_end;
-  char* close = findByte(p + 2, end, '>');
+  const size_t open = m_starts.empty() ? 0 : m_starts.back();
+  const size_t length = m_starts.empty() ? 0 : m_open.size() - 1 - open;
+  // Almost always the name of the element open last, then '>': compared in place, it needs
+  // neither the search for the end nor the reading of the name.
+  char* close = nullptr;
+  if (!m_starts.empty() && size_t(end - p) > length + 2 && p[length + 2] == '>' &&
+      sameBytes(p + 2, m_open.data() + open, length))
+    close = p + length + 2;
   if (!close) {
-    if (!m_last) return false;
-    fail(p, kUnclosed);
+    close = findByte(p + 2, end, '>');
+    if (!close) {
+      if (!m_last) return false;
+      fail(p, kUnclosed);
+    }
+    char* q = shortName(p + 2, close);
+    const size_t named = size_t(q - p - 2);
+    while (isSpace(Byte(*q))) ++q;
+    if (q != close) fail(q, kInvalidToken);
+    if (m_starts.empty()) fail(p, m_where == Where::Epilog ? kJunk : kInvalidToken);
+    if (named != length || !sameBytes(p + 2, m_open.data() + open, length)) fail(p, kMismatched);
   }
-  char* q = shortName(p + 2, close);
-  const std::string_view element(p + 2, size_t(q - p - 2));
-  while (isSpace(Byte(*q))) ++q;
-  if (q != close) fail(q, kInvalidToken);
-  if (m_starts.empty()) fail(p, m_where == Where::Epilog ? kJunk : kInvalidToken);
-  // Compared in line: the names of a sheet are a letter or two, too short for a call.
-  const size_t open = m_starts.back();
-  if (element.size() != m_open.size() - 1 - open) fail(p, kMismatched);
-  for (size_t i = 0; i < element.size(); ++i)
-    if (element[i] != m_open[open + i]) fail(p, kMismatched);
-  m_open.resize(m_starts.back());
+  m_open.resize(open);
   m_starts.pop_back();
-  m_handler.end(localName(element));
+  m_handler.end(localName(std::string_view(p + 2, length)));
   if (m_starts.empty()) m_where = Where::Epilog;
   m_begin = size_t(close + 1 - m_buf.data());
   return true;
