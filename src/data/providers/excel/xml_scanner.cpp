@@ -107,6 +107,14 @@ inline char* findByte(char* from, char* end, char c) {
   return static_cast<char*>(std::memchr(from + 16, c, size_t(end - from - 16)));
 }
 
+// Whether the `length` bytes at `a` and `b` are the same; names of a sheet are a letter or two,
+// too short for a call.
+inline bool sameBytes(const char* a, const char* b, size_t length) {
+  for (size_t i = 0; i < length; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
@@ -470,14 +478,6 @@ bool XmlScanner::startTag(char* p, char* close) {
     m_open.append(element.data(), element.size() + 1);  // with the '\0' written after it
   }
   m_begin = size_t(close + 1 - m_buf.data());
-  return true;
-}
-
-// Whether the `length` bytes at `a` and `b` are the same; names of a sheet are a letter or two,
-// too short for a call.
-inline bool sameBytes(const char* a, const char* b, size_t length) {
-  for (size_t i = 0; i < length; ++i)
-    if (a[i] != b[i]) return false;
   return true;
 }
 
