@@ -2,6 +2,9 @@
 // provider itself (Python's csv module reads what the program writes), and refused rows.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -132,6 +135,35 @@ TEST(TextWriteMany, EveryRowArrivesInOrderAndRollbackKeepsTheOldFile) {
     EXPECT_EQ(kpx::test::readFile(path), commit ? expected : "old\r\n");
     EXPECT_EQ(entries(folder), std::vector<std::string>{"out.txt"});
   }
+}
+
+// A write that fails on the writing thread (here: past the process's file size limit) reaches
+// the caller, and the old file stays.
+TEST(TextWriteMany, AFailedWriteIsReportedAndKeepsTheOldFile) {
+  kpx::test::ScratchFolder folder;
+  const std::string path = folder.path("out.txt");
+  folder.write("out.txt", "old\r\n");
+  auto writer = openText(path, kCsv)->openWriter("out.txt", {"s"});
+  rlimit before{}, limited{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+  limited = before;
+  limited.rlim_cur = 100 * 1024;
+  std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const std::string text(100, 'x');
+  const Value row[] = {Value::fromString(text)};
+  try {
+    for (int i = 0; i < 10000; ++i) writer->writeRow(row, 1);
+    writer->commit();
+    ADD_FAILURE() << "a write past the size limit went unreported";
+  } catch (const DataError& e) {
+    EXPECT_NE(std::string(e.what()).find("Cannot write the text file"), std::string::npos)
+        << e.what();
+  }
+  writer->rollback();
+  setrlimit(RLIMIT_FSIZE, &before);
+  EXPECT_EQ(kpx::test::readFile(path), "old\r\n");
+  EXPECT_EQ(entries(folder), std::vector<std::string>{"out.txt"});
 }
 
 TEST(TextWriteRowErrors, BadRowIsRefusedWholeAndTheWriterGoesOn) {
