@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <cmath>
 #include <limits>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "data/providers/value.h"
@@ -59,16 +62,75 @@ TEST(ValueText, DoublesReadBackExactly) {
   }
 }
 
-// Whole numbers take a quicker path than other doubles; the text must be the same.
-TEST(ValueText, WholeDoublesWriteTheShortestText) {
-  std::vector<double> values = {765, -3, 100000, 8999999999999999, 9007199254740993.0, 1e22};
+// Whole numbers and short fractions take quicker paths than other doubles, in both directions;
+// the text written and the double read must be the library's own, around every edge: the
+// 14- and 15-digit limits, 0.001, 2^53, halfway cases and their neighbours.
+std::vector<double> doublesAroundTheEdges() {
+  std::vector<double> values = {765,    -3,        100000,    8999999999999999, 9007199254740993.0,
+                                1e22,   0.1 + 0.2, 1.0 / 3,   -2.0 / 3,         0.001,
+                                0.0012, 0.00012,   0.0009999, 99999999999999.9, 45386.1273263889};
   for (double scale = 1; scale < 1e17; scale *= 10)
     for (double m : {1.0, 7.0, 19.0, 120.0, 123456789.0}) values.push_back(-m * scale + 1);
-  for (double d : values) {
+  for (double tens = 10; tens < 1e10; tens *= 10)
+    for (double m : {1.0, 5.0, 125.0, 99999999.0, 12345678901234.0, 123456789012345.0}) {
+      const double d = m / tens;
+      values.insert(values.end(), {d, -d, std::nextafter(d, 0.0), std::nextafter(d, 1e300)});
+    }
+  std::mt19937_64 random(12345);
+  for (int i = 0; i < 20000; ++i) {
+    const double digits = double(random() % 100000000000000000ULL >> (random() % 50));
+    values.push_back(digits / std::pow(10.0, double(random() % 20)));
+  }
+  return values;
+}
+
+TEST(ValueText, DoublesWriteAndReadAsTheLibraryDoes) {
+  for (double d : doublesAroundTheEdges()) {
     char expected[32];
     auto [end, ec] = std::to_chars(expected, expected + sizeof expected, d);
-    EXPECT_EQ(toText(Value::fromDouble(d)), std::string(expected, end)) << d;
+    const std::string text(expected, end);
+    ASSERT_EQ(toText(Value::fromDouble(d)), text) << d;
+    double back = 0;
+    ASSERT_TRUE(parseDouble(text, back)) << text;
+    ASSERT_EQ(back, d) << text;
   }
+}
+
+TEST(ValueText, PlainDecimalsReadAsTheLibraryReadsThem) {
+  std::vector<std::string> texts = {"0",
+                                    "-0",
+                                    "0.0",
+                                    "00012.50",
+                                    "9007199254740992",
+                                    "9007199254740993",
+                                    "0.1000000000000000055511151231257827",
+                                    "1.",
+                                    ".5",
+                                    "1e5",
+                                    "+1",
+                                    "",
+                                    "-",
+                                    "1.2.3",
+                                    "12a",
+                                    "4503599627370497.5"};
+  std::mt19937_64 random(54321);
+  for (int i = 0; i < 20000; ++i) {
+    std::string t = std::to_string(random() >> (random() % 64));
+    t.insert(random() % (t.size() + 1), ".");
+    texts.push_back((random() % 2 ? "-" : "") + (t.front() == '.' ? "0" + t : t));
+  }
+  int quick = 0;
+  for (const std::string& t : texts) {
+    double expected = 0, got = 0;
+    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), expected);
+    if (parseShortDecimal(t, got)) {
+      ++quick;
+      ASSERT_TRUE(ec == std::errc() && end == t.data() + t.size()) << t;
+      ASSERT_EQ(std::signbit(got), std::signbit(expected)) << t;
+      ASSERT_EQ(got, expected) << t;
+    }
+  }
+  EXPECT_GT(quick, 10000);  // most of them take the quick path
 }
 
 struct ParseCase {

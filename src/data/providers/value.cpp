@@ -1,5 +1,6 @@
 #include "data/providers/value.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -48,6 +49,42 @@ std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
+}
+
+// The powers of ten that doubles hold exactly.
+constexpr double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kTensCount = int(sizeof kTens / sizeof kTens[0]);
+
+// Appends `v`, a number with a fraction, as std::to_chars writes it when its shortest form has
+// at most 8 decimals and 14 digits and is at least 0.001 (so that it is written without an
+// exponent); false, having appended nothing, otherwise. The first k for which round(v * 10^k) /
+// 10^k gives v back is the shortest form's count of decimals: with 14 digits, the product is
+// within a fiftieth of the digits it rounds to, and no other decimal of as many digits reads as
+// v. This costs a fraction of the general search, and a copy writes millions of such numbers.
+bool appendShortFraction(double v, std::string& out) {
+  const double a = std::fabs(v);
+  if (!(a >= 1e-3 && a < 1e14)) return false;
+  for (int k = 1; k <= 8; ++k) {
+    const double scaled = a * kTens[k];
+    if (scaled >= 1e14) return false;
+    const double m = std::nearbyint(scaled);
+    if (m / kTens[k] != a) continue;
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, uint64_t(m)).ptr;
+    const int length = int(end - digits);
+    if (v < 0) out.push_back('-');
+    if (length > k) {
+      out.append(digits, size_t(length - k));
+    } else {
+      out.push_back('0');
+    }
+    out.push_back('.');
+    if (length < k) out.append(size_t(k - length), '0');
+    out.append(end - std::min(length, k), end);
+    return true;
+  }
+  return false;
 }
 
 // Writes `value` with at least `width` digits at `o`; returns the end. A date writes six of
@@ -222,6 +259,7 @@ void appendText(const Value& v, std::string& out) {
         out.append(buf, end);
         return;
       }
+      if (v.real != std::trunc(v.real) && appendShortFraction(v.real, out)) return;
       auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v.real);
       out.append(buf, end);
       return;
@@ -275,8 +313,38 @@ bool parseInteger(std::string_view text, int64_t& out) {
   return ec == std::errc() && end == text.data() + text.size();
 }
 
+// The digits and the power of ten are both exact doubles, so their quotient is rounded once,
+// as a correct reading of the decimal must be.
+bool parseShortDecimal(std::string_view text, double& out) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const bool negative = p < end && *p == '-';
+  p += negative;
+  uint64_t digits = 0;
+  int count = 0;
+  auto readDigits = [&] {
+    const char* from = p;
+    for (; p < end && static_cast<unsigned>(*p - '0') < 10; ++p)
+      digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+    count += static_cast<int>(p - from);
+    return static_cast<int>(p - from);
+  };
+  if (readDigits() == 0) return false;
+  int decimals = 0;
+  if (p < end && *p == '.') {
+    ++p;
+    if ((decimals = readDigits()) == 0) return false;
+  }
+  if (p != end || count > 19 || digits > (uint64_t(1) << 53) || decimals >= kTensCount)
+    return false;
+  const double v = static_cast<double>(digits) / kTens[decimals];
+  out = negative ? -v : v;
+  return true;
+}
+
 bool parseDouble(std::string_view text, double& out) {
   text = trim(text);
+  if (parseShortDecimal(text, out)) return true;
   if (!withoutPlusSign(text) || text.empty()) return false;
   auto [end, ec] =
       std::from_chars(text.data(), text.data() + text.size(), out, std::chars_format::general);
