@@ -13,6 +13,7 @@ namespace kpx::data::excel {
 namespace {
 
 constexpr size_t kChunk = size_t(1) << 18;
+constexpr size_t kRowHeader = 3 * sizeof(uint32_t);
 
 template <typename T>
 void put(std::string& out, T value) {
@@ -38,14 +39,17 @@ RowSpool::~RowSpool() {
   ::close(m_fd);
 }
 
+// A row is its index, the bytes of its cells, its width (one past its last non-empty cell) and
+// its non-empty cells, each its column, kind, style, and number or text: read back with one
+// look at what is left of the buffer.
 void RowSpool::append(const SheetRow& row) {
-  uint32_t filled = 0;
-  for (const Cell& c : row.cells) filled += c.empty() ? 0 : 1;
-  put(m_out, row.index);
-  put(m_out, filled);
+  const size_t start = m_out.size();
+  m_out.append(kRowHeader, '\0');
+  uint32_t width = 0;
   for (uint32_t c = 0; c < row.cells.size(); ++c) {
     const Cell& cell = row.cells[c];
     if (cell.empty()) continue;
+    width = c + 1;
     put(m_out, c);
     put(m_out, cell.kind);
     put(m_out, cell.style);
@@ -56,6 +60,8 @@ void RowSpool::append(const SheetRow& row) {
       m_out += cell.text;
     }
   }
+  const uint32_t header[] = {row.index, uint32_t(m_out.size() - start - kRowHeader), width};
+  std::memcpy(m_out.data() + start, header, kRowHeader);
   if (m_out.size() >= kChunk) writeOut();
 }
 
@@ -97,20 +103,26 @@ bool RowSpool::haveUnread(size_t n) {
 }
 
 bool RowSpool::next(SheetRow& row) {
-  auto take = [&](auto& value) {
-    if (!haveUnread(sizeof value)) unreadable();
-    std::memcpy(&value, m_in.data() + m_inAt, sizeof value);
-    m_inAt += sizeof value;
-  };
   if (!haveUnread(1)) return false;
-  uint32_t filled;
-  take(row.index);
-  take(filled);
-  row.cells.clear();
-  for (; filled > 0; --filled) {
+  uint32_t header[3];
+  if (!haveUnread(kRowHeader)) unreadable();
+  std::memcpy(header, m_in.data() + m_inAt, kRowHeader);
+  m_inAt += kRowHeader;
+  if (!haveUnread(header[1])) unreadable();
+  const char* at = m_in.data() + m_inAt;
+  const char* const end = at + header[1];
+  m_inAt += header[1];
+  auto take = [&](auto& value) {
+    if (size_t(end - at) < sizeof value) unreadable();
+    std::memcpy(&value, at, sizeof value);
+    at += sizeof value;
+  };
+  row.index = header[0];
+  row.empty(header[2]);
+  while (at < end) {
     uint32_t column;
     take(column);
-    if (column >= row.cells.size()) row.cells.resize(size_t(column) + 1);
+    if (column >= row.cells.size()) unreadable();
     Cell& cell = row.cells[column];
     take(cell.kind);
     take(cell.style);
@@ -119,9 +131,9 @@ bool RowSpool::next(SheetRow& row) {
     } else {
       uint32_t size;
       take(size);
-      if (!haveUnread(size)) unreadable();
-      cell.text.assign(m_in.data() + m_inAt, size);
-      m_inAt += size;
+      if (size_t(end - at) < size) unreadable();
+      cell.text.assign(at, size);
+      at += size;
     }
   }
   return true;

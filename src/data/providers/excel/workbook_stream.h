@@ -33,6 +33,19 @@ std::shared_ptr<ByteFile> bytesInMemory(std::string bytes);
 struct SheetRow {
   uint32_t index = 0;
   std::vector<Cell> cells;
+
+  // Makes the row `width` empty cells. The cells keep their text's storage, so that filling
+  // row after row costs no allocation.
+  void empty(size_t width) {
+    if (cells.size() > width) cells.resize(width);
+    for (Cell& c : cells) {
+      c.kind = CellKind::Empty;
+      c.style = 0;
+      c.number = 0;
+      c.text.clear();
+    }
+    cells.resize(width);
+  }
 };
 
 // The rows of one sheet in ascending index order; rows without any non-empty cell may be

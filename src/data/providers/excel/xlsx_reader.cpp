@@ -1,5 +1,6 @@
 #include "data/providers/excel/xlsx_reader.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstdlib>
@@ -260,12 +261,16 @@ struct RawCell {
   uint32_t column = 0;
   ValueType type = ValueType::Number;
   uint16_t style = 0;
-  std::string value;
+  uint32_t offset = 0, length = 0;  // of the value in the row's bytes
 };
 
+// The values of a row's cells lie end to end in one string, whose storage goes round with the
+// row's: a cell costs no allocation.
 struct RawRow {
   uint32_t index = 0;
   std::vector<RawCell> cells;
+  std::string bytes;
+  std::string_view value(const RawCell& c) const { return {bytes.data() + c.offset, c.length}; }
 };
 
 using RawBatch = RowBatchOf<RawRow>;
@@ -277,34 +282,7 @@ class SheetRows : public XmlHandler {
 
   void start(std::string_view name, const char** attrs) override {
     if (name == "c") {
-      // Every cell has these; one pass over its attributes finds all three.
-      const char *ref = nullptr, *type = nullptr, *style = nullptr;
-      for (int i = 0; attrs[i]; i += 2) {
-        // Ten million cells: the usual one-letter names are told apart without measuring them.
-        const char* a = attrs[i];
-        const char letter = a[0] && !a[1] ? a[0] : oneLetterLocalName(a);
-        const char** slot = letter == 'r'   ? &ref
-                            : letter == 't' ? &type
-                            : letter == 's' ? &style
-                                            : nullptr;
-        if (slot && !*slot) *slot = attrs[i + 1];
-      }
-      uint32_t row = m_row;
-      if (ref) {
-        if (!parseReference(ref, row, m_col))
-          throw std::runtime_error(std::string("cell reference '") + ref + "' is not valid");
-        if (row != m_row) {
-          flush();
-          m_row = row;
-        }
-      } else if (m_cellsInRow > 0) {
-        ++m_col;
-      }
-      ++m_cellsInRow;
-      m_type = valueTypeOf(type);
-      m_style = uint16_t(style ? unsignedOf(style) : 0);
-      m_value.clear();
-      m_hasValue = false;
+      startCell(attrs);
     } else if (name == "v") {
       m_collect = true;
       m_hasValue = true;
@@ -336,14 +314,7 @@ class SheetRows : public XmlHandler {
     if (name == "v" || name == "t") {
       m_collect = false;
     } else if (name == "c") {
-      if (m_hasValue && m_type != ValueType::Error) {
-        m_current.cells.emplace_back();
-        RawCell& c = m_current.cells.back();
-        c.column = m_col;
-        c.type = m_type;
-        c.style = m_style;
-        c.value.swap(m_value);
-      }
+      endCell(m_value);
     } else if (name == "is") {
       m_inInline = false;
     } else if (name == "row") {
@@ -357,6 +328,18 @@ class SheetRows : public XmlHandler {
     if (m_collect) m_value += s;
   }
 
+  // A cell with its value, in one call rather than five.
+  void leaf(std::string_view name, const char** attrs, std::string_view child,
+            std::string_view content) override {
+    // Compared by hand: two string comparisons cost as much as the rest of the call.
+    if (name.size() != 1 || name[0] != 'c' || child.size() != 1 || child[0] != 'v')
+      return XmlHandler::leaf(name, attrs, child, content);
+    startCell(attrs);
+    m_hasValue = true;
+    m_collect = false;
+    endCell(content);
+  }
+
   // Adds the row being read to the batch when it holds a value.
   void flush() {
     if (m_current.cells.empty()) return;
@@ -365,6 +348,7 @@ class SheetRows : public XmlHandler {
                                std::to_string(m_lastRow + 1) + "; rows must be in order");
     m_current.index = m_row;
     m_batch->add(m_current);
+    m_current.bytes.clear();
     m_emitted = true;
     m_lastRow = m_row;
   }
@@ -372,6 +356,44 @@ class SheetRows : public XmlHandler {
   void fillInto(RawBatch& batch) { m_batch = &batch; }
 
  private:
+  void startCell(const char** attrs) {
+    // Every cell has these; one pass over its attributes finds all three.
+    const char *ref = nullptr, *type = nullptr, *style = nullptr;
+    for (int i = 0; attrs[i]; i += 2) {
+      // Ten million cells: the usual one-letter names are told apart without measuring them.
+      const char* a = attrs[i];
+      const char letter = a[0] && !a[1] ? a[0] : oneLetterLocalName(a);
+      const char** slot = letter == 'r'   ? &ref
+                          : letter == 't' ? &type
+                          : letter == 's' ? &style
+                                          : nullptr;
+      if (slot && !*slot) *slot = attrs[i + 1];
+    }
+    uint32_t row = m_row;
+    if (ref) {
+      if (!parseReference(ref, row, m_col))
+        throw std::runtime_error(std::string("cell reference '") + ref + "' is not valid");
+      if (row != m_row) {
+        flush();
+        m_row = row;
+      }
+    } else if (m_cellsInRow > 0) {
+      ++m_col;
+    }
+    ++m_cellsInRow;
+    m_type = valueTypeOf(type);
+    m_style = uint16_t(style ? unsignedOf(style) : 0);
+    m_value.clear();
+    m_hasValue = false;
+  }
+
+  void endCell(std::string_view value) {
+    if (!m_hasValue || m_type == ValueType::Error) return;
+    m_current.cells.push_back(
+        {m_col, m_type, m_style, uint32_t(m_current.bytes.size()), uint32_t(value.size())});
+    m_current.bytes += value;
+  }
+
   uint32_t m_row = 0, m_col = 0, m_cellsInRow = 0, m_lastRow = 0;
   bool m_rowSeen = false, m_emitted = false;
   ValueType m_type = ValueType::Number;
@@ -391,9 +413,13 @@ class SheetCells {
   // False when none of the row's cells holds a value that reads.
   bool convert(RawRow& raw, SheetRow& row) {
     row.index = raw.index;
-    row.cells.clear();
+    uint32_t width = 0;
+    for (const RawCell& c : raw.cells) width = std::max(width, c.column + 1);
+    row.empty(width);
     bool any = false;
-    for (RawCell& c : raw.cells) any |= store(c, row);
+    for (const RawCell& c : raw.cells) any |= store(c, raw.value(c), row);
+    // A row's last cell holds a value, as it would had the row grown cell by cell.
+    while (!row.cells.empty() && row.cells.back().empty()) row.cells.pop_back();
     return any;
   }
 
@@ -403,15 +429,14 @@ class SheetCells {
     return row.cells[column];
   }
 
-  bool store(RawCell& raw, SheetRow& row) {
-    std::string& value = raw.value;
+  bool store(const RawCell& raw, std::string_view value, SheetRow& row) {
     auto cell = [&]() -> Cell& { return SheetCells::cell(row, raw.column); };
     switch (raw.type) {
       case ValueType::Shared: {
         size_t index = 0;
         auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), index);
         if (error != std::errc() || end == value.data() || index >= m_tables.strings.size())
-          throw std::runtime_error("a cell refers to shared string '" + value +
+          throw std::runtime_error("a cell refers to shared string '" + std::string(value) +
                                    "', which does not exist");
         Cell& c = cell();
         c.kind = CellKind::Text;
@@ -419,7 +444,7 @@ class SheetCells {
         return true;
       }
       case ValueType::Text: {
-        cell() = Cell::ofText(std::move(value));
+        cell() = Cell::ofText(std::string(value));
         return true;
       }
       case ValueType::Boolean:
@@ -430,18 +455,21 @@ class SheetCells {
         if (parseDate(value, ole))
           cell() = Cell::ofDate(ole);
         else
-          cell() = Cell::ofText(value);
+          cell() = Cell::ofText(std::string(value));
         return true;
       }
       case ValueType::Number: {
         double v = 0;
         const char* begin = value.data();
-        auto [end, error] = std::from_chars(begin, begin + value.size(), v);
-        if (error != std::errc() || end != begin + value.size()) {
-          // Leading blanks, a plus sign and the like: the C library reads them.
-          char* stop = nullptr;
-          v = std::strtod(value.c_str(), &stop);
-          if (stop == value.c_str()) return false;
+        if (!parseShortDecimal(value, v)) {
+          auto [end, error] = std::from_chars(begin, begin + value.size(), v);
+          if (error != std::errc() || end != begin + value.size()) {
+            // Leading blanks, a plus sign and the like: the C library reads them.
+            const std::string text(value);
+            char* stop = nullptr;
+            v = std::strtod(text.c_str(), &stop);
+            if (stop == text.c_str()) return false;
+          }
         }
         const NumberClass numberClass = m_tables.styles.classOf(raw.style);
         Cell& c = cell();

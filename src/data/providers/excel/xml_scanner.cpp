@@ -20,8 +20,13 @@ constexpr const char* kBadDeclaration = "XML declaration not well-formed";
 
 using Byte = unsigned char;
 
+constexpr std::array<bool, 256> kSpace = [] {
+  std::array<bool, 256> space{};
+  space[' '] = space['\t'] = space['\n'] = space['\r'] = true;
+  return space;
+}();
 constexpr bool isSpace(Byte c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+  return kSpace[c];
 }
 constexpr bool isLetter(Byte c) {
   return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
@@ -135,12 +140,14 @@ char* XmlScanner::space(size_t n) {
     m_end -= m_begin;
     m_begin = m_counted = 0;
   }
-  if (m_buf.size() < m_end + n) m_buf.resize(m_end + n);
+  // One more for the '\0' that scan puts after the bytes (see leaf).
+  if (m_buf.size() < m_end + n + 1) m_buf.resize(m_end + n + 1);
   return m_buf.data() + m_end;
 }
 
 void XmlScanner::scan(size_t n, bool last) {
   m_end += n;
+  m_buf[m_end] = '\0';
   m_last = last;
   if (m_where == Where::Start && !declaration()) return;
   while (m_begin < m_end)
@@ -383,6 +390,7 @@ bool XmlScanner::markup() {
   }
   // A start tag ends at the first '>' outside its quoted values. The first '>' is taken for
   // it; startTag looks further when that one lies inside a value.
+  if (!m_starts.empty() && leaf(p, end)) return true;
   close = static_cast<char*>(std::memchr(p + 1, '>', have - 1));
   if (close) return startTag(p, close);
   if (!m_last) return false;
@@ -446,25 +454,8 @@ bool XmlScanner::startTag(char* p, char* close) {
     q = valueEnd + 1;
   }
   if (m_where == Where::Epilog) fail(p, kJunk);
-  for (size_t i = 1; i < count; ++i) {
-    const Attribute& a = m_found[i];
-    const size_t length = size_t(a.nameEnd - a.name);
-    for (size_t j = 0; j < i; ++j) {
-      const Attribute& b = m_found[j];
-      if (b.name[0] == a.name[0] && size_t(b.nameEnd - b.name) == length &&
-          std::memcmp(a.name, b.name, length) == 0)
-        fail(a.name, kDuplicate);
-    }
-  }
-  if (m_attrs.size() < 2 * count + 1) m_attrs.resize(2 * count + 1);
-  for (size_t i = 0; i < count; ++i) {
-    const Attribute& a = m_found[i];
-    *(a.plain ? a.valueEnd : decode(a.value, a.valueEnd, Run::Attribute)) = '\0';
-    *a.nameEnd = '\0';
-    m_attrs[2 * i] = a.name;
-    m_attrs[2 * i + 1] = a.value;
-  }
-  m_attrs[2 * count] = nullptr;
+  refuseDuplicates(count);
+  terminate(count);
   *elementEnd = '\0';
 
   const std::string_view element(p + 1, size_t(elementEnd - p - 1));
@@ -478,6 +469,140 @@ bool XmlScanner::startTag(char* p, char* close) {
     m_open.append(element.data(), element.size() + 1);  // with the '\0' written after it
   }
   m_begin = size_t(close + 1 - m_buf.data());
+  return true;
+}
+
+void XmlScanner::refuseDuplicates(size_t count) {
+  for (size_t i = 1; i < count; ++i) {
+    const Attribute& a = m_found[i];
+    const size_t length = size_t(a.nameEnd - a.name);
+    for (size_t j = 0; j < i; ++j) {
+      const Attribute& b = m_found[j];
+      if (b.name[0] == a.name[0] && size_t(b.nameEnd - b.name) == length &&
+          std::memcmp(a.name, b.name, length) == 0)
+        fail(a.name, kDuplicate);
+    }
+  }
+}
+
+// Decodes the values of the `count` attributes found and ends each name and value with '\0',
+// listing them in m_attrs.
+void XmlScanner::terminate(size_t count) {
+  if (m_attrs.size() < 2 * count + 1) m_attrs.resize(2 * count + 1);
+  for (size_t i = 0; i < count; ++i) {
+    const Attribute& a = m_found[i];
+    *(a.plain ? a.valueEnd : decode(a.value, a.valueEnd, Run::Attribute)) = '\0';
+    *a.nameEnd = '\0';
+    m_attrs[2 * i] = a.name;
+    m_attrs[2 * i + 1] = a.value;
+  }
+  m_attrs[2 * count] = nullptr;
+}
+
+// Most cells of a sheet in one pass: an element inside the root, with ASCII names, attribute
+// values and text that need no decoding, empty (<c r="A1"/>) or holding one child without
+// attributes and its text (<c r="A1"><v>1</v></c>). Whatever else it meets, including a leaf
+// the buffer does not hold whole, it leaves to the general path without changing anything.
+// The buffer ends in a '\0' (scan puts it there), which no name, value or text byte is: the
+// loops stop at the end without looking for it.
+bool XmlScanner::leaf(char* p, char* end) {
+  auto asciiName = [](char* s) -> char* {
+    if (Byte(*s) >= 0x80 || !isNameStart(Byte(*s))) return nullptr;
+    for (++s; kNameChar[Byte(*s)]; ++s) {
+    }
+    return s;
+  };
+  // A name of one letter cannot have a prefix.
+  auto local = [](std::string_view name) { return name.size() == 1 ? name : localName(name); };
+  char* const element = p + 1;
+  char* q = asciiName(element);
+  if (!q) return false;
+  char* const elementEnd = q;
+  size_t count = 0;
+  // Attribute names of one character seen so far, a bit each; longer names are compared by
+  // refuseDuplicates.
+  uint64_t seen[2] = {0, 0};
+  bool mayRepeat = false;
+  for (;;) {
+    if (*q == '>' || *q == '/') break;
+    if (!isSpace(Byte(*q))) return false;
+    do {
+      ++q;
+    } while (isSpace(Byte(*q)));
+    if (*q == '>' || *q == '/') break;
+    char* name = q;
+    if (!(q = asciiName(q))) return false;
+    char* nameEnd = q;
+    if (nameEnd - name == 1) {
+      const uint64_t bit = uint64_t(1) << (Byte(*name) & 63);
+      mayRepeat |= (seen[Byte(*name) >> 6] & bit) != 0;
+      seen[Byte(*name) >> 6] |= bit;
+    } else {
+      mayRepeat = true;
+    }
+    while (isSpace(Byte(*q))) ++q;
+    if (*q != '=') return false;
+    do {
+      ++q;
+    } while (isSpace(Byte(*q)));
+    const char quote = *q;
+    if (quote != '"' && quote != '\'') return false;
+    char* value = ++q;
+    while (kPlainInValue[Byte(*q)]) ++q;
+    if (*q != quote) return false;
+    if (count == m_found.size()) m_found.resize(2 * count + 8);
+    m_found[count++] = {name, nameEnd, value, q, true};
+    ++q;
+  }
+  const std::string_view elementName(element, size_t(elementEnd - element));
+  char* after;  // the first byte after the leaf
+  char* child = nullptr;
+  char* childEnd = nullptr;
+  char* content = nullptr;
+  if (*q == '/') {
+    if (q[1] != '>') return false;
+    after = q + 2;
+  } else {
+    // '>', then the child's start tag, its text, its end tag and the element's end tag.
+    if (*++q != '<') return false;
+    child = q + 1;
+    childEnd = asciiName(child);
+    if (!childEnd || *childEnd != '>') return false;
+    content = childEnd + 1;
+    q = content;
+    while (kPlain[Byte(*q)]) ++q;
+    const size_t childLength = size_t(childEnd - child);
+    const size_t elementLength = elementName.size();
+    // "</child></element>"
+    if (size_t(end - q) < childLength + elementLength + 6 || q[0] != '<' || q[1] != '/' ||
+        !sameBytes(q + 2, child, childLength) || q[2 + childLength] != '>' ||
+        q[3 + childLength] != '<' || q[4 + childLength] != '/' ||
+        !sameBytes(q + 5 + childLength, element, elementLength) ||
+        q[5 + childLength + elementLength] != '>')
+      return false;
+    after = q + 6 + childLength + elementLength;
+  }
+  if (mayRepeat) refuseDuplicates(count);
+  if (m_attrs.size() < 2 * count + 1) m_attrs.resize(2 * count + 1);
+  const char** attrs = m_attrs.data();
+  for (size_t i = 0; i < count; ++i) {
+    const Attribute& a = m_found[i];
+    *a.valueEnd = *a.nameEnd = '\0';
+    attrs[2 * i] = a.name;
+    attrs[2 * i + 1] = a.value;
+  }
+  attrs[2 * count] = nullptr;
+  *elementEnd = '\0';
+  if (child) {
+    *childEnd = '\0';
+    m_handler.leaf(local(elementName), attrs,
+                   local(std::string_view(child, size_t(childEnd - child))),
+                   std::string_view(content, size_t(q - content)));
+  } else {
+    m_handler.start(local(elementName), attrs);
+    m_handler.end(local(elementName));
+  }
+  m_begin = size_t(after - m_buf.data());
   return true;
 }
 

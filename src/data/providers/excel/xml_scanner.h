@@ -26,6 +26,18 @@ class XmlHandler {
   virtual void start(std::string_view name, const char** attrs) = 0;
   virtual void end(std::string_view name) = 0;
   virtual void text(std::string_view) {}
+  // An element holding one child element with text and nothing else, as most cells of a sheet
+  // do (<c r="A1"><v>1</v></c>): its five events, the text left out when empty. A handler of
+  // many such elements takes them in one call.
+  virtual void leaf(std::string_view name, const char** attrs, std::string_view child,
+                    std::string_view content) {
+    const char* none[] = {nullptr};
+    start(name, attrs);
+    start(child, none);
+    if (!content.empty()) text(content);
+    end(child);
+    end(name);
+  }
 };
 
 // The part is not well-formed; `line` counts from 1.
@@ -55,6 +67,9 @@ class XmlScanner {
   bool markup();
   bool text();
   bool startTag(char* p, char* close);
+  bool leaf(char* p, char* end);
+  void refuseDuplicates(size_t count);
+  void terminate(size_t count);
   bool endTag(char* p);
   bool delimited(char* p, size_t skip, std::string_view closing, char*& found);
   char* decode(char* from, char* to, Run run);
