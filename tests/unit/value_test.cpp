@@ -64,11 +64,12 @@ TEST(ValueText, DoublesReadBackExactly) {
 
 // Whole numbers and short fractions take quicker paths than other doubles, in both directions;
 // the text written and the double read must be the library's own, around every edge: the
-// 14- and 15-digit limits, 0.001, 2^53, halfway cases and their neighbours.
+// 14- and 15-digit limits, 0.001, 2^53, trailing zeros, halfway cases and their neighbours.
 std::vector<double> doublesAroundTheEdges() {
   std::vector<double> values = {765,    -3,        100000,    8999999999999999, 9007199254740993.0,
                                 1e22,   0.1 + 0.2, 1.0 / 3,   -2.0 / 3,         0.001,
                                 0.0012, 0.00012,   0.0009999, 99999999999999.9, 45386.1273263889};
+  values.insert(values.end(), {6250, 10000, 120000, 3e14, 1e15, 8.9e15, 123450000, 2e-4, 1.5e-5});
   for (double scale = 1; scale < 1e17; scale *= 10)
     for (double m : {1.0, 7.0, 19.0, 120.0, 123456789.0}) values.push_back(-m * scale + 1);
   for (double tens = 10; tens < 1e10; tens *= 10)

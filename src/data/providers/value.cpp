@@ -56,32 +56,59 @@ constexpr double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr int kTensCount = int(sizeof kTens / sizeof kTens[0]);
 
-// Appends `v`, a number with a fraction, as std::to_chars writes it when its shortest form has
-// at most 8 decimals and 14 digits and is at least 0.001 (so that it is written without an
-// exponent); false, having appended nothing, otherwise. The first k for which round(v * 10^k) /
-// 10^k gives v back is the shortest form's count of decimals: with 14 digits, the product is
-// within a fiftieth of the digits it rounds to, and no other decimal of as many digits reads as
-// v. This costs a fraction of the general search, and a copy writes millions of such numbers.
-bool appendShortFraction(double v, std::string& out) {
+// Appends the number whose digits are `digits` (no trailing zero unless it is the only one)
+// times 10^-k as std::to_chars writes it: without an exponent unless one makes it shorter.
+void appendDigits(bool negative, std::string_view digits, int k, std::string& out) {
+  const int n = int(digits.size());
+  const int exponent = n - k - 1;  // of the first digit
+  const int plain = k <= 0 ? n - k : k < n ? n + 1 : k + 2;
+  const int scientific = n + (n > 1) + (exponent <= -100 || exponent >= 100 ? 5 : 4);
+  if (negative) out.push_back('-');
+  if (plain <= scientific) {
+    if (k <= 0) {
+      out.append(digits).append(size_t(-k), '0');
+    } else if (k < n) {
+      out.append(digits.substr(0, size_t(n - k))).push_back('.');
+      out.append(digits.substr(size_t(n - k)));
+    } else {
+      out.append("0.").append(size_t(k - n), '0').append(digits);
+    }
+    return;
+  }
+  out.push_back(digits[0]);
+  if (n > 1) out.append(".").append(digits.substr(1));
+  out.append(exponent < 0 ? "e-" : "e+");
+  const int e = exponent < 0 ? -exponent : exponent;
+  if (e >= 100) out.push_back(char('0' + e / 100));
+  out.push_back(char('0' + e / 10 % 10));
+  out.push_back(char('0' + e % 10));
+}
+
+// Appends `v` as std::to_chars writes it when v is a whole number under 9e15 other than 0, or
+// when its shortest form has at most 14 digits and v is at least 1e-9; false, having appended
+// nothing, otherwise. For a fraction, the first k for which round(v * 10^k) / 10^k gives v back
+// is the shortest form's count of decimals: with 14 digits the product is within a fortieth of
+// the digits it rounds to, and no other decimal of as many digits reads as v. This costs a
+// fraction of the general search, and a copy writes millions of numbers.
+bool appendShortDouble(double v, std::string& out) {
   const double a = std::fabs(v);
-  if (!(a >= 1e-3 && a < 1e14)) return false;
-  for (int k = 1; k <= 8; ++k) {
+  char digits[24];
+  if (a == std::trunc(a)) {
+    if (!(a >= 1 && a < 9e15)) return false;
+    const char* end = std::to_chars(digits, digits + sizeof digits, uint64_t(a)).ptr;
+    const char* last = end;
+    while (last[-1] == '0') --last;
+    appendDigits(v < 0, std::string_view(digits, size_t(last - digits)), int(last - end), out);
+    return true;
+  }
+  if (!(a >= 1e-9 && a < 1e14)) return false;
+  for (int k = 1; k < kTensCount; ++k) {
     const double scaled = a * kTens[k];
     if (scaled >= 1e14) return false;
     const double m = std::nearbyint(scaled);
     if (m / kTens[k] != a) continue;
-    char digits[24];
     const char* end = std::to_chars(digits, digits + sizeof digits, uint64_t(m)).ptr;
-    const int length = int(end - digits);
-    if (v < 0) out.push_back('-');
-    if (length > k) {
-      out.append(digits, size_t(length - k));
-    } else {
-      out.push_back('0');
-    }
-    out.push_back('.');
-    if (length < k) out.append(size_t(k - length), '0');
-    out.append(end - std::min(length, k), end);
+    appendDigits(v < 0, std::string_view(digits, size_t(end - digits)), k, out);
     return true;
   }
   return false;
@@ -252,14 +279,7 @@ void appendText(const Value& v, std::string& out) {
       return;
     }
     case ValueKind::Double: {
-      // A whole number whose last digit is not 0 is shortest written out in full, as the
-      // integer it is: the integer conversion costs a fraction of the shortest-double search.
-      if (std::fabs(v.real) < 9.0e15 && v.real == std::trunc(v.real) && int64_t(v.real) % 10 != 0) {
-        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, int64_t(v.real));
-        out.append(buf, end);
-        return;
-      }
-      if (v.real != std::trunc(v.real) && appendShortFraction(v.real, out)) return;
+      if (appendShortDouble(v.real, out)) return;
       auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v.real);
       out.append(buf, end);
       return;
