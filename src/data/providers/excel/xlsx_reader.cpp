@@ -185,6 +185,15 @@ struct SharedStringsPart : XmlHandler {
   void text(std::string_view s) override {
     if (inT) table.extend(s);
   }
+  // A string of one run, in one call rather than five.
+  void leaf(std::string_view name, const char** attrs, std::string_view child,
+            const char** childAttrs, std::string_view content) override {
+    if (name != "si" || child != "t")
+      return XmlHandler::leaf(name, attrs, child, childAttrs, content);
+    table.startString();
+    if (phonetic == 0) table.extend(content);
+    inT = false;
+  }
   size_t size() const { return table.size(); }
 };
 
@@ -330,10 +339,10 @@ class SheetRows : public XmlHandler {
 
   // A cell with its value, in one call rather than five.
   void leaf(std::string_view name, const char** attrs, std::string_view child,
-            std::string_view content) override {
+            const char** childAttrs, std::string_view content) override {
     // Compared by hand: two string comparisons cost as much as the rest of the call.
     if (name.size() != 1 || name[0] != 'c' || child.size() != 1 || child[0] != 'v')
-      return XmlHandler::leaf(name, attrs, child, content);
+      return XmlHandler::leaf(name, attrs, child, childAttrs, content);
     startCell(attrs);
     m_hasValue = true;
     m_collect = false;

@@ -127,15 +127,29 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+size_t newlines(const char* from, const char* to) {
+  size_t n = 0;
+  for (const char* s = from; (s = static_cast<const char*>(std::memchr(s, '\n', size_t(to - s))));
+       ++s)
+    ++n;
+  return n;
+}
+
 }  // namespace
+
+// Lines are counted over the bytes as read: what is about to be changed in place (decoded,
+// or names ended with '\0') is counted first, and a fault inside it is counted back from there.
+void XmlScanner::countLinesTo(const char* to) {
+  const char* from = m_buf.data() + m_counted;
+  if (to <= from) return;
+  m_line += newlines(from, to);
+  m_counted = size_t(to - m_buf.data());
+}
 
 char* XmlScanner::space(size_t n) {
   if (m_begin > 0) {
-    const char* from = m_buf.data() + m_counted;
+    countLinesTo(m_buf.data() + m_begin);
     const char* to = m_buf.data() + m_begin;
-    for (const char* s = from; (s = static_cast<const char*>(std::memchr(s, '\n', size_t(to - s))));
-         ++s)
-      ++m_line;
     std::memmove(m_buf.data(), to, m_end - m_begin);
     m_end -= m_begin;
     m_begin = m_counted = 0;
@@ -156,12 +170,10 @@ void XmlScanner::scan(size_t n, bool last) {
 }
 
 void XmlScanner::fail(const char* at, const char* what) {
-  uint64_t line = m_line;
+  const char* counted = m_buf.data() + m_counted;
   const char* to = at ? at : m_buf.data() + m_end;
-  for (const char* s = m_buf.data() + m_counted;
-       (s = static_cast<const char*>(std::memchr(s, '\n', size_t(to - s)))); ++s)
-    ++line;
-  throw XmlSyntaxError(line, what);
+  throw XmlSyntaxError(
+      to >= counted ? m_line + newlines(counted, to) : m_line - newlines(to, counted), what);
 }
 
 // Finds `closing` after the first `skip` bytes of the markup at `p`; false while it may still
@@ -329,6 +341,7 @@ bool XmlScanner::text() {
     }
   }
   if (m_where == Where::Content) {
+    countLinesTo(stop);
     char* out = decode(p, stop, Run::Text);
     if (out > p) m_handler.text(std::string_view(p, size_t(out - p)));
   } else {
@@ -355,6 +368,7 @@ bool XmlScanner::markup() {
     if (equalsIgnoringCase(std::string_view(p + 2, size_t(target - p - 2)), "xml"))
       fail(p, kMisplacedDeclaration);
     if (target < close && !isSpace(Byte(*target))) fail(target, kInvalidToken);
+    countLinesTo(close);
     decode(target, close, Run::Check);
     m_begin = size_t(close + 2 - m_buf.data());
     return true;
@@ -370,12 +384,14 @@ bool XmlScanner::markup() {
         fail(p, kUnclosed);
       }
       if (close[2] != '>') fail(close, kInvalidToken);
+      countLinesTo(close);
       decode(p + 4, close, Run::Check);
       m_begin = size_t(close + 3 - m_buf.data());
       return true;
     }
     if (startsWith("<![CDATA[") && have >= 9 && m_where == Where::Content) {
       if (!delimited(p, 9, "]]>", close)) return false;
+      countLinesTo(close);
       char* out = decode(p + 9, close, Run::Cdata);
       if (out > p + 9) m_handler.text(std::string_view(p + 9, size_t(out - p - 9)));
       m_begin = size_t(close + 3 - m_buf.data());
@@ -454,7 +470,8 @@ bool XmlScanner::startTag(char* p, char* close) {
     q = valueEnd + 1;
   }
   if (m_where == Where::Epilog) fail(p, kJunk);
-  refuseDuplicates(count);
+  refuseDuplicates(0, count);
+  countLinesTo(close);
   terminate(count);
   *elementEnd = '\0';
 
@@ -472,11 +489,11 @@ bool XmlScanner::startTag(char* p, char* close) {
   return true;
 }
 
-void XmlScanner::refuseDuplicates(size_t count) {
-  for (size_t i = 1; i < count; ++i) {
+void XmlScanner::refuseDuplicates(size_t from, size_t to) {
+  for (size_t i = from + 1; i < to; ++i) {
     const Attribute& a = m_found[i];
     const size_t length = size_t(a.nameEnd - a.name);
-    for (size_t j = 0; j < i; ++j) {
+    for (size_t j = from; j < i; ++j) {
       const Attribute& b = m_found[j];
       if (b.name[0] == a.name[0] && size_t(b.nameEnd - b.name) == length &&
           std::memcmp(a.name, b.name, length) == 0)
@@ -499,39 +516,38 @@ void XmlScanner::terminate(size_t count) {
   m_attrs[2 * count] = nullptr;
 }
 
-// Most cells of a sheet in one pass: an element inside the root, with ASCII names, attribute
-// values and text that need no decoding, empty (<c r="A1"/>) or holding one child without
-// attributes and its text (<c r="A1"><v>1</v></c>). Whatever else it meets, including a leaf
-// the buffer does not hold whole, it leaves to the general path without changing anything.
-// The buffer ends in a '\0' (scan puts it there), which no name, value or text byte is: the
-// loops stop at the end without looking for it.
-bool XmlScanner::leaf(char* p, char* end) {
-  auto asciiName = [](char* s) -> char* {
-    if (Byte(*s) >= 0x80 || !isNameStart(Byte(*s))) return nullptr;
-    for (++s; kNameChar[Byte(*s)]; ++s) {
-    }
-    return s;
-  };
-  // A name of one letter cannot have a prefix.
-  auto local = [](std::string_view name) { return name.size() == 1 ? name : localName(name); };
-  char* const element = p + 1;
-  char* q = asciiName(element);
-  if (!q) return false;
-  char* const elementEnd = q;
-  size_t count = 0;
-  // Attribute names of one character seen so far, a bit each; longer names are compared by
+namespace {
+
+// The end of the ASCII name at `s`, or null when none starts there.
+char* asciiName(char* s) {
+  if (Byte(*s) >= 0x80 || !isNameStart(Byte(*s))) return nullptr;
+  for (++s; kNameChar[Byte(*s)]; ++s) {
+  }
+  return s;
+}
+
+// A name of one letter cannot have a prefix.
+std::string_view shortLocalName(std::string_view name) {
+  return name.size() == 1 ? name : localName(name);
+}
+
+}  // namespace
+
+// Adds to m_found the attributes from `q` (just after a tag's name) to the tag's '>' or '/',
+// which it returns; null when a name is not ASCII or a value needs decoding.
+char* XmlScanner::plainAttributes(char* q, size_t& count, bool& mayRepeat) {
+  // Names of one character seen so far, a bit each; longer names are compared by
   // refuseDuplicates.
   uint64_t seen[2] = {0, 0};
-  bool mayRepeat = false;
   for (;;) {
-    if (*q == '>' || *q == '/') break;
-    if (!isSpace(Byte(*q))) return false;
+    if (*q == '>' || *q == '/') return q;
+    if (!isSpace(Byte(*q))) return nullptr;
     do {
       ++q;
     } while (isSpace(Byte(*q)));
-    if (*q == '>' || *q == '/') break;
+    if (*q == '>' || *q == '/') return q;
     char* name = q;
-    if (!(q = asciiName(q))) return false;
+    if (!(q = asciiName(q))) return nullptr;
     char* nameEnd = q;
     if (nameEnd - name == 1) {
       const uint64_t bit = uint64_t(1) << (Byte(*name) & 63);
@@ -541,23 +557,42 @@ bool XmlScanner::leaf(char* p, char* end) {
       mayRepeat = true;
     }
     while (isSpace(Byte(*q))) ++q;
-    if (*q != '=') return false;
+    if (*q != '=') return nullptr;
     do {
       ++q;
     } while (isSpace(Byte(*q)));
     const char quote = *q;
-    if (quote != '"' && quote != '\'') return false;
+    if (quote != '"' && quote != '\'') return nullptr;
     char* value = ++q;
     while (kPlainInValue[Byte(*q)]) ++q;
-    if (*q != quote) return false;
+    if (*q != quote) return nullptr;
     if (count == m_found.size()) m_found.resize(2 * count + 8);
     m_found[count++] = {name, nameEnd, value, q, true};
     ++q;
   }
+}
+
+// Most cells of a sheet and shared strings in one pass: an element inside the root, with ASCII
+// names and attribute values that need no decoding, empty (<c r="A1"/>) or holding one child
+// and its text, which needs no decoding either (<c r="A1"><v>1</v></c>, <si><t>a</t></si>).
+// Whatever else it meets, including a leaf the buffer does not hold whole, it leaves to the
+// general path without changing anything. The buffer ends in a '\0' (scan puts it there),
+// which no name, value or text byte is: the loops stop at the end without looking for it.
+bool XmlScanner::leaf(char* p, char* end) {
+  char* const element = p + 1;
+  char* const elementEnd = asciiName(element);
+  if (!elementEnd) return false;
+  size_t count = 0;
+  bool mayRepeat = false;
+  char* q = plainAttributes(elementEnd, count, mayRepeat);
+  if (!q) return false;
+  const size_t elementCount = count;
+  const bool elementMayRepeat = mayRepeat;
   const std::string_view elementName(element, size_t(elementEnd - element));
   char* after;  // the first byte after the leaf
   char* child = nullptr;
   char* childEnd = nullptr;
+  char* childClose = nullptr;
   char* content = nullptr;
   if (*q == '/') {
     if (q[1] != '>') return false;
@@ -566,11 +601,19 @@ bool XmlScanner::leaf(char* p, char* end) {
     // '>', then the child's start tag, its text, its end tag and the element's end tag.
     if (*++q != '<') return false;
     child = q + 1;
-    childEnd = asciiName(child);
-    if (!childEnd || *childEnd != '>') return false;
-    content = childEnd + 1;
-    q = content;
-    while (kPlain[Byte(*q)]) ++q;
+    if (!(childEnd = asciiName(child))) return false;
+    mayRepeat = false;
+    if (!(childClose = plainAttributes(childEnd, count, mayRepeat)) || *childClose != '>')
+      return false;
+    content = childClose + 1;
+    // Text is what decoding would leave as it is: no reference, no "\r", whole characters.
+    for (q = content;;) {
+      while (kPlain[Byte(*q)] || *q == '\n' || *q == '\t') ++q;
+      if (Byte(*q) < 0x80) break;
+      const size_t n = utf8Length(reinterpret_cast<Byte*>(q), reinterpret_cast<Byte*>(end));
+      if (n == 0) break;
+      q += n;
+    }
     const size_t childLength = size_t(childEnd - child);
     const size_t elementLength = elementName.size();
     // "</child></element>"
@@ -582,25 +625,31 @@ bool XmlScanner::leaf(char* p, char* end) {
       return false;
     after = q + 6 + childLength + elementLength;
   }
-  if (mayRepeat) refuseDuplicates(count);
-  if (m_attrs.size() < 2 * count + 1) m_attrs.resize(2 * count + 1);
+  // Refused in the order the general path would refuse them.
+  if (elementMayRepeat) refuseDuplicates(0, elementCount);
+  if (mayRepeat && child) refuseDuplicates(elementCount, count);
+  countLinesTo(after);
+  // The element's attributes, a null, the child's, a null.
+  if (m_attrs.size() < 2 * count + 2) m_attrs.resize(2 * count + 2);
   const char** attrs = m_attrs.data();
-  for (size_t i = 0; i < count; ++i) {
+  for (size_t i = 0, at = 0; i < count; ++i) {
     const Attribute& a = m_found[i];
     *a.valueEnd = *a.nameEnd = '\0';
-    attrs[2 * i] = a.name;
-    attrs[2 * i + 1] = a.value;
+    if (i == elementCount) attrs[at++] = nullptr;
+    attrs[at++] = a.name;
+    attrs[at++] = a.value;
   }
-  attrs[2 * count] = nullptr;
+  attrs[2 * elementCount] = nullptr;
+  attrs[2 * count + 1] = nullptr;
   *elementEnd = '\0';
   if (child) {
     *childEnd = '\0';
-    m_handler.leaf(local(elementName), attrs,
-                   local(std::string_view(child, size_t(childEnd - child))),
-                   std::string_view(content, size_t(q - content)));
+    m_handler.leaf(shortLocalName(elementName), attrs,
+                   shortLocalName(std::string_view(child, size_t(childEnd - child))),
+                   attrs + 2 * elementCount + 1, std::string_view(content, size_t(q - content)));
   } else {
-    m_handler.start(local(elementName), attrs);
-    m_handler.end(local(elementName));
+    m_handler.start(shortLocalName(elementName), attrs);
+    m_handler.end(shortLocalName(elementName));
   }
   m_begin = size_t(after - m_buf.data());
   return true;

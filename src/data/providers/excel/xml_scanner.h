@@ -27,13 +27,12 @@ class XmlHandler {
   virtual void end(std::string_view name) = 0;
   virtual void text(std::string_view) {}
   // An element holding one child element with text and nothing else, as most cells of a sheet
-  // do (<c r="A1"><v>1</v></c>): its five events, the text left out when empty. A handler of
-  // many such elements takes them in one call.
+  // and most shared strings do (<c r="A1"><v>1</v></c>): its five events, the text left out
+  // when empty. A handler of many such elements takes them in one call.
   virtual void leaf(std::string_view name, const char** attrs, std::string_view child,
-                    std::string_view content) {
-    const char* none[] = {nullptr};
+                    const char** childAttrs, std::string_view content) {
     start(name, attrs);
-    start(child, none);
+    start(child, childAttrs);
     if (!content.empty()) text(content);
     end(child);
     end(name);
@@ -68,13 +67,15 @@ class XmlScanner {
   bool text();
   bool startTag(char* p, char* close);
   bool leaf(char* p, char* end);
-  void refuseDuplicates(size_t count);
+  char* plainAttributes(char* q, size_t& count, bool& mayRepeat);
+  void refuseDuplicates(size_t from, size_t to);
   void terminate(size_t count);
   bool endTag(char* p);
   bool delimited(char* p, size_t skip, std::string_view closing, char*& found);
   char* decode(char* from, char* to, Run run);
   char* name(char* p, char* end);
   char* shortName(char* p, char* end);
+  void countLinesTo(const char* to);
   [[noreturn]] void fail(const char* at, const char* what);
 
   XmlHandler& m_handler;
