@@ -220,7 +220,7 @@ class FrmMainMappingTest : public QObject {
     QVERIFY(choose(window, "Amount", 2, QStringLiteral("Double")));
     // A size belongs to the length-bearing types only, and takes digits only.
     QVERIFY(!choose(window, "Amount", 3, QStringLiteral("8")));
-    for (const char* typed : {"4a", "-5", "1.5"}) QVERIFY(!choose(window, "Name", 3, typed));
+    for (const char* typed : {"4a", "-5", "1.5"}) QVERIFY(!choose(window, "FullName", 3, typed));
 
     click(window, "ribSelection3");
     QCOMPARE(window.selectedStep(), 3);
