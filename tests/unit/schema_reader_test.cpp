@@ -1,6 +1,6 @@
-// The schema reader: the tables, views and columns of a database or a text file, with the
-// types the wizard knows them by. Its yes/no questions answer "no" when the data source
-// reports a failure of its own, and let every other failure through to the caller's report.
+// The schema reader: the tables, views and columns of a database, with the types the wizard
+// knows them by. Its yes/no questions answer "no" when the data source reports a failure of
+// its own, and let every other failure through to the caller's report.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -92,17 +92,6 @@ TEST_F(SchemaReader, QueryOnMissingTableShowsMessageAndClearsTheName) {
   EXPECT_FALSE(modDatabase::CreateSetColumn(c));
   EXPECT_EQ(sink->boxes.at(0).text, "Table name doesn't present into the database");
   EXPECT_EQ(c.TableName(), "");
-}
-
-TEST_F(SchemaReader, QualifiersAroundTextHeaderNamesAreStripped) {
-  auto text = test::textConnection(
-      scratch.write("people.csv", "\"Id\",\"Full Name\",Age\r\n1,\"Anna\",30\r\n"));
-  text->setFirstRow(-1);
-  text->setTextQualifier("\"");
-  auto c = source(text);
-  ASSERT_TRUE(modDatabase::OpenDatabase(c));
-  EXPECT_EQ(test::columnsAsText(c), "Id:200/255n Full Name:200/255n Age:200/255n ");
-  EXPECT_EQ(c.NumberColumns(), 3);
 }
 
 // A data source whose catalog fails with the given exception.

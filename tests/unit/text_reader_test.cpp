@@ -130,7 +130,8 @@ const ReadCase kCases[] = {
      with(with(kCsvHeader, "Row Delimiter", "{CR}{LF}"), "Column Delimiter", "{TAB}"), "a|b",
      "1|2\n"},
     {"QualifiedFieldsHoldDelimitersAndBreaks",
-     "Id,Note\r\n1,\"a, b\"\r\n2,\"say \"\"hi\"\"\"\r\n3,\"two\r\nlines\"\r\n4,\"\"\r\n5,\r\n6,\"x "
+     "\"Id\",Note\r\n1,\"a, b\"\r\n2,\"say "
+     "\"\"hi\"\"\"\r\n3,\"two\r\nlines\"\r\n4,\"\"\r\n5,\r\n6,\"x "
      "\"\", y\"\r\n",
      kCsvHeader, "Id|Note", "1|a, b\n2|say \"hi\"\n3|two\r\nlines\n4|\n5|<null>\n6|x \", y\n"},
     {"ApostropheQualifier", "a,b\r\n'x,y','it''s'\r\n", with(kCsvHeader, "Text Qualifier", "'"),
