@@ -51,6 +51,13 @@ constexpr std::array<bool, 256> kPlain = [] {
   return plain;
 }();
 
+// Bytes of text that decoding leaves as they are.
+constexpr std::array<bool, 256> kPlainInText = [] {
+  std::array<bool, 256> plain = kPlain;
+  plain['\n'] = plain['\t'] = true;
+  return plain;
+}();
+
 // Bytes of an attribute value that need no decoding and do not end it.
 constexpr std::array<bool, 256> kPlainInValue = [] {
   std::array<bool, 256> plain = kPlain;
@@ -535,17 +542,26 @@ std::string_view shortLocalName(std::string_view name) {
 
 // Adds to m_found the attributes from `q` (just after a tag's name) to the tag's '>' or '/',
 // which it returns; null when a name is not ASCII or a value needs decoding.
-char* XmlScanner::plainAttributes(char* q, size_t& count, bool& mayRepeat) {
+// Inlined into leaf, the only caller, with the counts kept in registers.
+[[gnu::always_inline]] inline char* XmlScanner::plainAttributes(char* q, size_t& countIn,
+                                                                bool& mayRepeatIn) {
+  size_t count = countIn;
+  bool mayRepeat = mayRepeatIn;
+  auto done = [&](char* at) {
+    countIn = count;
+    mayRepeatIn = mayRepeat;
+    return at;
+  };
   // Names of one character seen so far, a bit each; longer names are compared by
   // refuseDuplicates.
   uint64_t seen[2] = {0, 0};
   for (;;) {
-    if (*q == '>' || *q == '/') return q;
+    if (*q == '>' || *q == '/') return done(q);
     if (!isSpace(Byte(*q))) return nullptr;
     do {
       ++q;
     } while (isSpace(Byte(*q)));
-    if (*q == '>' || *q == '/') return q;
+    if (*q == '>' || *q == '/') return done(q);
     char* name = q;
     if (!(q = asciiName(q))) return nullptr;
     char* nameEnd = q;
@@ -608,7 +624,7 @@ bool XmlScanner::leaf(char* p, char* end) {
     content = childClose + 1;
     // Text is what decoding would leave as it is: no reference, no "\r", whole characters.
     for (q = content;;) {
-      while (kPlain[Byte(*q)] || *q == '\n' || *q == '\t') ++q;
+      while (kPlainInText[Byte(*q)]) ++q;
       if (Byte(*q) < 0x80) break;
       const size_t n = utf8Length(reinterpret_cast<Byte*>(q), reinterpret_cast<Byte*>(end));
       if (n == 0) break;
@@ -628,7 +644,10 @@ bool XmlScanner::leaf(char* p, char* end) {
   // Refused in the order the general path would refuse them.
   if (elementMayRepeat) refuseDuplicates(0, elementCount);
   if (mayRepeat && child) refuseDuplicates(elementCount, count);
-  countLinesTo(after);
+  // A name may end at a line end, which its '\0' replaces: the lines are counted first then.
+  bool lineEndReplaced = *elementEnd == '\n' || (child && *childEnd == '\n');
+  for (size_t i = 0; i < count; ++i) lineEndReplaced |= *m_found[i].nameEnd == '\n';
+  if (lineEndReplaced) countLinesTo(after);
   // The element's attributes, a null, the child's, a null.
   if (m_attrs.size() < 2 * count + 2) m_attrs.resize(2 * count + 2);
   const char** attrs = m_attrs.data();
