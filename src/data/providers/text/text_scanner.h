@@ -66,6 +66,7 @@ class TextScanner {
   // Length of the row delimiter at `p`, 0 when there is none, or npos when the buffer ends
   // before that can be known.
   size_t rowDelimiterAt(size_t p) const;
+  size_t nextStop(const char* b, size_t p, size_t end) const;
   size_t columnDelimiterAt(size_t p) const;
   bool matchesAt(size_t p, const std::string& s) const;
   // Drops the text before the current position and appends at least `atLeast` more decoded
@@ -88,6 +89,7 @@ class TextScanner {
   bool m_crlf;  // the row delimiter is CR LF, so a lone LF ends a row too
   std::optional<TextEncoding> m_encoding;  // the encoding the user named, if any
   bool m_special[256] = {};                // bytes that may start a column or row delimiter
+  char m_stops[4] = {};  // those bytes and the qualifier's first, repeated to fill four
   int m_fd = -1;
   TextDecoder m_decoder{TextEncoding::Utf8};
   bool m_started = false;  // the BOM has been looked at
