@@ -118,7 +118,7 @@ bool RowSpool::next(SheetRow& row) {
     at += sizeof value;
   };
   row.index = header[0];
-  row.empty(header[2]);
+  row.resetCells(header[2]);
   while (at < end) {
     uint32_t column;
     take(column);

@@ -36,7 +36,7 @@ struct SheetRow {
 
   // Makes the row `width` empty cells. The cells keep their text's storage, so that filling
   // row after row costs no allocation.
-  void empty(size_t width) {
+  void resetCells(size_t width) {
     if (cells.size() > width) cells.resize(width);
     for (Cell& c : cells) {
       c.kind = CellKind::Empty;

@@ -424,7 +424,7 @@ class SheetCells {
     row.index = raw.index;
     uint32_t width = 0;
     for (const RawCell& c : raw.cells) width = std::max(width, c.column + 1);
-    row.empty(width);
+    row.resetCells(width);
     bool any = false;
     for (const RawCell& c : raw.cells) any |= store(c, raw.value(c), row);
     // A row's last cell holds a value, as it would had the row grown cell by cell.
