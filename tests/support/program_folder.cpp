@@ -12,7 +12,7 @@ ProgramFolder::ProgramFolder() {
 
 ProgramRun ProgramFolder::copy(std::string arguments, const std::string& prefix) const {
   if (arguments.find("--log-dir") == std::string::npos) arguments += " --log-dir logs";
-  return runKpxwizard("copy " + arguments, dir.string(), prefix);
+  return kpxwizard("copy " + arguments, prefix);
 }
 
 std::string ProgramFolder::sql(const std::string& name, const std::string& statement) const {

@@ -16,6 +16,10 @@ class ProgramFolder : public ::testing::Test {
   ProgramFolder();
 
   std::string path(const std::string& name) const { return scratch.path(name); }
+  // `kpxwizard ARGUMENTS` in the folder; `prefix` as runKpxwizard takes it.
+  ProgramRun kpxwizard(const std::string& arguments, const std::string& prefix = {}) const {
+    return runKpxwizard(arguments, dir.string(), prefix);
+  }
   // `kpxwizard copy ARGUMENTS` in the folder, the error log in logs unless the arguments name
   // another log folder; `prefix` as runKpxwizard takes it.
   ProgramRun copy(std::string arguments, const std::string& prefix = {}) const;
