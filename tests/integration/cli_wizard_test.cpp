@@ -1,7 +1,10 @@
-// kpxwizard wizard, and ActivateWizard through the C interface, where no window can open.
+// kpxwizard wizard, and ActivateWizard through the C interface, where no window can open; the
+// Python host example driving the shared library through the C automation interface, exactly
+// as a host in another language would.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "support/command_output.h"
 #include "support/kpxwizard_program.h"
@@ -11,6 +14,26 @@ using kpx::test::runKpxwizard;
 using kpx::test::shellQuote;
 
 namespace {
+
+const std::string kLibrary = KPX_BINARY_DIR "/src/libkpxwizard.so";
+const std::string kHost = KPX_SOURCE_DIR "/examples/automation_host.py";
+
+TEST(AutomationHost, PythonHostBuildsConnectionStringCatchesErrorAndEnumerates) {
+  ASSERT_TRUE(std::filesystem::exists(kLibrary)) << kLibrary << " has not been built";
+  std::string environment;
+#ifdef KPX_ASAN_RUNTIME
+  environment = "LD_PRELOAD=" + shellQuote(KPX_ASAN_RUNTIME) + " ASAN_OPTIONS=detect_leaks=0 ";
+#endif
+  int exitCode = -1;
+  std::string output = commandOutput(
+      environment + "python3 " + shellQuote(kHost) + " " + shellQuote(kLibrary) + " 2>&1",
+      &exitCode);
+  EXPECT_EQ(exitCode, 0) << output;
+  EXPECT_EQ(output,
+            "Persist Security Info=False;Initial Catalog=Sales;Data Source=S1;User ID=U1\n"
+            "Error -2147221503: Item <Country> not found !\n"
+            "Transformations: CustomerID, Name, City\n");
+}
 
 // Takes the display away for one test, as on a server or in a plain ssh session.
 class WithoutDisplay : public ::testing::Test {
@@ -34,9 +57,7 @@ TEST_F(WithoutDisplay, WizardCommandSaysToRunInstead) {
 TEST_F(WithoutDisplay, AutomationHostGetsFalseAndTheReason) {
   int status = -1;
   const std::string out = commandOutput(
-      "python3 " + shellQuote(std::string(KPX_SOURCE_DIR) + "/examples/automation_host.py") +
-          " --wizard " + shellQuote(std::string(KPX_BINARY_DIR) + "/src/libkpxwizard.so") + " 2>&1",
-      &status);
+      "python3 " + shellQuote(kHost) + " --wizard " + shellQuote(kLibrary) + " 2>&1", &status);
   EXPECT_EQ(status, 1) << out;
   EXPECT_NE(out.find("ActivateWizard: False"), std::string::npos) << out;
   EXPECT_NE(out.find("The wizard window cannot open: there is no display"), std::string::npos)
