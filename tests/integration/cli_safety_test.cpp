@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "support/command_output.h"
+#include "support/hostile_names.h"
 #include "support/program_folder.h"
 #include "support/sql_text.h"
 
@@ -105,20 +106,7 @@ class Safety : public kpx::test::ProgramFolder {
 
 // ---- Names ----------------------------------------------------------------------------------
 
-struct NameCase {
-  const char* label;
-  std::string name;
-};
-
-const NameCase kNames[] = {
-    {"backquote_closing_the_create", "b` TEXT); DROP TABLE keep; CREATE TABLE pwn(`z"},
-    {"double_quote_closing_the_insert", "c\"); DROP TABLE keep; --"},
-    {"semicolon", "d;e"},
-    {"line_break", "f\ng"},
-    {"closing_bracket", "h]i"},
-};
-
-class CliNames : public Safety, public ::testing::WithParamInterface<NameCase> {};
+class CliNames : public Safety, public ::testing::WithParamInterface<kpx::test::HostileName> {};
 
 // The name is the header of a column and, from the command line, the name of the table.
 TEST_P(CliNames, TableAndColumnNamesStayNames) {
@@ -143,7 +131,7 @@ TEST_P(CliNames, TableAndColumnNamesStayNames) {
   EXPECT_EQ(sql("shop.db", "SELECT x FROM keep"), "42\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Hostile, CliNames, ::testing::ValuesIn(kNames), byLabel);
+INSTANTIATE_TEST_SUITE_P(Hostile, CliNames, ::testing::ValuesIn(kpx::test::kHostileNames), byLabel);
 
 // ---- A failed run leaves its destination as it was, or absent ------------------------------
 

@@ -11,6 +11,7 @@
 #include "package/execution_state.h"
 #include "support/command_output.h"
 #include "support/headless_transfer.h"
+#include "support/hostile_names.h"
 #include "support/libreoffice_csv.h"
 #include "support/scratch.h"
 #include "support/sql_text.h"
@@ -145,22 +146,8 @@ TEST_F(HeadlessTransfer, QuotedConstantFailsTheRunWithThePackageFailureText) {
       << sink->boxes.back().text;
 }
 
-struct HostileName {
-  const char* label;
-  std::string name;
-};
-
-const HostileName kHostileNames[] = {
-    {"backquote", "a`b"},
-    {"closing_the_create", "b` TEXT); DROP TABLE keep; CREATE TABLE pwn(`z"},
-    {"double_quote", "c\"d"},
-    {"double_quote_closing_the_insert", "e\"); DROP TABLE keep; --"},
-    {"semicolon", "f;g"},
-    {"line_break", "h\ni"},
-    {"closing_bracket", "j]k"},
-};
-
-class HostileNames : public HeadlessTransfer, public ::testing::WithParamInterface<HostileName> {};
+class HostileNames : public HeadlessTransfer,
+                     public ::testing::WithParamInterface<test::HostileName> {};
 
 TEST_P(HostileNames, ColumnAndTableNamesRoundTripIntoANewTable) {
   test::ScopedRecordingSink sink;
@@ -190,7 +177,7 @@ TEST_P(HostileNames, ColumnAndTableNamesRoundTripIntoANewTable) {
   EXPECT_EQ(sqlite(dst, "SELECT x FROM keep;"), "42\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, HostileNames, ::testing::ValuesIn(kHostileNames),
+INSTANTIATE_TEST_SUITE_P(Names, HostileNames, ::testing::ValuesIn(test::kHostileNames),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(HeadlessTransfer, DeleteAskedForOneTableIsForgottenWhenTheTransferGoesToAnother) {
