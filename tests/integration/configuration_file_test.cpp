@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
 
 #include "component/configuration_file.h"
 #include "component/module_state.h"
@@ -31,8 +30,6 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 class ConfigurationFile : public ::testing::Test {
  public:
   void SetUp() override {
-    recording.emplace();
-    sink = &**recording;
     wizard = cKPXWizard::create();
     shop = sqlite("shop.db",
                   "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), City VarChar(30));"
@@ -44,7 +41,6 @@ class ConfigurationFile : public ::testing::Test {
   void TearDown() override {
     if (oWizard()) oWizard()->CloseWizard();
     test::resetSharedState();
-    recording.reset();
   }
 
   std::string sqlite(const std::string& name, const std::string& sql) {
@@ -82,8 +78,7 @@ class ConfigurationFile : public ::testing::Test {
     t->DestinationFields()->AddColumn(column(*wizard->Destination(), to));
   }
 
-  std::optional<test::ScopedRecordingSink> recording;
-  RecordingMessageSink* sink = nullptr;
+  test::ScopedRecordingSink sink;
   test::ScratchFolder scratch;
   std::shared_ptr<cKPXWizard> wizard;
   std::string shop, target, file;
