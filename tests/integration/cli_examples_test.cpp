@@ -1,13 +1,17 @@
-// kpxwizard wizard, and ActivateWizard through the C interface, where no window can open; the
-// Python host example driving the shared library through the C automation interface, exactly
-// as a host in another language would.
+// The example host programs, run as they are built: the C++ one copies a CSV file into a new
+// table of a new SQLite database through BuildColumns, Mapping and Execute and hears the start,
+// every thousand rows and the finish; the Python one drives the shared library through the C
+// automation interface, exactly as a host in another language would. And kpxwizard wizard, and
+// ActivateWizard through the C interface, where no window can open.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "support/command_output.h"
 #include "support/kpxwizard_program.h"
+#include "support/scratch.h"
 
 using kpx::test::commandOutput;
 using kpx::test::runKpxwizard;
@@ -33,6 +37,35 @@ TEST(AutomationHost, PythonHostBuildsConnectionStringCatchesErrorAndEnumerates) 
             "Persist Security Info=False;Initial Catalog=Sales;Data Source=S1;User ID=U1\n"
             "Error -2147221503: Item <Country> not found !\n"
             "Transformations: CustomerID, Name, City\n");
+}
+
+TEST(ExampleHost, CopiesACsvFileIntoANewSqliteDatabase) {
+  kpx::test::ScratchFolder scratch;
+  const std::filesystem::path& dir = scratch.dir();
+  const std::string csv = (dir / "orders.csv").string();
+  const std::string db = (dir / "orders.db").string();
+  {
+    std::ofstream out(csv, std::ios::binary);
+    out << "Number,Customer,Total\r\n";
+    for (int i = 1; i <= 2345; ++i) out << i << ",Customer " << i % 7 << "," << i * 2 << ".25\r\n";
+  }
+  const std::string messages = (dir / "messages.txt").string();
+  int code = -1;
+  const std::string printed = commandOutput(std::string(KPX_EXAMPLE_HOST) + " " + shellQuote(csv) +
+                                                " " + shellQuote(db) + " 2>" + shellQuote(messages),
+                                            &code);
+  EXPECT_EQ(code, 0) << printed;
+  // Without a window the closing message goes to standard error.
+  EXPECT_EQ(kpx::test::readFile(messages), "KPX WIZARD IO: Procedure is executed successfully !\n");
+  EXPECT_EQ(printed,
+            "start TrasformationStep_Execute\n"
+            "1000 rows have been transformed or copied.\n"
+            "2000 rows have been transformed or copied.\n"
+            "finish TrasformationStep_Execute\n"
+            "copied into table orders\n");
+  EXPECT_EQ(kpx::test::sqliteOutput(
+                db, "SELECT count(*), sum(Number), sum(Total), typeof(Total) FROM orders;"),
+            "2345|2750685|5501956.25|text\n");  // a text file's columns are text
 }
 
 // Takes the display away for one test, as on a server or in a plain ssh session.
