@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "component/configuration_file.h"
 #include "component/module_state.h"
@@ -20,12 +21,6 @@ using namespace kpx;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-    text.replace(at, from.size(), to);
-  return text;
-}
 
 class ConfigurationFile : public ::testing::Test {
  public:
@@ -49,8 +44,8 @@ class ConfigurationFile : public ::testing::Test {
   }
   // A file of tests/data/config with @DIR@ replaced by this run's data folder.
   std::string golden(const std::string& name) {
-    return replaceAll(test::readFile(KPX_TEST_DATA "/config/" + name), "@DIR@",
-                      scratch.dir().string());
+    return std::regex_replace(test::readFile(KPX_TEST_DATA "/config/" + name), std::regex("@DIR@"),
+                              scratch.dir().string());
   }
 
   // Both sides on the two SQLite databases, as most tests here want them.
