@@ -2,37 +2,9 @@
 // the exit status and a message that names the file or option at fault and what to do.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
-#include "support/kpxwizard_program.h"
-
-namespace fs = std::filesystem;
-using kpx::test::runKpxwizard;
+#include "support/program_folder.h"
 
 namespace {
-
-class ProgramArguments : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    dir = fs::temp_directory_path() / ("kpx_cli_args_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    std::ofstream(dir / "people.csv") << "Id,Name\n1,Anna\n";
-    std::ofstream(dir / "mystery.bin") << std::string("\x01\x02\x00\x03", 4);
-    std::ofstream(dir / "page.html")
-        << "<html><body><table><tr><th>A</th></tr><tr><td>1</td></tr></table></body></html>";
-    std::ofstream(dir / "old.mdb") << "";
-    ASSERT_EQ(std::system(("sqlite3 " + (dir / "two.db").string() +
-                           " 'CREATE TABLE A(x Long); CREATE TABLE B(y Long);'")
-                              .c_str()),
-              0);
-  }
-  static void TearDownTestSuite() { fs::remove_all(dir); }
-  static fs::path dir;
-};
-fs::path ProgramArguments::dir;
 
 struct HelpCase {
   const char* name;
@@ -40,10 +12,10 @@ struct HelpCase {
   const char* mentions;
 };
 
-class HelpText : public ::testing::TestWithParam<HelpCase> {};
+class HelpText : public kpx::test::ProgramFolder, public ::testing::WithParamInterface<HelpCase> {};
 
 TEST_P(HelpText, IsPrintedWithExamplesAndExitStatusZero) {
-  auto run = runKpxwizard(GetParam().arguments);
+  auto run = kpxwizard(GetParam().arguments);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("Usage: kpxwizard"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Examples:"), std::string::npos) << run.out;
@@ -62,21 +34,20 @@ INSTANTIATE_TEST_SUITE_P(EachCommand, HelpText,
 
 struct RefusedCase {
   const char* name;
-  const char* arguments;  // @ stands for the test folder
-  const char* message;    // a part of standard error
+  const char* arguments;
+  const char* message;  // a part of standard error
 };
 
-class RefusedCommandLine : public ProgramArguments,
+class RefusedCommandLine : public kpx::test::ProgramFolder,
                            public ::testing::WithParamInterface<RefusedCase> {};
 
 TEST_P(RefusedCommandLine, ExitsWithStatusTwoAndSaysWhy) {
-  const auto inFolder = [](std::string text) {
-    for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, dir.string());
-    return text;
-  };
-  auto run = runKpxwizard(inFolder(GetParam().arguments));
+  scratch.write("mystery.bin", std::string("\x01\x02\x00\x03", 4));
+  scratch.write("page.html", "<table><tr><th>A</th></tr><tr><td>1</td></tr></table>");
+  sql("two.db", "CREATE TABLE A(x Long); CREATE TABLE B(y Long);");
+  auto run = kpxwizard(GetParam().arguments);
   EXPECT_EQ(run.status, 2) << run.out << run.err;
-  EXPECT_NE(run.err.find(inFolder(GetParam().message)), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -84,27 +55,26 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RefusedCase{"NoCommand", "", "Usage: kpxwizard COMMAND"},
         RefusedCase{"UnknownCommand", "export x", "unknown command 'export'"},
-        RefusedCase{"OptionWithoutValue", "copy @/people.csv @/out.csv --to-table",
+        RefusedCase{"OptionWithoutValue", "copy people.csv out.csv --to-table",
                     "--to-table needs a value"},
-        RefusedCase{"CopyNeedsTwoFiles", "copy @/people.csv", "give a source and a destination"},
-        RefusedCase{"MissingConfiguration", "run @/nothing.ini", "'@/nothing.ini' does not exist"},
-        RefusedCase{"TwoConfigurationsForTheWizard", "wizard @/a.ini @/b.ini",
+        RefusedCase{"CopyNeedsTwoFiles", "copy people.csv", "give a source and a destination"},
+        RefusedCase{"MissingConfiguration", "run nothing.ini", "'nothing.ini' does not exist"},
+        RefusedCase{"TwoConfigurationsForTheWizard", "wizard a.ini b.ini",
                     "at most one configuration"},
-        RefusedCase{"MissingSource", "copy @/nothing.csv @/out.csv",
-                    "the source file '@/nothing.csv' does not exist"},
-        RefusedCase{"UnknownKind", "inspect @/mystery.bin", "cannot tell what kind of file"},
-        RefusedCase{"HtmlDestination", "copy @/people.csv @/page.html",
+        RefusedCase{"MissingSource", "copy nothing.csv out.csv",
+                    "the source file 'nothing.csv' does not exist"},
+        RefusedCase{"UnknownKind", "inspect mystery.bin", "cannot tell what kind of file"},
+        RefusedCase{"HtmlDestination", "copy people.csv page.html",
                     "an HTML page can only be read"},
-        RefusedCase{"DestinationWithoutCreate", "copy @/people.csv @/new.db", "add --create"},
-        RefusedCase{"SeveralSourceTables", "copy @/two.db @/out.csv",
+        RefusedCase{"DestinationWithoutCreate", "copy people.csv new.db", "add --create"},
+        RefusedCase{"SeveralSourceTables", "copy two.db out.csv",
                     "several tables (A, B); choose one with --from-table"},
-        RefusedCase{"NoSuchSourceTable", "copy @/two.db @/out.csv --from-table C",
+        RefusedCase{"NoSuchSourceTable", "copy two.db out.csv --from-table C",
                     "has no table 'C'; its tables are: A, B"},
-        RefusedCase{"BadWidths", "copy @/people.csv @/out.txt --fixed 5,x",
+        RefusedCase{"BadWidths", "copy people.csv out.txt --fixed 5,x",
                     "the width 'x' in --fixed 5,x"},
-        RefusedCase{"NegativeWait", "copy @/people.csv @/out.csv --busy-timeout -1",
-                    "--busy-timeout"},
-        RefusedCase{"FractionalWait", "copy @/people.csv @/out.csv --busy-timeout 1.5",
+        RefusedCase{"NegativeWait", "copy people.csv out.csv --busy-timeout -1", "--busy-timeout"},
+        RefusedCase{"FractionalWait", "copy people.csv out.csv --busy-timeout 1.5",
                     "--busy-timeout"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -2,27 +2,19 @@
 // Python's json module parses.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "support/command_output.h"
-#include "support/kpxwizard_program.h"
-#include "support/scratch.h"
+#include "support/program_folder.h"
 
-namespace fs = std::filesystem;
 using kpx::test::commandOutput;
 using kpx::test::runKpxwizard;
 using kpx::test::shellQuote;
 
 namespace {
 
-class Inspect : public ::testing::Test {
+class Inspect : public kpx::test::ProgramFolder {
  protected:
   void SetUp() override {
-    kpx::test::sqliteOutput(
-        db,
+    sql("shop.db",
         "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), Balance Currency);"
         "CREATE TABLE Odd(\"say \"\"hi\"\"\" Double, \"back\\slash\" Bit, \"città\" LongText);"
         "CREATE VIEW Rich AS SELECT Id, Name FROM Customers;");
@@ -30,23 +22,19 @@ class Inspect : public ::testing::Test {
 
   // Runs a Python expression over the JSON that `inspect --json` printed for `path`.
   std::string pythonOverJson(const std::string& path, const std::string& expression) {
-    auto run = runKpxwizard("inspect " + shellQuote(path) + " --json");
+    auto run = kpxwizard("inspect " + shellQuote(path) + " --json");
     EXPECT_EQ(run.status, 0) << run.err;
-    std::ofstream(dir / "out.json", std::ios::binary) << run.out;
+    scratch.write("out.json", run.out);
     return commandOutput(
         "python3 -c " +
         shellQuote("import json,sys; d=json.load(open(sys.argv[1], encoding='utf-8')); print(" +
                    expression + ")") +
-        " " + shellQuote((dir / "out.json").string()));
+        " " + shellQuote(this->path("out.json")));
   }
-
-  kpx::test::ScratchFolder scratch;
-  const fs::path& dir = scratch.dir();
-  std::string db = scratch.path("shop.db");
 };
 
 TEST_F(Inspect, ListsTablesViewsAndColumnsOfASqliteDatabaseAsTextAndJson) {
-  auto run = runKpxwizard("inspect " + shellQuote(db));
+  auto run = kpxwizard("inspect shop.db");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("SQLite database, 3 tables"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("TABLE Customers"), std::string::npos);
@@ -55,33 +43,32 @@ TEST_F(Inspect, ListsTablesViewsAndColumnsOfASqliteDatabaseAsTextAndJson) {
   EXPECT_NE(run.out.find("  Name      202  VarChar        50  yes\n"), std::string::npos)
       << run.out;
   // The JSON form escapes quotes and backslashes and keeps Unicode.
-  EXPECT_EQ(pythonOverJson(db,
+  EXPECT_EQ(pythonOverJson("shop.db",
                            "[c['name'] for c in d['tables'][1]['columns']] == ['say \"hi\"', "
                            "'back\\\\slash', 'città']"),
             "True\n");
 }
 
 TEST_F(Inspect, ConfigurationShowsItsSourceAndDestination) {
-  std::ofstream(dir / "people.tsv") << "Id\tName\n1\tAnna\n";
+  scratch.write("people.tsv", "Id\tName\n1\tAnna\n");
   // Saved with whole paths: the configuration is inspected from another folder.
-  auto saved = runKpxwizard("copy " + shellQuote((dir / "people.tsv").string()) + " " +
-                                shellQuote(db) + " --to-table Customers --by-name --save copy.ini",
-                            dir.string());
+  auto saved = copy(shellQuote(path("people.tsv")) + " " + shellQuote(path("shop.db")) +
+                    " --to-table Customers --by-name --save copy.ini");
   ASSERT_EQ(saved.status, 0) << saved.out << saved.err;
-  EXPECT_EQ(pythonOverJson((dir / "copy.ini").string(),
+  EXPECT_EQ(pythonOverJson(path("copy.ini"),
                            "d['source']['kind'], [(c['name'], c['type'], c['size']) for c in "
                            "d['source']['tables'][0]['columns']], d['destination']['kind'], "
                            "len(d['destination']['tables'])"),
             "text file [('Id', 200, 255), ('Name', 200, 255)] SQLite database 3\n");
-  auto text = runKpxwizard("inspect " + shellQuote((dir / "copy.ini").string()));
+  auto text = runKpxwizard("inspect " + shellQuote(path("copy.ini")));
   EXPECT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("Source "), std::string::npos);
   EXPECT_NE(text.out.find("Destination "), std::string::npos);
 }
 
 TEST_F(Inspect, DatabaseThatWillNotOpenIsAFailure) {
-  std::ofstream(dir / "broken.db") << "this is not a database";
-  auto run = runKpxwizard("inspect " + shellQuote((dir / "broken.db").string()));
+  scratch.write("broken.db", "this is not a database");
+  auto run = kpxwizard("inspect broken.db");
   // Plain text with a database's name is read as what its name says; it does not open.
   EXPECT_EQ(run.status, 2) << run.out;
   EXPECT_NE(run.err.find("broken.db"), std::string::npos) << run.err;

@@ -2,41 +2,32 @@
 // longer valid.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 
 #include "kpxwizard/messages.h"
-#include "support/command_output.h"
-#include "support/kpxwizard_program.h"
-#include "support/scratch.h"
+#include "support/program_folder.h"
 
 namespace fs = std::filesystem;
-using kpx::test::runKpxwizard;
 
 namespace {
 
 // A copy of the repository's examples folder, so that the configuration's relative paths
 // resolve as they do from the repository root.
-class RunSample : public ::testing::Test {
+class RunSample : public kpx::test::ProgramFolder {
  protected:
   void SetUp() override {
     fs::create_directories(dir / "examples");
     for (const char* name : {"customers.csv", "customers.ini"})
       fs::copy_file(fs::path(KPX_SOURCE_DIR) / "examples" / name, dir / "examples" / name);
   }
-  std::string sql(const std::string& statement) {
-    return kpx::test::sqliteOutput(scratch.path("examples/out/customers.db"), statement);
-  }
-  kpx::test::ScratchFolder scratch;
-  const fs::path& dir = scratch.dir();
 };
+
+using SavedCopy = kpx::test::ProgramFolder;
 
 // A dry run makes nothing, the run makes the database, and without its source file the
 // configuration no longer loads.
 TEST_F(RunSample, CopiesTheCustomersIntoANewSqliteDatabase) {
-  auto dry = runKpxwizard("run examples/customers.ini --dry-run --log-dir .", dir.string());
+  auto dry = kpxwizard("run examples/customers.ini --dry-run --log-dir .");
   ASSERT_EQ(dry.status, 0) << dry.out << dry.err;
   EXPECT_NE(dry.out.find("Rows read:     40\nRows to write: 40\nRows rejected: 0\n"),
             std::string::npos)
@@ -46,7 +37,7 @@ TEST_F(RunSample, CopiesTheCustomersIntoANewSqliteDatabase) {
       << dry.out;
   EXPECT_FALSE(fs::exists(dir / "examples/out"));
 
-  auto run = runKpxwizard("run examples/customers.ini --log-dir .", dir.string());
+  auto run = kpxwizard("run examples/customers.ini --log-dir .");
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_NE(run.out.find("Created the SQLite database examples/out/customers.db"),
             std::string::npos)
@@ -56,13 +47,14 @@ TEST_F(RunSample, CopiesTheCustomersIntoANewSqliteDatabase) {
       << run.out;
   EXPECT_NE(run.err.find(kpx::GetResText(504, kpx::kpxLanguageEnglish)), std::string::npos)
       << run.err;
-  EXPECT_EQ(sql("SELECT COUNT(*), COUNT(DISTINCT Country) FROM Customers"), "40|16\n");
+  const std::string db = "examples/out/customers.db";
+  EXPECT_EQ(sql(db, "SELECT COUNT(*), COUNT(DISTINCT Country) FROM Customers"), "40|16\n");
   EXPECT_EQ(
-      sql("SELECT Company, City, Joined, CreditLimit FROM Customers WHERE CustomerID = '1035'"),
+      sql(db, "SELECT Company, City, Joined, CreditLimit FROM Customers WHERE CustomerID = '1035'"),
       "Hungry Coyote Import Store, Ltd.|Elgin|2019-09-27|2600.00\n");
 
   fs::remove(dir / "examples/customers.csv");
-  run = runKpxwizard("run examples/customers.ini --log-dir .", dir.string());
+  run = kpxwizard("run examples/customers.ini --log-dir .");
   EXPECT_EQ(run.status, 2) << run.out;
   EXPECT_NE(run.err.find("cannot load the configuration 'examples/customers.ini'"),
             std::string::npos)
@@ -75,22 +67,18 @@ TEST_F(RunSample, CopiesTheCustomersIntoANewSqliteDatabase) {
 // loads a saved copy from a text file into an existing table without its transformations and
 // matches them by name against the table.
 TEST_F(RunSample, SavedTextIntoExistingTableCopyRunsAgain) {
-  const std::string db = (dir / "shop.db").string();
-  kpx::test::sqliteOutput(db, "CREATE TABLE P(a, b, c)");
-  std::ofstream(dir / "people.csv", std::ios::binary)
-      << "Id,Name,City\r\n1,Anna,Roma\r\n2,Bruno,Pisa\r\n3,Carla,Bari\r\n";
-  auto copy = runKpxwizard("copy people.csv shop.db --to-table P --save again.ini --log-dir .",
-                           dir.string());
-  ASSERT_EQ(copy.status, 0) << copy.out << copy.err;
-  auto run = runKpxwizard("run again.ini --log-dir .", dir.string());
+  sql("shop.db", "CREATE TABLE P(a, b, c)");
+  auto saved = copy("people.csv shop.db --to-table P --save again.ini");
+  ASSERT_EQ(saved.status, 0) << saved.out << saved.err;
+  auto run = kpxwizard("run again.ini");
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_NE(run.out.find("Matched 3 saved column transformation(s)"), std::string::npos) << run.out;
-  EXPECT_EQ(kpx::test::sqliteOutput(db, "SELECT group_concat(a || b || c) FROM P"),
-            "1AnnaRoma,2BrunoPisa,3CarlaBari,1AnnaRoma,2BrunoPisa,3CarlaBari\n");
+  EXPECT_EQ(sql("shop.db", "SELECT group_concat(a || b || coalesce(c, '-')) FROM P"),
+            "1AnnaMilano,2Bruno, JrZürich,3Carla-,1AnnaMilano,2Bruno, JrZürich,3Carla-\n");
 
   // A column the table lost is named as the reason the run cannot go on.
-  kpx::test::sqliteOutput(db, "DROP TABLE P; CREATE TABLE P(a, b)");
-  auto broken = runKpxwizard("run again.ini --log-dir .", dir.string());
+  sql("shop.db", "DROP TABLE P; CREATE TABLE P(a, b)");
+  auto broken = kpxwizard("run again.ini");
   EXPECT_EQ(broken.status, 2) << broken.out;
   EXPECT_NE(
       broken.err.find("a transformation in 'again.ini' names a column the tables do not have"),
@@ -101,7 +89,7 @@ TEST_F(RunSample, SavedTextIntoExistingTableCopyRunsAgain) {
 // Each row saves a copy whose outcome one option decides, and runs it again: the run must
 // leave the destination as the copy did, take the error log folder from the file and say
 // nothing the copy did not.
-TEST(SavedCopy, RunRepeatsTheSameTransfer) {
+TEST_F(SavedCopy, RunRepeatsTheSameTransfer) {
   struct Row {
     const char* name;
     const char* arguments;
@@ -115,28 +103,23 @@ TEST(SavedCopy, RunRepeatsTheSameTransfer) {
       {"ByNameAndReplace", "people.csv shop.db --to-table Q --by-name --replace", "shop.db",
        "SELECT * FROM Q"},
   };
+  sql("shop.db",
+      "CREATE TABLE P(a, b, c); INSERT INTO P VALUES (0, 'old', 'row');"
+      "CREATE TABLE Q(City, Id, Name); INSERT INTO Q VALUES ('x', 0, 'y');");
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    kpx::test::ScratchFolder scratch;
-    const std::string dir = scratch.dir().string();
-    fs::create_directories(scratch.dir() / "logs");
-    scratch.write("people.csv", "Id,Name,City\r\n1,Anna,Citt\xC3\xA0\r\n2,Bruno,Pisa\r\n");
-    kpx::test::sqliteOutput(scratch.path("shop.db"),
-                            "CREATE TABLE P(a, b, c); INSERT INTO P VALUES (0, 'old', 'row');"
-                            "CREATE TABLE Q(City, Id, Name); INSERT INTO Q VALUES ('x', 0, 'y');");
     const auto shown = [&] {
-      return *row.query ? kpx::test::sqliteOutput(scratch.path(row.destination), row.query)
-                        : kpx::test::readFile(scratch.path(row.destination));
+      return *row.query ? sql(row.destination, row.query)
+                        : kpx::test::readFile(path(row.destination));
     };
-    auto copy = runKpxwizard(
-        std::string("copy ") + row.arguments + " --save again.ini --log-dir logs", dir);
-    ASSERT_EQ(copy.status, 0) << copy.out << copy.err;
+    auto saved = copy(std::string(row.arguments) + " --save again.ini");
+    ASSERT_EQ(saved.status, 0) << saved.out << saved.err;
     const std::string copied = shown();
-    auto run = runKpxwizard("run again.ini", dir);
+    auto run = kpxwizard("run again.ini");
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(shown(), copied);
     EXPECT_NE(run.out.find("/logs/KPXWIZARD_ERROR.txt"), std::string::npos) << run.out;
-    EXPECT_EQ(run.err, copy.err);
+    EXPECT_EQ(run.err, saved.err);
   }
 }
 

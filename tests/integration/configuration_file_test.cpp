@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
+#include <regex>
 
 #include "component/configuration_file.h"
 #include "component/module_state.h"
@@ -22,17 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-    text.replace(at, from.size(), to);
-  return text;
-}
-
 class ConfigurationFile : public ::testing::Test {
  public:
   void SetUp() override {
-    recording.emplace();
-    sink = &**recording;
     wizard = cKPXWizard::create();
     shop = sqlite("shop.db",
                   "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), City VarChar(30));"
@@ -44,7 +36,6 @@ class ConfigurationFile : public ::testing::Test {
   void TearDown() override {
     if (oWizard()) oWizard()->CloseWizard();
     test::resetSharedState();
-    recording.reset();
   }
 
   std::string sqlite(const std::string& name, const std::string& sql) {
@@ -53,8 +44,8 @@ class ConfigurationFile : public ::testing::Test {
   }
   // A file of tests/data/config with @DIR@ replaced by this run's data folder.
   std::string golden(const std::string& name) {
-    return replaceAll(test::readFile(KPX_TEST_DATA "/config/" + name), "@DIR@",
-                      scratch.dir().string());
+    return std::regex_replace(test::readFile(KPX_TEST_DATA "/config/" + name), std::regex("@DIR@"),
+                              scratch.dir().string());
   }
 
   // Both sides on the two SQLite databases, as most tests here want them.
@@ -82,8 +73,7 @@ class ConfigurationFile : public ::testing::Test {
     t->DestinationFields()->AddColumn(column(*wizard->Destination(), to));
   }
 
-  std::optional<test::ScopedRecordingSink> recording;
-  RecordingMessageSink* sink = nullptr;
+  test::ScopedRecordingSink sink;
   test::ScratchFolder scratch;
   std::shared_ptr<cKPXWizard> wizard;
   std::string shop, target, file;

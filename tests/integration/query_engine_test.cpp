@@ -1,24 +1,37 @@
+// HTML pages read and queried as Jet reads them, and queries over Access files and workbooks
+// checked by the sqlite3 program over what mdb-export and LibreOffice print for them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "data/providers/html/cell_types.h"
 #include "data/providers/html/html_source.h"
 #include "data/providers/memory/memory_provider.h"
 #include "data/query/query_engine.h"
 #include "support/command_output.h"
+#include "support/data_error.h"
 #include "support/rows_as_text.h"
 
 namespace kpx::data {
 namespace {
 
 const std::string kCatalogue = std::string(KPX_TEST_DATA) + "/html/catalogue.html";
+const std::string kTypes = std::string(KPX_TEST_DATA) + "/html/types.html";
 
-std::unique_ptr<DataSource> openCatalogue() {
-  return openHtmlSource(ConnectionProperties::parse("Data Source=" + kCatalogue +
-                                                    ";Extended Properties=HTML Import"));
+std::unique_ptr<DataSource> openPage(const std::string& path) {
+  return openHtmlSource(ConnectionProperties::parse("Data Source=" + path +
+                                                    ";Extended Properties=HTML Import;User ID="));
 }
 
 const auto rowsOf = [](RowReader& reader) { return test::readRowsAsText(reader); };
+// The rows with the kind of every value that is not text ("c:12.5", "t:2024-02-29").
+const auto kindsAndRowsOf = [](RowReader& reader) { return test::readRowsAsText(reader, true); };
+
+std::vector<std::string> namesOf(const std::vector<ColumnInfo>& columns) {
+  std::vector<std::string> names;
+  for (const auto& c : columns) names.push_back(c.name);
+  return names;
+}
 
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -31,7 +44,7 @@ struct QueryCase {
 class HtmlQuery : public ::testing::TestWithParam<QueryCase> {};
 
 TEST_P(HtmlQuery, GivesTheRowsJetGives) {
-  auto source = openCatalogue();
+  auto source = openPage(kCatalogue);
   auto reader = source->openQuery(GetParam().sql);
   EXPECT_EQ(rowsOf(*reader), GetParam().rows);
 }
@@ -73,17 +86,13 @@ struct FailureCase {
 class QueryFailure : public ::testing::TestWithParam<FailureCase> {};
 
 TEST_P(QueryFailure, IsADataErrorSayingWhy) {
-  auto source = openCatalogue();
-  try {
-    auto reader = source->openQuery(GetParam().sql);
+  const std::string text = test::dataErrorOf([this] {
+    auto reader = openPage(kCatalogue)->openQuery(GetParam().sql);
     while (reader->next()) {
     }
-    FAIL() << "the query ran";
-  } catch (const DataError& e) {
-    const std::string text = e.what();
-    EXPECT_NE(text.find(GetParam().says), std::string::npos) << text;
-    EXPECT_NE(text.find(GetParam().sql), std::string::npos) << text;
-  }
+  });
+  EXPECT_NE(text.find(GetParam().says), std::string::npos) << text;
+  EXPECT_NE(text.find(GetParam().sql), std::string::npos) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -149,6 +158,67 @@ TEST(ExcelQuery, MatchesSqliteOverLibreOfficeCsv) {
   ASSERT_EQ(exitCode, 0);
   EXPECT_EQ(ours, theirs);
 }
+
+TEST(HtmlSource, ProductsReadBackValueByValue) {
+  auto source = openPage(kCatalogue);
+  const auto columns = source->columns("PRODUCTS");
+  EXPECT_EQ(namesOf(columns),
+            (std::vector<std::string>{"Code", "Name", "Price", "Added", "In stock", "F6"}));
+  const std::vector<int32_t> types{adVarWChar, adVarWChar, adCurrency,
+                                   adDate,     adBoolean,  adVarWChar};
+  for (size_t i = 0; i < columns.size(); ++i)
+    EXPECT_EQ(columns[i].type, types[i]) << columns[i].name;
+  EXPECT_EQ(columns[0].size, 255);
+  auto reader = source->openTable("products");
+  const std::vector<std::vector<std::string>> expected{
+      {"A01", "Caf\u00e9 & cr\u00e8me", "c:12.5", "t:2024-02-29", "b:1", "x"},
+      {"b02", "Tea green", "c:3", "t:2023-12-31 08:30:00", "b:0", "<null>"},
+      {"C03", "Line one\nLine two", "c:-1.25", "t:2024-01-15 17:45:10", "b:1", "y"},
+      {"Z99", "Total", "c:0", "<null>", "<null>", "footer"}};  // the footer comes last
+  EXPECT_EQ(kindsAndRowsOf(*reader), expected);
+}
+
+TEST(HtmlSource, ConvertsOnlyWhatEveryRowAgreesOn) {
+  auto source = openPage(kTypes);
+  const auto columns = source->columns("Table1");
+  EXPECT_EQ(namesOf(columns), (std::vector<std::string>{"Plain", "Thousands", "Zip", "Mixed",
+                                                        "Long", "Empty", "Euro", "Big"}));
+  const std::vector<std::pair<int32_t, int32_t>> typeAndSize{{adDouble, 0},
+                                                             {adVarWChar, 255},
+                                                             {adVarWChar, 255},
+                                                             {adVarWChar, 255},
+                                                             {adLongVarWChar, html::kLongTextSize},
+                                                             {adVarWChar, 255},
+                                                             {adVarWChar, 255},
+                                                             {adVarWChar, 255}};
+  for (size_t i = 0; i < columns.size(); ++i) {
+    EXPECT_EQ(columns[i].type, typeAndSize[i].first) << columns[i].name;
+    EXPECT_EQ(columns[i].size, typeAndSize[i].second) << columns[i].name;
+  }
+  const auto rows = kindsAndRowsOf(*source->openTable("table1"));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0],
+            (std::vector<std::string>{"d:1", "1,234.5", "01234", "5", std::string(300, 'L'),
+                                      "<null>", "12,50 \u20ac", "1234567890123456"}));
+  EXPECT_EQ(rows[2][0], "d:3");
+  EXPECT_EQ(rows[2][3], "2024-01-01");
+}
+
+class HtmlEncoding : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(HtmlEncoding, PagesNotInUtf8ReadTheSame) {
+  auto source = openPage(std::string(KPX_TEST_DATA) + "/html/" + GetParam());
+  ASSERT_EQ(source->tables().size(), 1u);
+  EXPECT_EQ(source->tables()[0].name, "Citt\u00e0");
+  EXPECT_EQ(kindsAndRowsOf(*source->openTable("CITT\u00c0")),
+            (std::vector<std::vector<std::string>>{{"Caff\u00e8 \u20ac", "d:1.5"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Html, HtmlEncoding, ::testing::Values("windows1252.html", "utf16le.html"),
+    [](const auto& info) {
+      return std::string(info.param).substr(0, std::string(info.param).find('.'));
+    });
 
 }  // namespace
 }  // namespace kpx::data

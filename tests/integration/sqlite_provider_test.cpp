@@ -8,6 +8,7 @@
 #include "data/providers/jet/jet_provider.h"
 #include "data/providers/provider.h"
 #include "data/providers/sqlite/sqlite_data_source.h"
+#include "support/data_error.h"
 #include "support/scratch.h"
 
 using namespace kpx::data;
@@ -235,12 +236,8 @@ TEST_F(SqliteProvider, EachKindOfConstraintRefusesItsOwnRow) {
 }
 
 TEST_F(SqliteProvider, MissingAndForeignFilesGiveDataError) {
-  try {
-    open();
-    FAIL();
-  } catch (const DataError& e) {
-    EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
-  }
+  const std::string what = kpx::test::dataErrorOf([&] { open(); });
+  EXPECT_NE(what.find(path), std::string::npos) << what;
   EXPECT_FALSE(fs::exists(path)) << "opening must not create the file";
 
   std::ofstream(path, std::ios::binary | std::ios::trunc) << "just some text, not a database";

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "data/providers/provider.h"
+#include "support/data_error.h"
 #include "support/rows_as_text.h"
 #include "support/scratch.h"
 
@@ -117,53 +118,41 @@ INSTANTIATE_TEST_SUITE_P(Files, TextWrite, ::testing::ValuesIn(kWrites),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Rows go to the file in batches, formatted on a thread of their own: every row arrives, in
-// order, the last partial batch too; a rollback, even with batches under way, keeps the old file.
-TEST(TextWriteMany, EveryRowArrivesInOrderAndRollbackKeepsTheOldFile) {
+// order, the last partial batch too; a rollback, even with batches under way, keeps the old file,
+// and so does a write that fails on the writing thread (past the process's file size limit),
+// which reaches the caller as the file's error.
+TEST(TextWriteMany, EveryRowArrivesInOrderAndARollbackOrFailureKeepsTheOldFile) {
   kpx::test::ScratchFolder folder;
   const std::string path = folder.path("out.txt");
-  for (bool commit : {true, false}) {
+  rlimit unlimited{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+  std::signal(SIGXFSZ, SIG_IGN);
+  for (const std::string ending : {"commit", "rollback", "failure"}) {
+    SCOPED_TRACE(ending);
     folder.write("out.txt", "old\r\n");
     auto writer = openText(path, kCsv)->openWriter("out.txt", {"n", "s"});
+    rlimit limited = unlimited;
+    limited.rlim_cur = 50 * 1024;
+    if (ending == "failure") ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     std::string expected = "\"n\",\"s\"\r\n";
-    for (int i = 0; i < 1300; ++i) {
-      const std::string text = "r" + std::to_string(i);
-      const Value row[] = {Value::fromInt(i), Value::fromString(text)};
-      writer->writeRow(row, 2);
-      expected += std::to_string(i) + ",\"r" + std::to_string(i) + "\"\r\n";
+    const std::string what = kpx::test::dataErrorOf([&] {
+      for (int i = 0; i < 10007; ++i) {
+        const std::string text = "r" + std::to_string(i);
+        const Value row[] = {Value::fromInt(i), Value::fromString(text)};
+        writer->writeRow(row, 2);
+        expected += std::to_string(i) + ",\"r" + std::to_string(i) + "\"\r\n";
+      }
+      ending == "rollback" ? writer->rollback() : writer->commit();
+    });
+    if (ending == "failure") {
+      EXPECT_NE(what.find("Cannot write the text file"), std::string::npos) << what;
+      writer->rollback();
+      setrlimit(RLIMIT_FSIZE, &unlimited);
     }
-    commit ? writer->commit() : writer->rollback();
-    EXPECT_EQ(kpx::test::readFile(path), commit ? expected : "old\r\n");
+    EXPECT_EQ(what.empty(), ending != "failure") << what;
+    EXPECT_EQ(kpx::test::readFile(path), ending == "commit" ? expected : "old\r\n");
     EXPECT_EQ(entries(folder), std::vector<std::string>{"out.txt"});
   }
-}
-
-// A write that fails on the writing thread (here: past the process's file size limit) reaches
-// the caller, and the old file stays.
-TEST(TextWriteMany, AFailedWriteIsReportedAndKeepsTheOldFile) {
-  kpx::test::ScratchFolder folder;
-  const std::string path = folder.path("out.txt");
-  folder.write("out.txt", "old\r\n");
-  auto writer = openText(path, kCsv)->openWriter("out.txt", {"s"});
-  rlimit before{}, limited{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-  limited = before;
-  limited.rlim_cur = 100 * 1024;
-  std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const std::string text(100, 'x');
-  const Value row[] = {Value::fromString(text)};
-  try {
-    for (int i = 0; i < 10000; ++i) writer->writeRow(row, 1);
-    writer->commit();
-    ADD_FAILURE() << "a write past the size limit went unreported";
-  } catch (const DataError& e) {
-    EXPECT_NE(std::string(e.what()).find("Cannot write the text file"), std::string::npos)
-        << e.what();
-  }
-  writer->rollback();
-  setrlimit(RLIMIT_FSIZE, &before);
-  EXPECT_EQ(kpx::test::readFile(path), "old\r\n");
-  EXPECT_EQ(entries(folder), std::vector<std::string>{"out.txt"});
 }
 
 TEST(TextWriteRowErrors, BadRowIsRefusedWholeAndTheWriterGoesOn) {

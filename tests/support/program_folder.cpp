@@ -12,7 +12,7 @@ ProgramFolder::ProgramFolder() {
 
 ProgramRun ProgramFolder::copy(std::string arguments, const std::string& prefix) const {
   if (arguments.find("--log-dir") == std::string::npos) arguments += " --log-dir logs";
-  return runKpxwizard("copy " + arguments, dir.string(), prefix);
+  return kpxwizard("copy " + arguments, prefix);
 }
 
 std::string ProgramFolder::sql(const std::string& name, const std::string& statement) const {
@@ -20,7 +20,10 @@ std::string ProgramFolder::sql(const std::string& name, const std::string& state
 }
 
 std::string ProgramFolder::csvRows(const std::string& name, const std::string& delimiter) const {
-  return pythonCsvRows(path(name), delimiter);
+  return commandOutput("python3 -c " +
+                       shellQuote("import csv,sys; print(list(csv.reader(open(sys.argv[1], "
+                                  "newline='', encoding='utf-8'), delimiter=sys.argv[2])))") +
+                       " " + shellQuote(path(name)) + " " + shellQuote(delimiter));
 }
 
 }  // namespace kpx::test

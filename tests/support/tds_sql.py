@@ -1,5 +1,6 @@
 """The SQL side of the test TDS server: Transact-SQL statements rewritten for SQLite, the
-SQL Server type names of declared column types, and the catalog views a client queries."""
+SQL Server type names of declared column types, and the catalog views a client queries (the
+names and types of tables and columns)."""
 import re
 
 TOKEN = re.compile(r"""
@@ -90,29 +91,19 @@ def declared_type(decl):
     return name, number, 0, 0
 
 
-def char_length(decl):
-    name, size, _, _ = declared_type(decl)
-    return size or 1 if name in ("varchar", "nvarchar") else None
-
-
 def catalog_views(db):
     """Creates the INFORMATION_SCHEMA views a client reads, answered from SQLite's schema."""
     db.create_function("kpx_data_type", 1, lambda d: declared_type(d)[0], deterministic=True)
-    db.create_function("kpx_char_length", 1, char_length, deterministic=True)
-    db.create_function("kpx_precision", 1, lambda d: declared_type(d)[2] or None)
-    db.create_function("kpx_scale", 1,
-                       lambda d: declared_type(d)[3] if declared_type(d)[2] else None)
     db.execute("""CREATE TEMP VIEW kpx_information_schema_tables AS
         SELECT 'dbo' || '' AS TABLE_SCHEMA, m.name || '' AS TABLE_NAME,
-               CASE m.type WHEN 'view' THEN 'VIEW' ELSE 'BASE TABLE' END AS TABLE_TYPE
+               'BASE TABLE' AS TABLE_TYPE
         FROM main.sqlite_master AS m
         WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite%' ORDER BY m.rowid""")
     db.execute("""CREATE TEMP VIEW kpx_information_schema_columns AS
         SELECT 'dbo' || '' AS TABLE_SCHEMA, m.name || '' AS TABLE_NAME,
                p.cid + 1 AS ORDINAL_POSITION, p.name || '' AS COLUMN_NAME,
                kpx_data_type(p.type) AS DATA_TYPE,
-               kpx_char_length(p.type) AS CHARACTER_MAXIMUM_LENGTH,
-               kpx_precision(p.type) AS NUMERIC_PRECISION, kpx_scale(p.type) AS NUMERIC_SCALE,
-               CASE WHEN p."notnull" THEN 'NO' ELSE 'YES' END AS IS_NULLABLE
+               NULL AS CHARACTER_MAXIMUM_LENGTH, NULL AS NUMERIC_PRECISION,
+               NULL AS NUMERIC_SCALE, 'YES' AS IS_NULLABLE
         FROM main.sqlite_master AS m JOIN pragma_table_info(m.name) AS p
         WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite%'""")
