@@ -31,4 +31,11 @@ std::string shellQuote(const std::string& text) {
   return out + "'";
 }
 
+std::string pythonCsvRows(const std::string& path, const std::string& delimiter) {
+  return commandOutput("python3 -c " +
+                       shellQuote("import csv,sys; print(list(csv.reader(open(sys.argv[1], "
+                                  "newline='', encoding='utf-8'), delimiter=sys.argv[2])))") +
+                       " " + shellQuote(path) + " " + shellQuote(delimiter));
+}
+
 }  // namespace kpx::test

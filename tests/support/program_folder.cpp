@@ -20,10 +20,7 @@ std::string ProgramFolder::sql(const std::string& name, const std::string& state
 }
 
 std::string ProgramFolder::csvRows(const std::string& name, const std::string& delimiter) const {
-  return commandOutput("python3 -c " +
-                       shellQuote("import csv,sys; print(list(csv.reader(open(sys.argv[1], "
-                                  "newline='', encoding='utf-8'), delimiter=sys.argv[2])))") +
-                       " " + shellQuote(path(name)) + " " + shellQuote(delimiter));
+  return pythonCsvRows(path(name), delimiter);
 }
 
 }  // namespace kpx::test

@@ -25,8 +25,7 @@ class ProgramFolder : public ::testing::Test {
   ProgramRun copy(std::string arguments, const std::string& prefix = {}) const;
   // What the sqlite3 program prints for `statement` on the folder's database `name`.
   std::string sql(const std::string& name, const std::string& statement) const;
-  // The records of the folder's UTF-8 text file `name` as Python's csv module reads them,
-  // printed as a Python list ("[['Id', 'Name'], ['1', 'Ann']]\n").
+  // The records of the folder's file `name` as Python's csv module reads them.
   std::string csvRows(const std::string& name, const std::string& delimiter = ",") const;
   std::string errorLog() const { return readFile(path("logs/KPXWIZARD_ERROR.txt")); }
 
