@@ -1,6 +1,5 @@
 #include "data/providers/value.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -57,12 +56,13 @@ constexpr double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
 constexpr int kTensCount = int(sizeof kTens / sizeof kTens[0]);
 
 // Appends the number whose digits are `digits` (no trailing zero unless it is the only one)
-// times 10^-k as std::to_chars writes it: without an exponent unless one makes it shorter.
+// times 10^-k as std::to_chars writes it: without an exponent unless one makes it shorter. The
+// numbers given lie between 1e-9 and 9e15, so an exponent has two digits.
 void appendDigits(bool negative, std::string_view digits, int k, std::string& out) {
   const int n = int(digits.size());
   const int exponent = n - k - 1;  // of the first digit
   const int plain = k <= 0 ? n - k : k < n ? n + 1 : k + 2;
-  const int scientific = n + (n > 1) + (exponent <= -100 || exponent >= 100 ? 5 : 4);
+  const int scientific = n + (n > 1) + 4;
   if (negative) out.push_back('-');
   if (plain <= scientific) {
     if (k <= 0) {
@@ -79,8 +79,7 @@ void appendDigits(bool negative, std::string_view digits, int k, std::string& ou
   if (n > 1) out.append(".").append(digits.substr(1));
   out.append(exponent < 0 ? "e-" : "e+");
   const int e = exponent < 0 ? -exponent : exponent;
-  if (e >= 100) out.push_back(char('0' + e / 100));
-  out.push_back(char('0' + e / 10 % 10));
+  out.push_back(char('0' + e / 10));
   out.push_back(char('0' + e % 10));
 }
 

@@ -542,26 +542,17 @@ std::string_view shortLocalName(std::string_view name) {
 
 // Adds to m_found the attributes from `q` (just after a tag's name) to the tag's '>' or '/',
 // which it returns; null when a name is not ASCII or a value needs decoding.
-// Inlined into leaf, the only caller, with the counts kept in registers.
-[[gnu::always_inline]] inline char* XmlScanner::plainAttributes(char* q, size_t& countIn,
-                                                                bool& mayRepeatIn) {
-  size_t count = countIn;
-  bool mayRepeat = mayRepeatIn;
-  auto done = [&](char* at) {
-    countIn = count;
-    mayRepeatIn = mayRepeat;
-    return at;
-  };
+char* XmlScanner::plainAttributes(char* q, size_t& count, bool& mayRepeat) {
   // Names of one character seen so far, a bit each; longer names are compared by
   // refuseDuplicates.
   uint64_t seen[2] = {0, 0};
   for (;;) {
-    if (*q == '>' || *q == '/') return done(q);
+    if (*q == '>' || *q == '/') return q;
     if (!isSpace(Byte(*q))) return nullptr;
     do {
       ++q;
     } while (isSpace(Byte(*q)));
-    if (*q == '>' || *q == '/') return done(q);
+    if (*q == '>' || *q == '/') return q;
     char* name = q;
     if (!(q = asciiName(q))) return nullptr;
     char* nameEnd = q;
