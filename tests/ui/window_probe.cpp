@@ -44,4 +44,18 @@ void click(QWidget& window, const QString& name) {
                     marked ? QPoint(6, button->height() / 2) : QPoint());
 }
 
+void addLanguageRows() {
+  QTest::addColumn<int>("language");
+  QTest::newRow("en") << 0;
+  QTest::newRow("it") << 1;
+}
+
+void snapshot(QWidget& window, const QString& name, int language) {
+  const QString folder = qEnvironmentVariable("KPX_SCREENSHOTS");
+  if (folder.isEmpty()) return;
+  QTest::qWait(50);
+  const QString path = QStringLiteral("%1/%2-%3.png").arg(folder, name, language ? "it" : "en");
+  if (!window.grab().save(path)) qWarning("cannot write %s", qPrintable(path));
+}
+
 }  // namespace kpx::test

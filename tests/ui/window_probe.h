@@ -33,4 +33,12 @@ QString resText(int n, int language);
 // Clicks the button `name`.
 void click(QWidget& window, const QString& name);
 
+// The data column "language" with its rows "en" (0) and "it" (1).
+void addLanguageRows();
+
+// Saves what `window` shows as NAME-en.png or NAME-it.png (by `language`) in the existing
+// folder the environment variable KPX_SCREENSHOTS names, as scripts/screenshots asks; without
+// it, nothing.
+void snapshot(QWidget& window, const QString& name, int language);
+
 }  // namespace kpx::test
