@@ -165,6 +165,9 @@ TEST_F(Copy, SaysExactlyWhatItDid) {
       // Widths count characters, not bytes.
       {"ToFixedWritesFixedWidth", "people.csv fixed.txt --to-fixed 2,10,7 --to-no-header", 0, "",
        "file:fixed.txt", "1 Anna      Milano \r\n2 Bruno, Jr Zürich \r\n3 Carla            \r\n"},
+      {"FixedWidthSourceIntoCsv", "fixed.txt back.csv --fixed 2,10,7 --no-header --to-delimiter ,",
+       0, "", "csv:back.csv:,",
+       "[['1', 'Anna', 'Milano'], ['2', 'Bruno, Jr', 'Zürich'], ['3', 'Carla', '']]\n"},
       {"TextTableNamedAsInspectListsIt", "people.csv a.db --create --from-table people.csv", 0, "",
        "sql:a.db:SELECT COUNT(*) FROM people", "3\n"},
       {"OtherTextTableRefusedWithTheList", "people.csv b.db --create --from-table Sheet1", 2,
