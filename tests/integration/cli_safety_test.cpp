@@ -40,9 +40,7 @@ class Safety : public kpx::test::ProgramFolder {
 
   void write(const std::string& name, const std::string& text) { scratch.write(name, text); }
   bool same(const std::string& a, const std::string& b) {
-    int status = 0;
-    commandOutput("cmp -s " + shellQuote(path(a)) + " " + shellQuote(path(b)), &status);
-    return status == 0;
+    return readFile(path(a)) == readFile(path(b));
   }
   void keepCopy(const std::string& name) { fs::copy_file(path(name), path(name + ".before")); }
   // Temporary files of replacements anywhere below the test's folder.
@@ -285,35 +283,26 @@ struct KillCase {
   const char* label;
   std::string file;
   int rows;
-  std::vector<std::string> arguments;  // after "big.csv FILE"
+  std::vector<std::string> arguments;  // of the copy
 };
 
 const KillCase kKillCases[] = {
-    {"sqlite", "shop.db", 200000, {"--to-table", "T", "--replace"}},
-    {"csv", "out.csv", 200000, {"--replace"}},
-    {"xlsx", "book.xlsx", 20000, {"--to-table", "T"}},
-    {"xls", "book.xls", 20000, {"--to-table", "T"}},
-    {"new_sqlite", "new.db", 200000, {"--to-table", "T", "--create"}},
-    {"new_xlsx", "new.xlsx", 20000, {"--to-table", "T", "--create"}},
+    {"sqlite", "shop.db", 200000, {"big.csv", "shop.db", "--to-table", "People", "--replace"}},
+    {"csv", "out.csv", 200000, {"big.csv", "out.csv", "--replace"}},
+    {"xlsx", "book.xlsx", 20000, {"big.csv", "book.xlsx", "--to-table", "People"}},
+    {"xls", "book.xls", 20000, {"big.csv", "book.xls", "--to-table", "People"}},
+    {"new_sqlite", "new.db", 200000, {"big.csv", "new.db", "--to-table", "People", "--create"}},
+    {"new_xlsx", "new.xlsx", 20000, {"big.csv", "new.xlsx", "--to-table", "People", "--create"}},
 };
 
 class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase> {
  protected:
-  void prepare() {
-    const auto& c = GetParam();
-    writeBigCsv("big.csv", c.rows);
-    if (c.file.starts_with("new.")) return;  // made by the run
-    if (c.file.ends_with(".db")) {
-      sql(c.file,
-          "CREATE TABLE T(Id Long, Name Text, Amount Double); INSERT INTO T VALUES(1,'keep',1);");
-    } else if (c.file.ends_with(".csv")) {
-      write(c.file, "Id,Name,Amount\r\n1,keep,1\r\n");
-    } else {
-      write("small.csv", "Id,Name,Amount\r\n1,keep,1\r\n");
-      auto run = copy("small.csv " + c.file + " --create --to-table T");
-      ASSERT_EQ(run.status, 0) << run.out << run.err;
-    }
-    keepCopy(c.file);
+  // The big source, and the destination as the runs find it unless they make it.
+  void prepareKilledRun() {
+    writeBigCsv("big.csv", GetParam().rows);
+    if (GetParam().file.starts_with("new.")) return;
+    prepare(GetParam().file);
+    keepCopy(GetParam().file);
   }
   // Whether the file is byte for byte its kept copy, or still absent when there was none.
   bool asBefore(const std::string& file) {
@@ -327,18 +316,13 @@ class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase>
     else
       fs::remove(path(file));
   }
-  std::vector<std::string> arguments() const {
-    std::vector<std::string> a = {"big.csv", GetParam().file};
-    a.insert(a.end(), GetParam().arguments.begin(), GetParam().arguments.end());
-    return a;
-  }
   // What a run leaves, in terms that do not change from run to run: a database's rows after
   // SQLite's own check, an xlsx workbook's rows after Python's zip check (the file itself
   // carries the time it was written), other files' checksum and size.
   std::string content(const std::string& file) {
     if (!fs::exists(path(file))) return "no file";
     if (file.ends_with(".db"))
-      return sql(file, "PRAGMA integrity_check; SELECT count(*), sum(Id) FROM T");
+      return sql(file, "PRAGMA integrity_check; SELECT count(*), sum(Id) FROM People");
     if (file.ends_with(".xlsx")) {
       const std::string script =
           "import sys, zipfile\n"
@@ -354,11 +338,11 @@ class KilledRuns : public Safety, public ::testing::WithParamInterface<KillCase>
 
 TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
   const auto& c = GetParam();
-  prepare();
+  prepareKilledRun();
   const std::string before = content(c.file);
   // One whole run gives the finished content and how long a run takes here.
   const auto started = std::chrono::steady_clock::now();
-  int status = waitFor(start(arguments()));
+  int status = waitFor(start(c.arguments));
   const auto whole = std::chrono::steady_clock::now() - started;
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
       << commandOutput("cat " + shellQuote(path("run.err")));
@@ -376,7 +360,7 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE(round);
     restore(c.file);
-    const pid_t child = start(arguments());
+    const pid_t child = start(c.arguments);
     std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
     ::kill(child, SIGKILL);
     waitFor(child);
@@ -395,7 +379,7 @@ TEST_P(KilledRuns, LeaveTheDestinationAsItWasOrComplete) {
   EXPECT_GT(unchanged, 0) << "no kill landed inside a run";
   // The next run removes what killed runs left beside the file.
   restore(c.file);
-  status = waitFor(start(arguments()));
+  status = waitFor(start(c.arguments));
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
       << commandOutput("cat " + shellQuote(path("run.err")));
   EXPECT_TRUE(temporaryFiles().empty());

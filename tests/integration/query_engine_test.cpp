@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "data/providers/html/cell_types.h"
 #include "data/providers/html/html_source.h"
 #include "data/providers/memory/memory_provider.h"
 #include "data/query/query_engine.h"
@@ -27,10 +26,12 @@ const auto rowsOf = [](RowReader& reader) { return test::readRowsAsText(reader);
 // The rows with the kind of every value that is not text ("c:12.5", "t:2024-02-29").
 const auto kindsAndRowsOf = [](RowReader& reader) { return test::readRowsAsText(reader, true); };
 
-std::vector<std::string> namesOf(const std::vector<ColumnInfo>& columns) {
-  std::vector<std::string> names;
-  for (const auto& c : columns) names.push_back(c.name);
-  return names;
+// "Name:type/size" for each column, each followed by a blank.
+std::string describe(const std::vector<ColumnInfo>& columns) {
+  std::string out;
+  for (const auto& c : columns)
+    out += c.name + ":" + std::to_string(c.type) + "/" + std::to_string(c.size) + " ";
+  return out;
 }
 
 using Rows = std::vector<std::vector<std::string>>;
@@ -97,78 +98,73 @@ TEST_P(QueryFailure, IsADataErrorSayingWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Html, QueryFailure,
-    ::testing::Values(
-        FailureCase{"MissingTable", "SELECT * FROM Nowhere", "\"Nowhere\" does not exist"},
-        FailureCase{"MissingColumn", "SELECT Colour FROM Products", "no such column: Colour"},
-        FailureCase{"NotASelect", "DELETE FROM Products", "may not be modified"},
-        FailureCase{"TwoStatements", "SELECT 1; SELECT 2", "one statement"}),
+    ::testing::Values(FailureCase{"MissingTable", "SELECT * FROM Nowhere",
+                                  "\"Nowhere\" does not exist"},
+                      FailureCase{"NotASelect", "DELETE FROM Products", "may not be modified"},
+                      FailureCase{"TwoStatements", "SELECT 1; SELECT 2", "one statement"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The same query over an Access file, once through mdbtools and our engine and once by the
-// sqlite3 program over what mdb-export printed for that table.
-TEST(AccessQuery, MatchesSqliteOverMdbExport) {
-  const std::string shared = KPX_SHARED_TESTDATA;
-  const std::string mdb = shared + "/access/jackcess__testV1997.mdb";
-  const std::string csv = shared + "/expected/jackcess__testV1997.mdb.mdb-export.Table1.csv";
-  if (!std::filesystem::exists(mdb) || !std::filesystem::exists(csv))
-    GTEST_SKIP() << "the shared test data folder " << shared << " is not there";
-  auto source = openDataSource(
-      ConnectionProperties::parse("Data Source=" + mdb + ";Provider=Microsoft.Jet.OLEDB.4.0"));
-  auto reader =
-      source->openQuery("SELECT a, B, D FROM table1 WHERE b LIKE 'HIJ%' OR D = 0 ORDER BY A DESC");
+// A query over an Access file or an .xls sheet, checked against the sqlite3 program running
+// it over what mdb-export or LibreOffice printed for that table (both take the first row as
+// the column names; of the sheet's two columns named "1", sqlite3 calls the first "1_1" where
+// the query engine keeps "1").
+struct ReferenceQuery {
+  const char* name;
+  const char* file;      // of the shared test data
+  const char* extended;  // the connection's Extended Properties
+  const char* csv;       // its table as the other program printed it
+  const char* ours;
+  const char* theirs;  // over table t of that CSV file
+  int32_t thirdType;   // of the query's third column
+};
+
+class SharedFileQuery : public ::testing::TestWithParam<ReferenceQuery> {};
+
+TEST_P(SharedFileQuery, MatchesSqliteOverTheOtherProgramsCsv) {
+  const std::string file = std::string(KPX_SHARED_TESTDATA) + GetParam().file;
+  const std::string csv = std::string(KPX_SHARED_TESTDATA) + "/expected/" + GetParam().csv;
+  if (!std::filesystem::exists(file) || !std::filesystem::exists(csv))
+    GTEST_SKIP() << "the shared test data folder " << KPX_SHARED_TESTDATA << " is not there";
+  auto reader = openDataSource(ConnectionProperties::parse(
+                                   "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file +
+                                   ";Extended Properties=" + GetParam().extended))
+                    ->openQuery(GetParam().ours);
   std::string ours;
   for (const auto& row : rowsOf(*reader)) ours += row[0] + "," + row[1] + "," + row[2] + "\n";
   int exitCode = -1;
   const std::string theirs = test::commandOutput(
-      "sqlite3 -csv :memory: -cmd " + test::shellQuote(".import --csv " + csv + " t") +
-          " \"SELECT A, B, CAST(D AS INTEGER) FROM t WHERE B LIKE 'HIJ%' OR CAST(D AS INTEGER) = 0 "
-          "ORDER BY A DESC\"",
+      "sqlite3 -csv :memory: -cmd " + test::shellQuote(".import --csv " + csv + " t") + " " +
+          test::shellQuote(GetParam().theirs),
       &exitCode);
   ASSERT_EQ(exitCode, 0);
+  EXPECT_FALSE(ours.empty());
   EXPECT_EQ(ours, theirs);
-  EXPECT_EQ(ours.empty(), false);
-  EXPECT_EQ(reader->columns()[2].type, source->columns("Table1")[3].type);
+  EXPECT_EQ(reader->columns()[2].type, GetParam().thirdType);
 }
 
-// A query over an .xls sheet, checked against the sqlite3 program running it over
-// LibreOffice's CSV of the same sheet (both take the first row as the column names; of the
-// two columns named "1", sqlite3 calls the first "1_1" where the query engine keeps "1").
-TEST(ExcelQuery, MatchesSqliteOverLibreOfficeCsv) {
-  const std::string shared = KPX_SHARED_TESTDATA;
-  const std::string xls = shared + "/excel/edr__Test_num_double_date_bool_string.xls";
-  const std::string csv =
-      shared + "/expected/edr__Test_num_double_date_bool_string.xls.lo.Sheet1.csv";
-  if (!std::filesystem::exists(xls) || !std::filesystem::exists(csv))
-    GTEST_SKIP() << "the shared test data folder " << shared << " is not there";
-  auto source = openDataSource(ConnectionProperties::parse(
-      "Persist Security Info=False;Data Source=" + xls +
-      ";Extended Properties=Excel 8.0Provider=Microsoft.jet.OLEDB.4.0;"));
-  auto reader = source->openQuery(
-      "SELECT COUNT(*), SUM(`1`), MAX(`1.02`) FROM `SHEET1$` WHERE `1.02` > 10 AND [next value is "
-      "null] IS NULL");
-  std::string ours;
-  for (const auto& row : rowsOf(*reader)) ours += row[0] + "," + row[1] + "," + row[2] + "\n";
-  int exitCode = -1;
-  const std::string theirs = test::commandOutput(
-      "sqlite3 -csv :memory: -cmd " + test::shellQuote(".import --csv " + csv + " t") +
-          " \"SELECT COUNT(*), printf('%.15g', SUM(CAST(\\\"1_1\\\" AS REAL))),"
-          " printf('%.15g', MAX(CAST(\\\"1.02\\\" AS REAL))) FROM t"
-          " WHERE CAST(\\\"1.02\\\" AS REAL) > 10 AND \\\"next value is null\\\" = ''\"",
-      &exitCode);
-  ASSERT_EQ(exitCode, 0);
-  EXPECT_EQ(ours, theirs);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Shared, SharedFileQuery,
+    ::testing::Values(
+        ReferenceQuery{"Access", "/access/jackcess__testV1997.mdb", "",
+                       "jackcess__testV1997.mdb.mdb-export.Table1.csv",
+                       "SELECT a, B, D FROM table1 WHERE b LIKE 'HIJ%' OR D = 0 ORDER BY A DESC",
+                       "SELECT A, B, CAST(D AS INTEGER) FROM t WHERE B LIKE 'HIJ%' OR "
+                       "CAST(D AS INTEGER) = 0 ORDER BY A DESC",
+                       adSmallInt},
+        ReferenceQuery{"Xls", "/excel/edr__Test_num_double_date_bool_string.xls", "Excel 8.0",
+                       "edr__Test_num_double_date_bool_string.xls.lo.Sheet1.csv",
+                       "SELECT COUNT(*), SUM(`1`), MAX(`1.02`) FROM `SHEET1$` WHERE `1.02` > 10 "
+                       "AND [next value is null] IS NULL",
+                       "SELECT COUNT(*), printf('%.15g', SUM(CAST(\"1_1\" AS REAL))), "
+                       "printf('%.15g', MAX(CAST(\"1.02\" AS REAL))) FROM t WHERE "
+                       "CAST(\"1.02\" AS REAL) > 10 AND \"next value is null\" = ''",
+                       adDouble}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HtmlSource, ProductsReadBackValueByValue) {
   auto source = openPage(kCatalogue);
-  const auto columns = source->columns("PRODUCTS");
-  EXPECT_EQ(namesOf(columns),
-            (std::vector<std::string>{"Code", "Name", "Price", "Added", "In stock", "F6"}));
-  const std::vector<int32_t> types{adVarWChar, adVarWChar, adCurrency,
-                                   adDate,     adBoolean,  adVarWChar};
-  for (size_t i = 0; i < columns.size(); ++i)
-    EXPECT_EQ(columns[i].type, types[i]) << columns[i].name;
-  EXPECT_EQ(columns[0].size, 255);
+  EXPECT_EQ(describe(source->columns("PRODUCTS")),
+            "Code:202/255 Name:202/255 Price:6/0 Added:7/0 In stock:11/0 F6:202/255 ");
   auto reader = source->openTable("products");
   const std::vector<std::vector<std::string>> expected{
       {"A01", "Caf\u00e9 & cr\u00e8me", "c:12.5", "t:2024-02-29", "b:1", "x"},
@@ -180,21 +176,9 @@ TEST(HtmlSource, ProductsReadBackValueByValue) {
 
 TEST(HtmlSource, ConvertsOnlyWhatEveryRowAgreesOn) {
   auto source = openPage(kTypes);
-  const auto columns = source->columns("Table1");
-  EXPECT_EQ(namesOf(columns), (std::vector<std::string>{"Plain", "Thousands", "Zip", "Mixed",
-                                                        "Long", "Empty", "Euro", "Big"}));
-  const std::vector<std::pair<int32_t, int32_t>> typeAndSize{{adDouble, 0},
-                                                             {adVarWChar, 255},
-                                                             {adVarWChar, 255},
-                                                             {adVarWChar, 255},
-                                                             {adLongVarWChar, html::kLongTextSize},
-                                                             {adVarWChar, 255},
-                                                             {adVarWChar, 255},
-                                                             {adVarWChar, 255}};
-  for (size_t i = 0; i < columns.size(); ++i) {
-    EXPECT_EQ(columns[i].type, typeAndSize[i].first) << columns[i].name;
-    EXPECT_EQ(columns[i].size, typeAndSize[i].second) << columns[i].name;
-  }
+  EXPECT_EQ(describe(source->columns("Table1")),
+            "Plain:5/0 Thousands:202/255 Zip:202/255 Mixed:202/255 Long:203/536870910 "
+            "Empty:202/255 Euro:202/255 Big:202/255 ");
   const auto rows = kindsAndRowsOf(*source->openTable("table1"));
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0],

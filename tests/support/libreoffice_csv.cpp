@@ -1,14 +1,14 @@
 #include "support/libreoffice_csv.h"
 
-#include "support/scratch.h"
+#include "support/command_output.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -16,45 +16,37 @@
 namespace kpx::test {
 
 CsvRows readCsvFile(const std::string& path) {
-  return parseCsv(readFile(path));
+  // Python's csv module reads the records and writes them back with a unit separator between
+  // fields and a record separator after each record.
+  const std::string out = commandOutput(
+      "python3 -c " +
+      shellQuote("import csv,sys; sys.stdout.buffer.write(''.join('\x1f'.join(r) + '\x1e' for r in "
+                 "csv.reader(open(sys.argv[1], newline='', encoding='utf-8', "
+                 "errors='surrogateescape'))).encode('utf-8', 'surrogateescape'))") +
+      " " + shellQuote(path));
+  CsvRows rows(1);
+  std::string field;
+  for (char c : out) {
+    if (c != '\x1f' && c != '\x1e') {
+      field += c;
+      continue;
+    }
+    rows.back().push_back(std::move(field));
+    field.clear();
+    if (c == '\x1e') rows.emplace_back();
+  }
+  rows.pop_back();
+  return rows;
 }
 
-CsvRows parseCsv(const std::string& s) {
-  CsvRows rows;
-  std::vector<std::string> row;
-  std::string field;
-  bool quoted = false, any = false;
-  for (size_t i = 0; i < s.size(); ++i) {
-    char c = s[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < s.size() && s[i + 1] == '"')
-        field += '"', ++i;
-      else if (c == '"')
-        quoted = false;
-      else
-        field += c;
-    } else if (c == '"') {
-      quoted = any = true;
-    } else if (c == ',') {
-      row.push_back(std::move(field));
-      field.clear();
-      any = true;
-    } else if (c == '\n' || c == '\r') {
-      if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
-      row.push_back(std::move(field));
-      field.clear();
-      rows.push_back(std::move(row));
-      row.clear();
-      any = false;
-    } else {
-      field += c;
-      any = true;
-    }
-  }
-  if (any || !field.empty()) {
-    row.push_back(std::move(field));
-    rows.push_back(std::move(row));
-  }
+CsvRows parseCsv(const std::string& text) {
+  char name[] = "/tmp/kpx_csv_XXXXXX";
+  const int fd = ::mkstemp(name);
+  const bool written = fd >= 0 && ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+  if (fd >= 0) ::close(fd);
+  EXPECT_TRUE(written) << "no temporary file for the CSV text";
+  CsvRows rows = written ? readCsvFile(name) : CsvRows{};
+  std::remove(name);
   return rows;
 }
 

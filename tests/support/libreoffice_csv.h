@@ -9,7 +9,8 @@ namespace kpx::test {
 
 using CsvRows = std::vector<std::vector<std::string>>;
 
-// Parses CSV (comma, double quotes, UTF-8) from a file or a text into rows of fields.
+// CSV (comma, double quotes, UTF-8) in a file or a text, as Python's csv module reads it into
+// rows of fields.
 CsvRows readCsvFile(const std::string& path);
 CsvRows parseCsv(const std::string& text);
 

@@ -20,6 +20,10 @@ std::string kindMark(ValueKind kind) {
       return "b:";
     case ValueKind::Integer:
       return "i:";
+    case ValueKind::Decimal:
+      return "n:";
+    case ValueKind::Guid:
+      return "g:";
     default:
       return "?:";
   }
