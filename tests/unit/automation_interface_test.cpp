@@ -63,7 +63,6 @@ TEST_F(AutomationCalls, MissingItemIsAnExceptionWithNumberSourceAndDescription) 
 TEST_F(AutomationCalls, WrongCountKindIdOrNameIsRefused) {
   Handle c = create("KPXWizardIO.clsConnection");
   EXPECT_EQ(invoke(c.get(), "Server", KPX_DISPATCH_PROPERTYPUT).hr, kBadParamCount);
-  EXPECT_EQ(get(c.get(), "Server", argList(Var("x"))).hr, kBadParamCount);
   EXPECT_EQ(call(c.get(), "CreateConnectionString", argList(Var("x"))).hr, kBadParamCount);
   // A read-only property has no put, a method no put, a value property no put-by-reference.
   EXPECT_EQ(put(c.get(), "id", Var(int16_t{1})), kMemberNotFound);
@@ -96,12 +95,8 @@ TEST_F(AutomationCalls, ArgumentsAreCoercedAsAHostWouldExpect) {
   EXPECT_EQ(put(c.get(), "SkipRows", Var("seven")), kTypeMismatch);
   EXPECT_EQ(put(c.get(), "CreatedDestinationTable", Var(int32_t{1})), 0);  // non-zero is true
   EXPECT_EQ(get(c.get(), "CreatedDestinationTable").result.v.u.boolVal, -1);
-  EXPECT_EQ(put(c.get(), "CreatedDestinationTable", Var("False")), 0);
-  EXPECT_EQ(get(c.get(), "CreatedDestinationTable").result.v.u.boolVal, 0);
   EXPECT_EQ(put(c.get(), "Server", Var(int16_t{42})), 0);  // a number as text
   EXPECT_EQ(get(c.get(), "Server").result.text(), "42");
-  EXPECT_EQ(put(c.get(), "Server", Var(true)), 0);
-  EXPECT_EQ(get(c.get(), "Server").result.text(), "True");
   Handle other = create("KPXWizardIO.clsConnection");
   EXPECT_EQ(put(c.get(), "Server", Var(other.get())), kTypeMismatch);
 

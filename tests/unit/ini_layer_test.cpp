@@ -113,20 +113,6 @@ TEST_F(IniLayer, WriteChangesOnlyItsOwnLine) {
             "AutoCloseWizard=True\n");
 }
 
-TEST_F(IniLayer, Windows1252FileIsReadAndRewrittenAsUtf8) {
-  writeFile(
-      "[TRANSFORMATIONS]\r\nTRANSFORMATION1=1\xA7"
-      "Caff\xE8\xA7\xA7"
-      "0\xA7"
-      "A\xA7"
-      "B\r\n");
-  EXPECT_EQ(ReadINIKey(file, "TRANSFORMATIONS", "TRANSFORMATION1", ""), "1§Caffè§§0§A§B");
-  WriteINIKey(file, "TRANSFORMATIONS", "TRANSFORMATION2", "2§Tè§§0§C§D");
-  EXPECT_EQ(readFile(),
-            "[TRANSFORMATIONS]\r\nTRANSFORMATION1=1§Caffè§§0§A§B\r\n"
-            "TRANSFORMATION2=2§Tè§§0§C§D\r\n");
-}
-
 TEST_F(IniLayer, DeleteSectionRemovesHeaderAndKeysOnly) {
   writeFile(
       "[SOURCE]\nUser=bob\n[TRANSFORMATIONS]\nTRANSFORMATION1=x\n; note\n\n"
