@@ -245,6 +245,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueKind::String},
         ConvertCase{"TextFitsInCodePoints", Value::fromString("\xc3\xa0\xc3\xa8\xc3\xac"),
                     adVarWChar, 3, true, "\xc3\xa0\xc3\xa8\xc3\xac", ValueKind::String},
+        ConvertCase{"MemoHasNoLimit", Value::fromString("abcdef"), adLongVarWChar, 5, true,
+                    "abcdef", ValueKind::String},
         ConvertCase{"NullStaysNull", Value::null(), adInteger, 0, true, "", ValueKind::Null},
         ConvertCase{"DateToBinaryRefused", Value::fromDate(1), adLongVarBinary, 0, false, "",
                     ValueKind::Null}),
