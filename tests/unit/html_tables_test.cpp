@@ -106,8 +106,7 @@ TEST_P(CellClassification, OnlyUnambiguousFormsConvert) {
 INSTANTIATE_TEST_SUITE_P(
     Html, CellClassification,
     ::testing::Values(
-        ClassifyCase{"0", CellType::Number}, ClassifyCase{"-12", CellType::Number},
-        ClassifyCase{"+3.25", CellType::Number}, ClassifyCase{"0.001", CellType::Number},
+        ClassifyCase{"0", CellType::Number}, ClassifyCase{"+3.25", CellType::Number},
         ClassifyCase{"123456789012345", CellType::Number},
         ClassifyCase{"1234567890123456", CellType::Text},  // a double would change it
         ClassifyCase{"01234", CellType::Text}, ClassifyCase{"1,234.5", CellType::Text},

@@ -10,7 +10,6 @@
 #include "data/providers/text/text_provider.h"
 #include "data/providers/text/text_reader.h"
 #include "data/text/column_type_inference.h"
-#include "data/text/date_order.h"
 #include "data/text/text_decoding.h"
 
 using namespace kpx::data;
@@ -26,7 +25,6 @@ struct ReadCase {
   std::string columns;                            // expected names, "|" between them
   std::string rows;        // expected rows, one a line, "|" between values, kNull for null
   std::string error = "";  // expected part of an error, "" for none
-  std::map<std::string, DateOrder> dateOrders = {};  // columns whose values become dates
 };
 
 std::string writeFile(const std::string& name, const std::string& bytes) {
@@ -71,7 +69,6 @@ class TextRead : public ::testing::TestWithParam<ReadCase> {};
 TEST_P(TextRead, GivesColumnsAndRows) {
   const ReadCase& c = GetParam();
   std::string path = writeFile(std::string(c.name) + ".txt", c.bytes);
-  textColumnDateOrders()[path] = c.dateOrders;
   auto source = openText(path, c.properties);
   std::string table = std::string(c.name) + ".txt";
   try {
@@ -100,7 +97,6 @@ TEST_P(TextRead, GivesColumnsAndRows) {
       EXPECT_EQ(readAll(reader), c.rows) << "read " << readSize << " bytes at a time";
     }
   }
-  textColumnDateOrders().clear();
   std::remove(path.c_str());
 }
 
@@ -120,8 +116,6 @@ const Props kFixed = {{"File Format", "2"},
                       {"Row Delimiter", "\r\n"}};
 
 const ReadCase kCases[] = {
-    {"CrLfWithHeader", "Id,Name\r\n1,Anna\r\n2,Bruno\r\n", kCsvHeader, "Id|Name",
-     "1|Anna\n2|Bruno\n"},
     {"CrLfDelimiterAcceptsBareLf", "Id,Name\n1,Anna\n2,Bruno", kCsvHeader, "Id|Name",
      "1|Anna\n2|Bruno\n"},
     {"DelimiterNamesInBraces", "a\tb\r\n1\t2\r\n",
@@ -168,13 +162,6 @@ const ReadCase kCases[] = {
     {"FixedWidthLongRowIsARowError", "  1Anna 30XYZ\r\n  2Bo   40   \r\n", kFixed, "Id|Name|Age",
      "!|FixedWidthLongRowIsARowError.txt: line 1: the row is longer than the 10 characters its "
      "column lengths add up to.\n2|Bo|40\n"},
-    {"DayAndMonthFirstColumnsGiveDatesThatFitTheirOrder",
-     "Dmy,Mdy,Text\r\n31/01/2020,01/31/2020 10:30,31/01/2020\r\n12/31/2020,31/12/2020,x\r\n",
-     kCsvHeader,
-     "Dmy|Mdy|Text",
-     "2020-01-31|2020-01-31 10:30:00|31/01/2020\n12/31/2020|31/12/2020|x\n",
-     "",
-     {{"Dmy", DateOrder::DayFirst}, {"Mdy", DateOrder::MonthFirst}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, TextRead, ::testing::ValuesIn(kCases),
