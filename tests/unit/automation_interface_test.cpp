@@ -311,6 +311,7 @@ TEST_F(AutomationCalls, CloneCopiesDeeplyAndIndependently) {
   auto wizard = cKPXWizard::create();
   auto& source = *wizard->Transformations();
   auto t = source.Add("Total");
+  t->setTransformationType(kpxConstantColumn);
   t->setConstantValue("42");
   auto d = t->DestinationFields()->Add("Total");
   d->setSize(10);
@@ -319,6 +320,7 @@ TEST_F(AutomationCalls, CloneCopiesDeeplyAndIndependently) {
   auto copy = source.Clone();
   auto c = copy->Item("total");
   EXPECT_NE(c, t);
+  EXPECT_EQ(c->TransformationType(), kpxConstantColumn);
   EXPECT_EQ(c->ConstantValue(), "42");
   auto cd = c->DestinationFields()->Item("Total");
   EXPECT_EQ(cd->Size(), 10);

