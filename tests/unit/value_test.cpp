@@ -206,6 +206,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueKind::Integer},
         ConvertCase{"ShortOverflow", Value::fromInt(40000), adSmallInt, 0, false, "",
                     ValueKind::Null},
+        ConvertCase{"ByteNegative", Value::fromInt(-1), adUnsignedTinyInt, 0, false, "",
+                    ValueKind::Null},
         ConvertCase{"TextNotNumber", Value::fromString("abc"), adDouble, 0, false, "",
                     ValueKind::Null},
         ConvertCase{"CurrencyTwoAndAHalfToLong", Value::fromCurrency(25000), adInteger, 0, true,
