@@ -37,12 +37,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FormatCase{"General", NumberClass::Plain}, FormatCase{"0.00%", NumberClass::Plain},
         FormatCase{"yyyy-mm-dd", NumberClass::Date}, FormatCase{"d/m/yy h:mm", NumberClass::Date},
-        FormatCase{"[h]:mm:ss", NumberClass::Date}, FormatCase{"dddd", NumberClass::Date},
-        FormatCase{"[Red]0.00", NumberClass::Plain}, FormatCase{"\"days\" 0", NumberClass::Plain},
-        FormatCase{"0\\d", NumberClass::Plain},
+        FormatCase{"[h]:mm:ss", NumberClass::Date}, FormatCase{"[Red]0.00", NumberClass::Plain},
+        FormatCase{"\"days\" 0", NumberClass::Plain}, FormatCase{"0\\d", NumberClass::Plain},
         FormatCase{"#,##0.00 [$\xE2\x82\xAC-410]", NumberClass::Currency},
         FormatCase{"\"$\"#,##0.00_);(\"$\"#,##0.00)", NumberClass::Currency},
-        FormatCase{"0.00E+00", NumberClass::Plain},
         FormatCase{"0;[Red]-0;\"zero\"", NumberClass::Plain}));
 
 struct RenderCase {
@@ -70,14 +68,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RenderCase{"General", 2024, "2024"},
         RenderCase{"General", 14.754317602356753, "14.7543176023568"}, RenderCase{"0", 2.5, "3"},
-        RenderCase{"0.00", 1234.565, "1234.57"}, RenderCase{"#,##0.00", 1234.5, "1,234.50"},
-        RenderCase{"#,##0", -1234567, "-1,234,567"}, RenderCase{"0%", 0.5, "50%"},
+        RenderCase{"0.00", 1234.565, "1234.57"}, RenderCase{"#,##0", -1234567, "-1,234,567"},
         RenderCase{"0.00%", 0.12345, "12.35%"}, RenderCase{"0.00E+00", 12345, "1.23E+04"},
         RenderCase{"#.##", 0.5, ".5"}, RenderCase{"000", 7, "007"},
         RenderCase{"#,##0,\\K", 12345678, "12,346K"}, RenderCase{"\"No. \"0", 4, "No. 4"},
         RenderCase{"[Red]#,##0.00 [$\xE2\x82\xAC-410]", 9.5, "9.50 \xE2\x82\xAC"},
         RenderCase{"0.00;(0.00)", -3, "(3.00)"}, RenderCase{"dd/mm/yyyy", 45322, "31/01/2024"},
-        RenderCase{"mmm-yy", 45322, "Jan-24"},
         RenderCase{"dddd d mmmm yyyy", 45322, "Wednesday 31 January 2024"},
         RenderCase{"h:mm AM/PM", 45322.75, "6:00 PM"},
         RenderCase{"hh:mm:ss", 0.5 + 61.0 / 86400, "12:01:01"},
@@ -105,41 +101,6 @@ TEST(CompoundFile, StreamsOfEverySizeReadBack) {
     ASSERT_TRUE(back.has_value()) << size;
     EXPECT_EQ(back->substr(0, size), data) << size;
     EXPECT_FALSE(readCompoundStream(file, {"Book"}).has_value());
-  }
-}
-
-TEST(BiffWriter, EveryKindOfCellReadsBack) {
-  Workbook book;
-  Sheet sheet{"Données", {}};
-  sheet.set(0, 0, Cell::ofText("Name"));
-  sheet.set(1, 0, Cell::ofText("àè€"));
-  sheet.set(1, 1, Cell::ofNumber(-12.75));
-  sheet.set(1, 2, Cell::ofCurrency(3.5));
-  sheet.set(1, 3, Cell::ofDate(45000.25));
-  sheet.set(1, 4, Cell::ofBoolean(true));
-  sheet.set(3, 255, Cell::ofText("last column"));
-  sheet.set(3, 1, Cell::ofText("\xC3\xA0"));  // one byte a character
-  sheet.set(3, 3, Cell::ofText("\xC2\x80"));  // a character Windows-1252 reads otherwise
-  sheet.set(3, 2, Cell::ofText(std::string(32767, 'z')));  // the longest a cell holds
-  // Enough long strings to split the shared string table over many CONTINUE records,
-  // several strings cut in the middle of their characters.
-  for (uint32_t r = 4; r < 60; ++r)
-    sheet.set(r, 0, Cell::ofText(std::string(1000 + r, char('a' + r % 26)) + "€"));
-  book.sheets.push_back(sheet);
-  book.sheets.push_back(Sheet{"Empty", {}});
-  Workbook back = readXls(writeXls(book), "unused");
-  ASSERT_EQ(back.sheets.size(), 2u);
-  EXPECT_EQ(back.sheets[0].name, "Données");
-  EXPECT_EQ(back.sheets[1].name, "Empty");
-  const Sheet& got = back.sheets[0];
-  ASSERT_EQ(got.rows.size(), sheet.rows.size());
-  for (size_t r = 0; r < sheet.rows.size(); ++r) {
-    ASSERT_EQ(got.rows[r].size(), sheet.rows[r].size()) << "row " << r;
-    for (size_t c = 0; c < sheet.rows[r].size(); ++c) {
-      EXPECT_EQ(got.rows[r][c].kind, sheet.rows[r][c].kind) << r << "," << c;
-      EXPECT_EQ(got.rows[r][c].number, sheet.rows[r][c].number) << r << "," << c;
-      EXPECT_EQ(got.rows[r][c].text, sheet.rows[r][c].text) << r << "," << c;
-    }
   }
 }
 
@@ -173,42 +134,55 @@ TEST(XlsStreams, CellsOutOfRowOrderComeOutAsRows) {
   EXPECT_FALSE(rows->next(row));
 }
 
-// Sheets far larger than the small-stream pool, several in one stream, each read from its own
-// place in the file and by LibreOffice.
-TEST(XlsStreams, ManySheetsStreamedToAFileReadBackRowByRow) {
+// Sheets far larger than the small-stream pool, several in one stream, and cells the shared
+// string table splits over CONTINUE records, each sheet read from its own place in the file, in
+// another order, and by LibreOffice. Plain cells of every kind are read back by LibreOffice in the
+// workbook writing tests.
+TEST(XlsStreams, SheetsStreamedToAFileReadBackRowByRow) {
   test::ScratchFolder scratch;
   const std::string path = scratch.path("streamed.xls");
-  const std::vector<std::string> names = {"First", "Second", "Third"};
-  const uint32_t rowsPerSheet = 3000;
-  auto cellsOf = [](size_t sheet, uint32_t r) {
-    return std::vector<Cell>{Cell::ofNumber(r * 1.5 + sheet),
-                             Cell::ofText("s" + std::to_string(sheet) + "r" + std::to_string(r))};
-  };
+  std::vector<Sheet> sheets = {{"Données", {}}, {"Second", {}}, {"Third", {}}, {"Empty", {}}};
+  sheets[0].set(0, 255, Cell::ofText("last column"));
+  sheets[0].set(0, 1, Cell::ofText("\xC3\xA0"));  // one byte a character
+  sheets[0].set(0, 3, Cell::ofText("\xC2\x80"));  // a character Windows-1252 reads otherwise
+  sheets[0].set(0, 2, Cell::ofText(std::string(32767, 'z')));  // the longest a cell holds
+  // Several strings cut in the middle of their characters.
+  for (uint32_t r = 1; r < 57; ++r)
+    sheets[0].set(r, 0, Cell::ofText(std::string(1000 + r, char('a' + r % 26)) + "€"));
+  for (size_t s : {1, 2})
+    for (uint32_t r = 0; r < 3000; ++r) {
+      sheets[s].set(r, 0, Cell::ofNumber(r * 1.5 + s));
+      sheets[s].set(r, 1, Cell::ofText("s" + std::to_string(s) + "r" + std::to_string(r)));
+    }
   auto writer = createXlsStreamWriter(path);
-  for (size_t s = 0; s < names.size(); ++s) {
-    writer->beginSheet(names[s]);
-    for (uint32_t r = 0; r < rowsPerSheet; ++r) writer->writeRow({r, cellsOf(s, r)});
+  for (const Sheet& sheet : sheets) {
+    writer->beginSheet(sheet.name);
+    for (uint32_t r = 0; r < sheet.rows.size(); ++r) writer->writeRow({r, sheet.rows[r]});
   }
   writer->finish();
 
   auto book = openXlsStreams(openByteFile(path), "unused");
-  ASSERT_EQ(book->sheetNames(), names);
-  for (size_t s : {size_t(2), size_t(0), size_t(1)}) {
+  ASSERT_EQ(book->sheetNames(), (std::vector<std::string>{"Données", "Second", "Third", "Empty"}));
+  for (size_t s : {2, 0, 3, 1}) {
     auto rows = book->openSheet(s);
     SheetRow row;
-    for (uint32_t r = 0; r < rowsPerSheet; ++r) {
+    for (uint32_t r = 0; r < sheets[s].rows.size(); ++r) {
       ASSERT_TRUE(rows->next(row)) << s << " " << r;
       ASSERT_EQ(row.index, r);
-      auto expected = cellsOf(s, r);
-      ASSERT_EQ(row.cells[0].number, expected[0].number);
-      ASSERT_EQ(row.cells[1].text, expected[1].text);
+      const auto& expected = sheets[s].rows[r];
+      ASSERT_GE(row.cells.size(), expected.size());
+      for (size_t c = 0; c < expected.size(); ++c) {
+        EXPECT_EQ(row.cells[c].kind, expected[c].kind) << s << " " << r << "," << c;
+        EXPECT_EQ(row.cells[c].number, expected[c].number) << s << " " << r << "," << c;
+        EXPECT_EQ(row.cells[c].text, expected[c].text) << s << " " << r << "," << c;
+      }
     }
     EXPECT_FALSE(rows->next(row));
   }
   if (!test::haveLibreOffice()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
-  auto sheets = test::libreOfficeSheets(path, scratch.path("csv"));
-  ASSERT_EQ(sheets["Third"].size(), rowsPerSheet);
-  EXPECT_EQ(sheets["Third"][2999], (test::CsvRows::value_type{"4500.5", "s2r2999"}));
+  auto read = test::libreOfficeSheets(path, scratch.path("csv"));
+  ASSERT_EQ(read["Third"].size(), 3000u);
+  EXPECT_EQ(read["Third"][2999], (test::CsvRows::value_type{"4500.5", "s2r2999"}));
 }
 
 enum class Order { Forward, Backward, Random };
@@ -255,11 +229,8 @@ TEST_P(SharedStringTableRead, GivesBackEveryStringAsAdded) {
 
 INSTANTIATE_TEST_SUITE_P(Excel, SharedStringTableRead,
                          ::testing::Values(TableCase{"InMemory", size_t(64) << 20, Order::Random},
-                                           TableCase{"SpilledAtOnce", 0, Order::Forward},
-                                           TableCase{"SpilledPartway", 50000, Order::Forward},
                                            // spills as the last string of a block of ends starts
                                            TableCase{"SpilledAtBlockEnd", 253419, Order::Forward},
-                                           TableCase{"SpilledBackward", 50000, Order::Backward},
                                            TableCase{"SpilledRandom", 50000, Order::Random}),
                          [](const auto& info) { return std::string(info.param.name); });
 

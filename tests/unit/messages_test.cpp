@@ -28,7 +28,6 @@ class MessagesTest : public ::testing::Test {
 
 TEST_F(MessagesTest, TextsFollowTheWizardLanguageAndFillTheirCarets) {
   wizard->setLanguage(kpxLanguageEnglish);
-  EXPECT_EQ(GetResText(504), "Procedure is executed successfully !");
   EXPECT_EQ(GetResText(501), "");
   wizard->setLanguage(2);  // a language without texts reads English
   EXPECT_EQ(GetResText(504), "Procedure is executed successfully !");
@@ -107,7 +106,6 @@ TEST_F(MessagesTest, PackageFailureTextListsFailedSteps) {
             "Package fallito ! Errore: x80040428,  x80040000 + 1064\r\nPackage failed\r\n"
             "\r\nStep TrasformationStep_Execute fallito, errore: x80004005,  x80000000 + 16389"
             "\r\nRow 3: bad date\r\n");
-  EXPECT_EQ(executionState().strPackageFailure.substr(0, 26), "Package fallito ! Errore: ");
   package.Steps.Clear();
 }
 

@@ -65,7 +65,6 @@ class SingleStatement : public ::testing::Test {
 TEST_F(SingleStatement, RunsOneStatementWithWhatMayFollowIt) {
   const char* accepted[] = {
       "CREATE TABLE a(x)",
-      "CREATE TABLE b(x);",
       "CREATE TABLE c(x) ;  \r\n",
       "CREATE TABLE d(x); -- a remark",
       "CREATE TABLE e(x); /* a remark */ ;",

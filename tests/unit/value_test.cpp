@@ -34,8 +34,6 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"Null", Value::null(), ""}, TextCase{"True", Value::fromBool(true), "1"},
         TextCase{"MinInteger", Value::fromInt(std::numeric_limits<int64_t>::min()),
                  "-9223372036854775808"},
-        TextCase{"DoubleShortest", Value::fromDouble(0.1), "0.1"},
-        TextCase{"DoubleThird", Value::fromDouble(1.0 / 3), "0.3333333333333333"},
         TextCase{"CurrencyTrailingZeros", Value::fromCurrency(12500), "1.25"},
         TextCase{"CurrencyNegativeFraction", Value::fromCurrency(-5), "-0.0005"},
         TextCase{"CurrencyMin", Value::fromCurrency(std::numeric_limits<int64_t>::min()),
@@ -43,33 +41,23 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"DecimalTrailingZeros", Value::fromDecimal("-123.4500"), "-123.45"},
         TextCase{"DecimalNegativeZero", Value::fromDecimal("-0.00"), "0"},
         TextCase{"DateMidnight", Value::fromDate(oleDateFromParts(2024, 2, 29)), "2024-02-29"},
-        TextCase{"DateTime", Value::fromDate(oleDateFromParts(2001, 9, 8, 17, 46, 40)),
-                 "2001-09-08 17:46:40"},
         TextCase{"DateEpoch", Value::fromDate(0), "1899-12-30"},
         TextCase{"DateBeforeEpochWithTime", Value::fromDate(-1.25), "1899-12-29 06:00:00"},
         TextCase{"DateRoundsToNextDay", Value::fromDate(1.0 - 1e-9), "1899-12-31"},
         TextCase{"BinaryUpperHex", Value::fromBinary(std::string_view("\x00\xab\x7f", 3)),
-                 "00AB7F"},
-        TextCase{"Guid", Value::fromGuid("{6B29FC40-CA47-1067-B31D-00DD010662DA}"),
-                 "{6B29FC40-CA47-1067-B31D-00DD010662DA}"}),
+                 "00AB7F"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ValueText, DoublesReadBackExactly) {
-  for (double d : {0.1, 1e300, -1e-300, 123456789.123456789, 5e-324, 1.7976931348623157e308}) {
-    double back = 0;
-    ASSERT_TRUE(parseDouble(toText(Value::fromDouble(d)), back)) << d;
-    EXPECT_EQ(back, d);
-  }
-}
 
 // Whole numbers and short fractions take quicker paths than other doubles, in both directions;
 // the text written and the double read must be the library's own, around every edge: the
-// 14- and 15-digit limits, 0.001, 2^53, trailing zeros, halfway cases and their neighbours.
+// 14- and 15-digit limits, 0.001, 2^53, trailing zeros, halfway cases and their neighbours, and
+// the smallest and largest doubles.
 std::vector<double> doublesAroundTheEdges() {
   std::vector<double> values = {765,    -3,        100000,    8999999999999999, 9007199254740993.0,
                                 1e22,   0.1 + 0.2, 1.0 / 3,   -2.0 / 3,         0.001,
                                 0.0012, 0.00012,   0.0009999, 99999999999999.9, 45386.1273263889};
   values.insert(values.end(), {6250, 10000, 120000, 3e14, 1e15, 8.9e15, 123450000, 2e-4, 1.5e-5});
+  values.insert(values.end(), {0.1, 1e300, -1e-300, 5e-324, 1.7976931348623157e308});
   for (double scale = 1; scale < 1e17; scale *= 10)
     for (double m : {1.0, 7.0, 19.0, 120.0, 123456789.0}) values.push_back(-m * scale + 1);
   for (double tens = 10; tens < 1e10; tens *= 10)
@@ -98,22 +86,9 @@ TEST(ValueText, DoublesWriteAndReadAsTheLibraryDoes) {
 }
 
 TEST(ValueText, PlainDecimalsReadAsTheLibraryReadsThem) {
-  std::vector<std::string> texts = {"0",
-                                    "-0",
-                                    "0.0",
-                                    "00012.50",
-                                    "9007199254740992",
-                                    "9007199254740993",
-                                    "0.1000000000000000055511151231257827",
-                                    "1.",
-                                    ".5",
-                                    "1e5",
-                                    "+1",
-                                    "",
-                                    "-",
-                                    "1.2.3",
-                                    "12a",
-                                    "4503599627370497.5"};
+  std::vector<std::string> texts = {
+      "-0", "00012.50", "9007199254740993",  "0.100000000000000005551", "1.", ".5", "1e5", "+1",
+      "",   "12a",      "4503599627370497.5"};
   std::mt19937_64 random(54321);
   for (int i = 0; i < 20000; ++i) {
     std::string t = std::to_string(random() >> (random() % 64));
@@ -150,11 +125,9 @@ TEST_P(ParseCurrencyTest, Converts) {
   }
 }
 INSTANTIATE_TEST_SUITE_P(Forms, ParseCurrencyTest,
-                         testing::Values(ParseCase{"Whole", "12", true, 120000},
-                                         ParseCase{"Fraction", "-1.5", true, -15000},
+                         testing::Values(ParseCase{"Fraction", "-1.5", true, -15000},
                                          ParseCase{"FourDecimals", "0.0001", true, 1},
                                          ParseCase{"RoundsFifth", "0.00005", true, 1},
-                                         ParseCase{"LeadingPoint", ".5", true, 5000},
                                          ParseCase{"Exponent", "1.5e2", true, 1500000},
                                          ParseCase{"Overflow", "922337203685478", false, 0},
                                          ParseCase{"BarePoint", ".", false, 0},
@@ -186,16 +159,13 @@ TEST_P(ParseDateTest, Converts) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Forms, ParseDateTest,
-    testing::Values(DateCase{"DateOnly", "2023-07-04", true, "2023-07-04"},
-                    DateCase{"SpaceTime", "2023-07-04 08:09:10", true, "2023-07-04 08:09:10"},
-                    DateCase{"IsoT", "2023-07-04T08:09:10", true, "2023-07-04 08:09:10"},
+    testing::Values(DateCase{"SpaceTime", "2023-07-04 08:09:10", true, "2023-07-04 08:09:10"},
                     DateCase{"IsoFractionZ", "2023-07-04T08:09:10.400Z", true,
                              "2023-07-04 08:09:10.400"},
                     DateCase{"NoSeconds", "2023-07-04 08:09", true, "2023-07-04 08:09:00"},
                     DateCase{"TimeOnly", "13:30:00", true, "1899-12-30 13:30:00"},
                     DateCase{"BeforeEpoch", "1850-01-01 12:00:00", true, "1850-01-01 12:00:00"},
                     DateCase{"Feb29NotLeap", "2023-02-29", false, ""},
-                    DateCase{"Feb29Of1600", "1600-02-29", true, "1600-02-29"},
                     DateCase{"Feb29Of2000", "2000-02-29", true, "2000-02-29"},
                     DateCase{"NoFeb29In1900", "1900-02-29", false, ""},
                     DateCase{"NoFeb29In2100", "2100-02-29", false, ""},
@@ -250,8 +220,6 @@ INSTANTIATE_TEST_SUITE_P(
                     true, "-4", ValueKind::Integer},
         ConvertCase{"TextToCurrency", Value::fromString("19.99"), adCurrency, 0, true, "19.99",
                     ValueKind::Currency},
-        ConvertCase{"DoubleToDecimal", Value::fromDouble(0.5), adNumeric, 0, true, "0.5",
-                    ValueKind::Decimal},
         ConvertCase{"TextToDecimalExact", Value::fromString("12345678901234567890.5"), adNumeric, 0,
                     true, "12345678901234567890.5", ValueKind::Decimal},
         ConvertCase{"TextToDate", Value::fromString("2020-01-02T03:04:05"), adDate, 0, true,
@@ -260,16 +228,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueKind::Null},
         ConvertCase{"TrueWordToBit", Value::fromString("True"), adBoolean, 0, true, "1",
                     ValueKind::Boolean},
-        ConvertCase{"NumberToBit", Value::fromDouble(3), adBoolean, 0, true, "1",
-                    ValueKind::Boolean},
         ConvertCase{"GuidWithoutBraces", Value::fromString("6b29fc40-ca47-1067-b31d-00dd010662da"),
                     adGUID, 0, true, "{6B29FC40-CA47-1067-B31D-00DD010662DA}", ValueKind::Guid},
-        ConvertCase{"BadGuid", Value::fromString("6b29fc40"), adGUID, 0, false, "",
-                    ValueKind::Null},
         ConvertCase{"NumberToText", Value::fromDouble(2.5), adVarWChar, 10, true, "2.5",
                     ValueKind::String},
-        ConvertCase{"TextTooLong", Value::fromString("abcdef"), adVarWChar, 5, false, "",
-                    ValueKind::Null},
         ConvertCase{"TextFitsInCodePoints", Value::fromString("\xc3\xa0\xc3\xa8\xc3\xac"),
                     adVarWChar, 3, true, "\xc3\xa0\xc3\xa8\xc3\xac", ValueKind::String},
         ConvertCase{"MemoHasNoLimit", Value::fromString("abcdef"), adLongVarWChar, 5, true,

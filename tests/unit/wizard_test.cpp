@@ -1,12 +1,19 @@
+// The sources and destinations the wizard takes or refuses, and the schema reader under it:
+// tables and columns found whatever their case, a query's columns in sorted select order. Its
+// yes/no questions answer "no" when the data source reports a failure of its own, and let every
+// other failure through to the caller's report.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 
 #include "component/module_state.h"
 #include "data/mod_database.h"
 #include "data/mod_main.h"
+#include "data/providers/provider.h"
 #include "kpxwizard/wizard.h"
+#include "support/columns_as_text.h"
 #include "support/connections.h"
 #include "support/recording_sink.h"
 #include "support/scratch.h"
@@ -21,8 +28,10 @@ class WizardTest : public ::testing::Test {
  public:
   void SetUp() override {
     wizard = cKPXWizard::create();
-    test::sqliteOutput(db,
-                       "CREATE TABLE Customers(Id INTEGER, Name TEXT); CREATE TABLE Orders(x);");
+    test::sqliteOutput(
+        db,
+        "CREATE TABLE Customers(Id Long NOT NULL, Name VarChar(50), Balance Currency);"
+        "CREATE TABLE Orders(x);");
   }
   void TearDown() override {
     wizard->CloseWizard();
@@ -32,6 +41,13 @@ class WizardTest : public ::testing::Test {
   std::shared_ptr<clsConnection> access(const std::string& path, const std::string& table,
                                         int32_t type = kpxTypeTable) {
     return test::tableConnection(CONN_ACCESS, path, table, type);
+  }
+  // A table or query of `db` as a source, its connection string made as the wizard makes it.
+  clsConnection source(const std::string& table, int32_t type = kpxTypeTable) {
+    auto c = access(db, table, type);
+    c->setMode(kpxSource);
+    c->CreateConnectionString();
+    return *c;
   }
   // A delimited text source whose first row holds the names.
   std::shared_ptr<clsConnection> text(const std::string& bytes, int32_t rowDelimiter = kpxCRLF) {
@@ -89,11 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RejectCase{"Dbase", [](auto&) { return missingFile(CONN_dBASE); },
                    "Attention: the format is not recognized !"},
-        RejectCase{"NoKind", [](auto&) { return missingFile(0); },
-                   "Attention: the format is not recognized !"},
         RejectCase{"AccessWithoutTable", [](auto&) { return missingFile(CONN_ACCESS); },
-                   GetResText(536, kpxLanguageEnglish)},
-        RejectCase{"TextWithoutLayout", [](auto&) { return missingFile(CONN_TEXTFILE); },
                    GetResText(536, kpxLanguageEnglish)},
         RejectCase{"TextFileMissing",
                    [](auto&) { return test::textConnection("/nonexistent-kpx-dir/in.csv"); },
@@ -108,23 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
                    [](WizardTest& t) { return t.text("Id,Name\r\n1,Anna\r\n", kpxSemicolon); },
                    "Row delimitator is not present! "}),
     [](const auto& info) { return info.param.name; });
-
-// Names are found whatever their case; a text file stands for its own table, even with no rows.
-TEST_F(WizardTest, UsableSourcesAreKept) {
-  test::ScopedRecordingSink sink;
-  wizard->setSource(access(db, "customers"));
-  EXPECT_EQ(wizard->Source()->ConnectionString(),
-            "Persist Security Info=True;Data Source=" + db + ";User ID=");
-  wizard->setSource(access(db, "SELECT name, ID FROM Customers", kpxTypeQuery));
-  EXPECT_EQ(modMain::state().colSelectedFields, (std::vector<std::string>{"ID", "NAME"}));
-  for (const char* bytes : {"Id,Name\r\n1,Anna\r\n", "Id,Name\r\n"}) {
-    auto c = text(bytes);
-    wizard->setSource(c);
-    EXPECT_EQ(c->TableName(), c->Database());
-    EXPECT_EQ(c->TableType(), kpxTypeTable);
-  }
-  EXPECT_TRUE(sink->boxes.empty());
-}
 
 TEST_F(WizardTest, SameDatabaseOnBothSidesIsRefusedAfterAssignment) {
   wizard->setSource(access(db, "Customers"));
@@ -155,5 +150,94 @@ TEST_F(WizardTest, NewDestinationTableNeedsASourceAndTakesItsName) {
   wizard->setDestination(fromQuery);
   EXPECT_EQ(fromQuery->TableName(), "Risultati");
 }
+
+using SchemaReader = WizardTest;
+
+TEST_F(SchemaReader, TablesAndColumnsAreFoundWhateverTheirCase) {
+  auto c = source("Customers");
+  ASSERT_TRUE(modDatabase::OpenDatabase(c));
+  EXPECT_TRUE(modDatabase::HasTables());
+  EXPECT_TRUE(modDatabase::TableExists("  customers "));
+  EXPECT_FALSE(modDatabase::TableExists("Missing"));
+  EXPECT_TRUE(modDatabase::ColumnExists("NAME", "customers"));
+  EXPECT_FALSE(modDatabase::ColumnExists("Email", "Customers"));
+  EXPECT_FALSE(modDatabase::ColumnExists("Name", "Missing"));
+}
+
+TEST_F(SchemaReader, QueryColumnsComeInSortedSelectOrder) {
+  auto c = source("SELECT Name, Balance, Nope FROM Customers WHERE Id > 1", kpxTypeQuery);
+  ASSERT_FALSE(modMain::ExtractNameFields(c.TableName()).empty());
+  ASSERT_TRUE(modDatabase::OpenDatabase(c));
+  c.setNumberColumns(42);
+  ASSERT_TRUE(modDatabase::CreateSetColumn(c));
+  EXPECT_EQ(test::columnsAsText(c), "Balance:6/0n Name:202/50n ");
+  EXPECT_EQ(c.NumberColumns(), 42);
+}
+
+TEST_F(SchemaReader, QueryOnMissingTableShowsMessageAndClearsTheName) {
+  test::ScopedRecordingSink sink;
+  auto c = source("SELECT A FROM Missing", kpxTypeQuery);
+  modMain::ExtractNameFields(c.TableName());
+  ASSERT_TRUE(modDatabase::OpenDatabase(c));
+  EXPECT_FALSE(modDatabase::CreateSetColumn(c));
+  EXPECT_EQ(sink->boxes.at(0).text, "Table name doesn't present into the database");
+  EXPECT_EQ(c.TableName(), "");
+}
+
+// A data source whose catalog fails with the given exception.
+class FailingCatalog : public data::DataSource {
+ public:
+  explicit FailingCatalog(std::function<void()> fail) : m_fail(std::move(fail)) {}
+  std::vector<data::TableInfo> tables() override {
+    m_fail();
+    return {{"Customers", "TABLE"}};
+  }
+
+ protected:
+  std::vector<data::ColumnInfo> catalogColumns(const std::string&) override {
+    m_fail();
+    return {{"Name"}};
+  }
+  std::unique_ptr<data::RowReader> openCatalogTable(const std::string&) override { return nullptr; }
+
+ private:
+  std::function<void()> m_fail;
+};
+
+struct Failure {
+  const char* name;
+  std::function<void()> fail;
+  bool answersNo;  // else the exception reaches the caller
+};
+
+class SchemaQuestions : public ::testing::TestWithParam<Failure> {
+ protected:
+  void SetUp() override {
+    modDatabase::state().oCatalog = std::make_unique<FailingCatalog>(GetParam().fail);
+  }
+  void TearDown() override { resetModuleState(); }
+};
+
+TEST_P(SchemaQuestions, OnlyTheDataSourcesOwnFailureReadsAsNo) {
+  const std::vector<std::pair<const char*, std::function<bool()>>> questions = {
+      {"HasTables", [] { return modDatabase::HasTables(); }},
+      {"TableExists", [] { return modDatabase::TableExists("Customers"); }},
+      {"ColumnExists", [] { return modDatabase::ColumnExists("Name", "Customers"); }},
+  };
+  for (const auto& [question, ask] : questions) {
+    if (GetParam().answersNo) {
+      EXPECT_FALSE(ask()) << question;
+    } else {
+      EXPECT_ANY_THROW(ask()) << question;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, SchemaQuestions,
+    ::testing::Values(
+        Failure{"UnreadableSource", [] { throw data::DataError("cannot read 'x.db'"); }, true},
+        Failure{"LogicError", [] { throw std::logic_error("a fault of ours"); }, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
