@@ -30,12 +30,10 @@ std::shared_ptr<dts::Connection> makeConnection(const std::string& provider,
                                                 const std::string& dataSource, int id);
 
 // Records every event as one line ("start S", "progress S 40% 1000/0", "cancel? S",
-// "finish S", "error S <code> <description>"); answers the `cancelAtQuery`-th cancel question
-// (counting from 1) with true.
+// "finish S", "error S <code> <description>").
 class RecordingEvents : public dts::PackageEvents {
  public:
   std::vector<std::string> log;
-  int cancelAtQuery = 0;
   int errors = 0;
 
   void OnStart(const std::string& source) override;
@@ -46,9 +44,6 @@ class RecordingEvents : public dts::PackageEvents {
   void OnError(const std::string& source, int32_t code, const std::string& errorSource,
                const std::string& description, const std::string& helpFile, int32_t helpContext,
                const std::string& interfaceId, bool& cancel) override;
-
- private:
-  int m_queries = 0;
 };
 
 // Lines of a text file split at CR LF (a lone LF stays inside its line).
