@@ -122,7 +122,6 @@ TEST_P(AccessFile, ReadsEveryTableAsMdbExportDoes) {
       }
     }
     EXPECT_EQ(row, csv.size()) << "fewer rows than mdb-export prints";
-    EXPECT_EQ(reader->progress().done, static_cast<int64_t>(csv.size() - 1));
   }
 }
 

@@ -38,8 +38,6 @@ INSTANTIATE_TEST_SUITE_P(
                "--to-table needs a value"},
         Answer{"CopyNeedsTwoFiles", "copy people.csv", 2, "give a source and a destination"},
         Answer{"MissingConfiguration", "run nothing.ini", 2, "'nothing.ini' does not exist"},
-        Answer{"TwoConfigurationsForTheWizard", "wizard a.ini b.ini", 2,
-               "at most one configuration"},
         Answer{"MissingSource", "copy nothing.csv out.csv", 2,
                "the source file 'nothing.csv' does not exist"},
         Answer{"UnknownKind", "inspect mystery.bin", 2, "cannot tell what kind of file"},
@@ -51,7 +49,6 @@ INSTANTIATE_TEST_SUITE_P(
                "has no table 'C'; its tables are: A, B"},
         Answer{"BadWidths", "copy people.csv out.txt --fixed 5,x", 2,
                "the width 'x' in --fixed 5,x"},
-        Answer{"NegativeWait", "copy people.csv out.csv --busy-timeout -1", 2, "--busy-timeout"},
         // Plain text with a database's name is read as what its name says; it does not open.
         Answer{"DatabaseThatWillNotOpen", "inspect broken.db", 2,
                "cannot open 'broken.db' as SQLite database"}),

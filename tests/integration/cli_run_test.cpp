@@ -32,16 +32,10 @@ TEST_F(RunSample, CopiesTheCustomersIntoANewSqliteDatabase) {
   EXPECT_NE(dry.out.find("Rows read:     40\nRows to write: 40\nRows rejected: 0\n"),
             std::string::npos)
       << dry.out;
-  EXPECT_NE(dry.out.find("Dry run: nothing was written to examples/out/customers.db"),
-            std::string::npos)
-      << dry.out;
   EXPECT_FALSE(fs::exists(dir / "examples/out"));
 
   auto run = kpxwizard("run examples/customers.ini --log-dir .");
   ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_NE(run.out.find("Created the SQLite database examples/out/customers.db"),
-            std::string::npos)
-      << run.out;
   EXPECT_NE(run.out.find("Rows read:     40\nRows written:  40\nRows rejected: 0\n"),
             std::string::npos)
       << run.out;
