@@ -1,6 +1,5 @@
 // The connection dialog: the kinds it offers, each kind's fields, what Save refuses with the
 // system's messages, and that only a save touches the connection, on real files.
-#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -240,24 +239,6 @@ class FrmConnectionTest : public QObject {
     kpx::clsConnection& source = *wizard->Source();
     QCOMPARE(source.ColumnLengths(), std::string("6,8,2"));
     QCOMPARE(source.FormatFile(), int(kpx::kpxFixedFile));
-  }
-
-  void skipRowsTakesOnlyNumbers() {
-    auto wizard = kpx::cKPXWizard::create();
-    frmConnection dialog(*wizard, 1);
-    dialog.show();
-    choose(dialog, "TEXT FILE");
-    auto* rows = control<QLineEdit>(dialog, "txtSkipRows");
-    kpx::test::ScopedRecordingSink sink;
-    for (const char* typed : {"", "abc"}) {
-      rows->setText(QString::fromLatin1(typed));
-      QFocusEvent leaving(QEvent::FocusOut);
-      QApplication::sendEvent(rows, &leaving);
-    }
-    QCOMPARE(rows->text(), QStringLiteral("abc"));
-    QCOMPARE(int(sink->boxes.size()), 1);
-    QCOMPARE(sink->boxes[0].text,
-             std::string("Attention: the field 'Ignore rows'  must contain a numeric value !"));
   }
 
   void onlyASaveTouchesTheConnection_data() {

@@ -79,13 +79,6 @@ TEST_F(MessagesTest, ProcedureErrorShowsTheReportForTheCaughtException) {
             "Located in : OpenDatabase [modDatabase] \r\n\r\nItem <9> not found !");
 }
 
-TEST(FormatErrorNumber, SmallCodesShowHexAndDecimal) {
-  EXPECT_EQ(FormatErrorNumber(5), "x5,  5");
-  EXPECT_EQ(FormatErrorNumber(65535), "xFFFF,  65535");
-  EXPECT_EQ(FormatErrorNumber(-1), "xFFFFFFFF,  -1");
-  EXPECT_EQ(FormatErrorNumber(-65535), "xFFFF0001,  -65535");
-}
-
 TEST_F(MessagesTest, PackageFailureTextListsFailedSteps) {
   dts::Package& package = *oPackage();
   auto step = package.NewStep();
