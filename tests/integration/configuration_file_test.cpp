@@ -4,6 +4,7 @@
 // stands for the folder holding the data files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "component/configuration_file.h"
@@ -186,6 +187,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- Loading ---
+
+TEST_F(ConfigurationFile, MissingDestinationFileEndsTheLoad) {
+  accessPair();
+  ASSERT_TRUE(wizard->SaveIntoINIFile(file));
+
+  std::filesystem::rename(target, target + ".moved");
+  EXPECT_FALSE(cKPXWizard::create()->LoadFromINIFile(file));
+  ASSERT_EQ(sink->boxes.size(), 1u);
+  EXPECT_EQ(sink->boxes[0].text, GetResText(542));
+  EXPECT_EQ(oWizard()->Destination()->ConType(), -1);
+  EXPECT_EQ(oWizard()->Source()->Database(), shop);
+}
 
 // A file as the original component wrote it: Windows-1252, CR LF, keys in their order.
 TEST_F(ConfigurationFile, LoadsAFileInTheOriginalLayout) {

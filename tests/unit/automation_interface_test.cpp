@@ -160,6 +160,9 @@ TEST_F(AutomationCalls, EventsReachTheCallbackAndTheHostCanCancel) {
   EXPECT_EQ(kpxUnadvise(wizard.get(), cookie), 0);
   model->raiseOnStart("Step2");
   EXPECT_EQ(log.dispids.size(), 5u);
+
+  Handle connection = create("KPXWizardIO.clsConnection");
+  EXPECT_NE(kpxAdvise(connection.get(), recordEvent, &log, &cookie), 0);
 }
 
 struct BoxLog {
