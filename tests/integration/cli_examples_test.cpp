@@ -10,9 +10,11 @@
 #include <fstream>
 
 #include "support/command_output.h"
+#include "support/kpxwizard_program.h"
 #include "support/scratch.h"
 
 using kpx::test::commandOutput;
+using kpx::test::runKpxwizard;
 using kpx::test::shellQuote;
 
 namespace {
@@ -70,6 +72,14 @@ class WithoutDisplay : public ::testing::Test {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) unsetenv(name);
   }
 };
+
+TEST_F(WithoutDisplay, WizardCommandSaysToRunInstead) {
+  const auto run =
+      runKpxwizard("wizard " + shellQuote(std::string(KPX_SOURCE_DIR) + "/examples/customers.ini"));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("there is no display"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("kpxwizard run CONFIG.ini"), std::string::npos) << run.err;
+}
 
 #ifndef __SANITIZE_ADDRESS__
 // python3 loads the component alone; ActivateWizard finds the window library beside it and

@@ -210,6 +210,8 @@ class FrmMainMappingTest : public QObject {
     QVERIFY(choose(window, "Name", 3, QStringLiteral("40")));
     QVERIFY(choose(window, "Name", 1, QStringLiteral("FullName")));
     QVERIFY(choose(window, "Amount", 2, QStringLiteral("Double")));
+    // One source column may feed two destination columns.
+    QVERIFY(choose(window, "Amount", 0, QStringLiteral("Id")));
     // A size belongs to the length-bearing types only, and takes digits only.
     QVERIFY(!choose(window, "Amount", 3, QStringLiteral("8")));
     for (const char* typed : {"4a", "-5", "1.5"}) QVERIFY(!choose(window, "FullName", 3, typed));
@@ -223,7 +225,7 @@ class FrmMainMappingTest : public QObject {
             "`Amount` Double NULL\r\n);\n"));
     click(window, "cmdAvanti");
     QCOMPARE(files.sqlite("SELECT Id, FullName, Amount FROM Fresh ORDER BY Id"),
-             std::string("1|Customer 1|10.5\n2|Customer 2|20.5\n"));
+             std::string("1|Customer 1|1.0\n2|Customer 2|2.0\n"));
   }
 
   // A CSV mapped in the window into a text file, whose column names come from the grid's

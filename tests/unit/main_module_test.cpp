@@ -82,6 +82,8 @@ INSTANTIATE_TEST_SUITE_P(Queries, QueryAnalysis, ::testing::Values(
               {"A", "B"}, false, true, "SELECT B, A FROM `SHEET1$` WHERE A > 1"},
     QueryCase{"EarliestClauseKeywordCuts", "SELECT a FROM t ORDER BY a WHERE", "T", {"A"}, false,
               true, "SELEC`T` A FROM `T` ORDER BY A WHERE"},
+    QueryCase{"GroupByWithAggregate", "SELECT a, COUNT(*) FROM t GROUP BY a", "T",
+              {"A", "COUNT(*)"}, false, true, "SELEC`T` A, COUN`T`(*) FROM `T` GROUP BY A"},
     QueryCase{"ShortFormKeepsListWhole", "SELECT a,b FROM t", "T", {"A", "B"}, true, false,
               "SELEC`T` A,B FROM `T`"},
     QueryCase{"LongFormWithoutClauseKeepsFlag", "SELECT a, b FROM t", "T", {"A", "B"}, true, true,
